@@ -1,0 +1,33 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD_DIR ?= build
+JOBS ?= 2
+
+.PHONY: all deps configure build run test bench format clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/main/gleam-cli --help
+
+test: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+
+bench: build
+	@if [ -d $(BUILD_DIR)/bench ]; then for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; fi
+
+format:
+	find src tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR)

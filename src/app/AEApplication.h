@@ -1,0 +1,157 @@
+#pragma once
+
+#include "AEUserInterface.h"
+#include "DirectorySettings.h"
+#include "RunLog.h"
+
+#include "AppHost.h"
+#include "MApplication.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// The one application object. It owns the long-lived objects of the program, chooses the
+// language, looks up strings, carries the application messages ("AEMessage") through
+// which other threads and deep call chains ask for user-interface work, and tears
+// everything down in a fixed order.
+class AEApplication : public MApplication, public AppHost {
+public:
+    static constexpr int32_t kCdCapacitySeconds = 4800;
+    static constexpr int kStringBuffers = 5;
+    static constexpr size_t kStringBufferSize = 1024;
+
+    // Message tags (see notify()).
+    enum Tag : int32_t {
+        kTagCloseEditor = 3,
+        kTagEndOfOperation = 4,
+        kTagTransportStopped = 5,
+        kTagRecordingStopped = 6,
+        kTagProcessed = 11,
+        kTagOutOfMemory = 16,
+        kTagProgress = 18,
+        kTagError = 20,
+        kTagProcessingEnded = 21,
+        kTagRedraw = 22,
+        kTagBusyStart = 24,
+        kTagBusyEnd = 25,
+        kTagEndOfProcessing = 26,
+        kTagRefreshWaveform = 27,
+        kTagShowTitle = 28,
+    };
+
+    // `commandLine`: the project path given to the program, or "".
+    explicit AEApplication(std::string commandLine = {});
+    ~AEApplication() override;
+
+    static AEApplication* current();
+
+    // --- Messages ----------------------------------------------------------------------
+    void postAppMessage(int32_t tag, int32_t data = 0, int32_t data2 = 0,
+                        FRef<FShared> obj = {}) override;
+    bool notify(FMessage& message) override;
+
+    // --- Strings -----------------------------------------------------------------------
+    int32_t languageOffset() const { return languageOffset_; }
+    int32_t stringId(int32_t id, int32_t mode) const override;
+    const char* loadString(int32_t id) override;
+    // The language offset that `customLang` (when stored) or the locale's primary
+    // language code (low 8 bits of a Windows-style language id) selects; sets `japanese`.
+    static int32_t chooseLanguage(bool customLangStored, const std::string& customLang,
+                                  uint32_t localeLanguageId, bool& japanese);
+    // The Windows-style primary language code of the system locale (0x07 German ...).
+    static uint32_t systemLanguageId();
+
+    // --- Message boxes -----------------------------------------------------------------
+    void alert(const std::string& text);
+    void alertNoOwner(const std::string& text);
+    void alertString(int32_t id);
+    bool askYesNo(int32_t id) override;
+
+    // --- Flags ---------------------------------------------------------------------
+    bool isBusy() const override { return busy_.load(); }
+    void setBusy(bool busy) override { busy_.store(busy); }
+    bool cancelRequested() const override { return cancel_.load(); }
+    void setCancelRequested(bool cancel) override { cancel_.store(cancel); }
+    bool quitRequested() const { return quitRequested_.load(); }
+    bool discWriting() const { return discWriting_.load(); }
+    void setDiscWriting(bool on) { discWriting_.store(on); }
+
+    // --- Run log -------------------------------------------------------------------
+    void log(const char* text) override;
+    void log(const char* text1, const char* text2);
+    const RunLog& runLog() const { return *runLog_; }
+
+    // --- Start and quit --------------------------------------------------------------
+    // The start-up checks; true when they passed.
+    virtual bool open();
+    void requestQuit();
+
+    // --- Free space ------------------------------------------------------------------
+    void refreshFreeSpace(bool atStartUp = false);
+    int32_t freePercent() const { return freePercent_; }
+    float freeSpace() const { return freeSpace_; }
+    // The directory whose drive the free-space figures describe.
+    std::string projectDriveDirectory() const;
+
+    // --- Fields read by other parts --------------------------------------------------
+    const std::string& directory(int index) const { return directories_[index]; }
+    void setDirectory(int index, std::string dir) { directories_[index] = std::move(dir); }
+    const std::string& defaultProjectPath() const { return defaultProjectPath_; }
+    const std::string& commandLinePath() const { return commandLinePath_; }
+    int32_t volume(int index) const { return volumes_[index]; }
+    void setVolume(int index, int32_t value) { volumes_[index] = value; }
+    int32_t cdCapacitySeconds() const { return cdCapacitySeconds_; }
+    DirectorySettings& directorySettings() { return *directorySettings_; }
+
+    // --- The user interface ------------------------------------------------------------
+    void setDialogs(AEDialogs* dialogs) { dialogs_ = dialogs; }
+    void setMainWindow(AEMainWindowHooks* window) { mainWindow_ = window; }
+    AEMainWindowHooks* mainWindow() const { return mainWindow_; }
+    void setProgressDisplay(AEProgressDisplay* display) { progressDisplay_ = display; }
+    void setInPlaceEditor(AEInPlaceEditor* editor) { inPlaceEditor_ = editor; }
+    AEInPlaceEditor* inPlaceEditor() const { return inPlaceEditor_; }
+
+    // The volume names, in the order of the volume fields.
+    static constexpr std::array<const char*, 4> kVolumeNames = {"volOutLeft", "volOutRight",
+                                                                "volInLeft", "volInRight"};
+
+protected:
+    void start() override;
+
+private:
+    void prepareFields();
+    void closeProgressDisplay();
+    void saveSettings();
+
+    // Owned objects, in construction order.
+    std::unique_ptr<RunLog> runLog_;
+    std::unique_ptr<DirectorySettings> directorySettings_;
+
+    AEMainWindowHooks* mainWindow_ = nullptr;
+    AEDialogs* dialogs_ = nullptr;
+    AEProgressDisplay* progressDisplay_ = nullptr;
+    AEInPlaceEditor* inPlaceEditor_ = nullptr;
+
+    std::atomic<bool> quitRequested_{false};
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> discWriting_{false};
+
+    int32_t freePercent_ = 0;
+    float freeSpace_ = 0.0f;
+    std::array<std::string, DirectorySettings::kCount> directories_;
+    std::string defaultProjectPath_;
+    std::string commandLinePath_;
+    std::array<int32_t, 4> volumes_{65535, 65535, 65535, 65535};
+    std::array<int32_t, 8> slotValues_{};
+    std::array<uint8_t, 8> slotFlags_{};
+    int32_t cdCapacitySeconds_ = kCdCapacitySeconds;
+    int32_t languageOffset_ = 0;
+
+    std::array<std::array<char, kStringBufferSize>, kStringBuffers> stringBuffers_{};
+    std::atomic<uint32_t> stringRing_{0};
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QLocalServer;
+
+// One running program per user. The first instance listens on a local socket named
+// after its frame window class and the user id; a later start finds it, asks it to raise
+// its window and gives up. Check-and-listen runs under a lock file, so two programs
+// started at the same moment cannot both become the first.
+class SingleInstance {
+public:
+    static constexpr const char* kWindowClass = "VortanixFrameWindowClass";
+
+    // `name` defaults to the window class; tests give names of their own.
+    explicit SingleInstance(std::string name = kWindowClass);
+    ~SingleInstance();
+
+    // True when this process is now the only instance (it listens from here on); false
+    // when another instance answered and was asked to raise its window.
+    bool claim();
+
+    // Called on the main thread when a later start asks for the window.
+    void setRaiseHandler(std::function<void()> handler) { onRaise_ = std::move(handler); }
+
+    const std::string& serverName() const { return serverName_; }
+
+private:
+    bool askRunningInstance();
+
+    std::string serverName_;
+    std::unique_ptr<QLocalServer> server_;
+    std::function<void()> onRaise_;
+};
