@@ -1,0 +1,288 @@
+#include "AEApplication.h"
+#include "StringTable.h"
+
+#include "FMessageQueue.h"
+#include "FString.h"
+#include "support/QtTestApp.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+struct RecordingDialogs : AEDialogs {
+    void alert(const std::string& text, bool owned) override {
+        alerts.push_back(text);
+        ownedFlags.push_back(owned);
+    }
+    bool askYesNo(const std::string& text) override {
+        questions.push_back(text);
+        return answer;
+    }
+    std::vector<std::string> alerts;
+    std::vector<bool> ownedFlags;
+    std::vector<std::string> questions;
+    bool answer = true;
+};
+
+struct RecordingWindow : AEMainWindowHooks {
+    void end() override { calls.push_back("end"); }
+    void stoppedState() override { calls.push_back("stopped"); }
+    void endOfOperationRefresh() override { calls.push_back("endOfOperation"); }
+    void recordingStopped(int32_t index) override {
+        calls.push_back("recordingStopped " + std::to_string(index));
+    }
+    void processedStateRefresh() override { calls.push_back("processed"); }
+    void resetWaveformStates() override { calls.push_back("resetWaveform"); }
+    void redraw() override { calls.push_back("redraw"); }
+    void setBusyState(int32_t state) override { calls.push_back("busy " + std::to_string(state)); }
+    void endOfProcessingRefresh() override { calls.push_back("endOfProcessing"); }
+    void refreshWaveform() override { calls.push_back("refreshWaveform"); }
+    void showTitle(int32_t n) override { calls.push_back("showTitle " + std::to_string(n)); }
+    void freeSpaceChanged() override { calls.push_back("freeSpace"); }
+    void raise() override { calls.push_back("raise"); }
+    int32_t showStartDialog(bool) override { return startChoice; }
+    void newProject() override { calls.push_back("newProject"); }
+    void openProject() override { calls.push_back("openProject"); }
+    void openProjectFromPath(const std::string& path) override {
+        calls.push_back("openPath " + path);
+    }
+    std::vector<std::string> calls;
+    int32_t startChoice = 0;
+};
+
+struct Tracked : FString {
+    Tracked(std::string text, bool* gone) : FString(std::move(text)), gone_(gone) {}
+    ~Tracked() override { *gone_ = true; }
+    bool* gone_;
+};
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class AEApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qtTestApp();
+        RegistryStore().writeText("customLang", "-");
+    }
+};
+
+TEST(AEApplicationLanguage, CustomLangThenLocale) {
+    bool japanese = true;
+    const uint32_t german = 0x0407, french = 0x040C, japaneseLocale = 0x0411, english = 0x0409;
+    EXPECT_EQ(AEApplication::chooseLanguage(true, "de", french, japanese), 1000);
+    EXPECT_FALSE(japanese);
+    EXPECT_EQ(AEApplication::chooseLanguage(true, "jp", german, japanese), 3000);
+    EXPECT_TRUE(japanese);
+    EXPECT_EQ(AEApplication::chooseLanguage(true, "fr", english, japanese), 6000);
+    EXPECT_FALSE(japanese);
+    // Any other stored text is English, even on a French system; the test is exact.
+    for (const char* other : {"-", "", "DE", "de ", "en", "ja"}) {
+        EXPECT_EQ(AEApplication::chooseLanguage(true, other, french, japanese), 0) << other;
+        EXPECT_FALSE(japanese);
+    }
+    EXPECT_EQ(AEApplication::chooseLanguage(false, "", german, japanese), 1000);
+    EXPECT_EQ(AEApplication::chooseLanguage(false, "", french, japanese), 6000);
+    EXPECT_EQ(AEApplication::chooseLanguage(false, "", japaneseLocale, japanese), 3000);
+    EXPECT_TRUE(japanese);
+    EXPECT_EQ(AEApplication::chooseLanguage(false, "", english, japanese), 0);
+    EXPECT_EQ(AEApplication::chooseLanguage(false, "", 0x0410, japanese), 0);
+}
+
+TEST_F(AEApplicationTest, StoredLanguageAndStringIds) {
+    RegistryStore().writeText("customLang", "jp");
+    AEApplication app;
+    EXPECT_EQ(app.languageOffset(), 3000);
+    EXPECT_TRUE(app.directorySettings().japaneseLayout());
+    EXPECT_EQ(app.stringId(3009, 0), 6009);
+    EXPECT_EQ(app.stringId(3009, 1), 3009);
+    EXPECT_EQ(app.stringId(4009, 1), 7009);
+    EXPECT_EQ(app.stringId(3009, 2), 3009);
+    EXPECT_EQ(app.stringId(3009, -1), 3009);
+    EXPECT_STREQ(app.loadString(app.stringId(3009, 0)),
+                 StringTable::instance().find(6009)->c_str());
+}
+
+TEST_F(AEApplicationTest, LoadStringUsesARingOfFiveBuffers) {
+    AEApplication app;
+    ASSERT_EQ(app.languageOffset(), 0);
+    const char* first = app.loadString(3008);
+    const std::string firstText = first;
+    std::vector<const char*> next;
+    for (int i = 0; i < 4; ++i) {
+        next.push_back(app.loadString(3009));
+    }
+    // Still valid after four further calls...
+    EXPECT_EQ(std::string(first), firstText);
+    for (const char* buffer : next) {
+        EXPECT_NE(buffer, first);
+    }
+    // ...and reused by the fifth.
+    const char* sixth = app.loadString(3001);
+    EXPECT_EQ(sixth, first);
+    EXPECT_STREQ(first, "Please choose a WAVE file:");
+    EXPECT_STREQ(app.loadString(2500), "error");
+    EXPECT_STREQ(app.loadString(3137), "error");
+}
+
+TEST_F(AEApplicationTest, TagTwentyInItsThreeForms) {
+    AEApplication app;
+    RecordingDialogs dialogs;
+    app.setDialogs(&dialogs);
+    bool released = false;
+    app.postAppMessage(20, app.stringId(3008, 0));
+    app.postAppMessage(20, 0, 0, FRef<FShared>::adopt(new Tracked("Disk full", &released)));
+    app.postAppMessage(20);
+    app.postAppMessage(20, 9999); // no such string
+    EXPECT_TRUE(dialogs.alerts.empty()) << "posting must not handle";
+    EXPECT_FALSE(released) << "the message holds the text until it is handled";
+    FMessageQueue::deliverPending();
+    ASSERT_EQ(dialogs.alerts.size(), 3u);
+    EXPECT_EQ(dialogs.alerts[0], "Not enough diskspace to complete this operation.");
+    EXPECT_TRUE(dialogs.ownedFlags[0]);
+    EXPECT_EQ(dialogs.alerts[1], "Disk full");
+    EXPECT_TRUE(released);
+    EXPECT_EQ(dialogs.alerts[2], "Could not read application string table");
+    EXPECT_FALSE(dialogs.ownedFlags[2]);
+    app.setDialogs(nullptr);
+}
+
+TEST_F(AEApplicationTest, TagsReachTheWindowAndUnknownTagsOnlyLog) {
+    setenv("GLEAM_LOG", "1", 1);
+    AEApplication app;
+    unsetenv("GLEAM_LOG");
+    RecordingWindow window;
+    RecordingDialogs dialogs;
+    app.setMainWindow(&window);
+    app.setDialogs(&dialogs);
+    app.setBusy(true);
+    const long long before = app.handledCount();
+    for (int32_t tag : {8, 22, 24, 25, 26, 27, 11, 5, 21, 0, 29, 1, 17}) {
+        app.postAppMessage(tag);
+    }
+    app.postAppMessage(28, 7);
+    app.postAppMessage(6);
+    app.postAppMessage(16);
+    FMessageQueue::deliverPending();
+    // Free-space notices depend on the disk's activity; they are not part of this test.
+    std::erase(window.calls, "freeSpace");
+    std::vector<std::string> expected{
+        "redraw",    "busy 0",  "busy 1",        "endOfProcessing", "refreshWaveform",
+        "processed", "stopped", "resetWaveform", "showTitle 7",     "recordingStopped -1"};
+    EXPECT_EQ(window.calls, expected);
+    EXPECT_FALSE(app.isBusy()) << "tag 6 clears busy";
+    ASSERT_EQ(dialogs.alerts.size(), 1u);
+    EXPECT_EQ(dialogs.alerts[0], "There's not enough memory to complete this operation.");
+    // Every message also reaches the base handler.
+    EXPECT_EQ(app.handledCount() - before, 16);
+    const std::string log = readAll(app.runLog().path());
+    size_t unknown = 0;
+    for (size_t at = log.find("Application notify: unknown event received");
+         at != std::string::npos;
+         at = log.find("Application notify: unknown event received", at + 1)) {
+        ++unknown;
+    }
+    EXPECT_EQ(unknown, 4u) << "tags 8, 0, 29 and 17";
+    EXPECT_NE(log.find("\n----- AE starting up --------\n"), std::string::npos);
+    app.setMainWindow(nullptr);
+    app.setDialogs(nullptr);
+}
+
+TEST_F(AEApplicationTest, InPlaceEditorIsClosedOnceByTagThree) {
+    struct Editor : AEInPlaceEditor {
+        void close() override { ++closes; }
+        int closes = 0;
+    } editor;
+    AEApplication app;
+    app.setInPlaceEditor(&editor);
+    app.postAppMessage(3);
+    app.postAppMessage(3);
+    FMessageQueue::deliverPending();
+    EXPECT_EQ(editor.closes, 1);
+    EXPECT_EQ(app.inPlaceEditor(), nullptr);
+}
+
+TEST_F(AEApplicationTest, StartChoiceAndCommandLine) {
+    {
+        AEApplication app;
+        RecordingWindow window;
+        window.startChoice = 1012;
+        app.setMainWindow(&window);
+        QTimer::singleShot(0, [&app] { app.quit(); });
+        app.run();
+        EXPECT_EQ(window.calls.back(), "openProject");
+        app.setMainWindow(nullptr);
+    }
+    {
+        AEApplication app("/records/side-a.dat");
+        RecordingWindow window;
+        window.startChoice = 1;
+        app.setMainWindow(&window);
+        QTimer::singleShot(0, [&app] { app.quit(); });
+        app.run();
+        EXPECT_EQ(window.calls.back(), "openPath /records/side-a.dat");
+        app.setMainWindow(nullptr);
+    }
+}
+
+TEST_F(AEApplicationTest, SettingsAtStartAndExit) {
+    RegistryStore store;
+    store.writeInt("volOutLeft", 1234);
+    store.writeInt("wndXpos", 3000);
+    {
+        AEApplication app;
+        EXPECT_EQ(app.volume(0), 1234);
+        EXPECT_EQ(app.volume(3), 65535);
+        EXPECT_EQ(app.cdCapacitySeconds(), 4800);
+        const std::string home = DirectorySettings::defaultDirectory();
+        EXPECT_EQ(app.directory(3), home);
+        EXPECT_EQ(app.defaultProjectPath(), home + "No artist.dat");
+        EXPECT_TRUE(app.open());
+        std::string text;
+        EXPECT_TRUE(store.readText("mp3ExportDir", text, "-")) << "open creates the directories";
+        EXPECT_GE(app.freePercent(), 0);
+        EXPECT_LE(app.freePercent(), 100);
+        EXPECT_GT(app.freeSpace(), 0.0f);
+        app.setDirectory(1, "/exports/");
+        app.setVolume(3, 77);
+    }
+    std::string text;
+    EXPECT_TRUE(store.readText("exportAudioDir", text, "-"));
+    EXPECT_EQ(text, "/exports/");
+    int32_t n = 0;
+    EXPECT_TRUE(store.readInt("volInRight", n, 0));
+    EXPECT_EQ(n, 77);
+    EXPECT_TRUE(store.readInt("volOutRight", n, 0));
+    EXPECT_EQ(n, 65535);
+    // The language choice is never written back.
+    EXPECT_TRUE(store.readText("customLang", text, "?"));
+    EXPECT_EQ(text, "-");
+}
+
+TEST_F(AEApplicationTest, RequestQuitIsRefusedWhileBusy) {
+    AEApplication app;
+    RecordingWindow window;
+    app.setMainWindow(&window);
+    app.setBusy(true);
+    app.requestQuit();
+    EXPECT_FALSE(app.quitRequested());
+    EXPECT_EQ(window.calls.back(), "end");
+    app.setBusy(false);
+    app.requestQuit();
+    EXPECT_TRUE(app.quitRequested());
+    EXPECT_TRUE(app.quitCalled());
+    app.setMainWindow(nullptr);
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+#include "RegistryStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Each test uses a key of its own, so tests never see each other's values.
+std::string keyFor(const char* test) {
+    return std::string("SOFTWARE\\GleamTests\\") + test;
+}
+
+std::string fileFor(const char* test) {
+    return std::string(std::getenv("XDG_CONFIG_HOME")) + "/GleamTests/" + test + ".conf";
+}
+
+TEST(RegistryStore, MissingKeyAndValueGiveDefaults) {
+    RegistryStore store(keyFor("Missing"));
+    int32_t n = 1;
+    EXPECT_FALSE(store.readInt("volOutLeft", n, 65535));
+    EXPECT_EQ(n, 65535);
+    bool flag = false;
+    EXPECT_FALSE(store.readFlag("monoUseLeft", flag, true));
+    EXPECT_TRUE(flag);
+    std::string text = "junk";
+    EXPECT_FALSE(store.readText("customLang", text, "-", 511));
+    EXPECT_EQ(text, "-");
+    char buffer[8];
+    EXPECT_FALSE(store.readText("customLang", buffer, "default", 7));
+    EXPECT_STREQ(buffer, "default");
+}
+
+TEST(RegistryStore, WritesCreateTheKeyAndKeepKinds) {
+    const char* test = "Kinds";
+    RegistryStore writer(keyFor(test));
+    writer.writeInt("mme_numBuff_play", 6);
+    writer.writeText("importName", "/home/u/track.wav");
+    writer.writeText("customLang", "frXX", 2);
+    writer.writeFlag("loopButton", true);
+    std::ifstream file(fileFor(test));
+    EXPECT_TRUE(file.good()) << "the write must create the store";
+
+    // A second store on the same key sees the values at once.
+    RegistryStore reader(keyFor(test));
+    int32_t n = 0;
+    EXPECT_TRUE(reader.readInt("mme_numBuff_play", n, 4));
+    EXPECT_EQ(n, 6);
+    std::string text;
+    EXPECT_TRUE(reader.readText("importName", text, "c:\\track.wav"));
+    EXPECT_EQ(text, "/home/u/track.wav");
+    EXPECT_TRUE(reader.readText("customLang", text, "-", 511));
+    EXPECT_EQ(text, "fr");
+    int32_t stored = 0;
+    EXPECT_TRUE(reader.readInt("loopButton", stored, 0));
+    EXPECT_EQ(stored, 1) << "a true flag is stored as 1";
+    // A text is not a number.
+    EXPECT_FALSE(reader.readInt("importName", n, 42));
+    EXPECT_EQ(n, 42);
+    EXPECT_FALSE(reader.readText("mme_numBuff_play", text, "-"));
+}
+
+TEST(RegistryStore, FlagOfAnyNonZeroNumberIsTrue) {
+    RegistryStore store(keyFor("Flags"));
+    store.writeInt("monoButton", 7);
+    store.writeInt("loopButton", 0);
+    bool flag = false;
+    EXPECT_TRUE(store.readFlag("monoButton", flag, false));
+    EXPECT_TRUE(flag);
+    EXPECT_TRUE(store.readFlag("loopButton", flag, true));
+    EXPECT_FALSE(flag);
+}
+
+TEST(RegistryStore, TextIsCutToTheCapacityOnACharacterBoundary) {
+    RegistryStore store(keyFor("Capacity"));
+    store.writeText("projectDir", "/home/user/Schallplatten");
+    char buffer[11];
+    EXPECT_TRUE(store.readText("projectDir", buffer, "-", 10));
+    EXPECT_STREQ(buffer, "/home/user");
+    // "ü" takes two bytes; a cut in its middle backs off to before it.
+    store.writeText("lastDirectory", "abcü");
+    std::string text;
+    EXPECT_TRUE(store.readText("lastDirectory", text, "-", 4));
+    EXPECT_EQ(text, "abc");
+}
+
+TEST(RegistryStore, RectangleRules) {
+    RegistryStore store(keyFor("Rects"));
+    ARect written{1, -2, 300, 400};
+    store.writeRect("frame", written);
+    std::string text;
+    ASSERT_TRUE(store.readText("frame", text, "-"));
+    EXPECT_EQ(text, "1 -2 300 400");
+    ARect rect;
+    EXPECT_TRUE(store.readRect("frame", rect, ARect{9, 9, 9, 9}));
+    EXPECT_EQ(rect.left, 1);
+    EXPECT_EQ(rect.top, -2);
+    EXPECT_EQ(rect.right, 300);
+    EXPECT_EQ(rect.bottom, 400);
+
+    // Three fields: false, with the three stored and the fourth left at its default.
+    store.writeText("three", "10 20 30");
+    EXPECT_FALSE(store.readRect("three", rect, ARect{1, 2, 3, 4}));
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_EQ(rect.top, 20);
+    EXPECT_EQ(rect.right, 30);
+    EXPECT_EQ(rect.bottom, 4);
+
+    EXPECT_FALSE(store.readRect("absent", rect, ARect{5, 6, 7, 8}));
+    EXPECT_EQ(rect.left, 5);
+    EXPECT_EQ(rect.bottom, 8);
+}
+
+TEST(RegistryStore, DamagedFileGivesDefaultsAndIsNotOverwritten) {
+    const char* test = "Damaged";
+    RegistryStore store(keyFor(test));
+    store.writeInt("idPlayDevice", 3);
+    {
+        std::ofstream damaged(fileFor(test), std::ios::trunc);
+        damaged << "[General]\nidPlayDevice=2\n\x01\x02[[[\n=\n[General\nvolOutLeft=abc\n"
+                << "wndXpos=99999999999999\n";
+    }
+    int32_t n = 0;
+    // Whatever the parser made of the damaged lines, reads give a value or the default.
+    store.readInt("idPlayDevice", n, 0);
+    EXPECT_TRUE(n == 0 || n == 2);
+    EXPECT_FALSE(store.readInt("volOutLeft", n, 65535));
+    EXPECT_EQ(n, 65535);
+    EXPECT_FALSE(store.readInt("wndXpos", n, 5)) << "a number beyond 32 bits is no number";
+    EXPECT_EQ(n, 5);
+}
+
+} // namespace

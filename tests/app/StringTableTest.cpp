@@ -1,0 +1,61 @@
+#include "StringTable.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+TEST(StringTable, EveryIdExistsInAllFourLanguages) {
+    const StringTable& table = StringTable::instance();
+    for (int32_t offset : {StringTable::kEnglish, StringTable::kGerman, StringTable::kJapanese,
+                           StringTable::kFrench}) {
+        for (int32_t id = StringTable::kFirstId; id <= StringTable::kLastId; ++id) {
+            const std::string* text = table.find(id + offset);
+            ASSERT_NE(text, nullptr) << "id " << id << " offset " << offset;
+            EXPECT_FALSE(text->empty()) << "id " << id << " offset " << offset;
+        }
+    }
+    EXPECT_EQ(table.size(), 4u * 137u);
+    EXPECT_EQ(table.find(2999), nullptr);
+    EXPECT_EQ(table.find(3137), nullptr);
+}
+
+TEST(StringTable, TranslationsKeepThePlaceholdersOfTheEnglishText) {
+    const StringTable& table = StringTable::instance();
+    const std::regex placeholder(R"(%[-+ #0]*[0-9]*(?:\.[0-9]+)?(?:l|ll|h)?[diouxXfFeEgGcsp%])");
+    auto placeholders = [&](const std::string& text) {
+        std::string all;
+        for (std::sregex_iterator it(text.begin(), text.end(), placeholder), end; it != end; ++it) {
+            all += it->str();
+        }
+        return all;
+    };
+    for (int32_t id = StringTable::kFirstId; id <= StringTable::kLastId; ++id) {
+        const std::string english = placeholders(*table.find(id));
+        for (int32_t offset :
+             {StringTable::kGerman, StringTable::kJapanese, StringTable::kFrench}) {
+            EXPECT_EQ(placeholders(*table.find(id + offset)), english) << "id " << id;
+        }
+    }
+}
+
+TEST(StringTable, ParsesEscapesCommentsAndRejectsMalformedLines) {
+    std::unordered_map<int32_t, std::string> out;
+    EXPECT_TRUE(StringTable::parse("# comment\n\n3000\tone\\ntwo\\tx\\\\y\r\n", 1000, out));
+    ASSERT_EQ(out.count(4000), 1u);
+    EXPECT_EQ(out[4000], "one\ntwo\tx\\y");
+    EXPECT_FALSE(StringTable::parse("30x0\tbad\n3001 no tab\n", 0, out));
+    EXPECT_EQ(out.size(), 1u);
+}
+
+TEST(StringTable, EnglishTextsAreTheProgramsOwn) {
+    const StringTable& table = StringTable::instance();
+    EXPECT_EQ(*table.find(3009), "There's not enough memory to complete this operation.");
+    EXPECT_EQ(*table.find(3008), "Not enough diskspace to complete this operation.");
+    EXPECT_EQ(*table.find(3087), "Some files could not be imported!\nThe Files must be at "
+                                 "least\n7 seconds long and 44.1 kHz, 16 Bit Stereo!");
+    EXPECT_EQ(*table.find(3001), "Please choose a WAVE file:");
+}
+
+} // namespace
