@@ -24,7 +24,7 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 
 bench: build
-	@if [ -d $(BUILD_DIR)/bench ]; then for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done; fi
+	@find $(BUILD_DIR)/bench -type f -executable -name "bench_*" | sort | while read -r b; do echo "== $$b"; "$$b"; done
 
 format:
 	find src tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i
