@@ -424,6 +424,33 @@ void AEApplication::requestQuit() {
     }
 }
 
+// --- Progress -----------------------------------------------------------------------
+
+void AEApplication::progressBegin(int64_t steps) {
+    progressMaximum_ = std::max<int64_t>(steps, 0);
+    progressValue_ = 0;
+    progressActive_ = true;
+    if (progressObserver_) {
+        progressObserver_(0, progressMaximum_);
+    }
+}
+
+void AEApplication::progressAdvance(int64_t steps) {
+    const int64_t value = progressValue_.fetch_add(steps) + steps;
+    if (progressObserver_) {
+        progressObserver_(value, progressMaximum_);
+    }
+}
+
+void AEApplication::progressEnd() {
+    progressActive_ = false;
+    progressValue_ = 0;
+    progressMaximum_ = 0;
+    if (progressObserver_) {
+        progressObserver_(-1, 0);
+    }
+}
+
 // --- Free space -----------------------------------------------------------------------
 
 std::string AEApplication::projectDriveDirectory() const {

@@ -10,6 +10,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -79,6 +80,19 @@ public:
     bool quitRequested() const { return quitRequested_.load(); }
     bool discWriting() const { return discWriting_.load(); }
     void setDiscWriting(bool on) { discWriting_.store(on); }
+
+    // --- Progress of long operations ---------------------------------------------------
+    void progressBegin(int64_t steps) override;
+    void progressAdvance(int64_t steps = 1) override;
+    void progressEnd() override;
+    int64_t progressValue() const { return progressValue_.load(); }
+    int64_t progressMaximum() const { return progressMaximum_.load(); }
+    bool progressActive() const { return progressActive_.load(); }
+    // Told of every change, on the thread that made it (gleam-cli draws its bar with it;
+    // the window polls the values above instead).
+    void setProgressObserver(std::function<void(int64_t value, int64_t maximum)> observer) {
+        progressObserver_ = std::move(observer);
+    }
 
     // --- Run log -------------------------------------------------------------------
     void log(const char* text) override;
@@ -151,6 +165,11 @@ private:
     std::array<uint8_t, 8> slotFlags_{};
     int32_t cdCapacitySeconds_ = kCdCapacitySeconds;
     int32_t languageOffset_ = 0;
+
+    std::atomic<int64_t> progressValue_{0};
+    std::atomic<int64_t> progressMaximum_{0};
+    std::atomic<bool> progressActive_{false};
+    std::function<void(int64_t, int64_t)> progressObserver_;
 
     std::array<std::array<char, kStringBufferSize>, kStringBuffers> stringBuffers_{};
     std::atomic<uint32_t> stringRing_{0};

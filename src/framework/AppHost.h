@@ -32,4 +32,10 @@ public:
     virtual bool askYesNo(int32_t id) = 0;
 
     virtual void log(const char* text) = 0;
+
+    // The shared progress display of a long operation, callable from any thread: begin
+    // with the number of steps, advance, end (which also hides it).
+    virtual void progressBegin(int64_t steps) = 0;
+    virtual void progressAdvance(int64_t steps = 1) = 0;
+    virtual void progressEnd() = 0;
 };

@@ -11,7 +11,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -283,6 +285,34 @@ TEST_F(AEApplicationTest, RequestQuitIsRefusedWhileBusy) {
     EXPECT_TRUE(app.quitRequested());
     EXPECT_TRUE(app.quitCalled());
     app.setMainWindow(nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AEApplicationTest, ProgressFromAnotherThreadReachesTheObserverAndTheCounters) {
+    AEApplication app;
+    std::vector<std::pair<int64_t, int64_t>> seen;
+    std::mutex guard;
+    app.setProgressObserver([&](int64_t value, int64_t maximum) {
+        std::lock_guard lock(guard);
+        seen.emplace_back(value, maximum);
+    });
+    std::thread worker([&app] {
+        app.progressBegin(3);
+        for (int i = 0; i < 3; ++i) {
+            app.progressAdvance();
+        }
+    });
+    worker.join();
+    EXPECT_TRUE(app.progressActive());
+    EXPECT_EQ(app.progressValue(), 3);
+    EXPECT_EQ(app.progressMaximum(), 3);
+    app.progressEnd();
+    EXPECT_FALSE(app.progressActive());
+    std::vector<std::pair<int64_t, int64_t>> expected{{0, 3}, {1, 3}, {2, 3}, {3, 3}, {-1, 0}};
+    EXPECT_EQ(seen, expected);
 }
 
 } // namespace
