@@ -1,0 +1,156 @@
+#include "PeakLimiter.h"
+#include "BlockAdapter.h"
+#include "SignalTestSupport.h"
+
+using namespace signal_test;
+
+namespace {
+
+constexpr int32_t kLatency = 2135;
+const float kCeiling = static_cast<float>(std::pow(10.0, -0.025 / 20.0)); // 0.99713
+
+ParameterBlock limiterParams(int32_t channels = 2) {
+    return params(0.0f, channels, 1);
+}
+
+} // namespace
+
+TEST(BlockAdapter, OutputLagsByOneBlockWhateverTheCallLengths) {
+    BlockAdapter adapter(8);
+    std::vector<float> in(40), out(40, -1.0f);
+    for (int32_t i = 0; i < 40; ++i) {
+        in[i] = static_cast<float>(i + 1);
+    }
+    int32_t blocks = 0;
+    auto copyBlock = [&](const float* const* blockIn, float* const* blockOut, int32_t) {
+        std::copy_n(blockIn[0], 8, blockOut[0]);
+        ++blocks;
+    };
+    int32_t done = 0;
+    for (int32_t n : {3, 1, 9, 0, 15, 12}) {
+        const float* i[1] = {in.data() + done};
+        float* o[1] = {out.data() + done};
+        adapter.process(i, o, 1, n, copyBlock);
+        done += n;
+    }
+    EXPECT_EQ(blocks, 5);
+    for (int32_t i = 0; i < 40; ++i) {
+        EXPECT_EQ(out[i], i < 8 ? 0.0f : in[i - 8]) << i;
+    }
+}
+
+TEST(PeakLimiter, ReportsItsBlockAndLookAheadAsLatency) {
+    PeakLimiter limiter;
+    EXPECT_EQ(limiter.latency(), kLatency);
+}
+
+TEST(PeakLimiter, SingleFullScaleSampleLeavesAtTheCeiling2135FramesLater) {
+    const int32_t count = 8192, at = 3000;
+    const StereoSignal in = stepAt(count, 0.0f, at, 1.0f);
+    PeakLimiter limiter;
+    const StereoSignal out = runKernel(limiter, limiterParams(), in, 4096);
+    EXPECT_NEAR(out.left[at + kLatency], 0.99713f, 1e-5f);
+    EXPECT_NEAR(out.left[at + kLatency], kCeiling, 1e-6f);
+    for (int32_t i = 0; i < count; ++i) {
+        if (i != at + kLatency) {
+            ASSERT_EQ(out.left[i], 0.0f) << i;
+        }
+        ASSERT_EQ(out.right[i], 0.0f) << i;
+    }
+}
+
+TEST(PeakLimiter, GainRampsDownOverThe86FramesBeforeThePeak) {
+    // A steady half-scale signal shows the gain; one full-scale sample makes it move.
+    const int32_t count = 8192, at = 3000;
+    const StereoSignal in = stepAt(count, 0.5f, at, 1.0f);
+    PeakLimiter limiter;
+    const StereoSignal out = runKernel(limiter, limiterParams(), in, 4096);
+    const int32_t peakOut = at + kLatency;
+    // After the look-ahead ring has filled and until the ramp begins, the half-scale
+    // signal passes untouched.
+    for (int32_t i = 2048 + 87; i < peakOut - 87; ++i) {
+        ASSERT_EQ(out.right[i], 0.5f) << i;
+    }
+    // A straight ramp over 86 frames, then the ceiling gain for the peak itself.
+    const double step = (1.0 - kCeiling) / 86.0;
+    for (int32_t k = 1; k <= 86; ++k) {
+        const int32_t i = peakOut - 87 + k - 1;
+        EXPECT_NEAR(out.right[i], 0.5 * (1.0 - k * step), 1e-6) << k;
+        EXPECT_LT(out.right[i], out.right[i - 1]) << k;
+    }
+    EXPECT_NEAR(out.left[peakOut], kCeiling, 1e-6f);
+    EXPECT_NEAR(out.right[peakOut], 0.5f * kCeiling, 1e-6f);
+    // Afterwards the gain releases back towards 1.
+    EXPECT_GT(out.right[count - 1], out.right[peakOut]);
+    EXPECT_NEAR(out.right[count - 1], 0.5f, 1e-4f);
+}
+
+TEST(PeakLimiter, LoudSignalNeverExceedsTheCeiling) {
+    const int32_t count = 30000;
+    StereoSignal in{noise(count, 1.0, 20), sine(440.0, 1.0, count)};
+    in.left[5000] = 1.0f;
+    in.right[7001] = -1.0f;
+    PeakLimiter limiter;
+    const StereoSignal out = runKernel(limiter, limiterParams(), in, 4096);
+    float peak = 0.0f;
+    for (int32_t i = 0; i < count; ++i) {
+        peak = std::max({peak, std::fabs(out.left[i]), std::fabs(out.right[i])});
+    }
+    // Dense peaks just under an earlier, larger one may leave a hair above the ceiling
+    // while the gain releases; never more than a ten-thousandth.
+    EXPECT_LE(peak, kCeiling * 1.0001f);
+    EXPECT_GT(peak, kCeiling - 1e-3f);
+}
+
+TEST(PeakLimiter, QuietSignalIsOnlyDelayed) {
+    const int32_t count = 10000;
+    const StereoSignal in{noise(count, 0.99, 21), noise(count, 0.9, 22)};
+    PeakLimiter limiter;
+    const StereoSignal out = runKernel(limiter, limiterParams(), in, 1000);
+    for (int32_t i = 0; i < count; ++i) {
+        ASSERT_EQ(out.left[i], i < kLatency ? 0.0f : in.left[i - kLatency]) << i;
+        ASSERT_EQ(out.right[i], i < kLatency ? 0.0f : in.right[i - kLatency]) << i;
+    }
+}
+
+TEST(PeakLimiter, BothChannelsShareOneGain) {
+    const int32_t count = 8192, at = 2500;
+    StereoSignal in{std::vector<float>(count, 0.25f), std::vector<float>(count, 0.5f)};
+    in.left[at] = -1.0f;
+    PeakLimiter limiter;
+    const StereoSignal out = runKernel(limiter, limiterParams(), in, 4096);
+    for (int32_t i = at + kLatency - 90; i < at + kLatency + 10; ++i) {
+        if (i != at + kLatency) {
+            EXPECT_FLOAT_EQ(out.right[i], 2.0f * out.left[i]) << i;
+        }
+    }
+    EXPECT_NEAR(out.left[at + kLatency], -kCeiling, 1e-6f);
+}
+
+TEST(PeakLimiter, OutputDoesNotDependOnTheBlockSize) {
+    const int32_t count = 60000;
+    StereoSignal in{noise(count, 1.0, 23), sine(100.0, 1.0, count)};
+    for (int32_t i = 0; i < count; i += 997) {
+        in.left[i] = 1.0f; // scattered peaks keep the limiter working
+    }
+    PeakLimiter whole;
+    const StereoSignal reference = runKernel(whole, limiterParams(), in, count);
+    for (int32_t block : {1, 37, 4096, 16384}) {
+        PeakLimiter limiter;
+        const StereoSignal out = runKernel(limiter, limiterParams(), in, block);
+        EXPECT_EQ(out.left, reference.left) << block;
+        EXPECT_EQ(out.right, reference.right) << block;
+    }
+}
+
+TEST(PeakLimiter, MonoLimitsTheFirstChannelOnly) {
+    const int32_t count = 6000, at = 1000;
+    const StereoSignal in = stepAt(count, 0.0f, at, 1.0f);
+    StereoSignal out{std::vector<float>(count), std::vector<float>(count, 3.0f)};
+    PeakLimiter limiter;
+    const float* i[2] = {in.left.data(), in.right.data()};
+    float* o[2] = {out.left.data(), out.right.data()};
+    limiter.process(limiterParams(1), i, o, count);
+    EXPECT_NEAR(out.left[at + kLatency], kCeiling, 1e-6f);
+    EXPECT_EQ(out.right, std::vector<float>(count, 3.0f));
+}
