@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= 2
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test test-sanitized fuzz bench format clean
 
 all: build
 
@@ -22,6 +22,16 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+	JOBS=$(JOBS) scripts/run-sanitized-tests
+	JOBS=$(JOBS) scripts/run-fuzzers
+
+# The audio file unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: configure
+	JOBS=$(JOBS) scripts/run-sanitized-tests
+
+# The libFuzzer targets of the audio file readers, GLEAM_FUZZ_SECONDS (30) each.
+fuzz:
+	JOBS=$(JOBS) scripts/run-fuzzers
 
 bench: build
 	@find $(BUILD_DIR)/bench -type f -executable -name "bench_*" | sort | while read -r b; do echo "== $$b"; "$$b"; done

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "AudioFileTypes.h"
+#include "AudioFormat.h"
+#include "AudioStream.h"
+#include "ConvertingTransfer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class AudioFileHandler;
+
+// An audio file on disk: the one way the program reads and writes audio. Its type comes
+// from the path's extension (AIFF, AIFC, WAVE; letter case ignored), its header is read or
+// written by the handler of that type, and its frames are read and written in the client
+// format, converted on the fly from and to the file's format when the two differ. There is
+// no cache: every read and write goes to the file stream.
+//
+// Opens nest; only the first reads the header and only the last close closes the stream.
+// After every open the client format equals the file format. Writes and the format setters
+// mark the header dirty; the next flush or close rewrites its lengths and format.
+//
+// Reads never return frames past the file's frame count, so chunks after the sample data
+// are never taken for audio. Sequential reads (or writes) at another sample rate continue
+// one converted stream; a seek starts a new one. A conversion that cannot be made fails
+// the transfer (-1) rather than return noise. Not thread-safe: one object, one thread.
+class AudioFile : public AudioStream {
+public:
+    // The empty file object of the class registry: no path, no handler.
+    AudioFile();
+    explicit AudioFile(FRef<FNPath> path);
+    explicit AudioFile(const std::string& path);
+    // Closes an open file completely (rewriting a dirty header) before it goes.
+    ~AudioFile() override;
+
+    // A new file object for the same file with the same kind, state, frames, data offset
+    // and formats, and a handler of its own. The clone starts closed, whatever the state of
+    // this one, so neither can close the other's stream.
+    FRef<AudioFile> clone() const;
+    // Reads a path written by writeToStream and identifies the file again (closing this
+    // one first if it is open); false when no path could be read or it names no audio file.
+    bool readFromStream(FFileStream& stream);
+    bool writeToStream(FFileStream& stream) const;
+
+    bool create() override;
+    bool open(FAccessMode mode) override;
+    bool close() override;
+    // Rewrites a dirty header now; the stream keeps its position.
+    bool flush();
+    int32_t read(int32_t frames, void* buffer) override;
+    int32_t write(int32_t frames, const void* buffer) override;
+    int32_t seek(int32_t frame) override;
+    int32_t position() override;
+
+    int32_t formatFlags() override;
+    int16_t bytesPerFrame() override;
+    int16_t channels() override;
+    float sampleRate() override;
+    int32_t frames() override;
+    int32_t sampleType() override;
+    int16_t bits() override;
+
+    int32_t clientFormatFlags() const override { return client_.formatFlags; }
+    bool setClientFormatFlags(int32_t flags) override;
+    int16_t clientBytesPerFrame() const override { return client_.bytesPerFrame; }
+    bool setClientBytesPerFrame(int16_t bytes) override;
+    int16_t clientBits() const override { return client_.bits; }
+    bool setClientBits(int16_t bits) override;
+    int32_t clientSampleType() const override { return client_.sampleType; }
+    bool setClientSampleType(int32_t type) override;
+    int16_t clientChannels() const override { return client_.channels; }
+    bool setClientChannels(int16_t channels) override;
+    // Sets all six client fields at once, e.g. to the file format after create().
+    void setClientFormat(const AudioFormat& format) { client_ = format; }
+    float clientSampleRate() const { return client_.sampleRate; }
+    void setClientSampleRate(float rate);
+    // The file's frames counted at the client's sample rate.
+    int32_t clientFrames();
+
+    int32_t kind() const { return kind_; }
+    uint32_t dataOffset() const;
+    uint16_t swapWord() const;
+    // Setters of the file format; all but setSampleType mark the header dirty.
+    void setChannels(int16_t channels);
+    void setSampleRate(float rate);
+    void setFrames(int32_t frames);
+    void setBits(int16_t bits);
+    void setSampleType(int32_t type);
+
+    const AudioFormat& fileFormat() const { return file_; }
+    const AudioFormat& clientFormat() const { return client_; }
+    bool hasHandler() const { return handler_ != nullptr; }
+    AudioFileHandler* handler() const { return handler_.get(); }
+    bool isOpen() const { return openCount_ > 0; }
+    int16_t openCount() const { return openCount_; }
+    bool isDirty() const { return (state_ & kDirty) != 0; }
+    // Set once the file has been opened or created: its header information is known.
+    bool wasOpened() const { return (state_ & kOpened) != 0; }
+
+private:
+    friend class AudioFileHandler;
+
+    enum : uint16_t { kOpened = 1, kDirty = 2 };
+
+    // Finds the kind from the path and makes its handler; false for an unknown type.
+    bool identify();
+    void makeHandler();
+    // Reads the header of a file never opened, so the format getters can answer.
+    void refreshHeaderInfo();
+    // A file format field after the refresh, or `withoutHandler` for an unknown type.
+    template <class T> T refreshed(T AudioFormat::*field, T withoutHandler);
+    void makeFileBytesPerFrameConsistent();
+    // True when the client's bytes per frame and bits per sample do not describe each other.
+    bool clientBitsDisagree() const;
+    void deriveClientBytesPerFrame();
+    // The handler's stream when the file is ready to transfer frames, else null.
+    FFileStream* transferStream() const;
+    bool updateHeaderKeepingPosition();
+    void closeCompletely();
+
+    int32_t kind_ = kAudioKindUnknown;
+    uint16_t state_ = 0;
+    int16_t openCount_ = 0;
+    int32_t frames_ = 0;
+    uint32_t dataOffset_ = 0;
+    uint16_t swapWord_ = 0;
+    AudioFormat file_;
+    AudioFormat client_;
+    std::unique_ptr<AudioFileHandler> handler_;
+    ConvertingTransfer transfer_;
+};

@@ -1,0 +1,408 @@
+// AudioFile: identification, nested open and close, create, the direct path, seek and
+// position, the header refresh, the bytes-per-frame rules, clone and destruction.
+#include "AudioFile.h"
+#include "AudioFileHandler.h"
+#include "AudioTestSupport.h"
+#include "FClassRegistry.h"
+#include "FFileSystem.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace AudioTest;
+
+namespace {
+
+class AudioFileTest : public ::testing::Test {
+protected:
+    // A 44.1 kHz 16-bit stereo file of `frames` noise frames, made by the program.
+    std::string makeStereo(const std::string& name, int64_t frames, uint32_t seed = 1) {
+        std::string path = tmp.file(name);
+        samples = noise16(frames * 2, seed);
+        EXPECT_TRUE(writeSystemFile(path, samples, 2));
+        return path;
+    }
+
+    TestDir tmp;
+    std::vector<int16_t> samples;
+};
+
+struct KindCase {
+    const char* name;
+    int32_t kind;
+};
+
+class IdentificationTest : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(IdentificationTest, ExtensionGivesKindIgnoringCase) {
+    AudioFile file(std::string("/nowhere/take.") + GetParam().name);
+    EXPECT_EQ(file.kind(), GetParam().kind);
+    EXPECT_EQ(file.hasHandler(), GetParam().kind != kAudioKindUnknown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Extensions, IdentificationTest,
+    ::testing::Values(KindCase{"wav", kAudioKindWAVE}, KindCase{"WAV", kAudioKindWAVE},
+                      KindCase{"Wave", kAudioKindWAVE}, KindCase{"aif", kAudioKindAIFF},
+                      KindCase{"AIFF", kAudioKindAIFF}, KindCase{"aifc", kAudioKindAIFC},
+                      KindCase{"AIFC", kAudioKindAIFC}, KindCase{"sd2", kAudioKindUnknown},
+                      KindCase{"mp3", kAudioKindUnknown}, KindCase{"dat", kAudioKindUnknown},
+                      KindCase{"wav.bak", kAudioKindUnknown}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (auto& c : name) {
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        }
+        return name;
+    });
+
+TEST(AudioFileTypesTest, TableHasRecordsForKindsZeroToTwoOnly) {
+    ASSERT_NE(AudioFileTypes::forKind(kAudioKindWAVE), nullptr);
+    EXPECT_EQ(AudioFileTypes::forKind(kAudioKindWAVE)->typeCode, ".WAV");
+    EXPECT_EQ(AudioFileTypes::forKind(kAudioKindAIFF)->extension, "aif");
+    EXPECT_EQ(AudioFileTypes::forKind(kAudioKindAIFC)->description, "AIFC File");
+    EXPECT_EQ(AudioFileTypes::forKind(3), nullptr);
+    EXPECT_EQ(AudioFileTypes::forKind(-1), nullptr);
+    EXPECT_EQ(AudioFileTypes::soundDesigner().typeCode, "Sd2f");
+    EXPECT_EQ(AudioFileTypes::projectFile().extension, "dat");
+}
+
+TEST(AudioFileRegistryTest, ClassesAreRegisteredWithTheirParents) {
+    auto& registry = FClassRegistry::instance();
+    EXPECT_TRUE(registry.isKindOf("AudioFile", "AudioStream"));
+    EXPECT_TRUE(registry.isKindOf("AudioFile", "FShared"));
+    EXPECT_TRUE(registry.isKindOf("WaveFileHandler", "AudioFileHandler"));
+    EXPECT_TRUE(registry.isKindOf("AIFFFileHandler", "AudioFileHandler"));
+    EXPECT_EQ(registry.parentOf("AudioConverter"), "CmObject");
+    EXPECT_EQ(registry.parentOf("ASampleRateConverter"), "CmObject");
+    auto made = FRef<FShared>::adopt(registry.create("AudioFile"));
+    auto* file = dynamic_cast<AudioFile*>(made.get());
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->kind(), kAudioKindUnknown);
+}
+
+TEST_F(AudioFileTest, UnrecognisedFileFailsEveryOperationWithoutTouchingTheDisk) {
+    for (const char* name : {"take.sd2", "take.mp3", "project.dat"}) {
+        std::string path = tmp.file(name);
+        AudioFile file(path);
+        int16_t frame[2] = {1, 2};
+        EXPECT_FALSE(file.create());
+        EXPECT_FALSE(file.open(FAccessMode::kRead));
+        EXPECT_FALSE(file.close());
+        EXPECT_EQ(file.read(1, frame), -1);
+        EXPECT_EQ(file.write(1, frame), -1);
+        EXPECT_EQ(file.seek(0), -1);
+        EXPECT_EQ(file.position(), -1);
+        EXPECT_FLOAT_EQ(file.sampleRate(), 44100.0f);
+        EXPECT_EQ(file.channels(), 1);
+        EXPECT_EQ(file.bytesPerFrame(), 2);
+        EXPECT_EQ(file.frames(), 0);
+        EXPECT_EQ(file.dataOffset(), 0u);
+        EXPECT_FALSE(FFileSystem::exists(path)) << name;
+    }
+}
+
+TEST_F(AudioFileTest, WrittenFileReopensWithItsFramesAndData) {
+    std::string path = makeStereo("44100-2-16.wav", 1234);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.frames(), 1234);
+    EXPECT_EQ(file.dataOffset(), 44u);
+    EXPECT_EQ(file.channels(), 2);
+    EXPECT_EQ(file.bytesPerFrame(), 4);
+    EXPECT_EQ(file.clientFormat(), file.fileFormat());
+    EXPECT_EQ(asSamples(readToEnd(file)), samples);
+    EXPECT_TRUE(file.close());
+}
+
+TEST_F(AudioFileTest, NestedOpenReadsTheHeaderOnceAndClosesTheStreamOnce) {
+    std::string path = makeStereo("44100-2-16-nested.wav", 100);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    FFileStream* stream = file.handler()->stream();
+    ASSERT_NE(stream, nullptr);
+    // Change the channel count on disk: a second header read would see it.
+    Bytes bytes = readBytes(path);
+    bytes[22] = 1;
+    writeBytes(path, bytes);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.openCount(), 2);
+    EXPECT_EQ(file.channels(), 2);
+    EXPECT_EQ(file.handler()->stream(), stream);
+    ASSERT_TRUE(file.close());
+    EXPECT_TRUE(file.isOpen());
+    ASSERT_NE(file.handler()->stream(), nullptr);
+    int16_t frame[2];
+    EXPECT_EQ(file.read(1, frame), 1);
+    ASSERT_TRUE(file.close());
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.handler()->stream(), nullptr);
+    EXPECT_EQ(file.read(1, frame), -1);
+}
+
+TEST_F(AudioFileTest, WritingPastTheEndGrowsTheFileAndCloseRewritesTheLengths) {
+    std::string path = makeStereo("44100-2-16-grow.wav", 1000);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kReadWrite));
+    ASSERT_EQ(file.seek(1000), 1000);
+    auto extra = noise16(200, 2);
+    EXPECT_EQ(file.write(100, extra.data()), 100);
+    EXPECT_EQ(file.frames(), 1100);
+    EXPECT_TRUE(file.isDirty());
+    ASSERT_TRUE(file.close());
+    Bytes bytes = readBytes(path);
+    EXPECT_EQ(le32(bytes, 4), 36u + 4400u);
+    EXPECT_EQ(le32(bytes, 40), 4400u);
+    AudioFile again(path);
+    EXPECT_EQ(again.frames(), 1100);
+}
+
+TEST_F(AudioFileTest, SeekOnAProgramFilePositionsTheStreamAfterTheHeader) {
+    std::string path = makeStereo("44100-2-16-seek.wav", 50);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.seek(10), 10);
+    EXPECT_EQ(file.handler()->stream()->tell(), 84);
+    EXPECT_EQ(file.position(), 10);
+    int16_t frame[2];
+    ASSERT_EQ(file.read(1, frame), 1);
+    EXPECT_EQ(frame[0], samples[20]);
+    EXPECT_EQ(frame[1], samples[21]);
+    EXPECT_EQ(file.position(), 11);
+    EXPECT_EQ(file.seek(-1), -1);
+}
+
+TEST_F(AudioFileTest, ReadsStopAtTheLastFrameWhenAChunkFollowsTheData) {
+    auto data = noise16(2 * 300, 3);
+    Bytes image = riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)},
+                             {"data", asBytes(data)},
+                             {"LIST", Bytes(64, 0x55)}});
+    std::string path = tmp.file("44100-2-16-trailing-list.wav");
+    writeBytes(path, image);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.frames(), 300);
+    EXPECT_EQ(asSamples(readToEnd(file, 128)), data);
+    int16_t frame[2];
+    EXPECT_EQ(file.read(1, frame), 0);
+}
+
+TEST_F(AudioFileTest, DataEndingInTheMiddleOfAFrameGivesWholeFramesOnly) {
+    auto data = noise16(2 * 10, 4);
+    Bytes bytes = asBytes(data);
+    bytes.push_back(0x12);
+    bytes.push_back(0x34);
+    std::string path = tmp.file("44100-2-16-half-frame.wav");
+    writeBytes(path, riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}, {"data", bytes}}));
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.frames(), 10);
+    std::vector<int16_t> buffer(2 * 16);
+    EXPECT_EQ(file.read(16, buffer.data()), 10);
+    EXPECT_EQ(file.read(16, buffer.data()), 0);
+}
+
+TEST_F(AudioFileTest, TransfersRefuseZeroFramesAndClosedFiles) {
+    std::string path = makeStereo("44100-2-16-refuse.wav", 10);
+    AudioFile file(path);
+    int16_t frame[2] = {};
+    EXPECT_EQ(file.read(1, frame), -1);
+    EXPECT_EQ(file.write(1, frame), -1);
+    EXPECT_EQ(file.position(), -1);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.read(0, frame), -1);
+    EXPECT_EQ(file.write(0, frame), -1);
+    EXPECT_EQ(file.read(-5, frame), -1);
+}
+
+TEST_F(AudioFileTest, WritesBeyondWhatA32BitHeaderCanDescribeAreRefused) {
+    std::string path = makeStereo("44100-2-16-huge.wav", 10);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kReadWrite));
+    ASSERT_EQ(file.seek(1073741823), 1073741823); // the last frame below 4 GiB of data
+    int16_t frames[4] = {};
+    EXPECT_EQ(file.write(2, frames), -1);
+    EXPECT_EQ(file.frames(), 10);
+    file.close();
+    EXPECT_EQ(fileSize(path), 44 + 40);
+}
+
+TEST_F(AudioFileTest, FormatGettersReadTheHeaderOfAFileNeverOpened) {
+    std::string path = tmp.file("48000-2-16.wav");
+    ASSERT_TRUE(writeSystemFile(path, noise16(2 * 480, 5), 2, 48000.0f));
+    AudioFile file(path);
+    EXPECT_FALSE(file.wasOpened());
+    EXPECT_FLOAT_EQ(file.sampleRate(), 48000.0f);
+    EXPECT_TRUE(file.wasOpened());
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.frames(), 480);
+    EXPECT_EQ(file.channels(), 2);
+    EXPECT_EQ(file.bits(), 16);
+    EXPECT_EQ(file.sampleType(), kSampleSigned);
+}
+
+TEST_F(AudioFileTest, RejectedHeaderLeavesTheFileWithoutHandler) {
+    std::string path = tmp.file("garbage.wav");
+    writeBytes(path, Bytes(100, 0x41));
+    AudioFile file(path);
+    EXPECT_FALSE(file.open(FAccessMode::kRead));
+    EXPECT_FALSE(file.hasHandler());
+    EXPECT_FALSE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.channels(), 1);
+    // An empty or missing file is not a rejected header: the handler stays.
+    AudioFile missing(tmp.file("missing.wav"));
+    EXPECT_FALSE(missing.open(FAccessMode::kRead));
+    EXPECT_TRUE(missing.hasHandler());
+    writeBytes(tmp.file("empty.wav"), {});
+    AudioFile empty(tmp.file("empty.wav"));
+    EXPECT_FALSE(empty.open(FAccessMode::kRead));
+    EXPECT_TRUE(empty.hasHandler());
+}
+
+TEST_F(AudioFileTest, ClientFramesCountAtTheClientRate) {
+    std::string path = tmp.file("22050-1-16.wav");
+    ASSERT_TRUE(writeSystemFile(path, noise16(1001, 6), 1, 22050.0f));
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.clientFrames(), 1001);
+    file.setClientSampleRate(44100.0f);
+    EXPECT_EQ(file.clientFrames(), 2000);
+    file.setClientSampleRate(11025.0f);
+    EXPECT_EQ(file.clientFrames(), 500);
+}
+
+TEST_F(AudioFileTest, ClientSettersKeepBytesPerFrameAndBitsInStep) {
+    std::string path = tmp.file("44100-1-16.wav");
+    ASSERT_TRUE(writeSystemFile(path, noise16(10, 7), 1));
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_TRUE(file.setClientChannels(2));
+    EXPECT_EQ(file.clientBytesPerFrame(), 4);
+    EXPECT_TRUE(file.setClientBits(8));
+    EXPECT_EQ(file.clientBytesPerFrame(), 2);
+    EXPECT_TRUE(file.setClientBits(32));
+    EXPECT_EQ(file.clientBytesPerFrame(), 8);
+    EXPECT_TRUE(file.setClientBytesPerFrame(4));
+    EXPECT_EQ(file.clientBits(), 16);
+    EXPECT_TRUE(file.setClientSampleType(kSampleFloat));
+    EXPECT_EQ(file.clientSampleType(), kSampleFloat);
+    EXPECT_TRUE(file.setClientFormatFlags(kFormatPlanar));
+    EXPECT_EQ(file.clientFormatFlags(), kFormatPlanar);
+}
+
+TEST_F(AudioFileTest, MonoFileReadAsStereoGoesThroughTheConverter) {
+    std::string path = tmp.file("44100-1-16-as-stereo.wav");
+    auto mono = noise16(500, 8);
+    ASSERT_TRUE(writeSystemFile(path, mono, 1));
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    file.setClientChannels(2);
+    ASSERT_EQ(file.clientBytesPerFrame(), 4);
+    auto stereo = asSamples(readToEnd(file, 64));
+    ASSERT_EQ(stereo.size(), 1000u);
+    for (size_t i = 0; i < mono.size(); ++i) {
+        ASSERT_EQ(stereo[2 * i], mono[i]) << i;
+        ASSERT_EQ(stereo[2 * i + 1], mono[i]) << i;
+    }
+}
+
+TEST_F(AudioFileTest, CloneHasItsOwnHandlerAndStream) {
+    std::string path = makeStereo("44100-2-16-clone.wav", 64);
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    file.setUserFlag(7);
+    FRef<AudioFile> copy = file.clone();
+    EXPECT_NE(copy->handler(), file.handler());
+    EXPECT_EQ(copy->kind(), kAudioKindWAVE);
+    EXPECT_EQ(copy->frames(), 64);
+    EXPECT_EQ(copy->dataOffset(), 44u);
+    EXPECT_EQ(copy->fileFormat(), file.fileFormat());
+    EXPECT_EQ(copy->userFlag(), 7);
+    EXPECT_FALSE(copy->isOpen());
+    ASSERT_TRUE(copy->open(FAccessMode::kRead));
+    ASSERT_EQ(copy->seek(32), 32);
+    copy.reset(); // destroying the open clone closes only its own stream
+    int16_t frame[2];
+    ASSERT_EQ(file.read(1, frame), 1);
+    EXPECT_EQ(frame[0], samples[0]);
+}
+
+TEST_F(AudioFileTest, DestroyingAnOpenFileClosesItAndUpdatesTheHeader) {
+    std::string path = tmp.file("44100-2-16-destroyed.wav");
+    auto data = noise16(2 * 77, 9);
+    {
+        AudioFile file(path);
+        ASSERT_TRUE(file.create());
+        file.setChannels(2);
+        file.setClientFormat(file.fileFormat());
+        ASSERT_TRUE(file.open(FAccessMode::kReadWrite)); // nested: count 2
+        ASSERT_EQ(file.write(77, data.data()), 77);
+    }
+    Bytes bytes = readBytes(path);
+    EXPECT_EQ(le32(bytes, 40), 77u * 4);
+    EXPECT_EQ(le16(bytes, 22), 2);
+    AudioFile again(path);
+    ASSERT_TRUE(again.open(FAccessMode::kRead));
+    EXPECT_EQ(asSamples(readToEnd(again)), data);
+}
+
+TEST_F(AudioFileTest, FlushRewritesTheHeaderAndKeepsThePosition) {
+    std::string path = tmp.file("44100-2-16-flush.wav");
+    AudioFile file(path);
+    ASSERT_TRUE(file.create());
+    file.setChannels(2);
+    file.setClientFormat(file.fileFormat());
+    auto first = noise16(2 * 10, 10);
+    auto second = noise16(2 * 10, 11);
+    ASSERT_EQ(file.write(10, first.data()), 10);
+    ASSERT_TRUE(file.flush());
+    EXPECT_FALSE(file.isDirty());
+    EXPECT_EQ(le32(readBytes(path), 40), 40u);
+    ASSERT_EQ(file.write(10, second.data()), 10);
+    ASSERT_TRUE(file.close());
+    AudioFile again(path);
+    ASSERT_TRUE(again.open(FAccessMode::kRead));
+    auto all = asSamples(readToEnd(again));
+    first.insert(first.end(), second.begin(), second.end());
+    EXPECT_EQ(all, first);
+}
+
+TEST_F(AudioFileTest, PathRoundTripsThroughAStreamAndIdentifiesTheFileAgain) {
+    std::string path = makeStereo("44100-2-16-stored.wav", 5);
+    std::string store = tmp.file("store.bin");
+    {
+        auto stream = FFileSystem::create(store);
+        ASSERT_TRUE(stream);
+        AudioFile file(path);
+        ASSERT_TRUE(file.writeToStream(*stream));
+    }
+    AudioFile restored;
+    EXPECT_EQ(restored.kind(), kAudioKindUnknown);
+    auto stream = FFileSystem::open(store, FAccessMode::kRead);
+    ASSERT_TRUE(stream);
+    ASSERT_TRUE(restored.readFromStream(*stream));
+    EXPECT_EQ(restored.pathName(), path);
+    EXPECT_EQ(restored.kind(), kAudioKindWAVE);
+    EXPECT_EQ(restored.frames(), 5);
+    // A damaged length is refused, not trusted.
+    writeBytes(store, Bytes{0xFF, 0xFF, 0xFF, 0x7F, 'a'});
+    auto damaged = FFileSystem::open(store, FAccessMode::kRead);
+    EXPECT_FALSE(restored.readFromStream(*damaged));
+}
+
+TEST_F(AudioFileTest, RenameMovesTheFileAndRenamesOnlyThisObjectsPath) {
+    std::string path = makeStereo("44100-2-16-old.wav", 5);
+    auto shared = FRef<FNPath>::make(path);
+    AudioFile file(shared);
+    ASSERT_TRUE(file.rename("renamed.wav"));
+    EXPECT_EQ(file.pathName(), tmp.file("renamed.wav"));
+    EXPECT_EQ(shared->text(), path);
+    EXPECT_TRUE(FFileSystem::exists(tmp.file("renamed.wav")));
+    EXPECT_FALSE(FFileSystem::exists(path));
+    EXPECT_EQ(file.frames(), 5);
+    EXPECT_FALSE(file.rename("renamed.wav")); // never over an existing file
+}
+
+} // namespace
