@@ -59,7 +59,9 @@ AEApplication::AEApplication(std::string commandLine) {
     runLog_ = std::make_unique<RunLog>();
     log("");
     log("----- AE starting up --------");
-    // 5. The file manager joins here with the project subsystem.
+    // 5. File manager; without a project its base directory is the last directory.
+    fileManager_ = std::make_unique<AEFileManager>();
+    fileManager_->setLastDirectorySource([this] { return directories_[0]; });
     // 6. Directory settings.
     directorySettings_ = std::make_unique<DirectorySettings>();
     // 7.–10. Wave device, audio engine, their buffer parameters, mixer and device
@@ -99,11 +101,16 @@ void AEApplication::prepareFields() {
 
 AEApplication::~AEApplication() {
     // 1.–2. The engine's worker and the wave device stop here once they exist.
-    // 3. The current project is saved here once projects exist.
+    // 3. The current project.
+    if (project_) {
+        project_->save(projectPath_);
+    }
     // 4.–6. Screen saver, algorithm library and device pointers.
     // 7. Settings.
     saveSettings();
     // 8. Owned objects, in order.
+    fileManager_.reset();
+    project_.reset();
     directorySettings_.reset();
     // 9. Last line, then the log itself.
     log("--- AE shutdown complete ----");
@@ -277,8 +284,8 @@ bool AEApplication::notify(FMessage& message) {
     auto recordingStopped = [this] {
         closeProgressDisplay();
         if (mainWindow_) {
-            // The project's current title joins here with the project subsystem.
-            mainWindow_->recordingStopped(-1);
+            const int32_t current = project_ ? project_->currentTitle() : -1;
+            mainWindow_->recordingStopped(current >= 0 && current <= 99 ? current : -1);
         }
         refreshFreeSpace();
         busy_ = false;
@@ -454,7 +461,13 @@ void AEApplication::progressEnd() {
 // --- Free space -----------------------------------------------------------------------
 
 std::string AEApplication::projectDriveDirectory() const {
-    return directories_[3];
+    return fileManager_->baseDirectory();
+}
+
+void AEApplication::setProject(std::unique_ptr<AEProject> project, std::string path) {
+    fileManager_->setProject(project.get());
+    project_ = std::move(project);
+    projectPath_ = std::move(path);
 }
 
 void AEApplication::refreshFreeSpace(bool atStartUp) {

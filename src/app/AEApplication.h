@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AEFileManager.h"
+#include "AEProject.h"
 #include "AEUserInterface.h"
 #include "DirectorySettings.h"
 #include "RunLog.h"
@@ -111,6 +113,14 @@ public:
     // The directory whose drive the free-space figures describe.
     std::string projectDriveDirectory() const;
 
+    // --- Project and files --------------------------------------------------------------
+    AEFileManager& fileManager() { return *fileManager_; }
+    // The current project (null when none) and the path it is saved to.
+    AEProject* project() const { return project_.get(); }
+    const std::string& projectPath() const { return projectPath_; }
+    // Replaces the current project (the old one is discarded, not saved).
+    void setProject(std::unique_ptr<AEProject> project, std::string path);
+
     // --- Fields read by other parts --------------------------------------------------
     const std::string& directory(int index) const { return directories_[index]; }
     void setDirectory(int index, std::string dir) { directories_[index] = std::move(dir); }
@@ -143,7 +153,10 @@ private:
 
     // Owned objects, in construction order.
     std::unique_ptr<RunLog> runLog_;
+    std::unique_ptr<AEFileManager> fileManager_;
     std::unique_ptr<DirectorySettings> directorySettings_;
+    std::unique_ptr<AEProject> project_;
+    std::string projectPath_;
 
     AEMainWindowHooks* mainWindow_ = nullptr;
     AEDialogs* dialogs_ = nullptr;

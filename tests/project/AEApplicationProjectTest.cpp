@@ -1,0 +1,127 @@
+// The application with its project: the file manager's base directory, the current title
+// handed on when a recording stops, the project saved at shutdown, and the removal message
+// of a loaded project shown in the user's language.
+#include "AEApplication.h"
+#include "RegistryStore.h"
+#include "StringTable.h"
+
+#include "FMessageQueue.h"
+
+#include "ProjectTestSupport.h"
+#include "support/QtTestApp.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+struct Alerts : AEDialogs {
+    void alert(const std::string& text, bool) override { texts.push_back(text); }
+    bool askYesNo(const std::string&) override { return false; }
+    std::vector<std::string> texts;
+};
+
+// Only what a stopped recording tells the window is kept.
+struct StoppedWindow : AEMainWindowHooks {
+    void recordingStopped(int32_t index) override { stopped.push_back(index); }
+    void end() override {}
+    void stoppedState() override {}
+    void endOfOperationRefresh() override {}
+    void processedStateRefresh() override {}
+    void resetWaveformStates() override {}
+    void redraw() override {}
+    void setBusyState(int32_t) override {}
+    void endOfProcessingRefresh() override {}
+    void refreshWaveform() override {}
+    void showTitle(int32_t) override {}
+    void freeSpaceChanged() override {}
+    void raise() override {}
+    int32_t showStartDialog(bool) override { return 0; }
+    void newProject() override {}
+    void openProject() override {}
+    void openProjectFromPath(const std::string&) override {}
+    std::vector<int32_t> stopped;
+};
+
+class ApplicationProjectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qtTestApp();
+        RegistryStore().writeText("customLang", "de");
+    }
+    TestDir dir;
+};
+
+TEST_F(ApplicationProjectTest, TheDriveDirectoryIsTheFileManagersBase) {
+    AEApplication app;
+    app.setDirectory(0, dir.path() + "/last/");
+    EXPECT_EQ(app.projectDriveDirectory(), dir.path() + "/last/");
+    EXPECT_EQ(app.fileManager().baseDirectory(), dir.path() + "/last/");
+    auto project = AEProject::createForPath(dir.file("disc.dat"));
+    app.setProject(std::move(project), dir.file("disc.dat"));
+    EXPECT_EQ(app.projectDriveDirectory(), dir.path() + "/");
+    EXPECT_EQ(app.fileManager().project(), app.project());
+    app.setProject(nullptr, {});
+    EXPECT_EQ(app.fileManager().project(), nullptr);
+}
+
+TEST_F(ApplicationProjectTest, AStoppedRecordingHandsOnTheCurrentTitle) {
+    AEApplication app;
+    StoppedWindow window;
+    app.setMainWindow(&window);
+    app.postAppMessage(AEApplication::kTagRecordingStopped);
+    FMessageQueue::deliverPending();
+    auto project = std::make_unique<AEProject>();
+    for (int i = 0; i < 3; ++i) {
+        project->addTitle(true);
+    }
+    project->select(1);
+    app.setProject(std::move(project), dir.file("p.dat"));
+    app.postAppMessage(AEApplication::kTagRecordingStopped);
+    FMessageQueue::deliverPending();
+    app.project()->deleteTitle(0, false);
+    app.postAppMessage(AEApplication::kTagRecordingStopped);
+    FMessageQueue::deliverPending();
+    EXPECT_EQ(window.stopped, (std::vector<int32_t>{-1, 1, -1}));
+    app.setMainWindow(nullptr);
+}
+
+TEST_F(ApplicationProjectTest, ShutdownSavesTheCurrentProject) {
+    const std::string path = dir.file("saved at exit.dat");
+    {
+        AEApplication app;
+        auto project = AEProject::createForPath(path);
+        project->addTitle(true);
+        project->title(0)->setDisplayName("kept");
+        app.setProject(std::move(project), path);
+    }
+    ASSERT_TRUE(std::filesystem::exists(path));
+    // Its title has no audio, so loading drops it again; the file itself is complete.
+    AEProject::LoadReport report;
+    auto reloaded = AEProject::load(path, &report);
+    ASSERT_TRUE(reloaded) << report.error;
+    EXPECT_EQ(reloaded->projectTitle(), "saved at exit");
+    EXPECT_EQ(report.removedTitles, (std::vector<std::string>{"kept"}));
+}
+
+TEST_F(ApplicationProjectTest, RemovedTitlesAreReportedInTheUsersLanguage) {
+    AEApplication app;
+    ASSERT_EQ(app.languageOffset(), 1000);
+    Alerts alerts;
+    app.setDialogs(&alerts);
+    ProjectTest::RecordImage image;
+    image.projectHeader(1000, 2).titleBlock(0, dir.file("a")).titleBlock(1, dir.file("b"));
+    image.save(dir.file("gone.dat"));
+    auto project = AEProject::load(dir.file("gone.dat"));
+    ASSERT_TRUE(project);
+    EXPECT_EQ(project->titleCount(), 0);
+    EXPECT_EQ(project->projectTitle(), "A CD");
+    FMessageQueue::deliverPending();
+    ASSERT_EQ(alerts.texts.size(), 1u);
+    EXPECT_EQ(alerts.texts[0], *StringTable::instance().find(4104));
+    app.setDialogs(nullptr);
+}
+
+} // namespace

@@ -1,0 +1,141 @@
+// The file manager: title files by index, lengths, the base directory, disk space,
+// deleting a title's files, the engine hand-over and the peak file of an import.
+#include "AEFileManager.h"
+
+#include "AEEngineAccess.h"
+#include "AEPeakData.h"
+#include "AEProject.h"
+
+#include "AudioFile.h"
+
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using ProjectTest::kSevenSeconds;
+
+namespace {
+
+class FileManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        project.addTitle(true);
+        project.title(0)->setAudioBase(dir.file("first"));
+        manager.setProject(&project);
+    }
+
+    ProjectTest::RecordingHost host;
+    TestDir dir;
+    AEProject project;
+    AEFileManager manager;
+};
+
+TEST_F(FileManagerTest, FileNamesFollowTheProcessingState) {
+    EXPECT_EQ(manager.getFileName(0), dir.file("first.wav"));
+    project.title(0)->setProcessedPath("/out/x.p.wav");
+    project.title(0)->setStateCode(3);
+    EXPECT_EQ(manager.getFileName(0), "/out/x.p.wav");
+    project.title(0)->setStateCode(2);
+    EXPECT_EQ(manager.getFileName(0), dir.file("first.wav"));
+    EXPECT_EQ(manager.getFileName(1), "") << "no such title";
+    AEProject empty;
+    manager.setProject(&empty);
+    EXPECT_EQ(manager.getFileName(0), "");
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(FileManagerTest, WithoutAProjectFileNamesAreAnError) {
+    manager.setProject(nullptr);
+    EXPECT_EQ(manager.getFileName(0), "error");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].tag, 20);
+    EXPECT_EQ(host.messages[0].text, "Error in 'AEFileManager::getFileName()' !!");
+    EXPECT_EQ(manager.getLength(0), -1);
+}
+
+TEST_F(FileManagerTest, LengthsOfTitlesAndPaths) {
+    EXPECT_EQ(manager.getLength(0), -1);
+    EXPECT_EQ(manager.getLengthOfPath(dir.file("first.wav")), 0);
+    ProjectTest::writeWave(dir.file("first.wav"), 12345);
+    EXPECT_EQ(manager.getLength(0), 12345);
+    EXPECT_EQ(manager.getLengthOfPath(dir.file("first.wav")), 12345);
+    ProjectTest::writeFile(dir.file("text.wav"), "not audio at all");
+    EXPECT_EQ(manager.getLengthOfPath(dir.file("text.wav")), 0);
+    EXPECT_EQ(manager.getLengthOfPath(dir.file("folder.wav")), 0);
+}
+
+TEST_F(FileManagerTest, TheBaseDirectoryIsTheProjectsOrTheLastDirectory) {
+    project.setBaseDirectory("/records/2024/");
+    EXPECT_EQ(manager.baseDirectory(), "/records/2024/");
+    manager.setProject(nullptr);
+    EXPECT_EQ(manager.baseDirectory(), AEFileManager::defaultDirectory());
+    manager.setLastDirectorySource([] { return std::string("/last/used/"); });
+    EXPECT_EQ(manager.baseDirectory(), "/last/used/");
+}
+
+TEST_F(FileManagerTest, DiskSpaceOfTheBaseDirectory) {
+    project.setBaseDirectory(dir.path() + "/not/made/yet/");
+    const int64_t total = manager.totalSpaceKB();
+    const int64_t free = manager.freeSpaceKB();
+    ASSERT_GT(total, 0);
+    ASSERT_GT(free, 1722) << "the test needs some room";
+    EXPECT_LE(free, total);
+    EXPECT_TRUE(manager.hasRoomForFrames(0));
+    EXPECT_TRUE(manager.hasRoomForFrames(441000)) << "10 s need more than 1722 KB";
+    EXPECT_FALSE(manager.hasRoomForFrames((total + 1) * 256));
+}
+
+TEST_F(FileManagerTest, DeletingFilesTakesThePeakFileAlong) {
+    project.title(0)->setProcessedPath(dir.file("x.p.wav"));
+    project.title(0)->setStateCode(3);
+    ProjectTest::writeFile(dir.file("x.p.wav"), "audio");
+    ProjectTest::writeFile(dir.file("x.p.pk"), "peaks");
+    EXPECT_TRUE(manager.deleteFiles(0));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.wav")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.pk")));
+    EXPECT_TRUE(manager.deleteFiles(0)) << "already gone is no error";
+    EXPECT_FALSE(manager.deleteFiles(4));
+}
+
+TEST_F(FileManagerTest, TitlesReachTheEngineWhenThereIsOne) {
+    EXPECT_FALSE(manager.loadIntoEngine(0));
+    struct Engine : AEEngineAccess {
+        bool isPlayingOrRecording() const override { return false; }
+        bool loadTitle(int32_t index) override {
+            last = index;
+            return true;
+        }
+        int32_t last = 99;
+    } engine;
+    AEEngineAccess::setCurrent(&engine);
+    EXPECT_TRUE(manager.loadIntoEngine(0));
+    EXPECT_EQ(engine.last, 0);
+    EXPECT_TRUE(manager.loadIntoEngine(-1));
+    EXPECT_EQ(engine.last, -1);
+    AEEngineAccess::setCurrent(nullptr);
+}
+
+TEST_F(FileManagerTest, AnImportGetsItsWholePeakFile) {
+    const std::string file = dir.file("import.wav");
+    const int32_t frames = 256 * 300 + 17;
+    ProjectTest::writeWave(file, frames);
+    ASSERT_TRUE(manager.newImportFile(file));
+    const std::string peaks = ProjectTest::readFile(dir.file("import.pk"));
+    ASSERT_EQ(peaks.size(), size_t{(frames / 256 + 1) * 4}) << "not the empty recording buffer";
+
+    AudioFile audio(file);
+    AEPeakData fresh(&audio);
+    ASSERT_TRUE(fresh.compute());
+    EXPECT_EQ(peaks, ProjectTest::readFile(dir.file("import.pk")));
+    EXPECT_NE(peaks, std::string(peaks.size(), '\0'));
+
+    // Importing again finds the peak file and leaves it as it is.
+    ASSERT_TRUE(manager.newImportFile(file));
+    EXPECT_EQ(ProjectTest::readFile(dir.file("import.pk")), peaks);
+    EXPECT_FALSE(manager.newImportFile(dir.file("missing.wav")));
+}
+
+} // namespace

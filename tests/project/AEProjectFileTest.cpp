@@ -1,0 +1,379 @@
+// Loading and saving project files: the record order, the checks of a file and of its
+// titles, damaged files, and saves that never lose the old file.
+#include "AEProject.h"
+
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+
+using ProjectTest::kSevenSeconds;
+using ProjectTest::RecordImage;
+
+namespace {
+
+class ProjectFileTest : public ::testing::Test {
+protected:
+    // A title audio file of `frames` frames named <stem>.wav in the test folder; its audio
+    // base (the path without ".wav").
+    std::string audio(const std::string& stem, int32_t frames = kSevenSeconds) {
+        const std::string base = dir.file(stem);
+        ProjectTest::writeWave(base + ".wav", frames);
+        return base;
+    }
+    std::unique_ptr<AEProject> load(const RecordImage& image) {
+        image.save(path);
+        report = {};
+        return AEProject::load(path, &report);
+    }
+    int messagesWithData(int32_t data) const {
+        int count = 0;
+        for (const auto& message : host.messages) {
+            count += message.tag == 20 && message.data == data;
+        }
+        return count;
+    }
+
+    ProjectTest::RecordingHost host;
+    TestDir dir;
+    std::string path = dir.file("project.dat");
+    AEProject::LoadReport report;
+};
+
+TEST_F(ProjectFileTest, AnEmptyProjectIsSavedAsFourRecordsAndReloads) {
+    AEProject project;
+    project.setProjectTitle("Live 1971");
+    project.setBaseDirectory("/music/");
+    bool written = false;
+    EXPECT_FALSE(project.save(path, &written)) << "no title was written";
+    EXPECT_TRUE(written);
+
+    RecordImage expected;
+    expected.integer("Vers", 1000)
+        .text("Titl", "Live 1971")
+        .integer("Numt", 0)
+        .text("Bdir", "/music/");
+    EXPECT_EQ(ProjectTest::readFile(path), expected.bytes());
+
+    auto loaded = AEProject::load(path, &report);
+    ASSERT_TRUE(loaded) << report.error;
+    EXPECT_EQ(loaded->titleCount(), 0);
+    EXPECT_EQ(loaded->projectTitle(), "Live 1971");
+    EXPECT_EQ(loaded->baseDirectory(), "/music/");
+    EXPECT_EQ(loaded->currentTitle(), -1);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(ProjectFileTest, SavesTitlesInRecordOrderAndReadsThemBack) {
+    AEProject project;
+    project.setProjectTitle("A CD");
+    project.setBaseDirectory("/tmp/");
+    const std::string bases[2] = {audio("first"), audio("second", kSevenSeconds + 500)};
+    for (int32_t i = 0; i < 2; ++i) {
+        ASSERT_TRUE(project.addTitle(true));
+        AETitle& t = *project.title(i);
+        t.setArtist("artist " + std::to_string(i));
+        t.setAudioBase(bases[i]);
+        t.setDisplayName("name " + std::to_string(i));
+        t.setPauseSeconds(i == 0 ? "3" : "0");
+        t.setProcessedPath("not yet processed");
+        for (int slot = 0; slot < 6; ++slot) {
+            t.setProcessorParam(slot, 1000 * (slot + 1) + i);
+            t.setProcessorEnabled(slot, slot % 2 != 0);
+        }
+        const int32_t fades[4] = {10, 20, 300000, 308000};
+        for (int k = 0; k < 4; ++k) {
+            t.setFadePoint(k, fades[k]);
+        }
+        t.setZoom(4096 + i);
+        t.setSourcePath(bases[i] + ".wav");
+    }
+    bool written = false;
+    EXPECT_TRUE(project.save(path, &written));
+    EXPECT_TRUE(written);
+
+    RecordImage expected;
+    expected.projectHeader(1000, 2, "/tmp/");
+    expected.titleBlock(0, bases[0], "3", bases[0] + ".wav");
+    expected.titleBlock(1, bases[1], "0", bases[1] + ".wav");
+    EXPECT_EQ(ProjectTest::readFile(path), expected.bytes());
+
+    auto loaded = AEProject::load(path, &report);
+    ASSERT_TRUE(loaded) << report.error;
+    ASSERT_EQ(loaded->titleCount(), 2);
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(loaded->fileIndex(i), i);
+        EXPECT_EQ(loaded->artist(i), project.artist(i));
+        EXPECT_EQ(loaded->audioBase(i), bases[i]);
+        EXPECT_EQ(loaded->displayName(i), project.displayName(i));
+        EXPECT_EQ(loaded->pauseSeconds(i), project.pauseSeconds(i));
+        EXPECT_EQ(loaded->processedPath(i), "not yet processed");
+        for (int slot = 0; slot < 6; ++slot) {
+            EXPECT_EQ(loaded->processorParam(i, slot), 1000 * (slot + 1) + i);
+            EXPECT_EQ(loaded->processorEnabled(i, slot), slot % 2 != 0);
+            EXPECT_EQ(loaded->title(i)->processorEnabledWorking(slot), slot % 2 != 0);
+        }
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(loaded->fadePoint(i, k), project.fadePoint(i, k));
+        }
+        EXPECT_EQ(loaded->zoom(i), 4096 + i);
+        EXPECT_EQ(loaded->sourcePath(i), bases[i] + ".wav");
+    }
+    EXPECT_EQ(loaded->length(0), kSevenSeconds);
+    EXPECT_EQ(loaded->length(1), kSevenSeconds + 500);
+    EXPECT_EQ(loaded->currentTitle(), 1) << "the last title becomes current";
+    EXPECT_TRUE(loaded->isSelected(1));
+    EXPECT_FALSE(loaded->isSelected(0));
+}
+
+TEST_F(ProjectFileTest, VersionsUpTo1000Load) {
+    for (int32_t version : {999, 1000, 1001}) {
+        RecordImage image;
+        image.projectHeader(version, 0);
+        auto project = load(image);
+        EXPECT_EQ(project != nullptr, version <= 1000) << version;
+        EXPECT_EQ(report.error.empty(), version <= 1000) << version;
+    }
+}
+
+TEST_F(ProjectFileTest, TitleCountsOutside0To99AreRefused) {
+    for (int32_t count : {100, -1}) {
+        RecordImage image;
+        image.projectHeader(1000, count);
+        EXPECT_FALSE(load(image)) << count;
+        EXPECT_NE(report.error.find("titles"), std::string::npos) << report.error;
+    }
+}
+
+TEST_F(ProjectFileTest, NinetyNineTitlesLoad) {
+    const std::string shared = audio("shared");
+    RecordImage image;
+    image.projectHeader(1000, 99);
+    for (int32_t i = 0; i < 99; ++i) {
+        // Every title its own name, all the same audio through links.
+        const std::string base = dir.file("title" + std::to_string(i));
+        std::filesystem::create_symlink(shared + ".wav", base + ".wav");
+        image.titleBlock(i, base);
+    }
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    EXPECT_EQ(project->titleCount(), 99);
+    EXPECT_EQ(project->fileIndex(98), 98);
+    EXPECT_EQ(project->displayName(98), "name 98");
+    EXPECT_FALSE(project->addTitle(false)) << "full";
+}
+
+TEST_F(ProjectFileTest, PausesAreClampedWholeSeconds) {
+    const std::pair<const char*, const char*> cases[] = {{"7", "4"}, {"-3", "0"}, {"abc", "0"},
+                                                         {"3", "3"}, {"2x", "2"}, {"", "0"}};
+    const std::string base = audio("pause");
+    for (const auto& [stored, loaded] : cases) {
+        RecordImage image;
+        image.projectHeader(1000, 1).titleBlock(0, base, stored);
+        auto project = load(image);
+        ASSERT_TRUE(project) << report.error;
+        EXPECT_EQ(project->pauseSeconds(0), loaded) << '"' << stored << '"';
+    }
+}
+
+TEST_F(ProjectFileTest, NotAvailableInAnyCaseBecomesTheAudioPath) {
+    const std::string base = audio("source");
+    for (const char* marker : {"not_available", "NOT_AVAILABLE", "Not_Available"}) {
+        RecordImage image;
+        image.projectHeader(1000, 1).titleBlock(0, base, "2", marker);
+        auto project = load(image);
+        ASSERT_TRUE(project) << report.error;
+        EXPECT_EQ(project->sourcePath(0), base + ".wav") << marker;
+    }
+    RecordImage image;
+    image.projectHeader(1000, 1).titleBlock(0, base, "2", "/elsewhere/take.wav");
+    auto project = load(image);
+    ASSERT_TRUE(project);
+    EXPECT_EQ(project->sourcePath(0), "/elsewhere/take.wav");
+}
+
+TEST_F(ProjectFileTest, MissingTitlesAreRemovedWithOneMessage) {
+    const std::string kept0 = audio("kept0");
+    const std::string kept3 = audio("kept3");
+    RecordImage image;
+    image.projectHeader(1000, 4).titleBlock(0, kept0);
+    image.titleBlock(1, dir.file("gone1")).titleBlock(2, dir.file("gone2")).titleBlock(3, kept3);
+    host.languageOffset = 1000;
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    ASSERT_EQ(project->titleCount(), 2);
+    EXPECT_EQ(project->audioBase(0), kept0);
+    EXPECT_EQ(project->audioBase(1), kept3);
+    EXPECT_EQ(project->fileIndex(1), 1);
+    EXPECT_EQ(report.removedTitles, (std::vector<std::string>{"name 1", "name 2"}));
+    EXPECT_EQ(messagesWithData(4104), 1) << "one message, in the user's language";
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(project->currentTitle(), 1);
+    EXPECT_TRUE(std::filesystem::exists(kept0 + ".wav"));
+}
+
+TEST_F(ProjectFileTest, TitlesShorterThan308699FramesAreRemoved) {
+    const std::string shortBase = audio("short", 308698);
+    const std::string longBase = audio("long", 308699);
+    RecordImage image;
+    image.projectHeader(1000, 2).titleBlock(0, shortBase).titleBlock(1, longBase);
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    ASSERT_EQ(project->titleCount(), 1);
+    EXPECT_EQ(project->audioBase(0), longBase);
+    EXPECT_EQ(project->length(0), 308699);
+    EXPECT_TRUE(std::filesystem::exists(shortBase + ".wav")) << "removed titles keep their files";
+    EXPECT_EQ(messagesWithData(3104), 1);
+}
+
+TEST_F(ProjectFileTest, ProcessedTitlesAreCheckedByTheirProcessedFile) {
+    const std::string processed = audio("take.p") + ".wav";
+    RecordImage image;
+    image.projectHeader(1000, 2);
+    image.titleBlock(0, dir.file("raw-gone"), "2", "x.wav", 3, processed);
+    image.titleBlock(1, dir.file("raw-gone-too"), "2", "x.wav", 3, dir.file("missing.p.wav"));
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    ASSERT_EQ(project->titleCount(), 1);
+    EXPECT_EQ(project->currentAudioPath(0), processed);
+    EXPECT_EQ(project->length(0), kSevenSeconds);
+}
+
+TEST_F(ProjectFileTest, AnAudioBaseEndingInWavIsCheckedAsItStands) {
+    const std::string file = audio("upper") + ".wav";
+    RecordImage image;
+    image.projectHeader(1000, 1).titleBlock(0, file);
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    ASSERT_EQ(project->titleCount(), 1) << "the check file is the base itself";
+    EXPECT_EQ(project->length(0), -1) << "it plays base + \".wav\", which is not there";
+}
+
+TEST_F(ProjectFileTest, UnknownRecordsAndImpossibleTextsAreSkipped) {
+    const std::string base = audio("skip");
+    RecordImage image;
+    image.projectHeader(1000, 1);
+    image.integer("Tfid", 0).text("Xtra", "unknown text record").integer("Xint", 5);
+    image.flag("Xflg", true).rawText("Tart", 0, "").rawText("Tedn", 5000, std::string(5000, 'x'));
+    image.integer("Tnam", 12).text("Tnam", base).text("Ptrn", "not yet processed");
+    image.integer("Zoom", 77).text("Enot", "****");
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    ASSERT_EQ(project->titleCount(), 1);
+    EXPECT_EQ(project->audioBase(0), base) << "an integer \"Tnam\" is skipped, not misread";
+    EXPECT_EQ(project->zoom(0), 77);
+    EXPECT_EQ(project->artist(0), "S3006") << "the skipped text keeps the default";
+}
+
+TEST_F(ProjectFileTest, ABlockNotBeginningWithTfidIsRefused) {
+    const std::string base = audio("order");
+    RecordImage image;
+    image.projectHeader(1000, 1).text("Tart", "first").integer("Tfid", 0).text("Tnam", base);
+    image.text("Enot", "****");
+    EXPECT_FALSE(load(image));
+    EXPECT_NE(report.error.find("Tfid"), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, SettingsBeforeTheirTitleAreRefused) {
+    const std::string base = audio("settings");
+    for (const char* setting : {"Slpa", "Faio", "Prst", "Zoom"}) {
+        RecordImage image;
+        image.projectHeader(1000, 1).integer("Tfid", 0).integer(setting, 1);
+        image.text("Tnam", base).text("Ptrn", "x").text("Enot", "****");
+        EXPECT_FALSE(load(image)) << setting;
+        EXPECT_FALSE(report.error.empty());
+    }
+}
+
+TEST_F(ProjectFileTest, ABlockEndsAfterAThousandRecords) {
+    const std::string base = audio("cap");
+    RecordImage image;
+    image.projectHeader(1000, 2).integer("Tfid", 0).text("Tnam", base).text("Ptrn", "p");
+    for (int i = 0; i < 997; ++i) {
+        image.integer("Fill", i); // the 1000th record of the block
+    }
+    image.titleBlock(1, base);
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    EXPECT_EQ(project->titleCount(), 2);
+    EXPECT_EQ(project->displayName(1), "name 1");
+}
+
+TEST_F(ProjectFileTest, EveryTruncationIsRefused) {
+    const std::string base = audio("cut");
+    RecordImage image;
+    image.projectHeader(1000, 2).titleBlock(0, base).titleBlock(1, base);
+    const std::string whole = image.bytes();
+    for (size_t size = 0; size < whole.size(); ++size) {
+        ProjectTest::writeFile(path, whole.substr(0, size));
+        EXPECT_FALSE(AEProject::load(path)) << size;
+    }
+    ProjectTest::writeFile(path, whole);
+    EXPECT_TRUE(AEProject::load(path));
+}
+
+TEST_F(ProjectFileTest, RandomBytesAndHugeLengthsAreRefused) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes(random() % 600, '\0');
+        for (char& byte : bytes) {
+            byte = static_cast<char>(random());
+        }
+        ProjectTest::writeFile(path, bytes);
+        AEProject::load(path, &report); // must return, whatever it finds
+    }
+    RecordImage huge;
+    huge.integer("Vers", 1000).rawText("Titl", 0xFFFFFFFFu, "abc");
+    EXPECT_FALSE(load(huge));
+    RecordImage negative;
+    negative.projectHeader(1000, 1).integer("Tfid", 0).rawText("Tart", 0x80000000u, "");
+    EXPECT_FALSE(load(negative));
+    EXPECT_FALSE(AEProject::load(dir.file("no such project.dat"), &report));
+    EXPECT_FALSE(report.error.empty());
+}
+
+TEST_F(ProjectFileTest, SaveFailsCleanlyWhenTheFileCannotBeMade) {
+    AEProject project;
+    project.addTitle(true);
+    bool written = true;
+    EXPECT_FALSE(project.save(dir.file("no/such/folder/p.dat"), &written));
+    EXPECT_FALSE(written);
+}
+
+TEST_F(ProjectFileTest, ASaveCutShortLeavesTheOldFileAsItWas) {
+    const std::string base = audio("kept");
+    RecordImage image;
+    image.projectHeader(1000, 1).titleBlock(0, base);
+    image.save(path);
+    const std::string before = ProjectTest::readFile(path);
+
+    AEProject project;
+    for (int32_t i = 0; i < 99; ++i) {
+        project.addTitle(true);
+        project.title(i)->setDisplayName(std::string(1000, 'n'));
+    }
+    // The process dies (file size limit exceeded) in the middle of writing.
+    EXPECT_EXIT(
+        {
+            struct rlimit limit {};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 8192;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, SIG_DFL);
+            project.save(path);
+            std::_Exit(0);
+        },
+        ::testing::KilledBySignal(SIGXFSZ), "");
+    EXPECT_EQ(ProjectTest::readFile(path), before);
+    auto reloaded = AEProject::load(path, &report);
+    ASSERT_TRUE(reloaded) << report.error;
+    EXPECT_EQ(reloaded->audioBase(0), base);
+}
+
+} // namespace

@@ -1,0 +1,313 @@
+// The project model: adding, importing, deleting, moving, stepping and selecting titles,
+// the defaults of titles and of missing titles, and the disc time.
+#include "AEProject.h"
+#include "AEEngineAccess.h"
+#include "AEPeakData.h"
+
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using ProjectTest::kSevenSeconds;
+
+namespace {
+
+// The engine as far as the project sees it: playing or not, and what it was told to load.
+struct EngineProbe : AEEngineAccess {
+    EngineProbe() { AEEngineAccess::setCurrent(this); }
+    ~EngineProbe() override { AEEngineAccess::setCurrent(nullptr); }
+    bool isPlayingOrRecording() const override { return playing; }
+    bool loadTitle(int32_t index) override {
+        loaded.push_back(index);
+        return true;
+    }
+    bool playing = false;
+    std::vector<int32_t> loaded;
+};
+
+class ProjectTest_ : public ::testing::Test {
+protected:
+    // A project of `count` titles named after their first position ("T0", "T1" ...).
+    void fill(int32_t count) {
+        for (int32_t i = 0; i < count; ++i) {
+            ASSERT_TRUE(project.addTitle(true));
+            project.title(i)->setDisplayName("T" + std::to_string(i));
+            project.title(i)->setAudioBase(dir.file("T" + std::to_string(i)));
+        }
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> list;
+        for (int32_t i = 0; i < project.titleCount(); ++i) {
+            list.push_back(project.displayName(i));
+            EXPECT_EQ(project.fileIndex(i), i);
+        }
+        return list;
+    }
+    int selectedCount() const {
+        int count = 0;
+        for (int32_t i = 0; i < project.titleCount(); ++i) {
+            count += project.isSelected(i);
+        }
+        return count;
+    }
+
+    ProjectTest::RecordingHost host;
+    EngineProbe engine;
+    TestDir dir;
+    AEProject project;
+};
+
+TEST_F(ProjectTest_, ANewTitleHasItsDefaults) {
+    ASSERT_TRUE(project.addTitle(false));
+    const AETitle& t = *project.title(0);
+    EXPECT_EQ(t.fileIndex(), 0);
+    EXPECT_EQ(t.displayName(), "S3007 1");
+    EXPECT_EQ(t.audioBase(), t.displayName());
+    EXPECT_EQ(t.artist(), "S3006");
+    EXPECT_EQ(t.pauseSeconds(), "2");
+    EXPECT_EQ(t.processedPath(), "");
+    for (int slot = 0; slot < AETitle::kSlots; ++slot) {
+        EXPECT_EQ(t.processorParam(slot), 0);
+        EXPECT_TRUE(t.processorEnabled(slot));
+    }
+    EXPECT_EQ(t.fadePoint(0), 0);
+    EXPECT_EQ(t.fadePoint(1), 44100);
+    EXPECT_EQ(t.fadePoint(2), 88200);
+    EXPECT_EQ(t.fadePoint(3), 132300);
+    EXPECT_EQ(t.stateCode(), 0);
+    EXPECT_EQ(t.zoom(), 32768);
+    EXPECT_EQ(t.sourcePath(), "not_available");
+    EXPECT_EQ(t.length(), 0);
+    EXPECT_EQ(t.marker(0), -1);
+    EXPECT_EQ(t.marker(2), -1);
+    EXPECT_FALSE(t.isSelected());
+    EXPECT_EQ(project.currentTitle(), -1) << "not made current";
+}
+
+TEST_F(ProjectTest_, TitlesAreNumberedUpTo99AndNoMore) {
+    fill(98);
+    ASSERT_TRUE(project.addTitle(true));
+    EXPECT_EQ(project.displayName(98), "S3007 99");
+    EXPECT_EQ(project.currentTitle(), 98);
+    EXPECT_EQ(selectedCount(), 1);
+    EXPECT_FALSE(project.addTitle(true));
+    EXPECT_EQ(project.titleCount(), 99);
+}
+
+TEST_F(ProjectTest_, WithoutAnApplicationTextsAreEnglish) {
+    AppHost::setCurrent(nullptr);
+    AEProject plain;
+    plain.addTitle(false);
+    EXPECT_EQ(plain.projectTitle(), "No CD title.");
+    EXPECT_EQ(plain.displayName(0), "Title 1");
+    EXPECT_EQ(plain.artist(0), "No artist");
+    AppHost::setCurrent(&host);
+}
+
+TEST_F(ProjectTest_, MissingTitlesGiveTheNoTitleDefaults) {
+    fill(1);
+    for (int32_t index : {1, 99, 100, -1}) {
+        EXPECT_EQ(project.fileIndex(index), -1);
+        EXPECT_EQ(project.artist(index), "S3006");
+        EXPECT_EQ(project.displayName(index), "no trackname");
+        EXPECT_EQ(project.audioBase(index), "no trackname");
+        EXPECT_EQ(project.processedPath(index), "not yet processed");
+        EXPECT_EQ(project.pauseSeconds(index), "0");
+        EXPECT_EQ(project.currentAudioPath(index), "");
+        EXPECT_EQ(project.title(index), nullptr);
+    }
+}
+
+TEST_F(ProjectTest_, ImportingAFileTakesItsNameAndLength) {
+    fill(1);
+    const std::string file = dir.file("Side A.take2.wav");
+    ProjectTest::writeWave(file, kSevenSeconds + 1000);
+    ASSERT_TRUE(project.addImportedFile(file));
+    ASSERT_EQ(project.titleCount(), 2);
+    const AETitle& t = *project.title(1);
+    EXPECT_EQ(t.sourcePath(), file);
+    EXPECT_EQ(t.audioBase(), dir.file("Side A.take2"));
+    EXPECT_EQ(t.displayName(), "Side A.take2");
+    EXPECT_EQ(t.processedPath(), "not yet processed");
+    EXPECT_EQ(t.artist(), "S3010");
+    EXPECT_EQ(t.length(), kSevenSeconds + 1000);
+    EXPECT_EQ(t.fadePoint(0), 0);
+    EXPECT_EQ(t.fadePoint(1), 0);
+    EXPECT_EQ(t.fadePoint(2), kSevenSeconds + 1000);
+    EXPECT_EQ(t.fadePoint(3), kSevenSeconds + 1000);
+    for (int slot = 0; slot < AETitle::kSlots; ++slot) {
+        EXPECT_FALSE(t.processorEnabled(slot));
+        EXPECT_FALSE(t.processorEnabledWorking(slot));
+        EXPECT_EQ(t.processorParam(slot), 0);
+    }
+    EXPECT_EQ(project.currentTitle(), 1);
+    EXPECT_EQ(selectedCount(), 1);
+}
+
+TEST_F(ProjectTest_, ImportingIsRefusedWhenFullOrWhenTheFileIsMissing) {
+    EXPECT_FALSE(project.addImportedFile(dir.file("nothing.wav")));
+    EXPECT_EQ(project.titleCount(), 0) << "no title points at a missing file";
+    fill(99);
+    const std::string file = dir.file("late.wav");
+    ProjectTest::writeWave(file, kSevenSeconds);
+    EXPECT_FALSE(project.addImportedFile(file));
+    EXPECT_EQ(project.titleCount(), 99);
+}
+
+TEST_F(ProjectTest_, DeletingTitle2Of5KeepsTheOrder) {
+    fill(5);
+    ASSERT_TRUE(project.deleteTitle(2, false));
+    EXPECT_EQ(names(), (std::vector<std::string>{"T0", "T1", "T3", "T4"}));
+    EXPECT_EQ(project.currentTitle(), -1);
+    EXPECT_EQ(selectedCount(), 0);
+    EXPECT_FALSE(project.deleteTitle(4, false));
+    EXPECT_FALSE(project.deleteTitle(-1, false));
+    EXPECT_TRUE(engine.loaded.empty());
+}
+
+TEST_F(ProjectTest_, DeletingWithFilesRemovesTheAudioAndItsPeaks) {
+    fill(2);
+    const std::string audio = project.currentAudioPath(0);
+    ProjectTest::writeWave(audio, 1000);
+    ProjectTest::writeFile(AEPeakData::peakPath(audio), "peak");
+    ASSERT_TRUE(project.deleteTitle(0, true));
+    EXPECT_FALSE(std::filesystem::exists(audio));
+    EXPECT_FALSE(std::filesystem::exists(AEPeakData::peakPath(audio)));
+    ASSERT_TRUE(project.deleteTitle(0, true)) << "missing files are no error";
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{-1})) << "the last title releases the engine";
+}
+
+TEST_F(ProjectTest_, SharedAudioInAnotherLetterCaseIsKept) {
+    fill(2);
+    project.title(1)->setAudioBase(dir.file("t0")); // "T0" in other letters
+    const std::string audio = project.currentAudioPath(0);
+    ProjectTest::writeWave(audio, 1000);
+    ASSERT_TRUE(project.deleteTitle(0, true));
+    EXPECT_TRUE(std::filesystem::exists(audio));
+}
+
+TEST_F(ProjectTest_, DeletingAProcessedTitleRemovesItsProcessedFiles) {
+    fill(1);
+    const std::string processed = dir.file("x.p.wav");
+    project.title(0)->setProcessedPath(processed);
+    project.title(0)->setStateCode(3);
+    const std::string raw = dir.file("T0.wav");
+    for (const std::string& file : {processed, dir.file("x.p.pk"), raw}) {
+        ProjectTest::writeFile(file, "data");
+    }
+    ASSERT_TRUE(project.deleteTitle(0, true));
+    EXPECT_FALSE(std::filesystem::exists(processed));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.pk")));
+    EXPECT_TRUE(std::filesystem::exists(raw)) << "only the file the title plays";
+}
+
+TEST_F(ProjectTest_, MovingTheCurrentTitle) {
+    fill(3);
+    ASSERT_TRUE(project.select(0));
+    EXPECT_FALSE(project.moveCurrentUp());
+    ASSERT_TRUE(project.moveCurrentDown());
+    EXPECT_EQ(names(), (std::vector<std::string>{"T1", "T0", "T2"}));
+    EXPECT_EQ(project.currentTitle(), 1);
+    ASSERT_TRUE(project.moveCurrentDown());
+    EXPECT_EQ(project.currentTitle(), 2);
+    EXPECT_FALSE(project.moveCurrentDown()) << "already last";
+    ASSERT_TRUE(project.moveCurrentUp());
+    EXPECT_EQ(names(), (std::vector<std::string>{"T1", "T0", "T2"}));
+    EXPECT_EQ(project.currentTitle(), 1);
+    EXPECT_TRUE(project.isSelected(1));
+    project.deleteTitle(0, false);
+    EXPECT_FALSE(project.moveCurrentUp()) << "no current title";
+    EXPECT_FALSE(project.moveCurrentDown());
+}
+
+TEST_F(ProjectTest_, SteppingThroughTitles) {
+    fill(4);
+    ASSERT_TRUE(project.select(1));
+    project.title(1)->setMarker(1, 5000);
+    project.title(1)->setMarker(0, 7);
+    ASSERT_TRUE(project.step(AEProject::kNext));
+    EXPECT_EQ(project.currentTitle(), 2);
+    EXPECT_EQ(project.marker(1, 1), -1) << "the left title's marker is unset";
+    EXPECT_EQ(project.marker(1, 0), 7);
+    EXPECT_EQ(selectedCount(), 1);
+    EXPECT_TRUE(project.isSelected(2));
+    ASSERT_TRUE(project.step(AEProject::kLast));
+    EXPECT_EQ(project.currentTitle(), 3);
+    EXPECT_FALSE(project.step(AEProject::kNext));
+    EXPECT_FALSE(project.step(AEProject::kLast));
+    ASSERT_TRUE(project.step(AEProject::kPrevious));
+    EXPECT_EQ(project.currentTitle(), 2);
+    ASSERT_TRUE(project.step(AEProject::kFirst));
+    EXPECT_EQ(project.currentTitle(), 0);
+    EXPECT_FALSE(project.step(AEProject::kPrevious));
+    EXPECT_FALSE(project.step(AEProject::kFirst));
+    EXPECT_FALSE(project.step(7));
+    engine.playing = true;
+    EXPECT_FALSE(project.step(AEProject::kNext));
+    EXPECT_EQ(project.currentTitle(), 0);
+}
+
+TEST_F(ProjectTest_, SteppingNeedsTwoTitles) {
+    fill(1);
+    project.select(0);
+    for (int32_t direction = 0; direction < 4; ++direction) {
+        EXPECT_FALSE(project.step(direction));
+    }
+}
+
+TEST_F(ProjectTest_, SelectingIsRefusedWhileBusyOrPlaying) {
+    fill(3);
+    EXPECT_EQ(project.currentTitle(), 2) << "each added title was made current";
+    EXPECT_FALSE(project.select(2)) << "already current";
+    EXPECT_TRUE(project.select(1));
+    EXPECT_TRUE(project.select(2));
+    EXPECT_FALSE(project.select(3));
+    EXPECT_FALSE(project.select(-1));
+    host.busy = true;
+    EXPECT_FALSE(project.select(0));
+    host.busy = false;
+    engine.playing = true;
+    EXPECT_FALSE(project.select(0));
+    engine.playing = false;
+    EXPECT_TRUE(project.select(0));
+    EXPECT_TRUE(project.isSelected(0));
+    EXPECT_FALSE(project.isSelected(2));
+}
+
+TEST_F(ProjectTest_, TotalTimeCountsPlayingLengthsAndPausesAgainstTheDisc) {
+    fill(2);
+    // Title 0: unprocessed, trimmed to 60 s, pause 2 s.
+    project.title(0)->setFadePoint(0, 44100);
+    project.title(0)->setFadePoint(3, 61 * 44100);
+    // Title 1: processed, 90 s long, pause "9" counts as 4 s.
+    project.title(1)->setStateCode(3);
+    project.title(1)->setLength(90 * 44100);
+    project.title(1)->setPauseSeconds("9");
+    std::string text;
+    EXPECT_TRUE(project.totalTime(text));
+    EXPECT_EQ(text, "02:36");
+    EXPECT_EQ(project.totalFrames(), 156 * 44100);
+    EXPECT_FALSE(project.totalTime(text, 156)) << "exactly the capacity does not fit";
+    EXPECT_TRUE(project.totalTime(text, 157));
+    project.title(1)->setLength(90 * 44100 - 1);
+    EXPECT_TRUE(project.totalTime(text, 156));
+
+    project.title(0)->setLength(123 * 60 * 44100 + 5 * 44100);
+    EXPECT_EQ(project.lengthText(0), "123:05");
+    EXPECT_EQ(project.lengthText(5), "00:00");
+}
+
+TEST_F(ProjectTest_, ANewProjectIsNamedAfterItsFile) {
+    auto named = AEProject::createForPath("/home/u/Records/Live at the Hall.dat");
+    EXPECT_EQ(named->projectTitle(), "Live at the Hall");
+    EXPECT_EQ(named->baseDirectory(), "/home/u/Records/");
+    EXPECT_EQ(named->titleCount(), 0);
+    EXPECT_EQ(AEProject::createForPath("/x/a.dat")->projectTitle(), "a");
+    EXPECT_EQ(AEProject::createForPath("/x/a.da")->projectTitle(), "a.da") << "too short to cut";
+    EXPECT_EQ(project.baseDirectory().back(), '/') << "the home folder, with a trailing /";
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+#pragma once
+
+// Helpers of the project tests: WAVE fixtures of a given length, project files built
+// record by record (also malformed ones), and an application host that records what the
+// project subsystem asks of it.
+
+#include "AppHost.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace ProjectTest {
+
+constexpr int32_t kSevenSeconds = 308700;
+
+// A 44.1 kHz 16-bit stereo WAVE file of `frames` frames: a left/right pair of sines.
+void writeWave(const std::string& path, int32_t frames);
+// Interleaved stereo test audio: a 441 Hz sine on the left, noise on the right.
+std::vector<int16_t> testSignal(int32_t frames, uint32_t seed = 1);
+void writeWaveSamples(const std::string& path, const std::vector<int16_t>& samples);
+
+// A project file image, record by record, little-endian.
+class RecordImage {
+public:
+    RecordImage& text(const char* tag, const std::string& text);
+    // A text record whose length field says `length`, followed by `body`.
+    RecordImage& rawText(const char* tag, uint32_t length, const std::string& body);
+    RecordImage& integer(const char* tag, int32_t value);
+    RecordImage& flag(const char* tag, bool value);
+    RecordImage& header(uint32_t type, const char* tag);
+    RecordImage& u32(uint32_t value);
+    // "Vers", "Titl", "Numt", "Bdir".
+    RecordImage& projectHeader(int32_t version, int32_t count, const std::string& base = "/tmp/");
+    // A whole title block as the program writes it.
+    RecordImage& titleBlock(int32_t index, const std::string& audioBase,
+                            const std::string& pause = "2", const std::string& source = "x.wav",
+                            int32_t state = 0, const std::string& processed = "not yet processed");
+    const std::string& bytes() const { return bytes_; }
+    void save(const std::string& path) const;
+
+private:
+    std::string bytes_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+// An application host without a window: string `id` reads "S<id>" (so a test sees which
+// language-adjusted id was asked for), messages are recorded, progress is counted.
+class RecordingHost : public AppHost {
+public:
+    RecordingHost() { AppHost::setCurrent(this); }
+    ~RecordingHost() override { AppHost::setCurrent(nullptr); }
+
+    void postAppMessage(int32_t tag, int32_t data, int32_t, FRef<FShared> obj) override;
+    int32_t stringId(int32_t id, int32_t mode) const override {
+        return mode == 0 ? id + languageOffset : id;
+    }
+    const char* loadString(int32_t id) override;
+    bool isBusy() const override { return busy; }
+    void setBusy(bool on) override { busy = on; }
+    bool cancelRequested() const override { return false; }
+    void setCancelRequested(bool) override {}
+    bool askYesNo(int32_t) override { return false; }
+    void log(const char* text) override { logLines.emplace_back(text); }
+    void progressBegin(int64_t steps) override;
+    void progressAdvance(int64_t steps) override { progressValue += steps; }
+    void progressEnd() override { ++progressEnds; }
+
+    struct Message {
+        int32_t tag;
+        int32_t data;
+        std::string text;
+    };
+    std::vector<Message> messages;
+    std::vector<std::string> logLines;
+    std::deque<std::string> strings;
+    int32_t languageOffset = 0;
+    bool busy = false;
+    int64_t progressMaximum = 0;
+    int64_t progressValue = 0;
+    int progressBegins = 0;
+    int progressEnds = 0;
+};
+
+} // namespace ProjectTest
