@@ -1,5 +1,6 @@
 #include "AEApplication.h"
 
+#include "AlgorithmLibrary.h"
 #include "DiskSpace.h"
 #include "RegistryStore.h"
 #include "StringTable.h"
@@ -105,9 +106,17 @@ AEApplication::~AEApplication() {
     if (project_) {
         project_->save(projectPath_);
     }
-    // 4.–6. Screen saver, algorithm library and device pointers.
+    // 4. The screen saver is re-enabled here once the device services exist.
+    // 5. Algorithm library.
+    if (algorithmLibraryStarted_) {
+        AlgorithmLibrary::shutdown();
+        algorithmLibraryStarted_ = false;
+    }
+    // 6. The device pointers are cleared here once the device exists.
     // 7. Settings.
-    saveSettings();
+    if (saveSettingsAtExit_) {
+        saveSettings();
+    }
     // 8. Owned objects, in order.
     fileManager_.reset();
     project_.reset();
@@ -401,10 +410,23 @@ void AEApplication::start() {
     }
 }
 
+bool AEApplication::startAlgorithmLibrary() {
+    if (!algorithmLibraryStarted_) {
+        if (AlgorithmLibrary::initialise(AlgorithmLibrary::kApplicationMaxBlock) != 0) {
+            alertNoOwner("Could not initialize\nthe audio algorithm library");
+            return false;
+        }
+        algorithmLibraryStarted_ = true;
+    }
+    return true;
+}
+
 bool AEApplication::open() {
-    // The algorithm library, device and colour-depth checks, the screen saver and the
-    // engine join here with their subsystems; the main window is made by the window
-    // program around this call.
+    // The device and colour-depth checks, the screen saver and the engine join here with
+    // their subsystems; the main window is made by the window program around this call.
+    if (!startAlgorithmLibrary()) {
+        return false;
+    }
     directorySettings_->ensureDirectories();
     refreshFreeSpace(true);
     RegistryStore store;

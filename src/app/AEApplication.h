@@ -104,6 +104,11 @@ public:
     // --- Start and quit --------------------------------------------------------------
     // The start-up checks; true when they passed.
     virtual bool open();
+    // Batch work (gleam-cli) leaves the user's stored settings as they are at exit.
+    void setSaveSettingsAtExit(bool save) { saveSettingsAtExit_ = save; }
+    // Starts the audio algorithm library as the start-up checks do, for batch work that
+    // runs without them; false (after telling the user) when it cannot be started.
+    bool startAlgorithmLibrary();
     void requestQuit();
 
     // --- Free space ------------------------------------------------------------------
@@ -163,6 +168,8 @@ private:
     AEProgressDisplay* progressDisplay_ = nullptr;
     AEInPlaceEditor* inPlaceEditor_ = nullptr;
 
+    bool saveSettingsAtExit_ = true;
+    bool algorithmLibraryStarted_ = false;
     std::atomic<bool> quitRequested_{false};
     std::atomic<bool> busy_{false};
     std::atomic<bool> cancel_{false};

@@ -1,4 +1,5 @@
 // gleam-cli answers --help and --version, and fails clearly on what it does not know.
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -37,6 +38,15 @@ TEST(CliBasics, HelpVersionAndUnknownCommand) {
 
     CliRun nothing = cli({});
     EXPECT_NE(nothing.code, 0);
+}
+
+TEST(CliBasics, BatchWorkLeavesTheStoredSettingsAlone) {
+    const QString settings = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Vortanix/Gleam.conf";
+    ASSERT_FALSE(QFile::exists(settings));
+    CliRun peaks = cli({"peaks", "--quiet", "/nonexistent/take.wav"});
+    EXPECT_EQ(peaks.code, 1);
+    EXPECT_TRUE(peaks.err.contains("take.wav"));
+    EXPECT_FALSE(QFile::exists(settings)) << "a batch command must not write the settings";
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // gleam-cli peaks FILE...: computes each audio file's peak file (FILE with its last
 // extension replaced by "pk"), as an import does, replacing any peak file there was.
-#include "AEApplication.h"
 #include "AEPeakData.h"
 #include "AudioFile.h"
 #include "CliCommand.h"
+#include "CliSession.h"
 
 #include <cstdio>
 
@@ -16,20 +16,12 @@ int runPeaks(const std::vector<std::string>& arguments) {
         return Cli::fail("peaks: no file given (gleam-cli peaks FILE...)", 2);
     }
     // The application carries the progress display the peak builder reports to.
-    AEApplication app;
-    std::string label;
-    app.setProgressObserver([&](int64_t value, int64_t maximum) {
-        if (value < 0) {
-            Cli::progressDone(quiet);
-        } else {
-            Cli::progress(label.c_str(), value, maximum, quiet);
-        }
-    });
+    CliSession session(quiet);
     int status = 0;
     for (const auto& path : args) {
         AudioFile file(path);
         AEPeakData peaks(&file);
-        label = "peaks " + FNPath(path).fileName();
+        session.setProgressLabel("peaks " + FNPath(path).fileName());
         if (!file.open(FAccessMode::kRead)) {
             Cli::fail("peaks: cannot open \"" + path + "\" as an audio file");
             status = 1;
@@ -43,7 +35,6 @@ int runPeaks(const std::vector<std::string>& arguments) {
         }
         std::printf("%s: %d blocks\n", peaks.peakPath().c_str(), peaks.blockCount());
     }
-    app.setProgressObserver({});
     return status;
 }
 
