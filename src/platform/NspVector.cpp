@@ -94,11 +94,35 @@ float nspsMin(const float* vec, int length) {
 }
 
 void nspdAutoCorr(const double* src, int length, double* dst, int lags, int type) {
-    for (int k = 0; k < lags; ++k) {
+    // Four lags at a time: each lag still adds its products in order of n, so the sums
+    // are exactly those of one lag at a time, but four of them run side by side.
+    constexpr int kWidth = 4;
+    int k = 0;
+    for (; k + kWidth <= lags; k += kWidth) {
+        double sum[kWidth] = {0.0, 0.0, 0.0, 0.0};
+        const int common = std::max(length - k - (kWidth - 1), 0); // every lag reaches
+        for (int n = 0; n < common; ++n) {
+            for (int j = 0; j < kWidth; ++j) {
+                sum[j] += src[n] * src[n + k + j];
+            }
+        }
+        for (int j = 0; j < kWidth; ++j) {
+            for (int n = common; n + k + j < length; ++n) {
+                sum[j] += src[n] * src[n + k + j];
+            }
+            dst[k + j] = sum[j];
+        }
+    }
+    for (; k < lags; ++k) {
         double sum = 0.0;
         for (int n = 0; n + k < length; ++n) {
             sum += src[n] * src[n + k];
         }
-        dst[k] = (type == kNspAutoCorrBiased && length > 0) ? sum / length : sum;
+        dst[k] = sum;
+    }
+    if (type == kNspAutoCorrBiased && length > 0) {
+        for (k = 0; k < lags; ++k) {
+            dst[k] /= length;
+        }
     }
 }

@@ -2,7 +2,10 @@
 
 #include "BassEnhancer.h"
 #include "BrillianceEnhancer.h"
+#include "ClickRemover.h"
+#include "CrackleRemover.h"
 #include "LevelNormalizer.h"
+#include "NoiseReducer.h"
 #include "NspLibrary.h"
 #include "PeakLimiter.h"
 #include "StereoWidener.h"
@@ -57,9 +60,11 @@ std::unique_ptr<AlgorithmKernel> AlgorithmLibrary::create(ProcessorKind kind,
     case ProcessorKind::LevelNormalizer:
         return std::make_unique<LevelNormalizer>();
     case ProcessorKind::ClickRemover:
+        return std::make_unique<ClickRemover>();
     case ProcessorKind::CrackleRemover:
+        return std::make_unique<CrackleRemover>();
     case ProcessorKind::NoiseReducer:
-        break;
+        return std::make_unique<NoiseReducer>();
     }
     return nullptr;
 }

@@ -1,0 +1,20 @@
+#include "CrackleRemover.h"
+
+#include <algorithm>
+
+float CrackleRemover::thresholdFor(float value) {
+    return (1.0f - value) * 10.0f;
+}
+
+void CrackleRemover::process(const ParameterBlock& params, const float* const* in,
+                             float* const* out, int32_t count) {
+    const float threshold =
+        std::clamp(thresholdFor(params.value), CrackleSettings::kThreshold.minimum,
+                   CrackleSettings::kThreshold.maximum);
+    const int32_t channels = params.channels < 2 ? 1 : kChannels;
+    const bool monitor = monitor_.load(std::memory_order_relaxed);
+    for (int32_t c = 0; c < channels; ++c) {
+        channels_[c].process(in[c], out[c], count, threshold, monitor);
+    }
+    published_.publish(sumOfReports(channels_));
+}
