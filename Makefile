@@ -24,10 +24,17 @@ test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 	JOBS=$(JOBS) scripts/run-sanitized-tests
 	JOBS=$(JOBS) scripts/run-fuzzers
+	$(MAKE) test-tsan
 
 # The audio file unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized: configure
 	JOBS=$(JOBS) scripts/run-sanitized-tests
+
+# The wave device and audio engine tests again under ThreadSanitizer (CTest label "tsan"),
+# with their JACK server.
+.PHONY: test-tsan
+test-tsan: configure
+	JOBS=$(JOBS) scripts/run-tsan-tests
 
 # The libFuzzer targets of the audio file readers, GLEAM_FUZZ_SECONDS (30) each.
 fuzz:

@@ -36,16 +36,17 @@ private:
     std::string path_;
 };
 
-// A stereo file of `frames` frames of a ramp-modulated pattern; false on failure.
-inline bool writeWave(const std::string& path, int64_t frames) {
+// A 44.1 kHz 16-bit file of `frames` frames of a ramp-modulated pattern (stereo unless
+// `channels` says otherwise); false on failure.
+inline bool writeWave(const std::string& path, int64_t frames, int16_t channels = 2) {
     constexpr int32_t kBlock = 65536;
     AudioFile file(path);
     if (!file.create()) {
         return false;
     }
-    file.setChannels(2);
+    file.setChannels(channels);
     file.setClientFormat(file.fileFormat());
-    std::vector<int16_t> block(2 * kBlock);
+    std::vector<int16_t> block(static_cast<size_t>(channels) * kBlock);
     for (int64_t done = 0; done < frames; done += kBlock) {
         for (size_t i = 0; i < block.size(); ++i) {
             block[i] = static_cast<int16_t>((done + static_cast<int64_t>(i)) * 31);

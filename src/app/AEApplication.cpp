@@ -50,7 +50,8 @@ AEApplication::AEApplication(std::string commandLine) {
     mainWindow_ = nullptr;
     currentApplication = this;
     AppHost::setCurrent(this);
-    // 2. Sound card settings: made by the audio engine's owner once it exists.
+    // 2. Sound card settings.
+    soundcardSettings_ = std::make_unique<AESoundcardSettings>();
     // 3. Volumes, slot values and the disc capacity.
     volumes_ = {65535, 65535, 65535, 65535};
     slotValues_.fill(0);
@@ -65,8 +66,21 @@ AEApplication::AEApplication(std::string commandLine) {
     fileManager_->setLastDirectorySource([this] { return directories_[0]; });
     // 6. Directory settings.
     directorySettings_ = std::make_unique<DirectorySettings>();
-    // 7.–10. Wave device, audio engine, their buffer parameters, mixer and device
-    //        services join here with the audio engine.
+    // 7. Wave device.
+    device_ = std::make_unique<AEMMEDevice>();
+    // 8. Audio engine, handed to the device.
+    engine_ = std::make_unique<AEAudioEngine>(*device_);
+    engine_->setFileManager(fileManager_.get());
+    // 9. Buffer parameters (and device numbers) from the sound card settings.
+    const AEAudioEngine::BufferSettings buffers = bufferSettings();
+    device_->setNumPlayBuffers(buffers.numPlayBuffers);
+    device_->setNumRecBuffers(buffers.numRecBuffers);
+    device_->setPlayBufferSize(buffers.playBufferSize);
+    device_->setRecBufferSize(buffers.recBufferSize);
+    device_->setDeviceNumbers(buffers.playDevice, buffers.recDevice);
+    // 10. Mixer and device services.
+    mixer_ = std::make_unique<AEMixer>();
+    deviceServices_ = std::make_unique<AEDeviceServices>();
     // 11. No project, no in-place editor, no progress display.
     inPlaceEditor_ = nullptr;
     progressDisplay_ = nullptr;
@@ -97,30 +111,60 @@ void AEApplication::prepareFields() {
     discWriting_ = false;
     for (size_t i = 0; i < kVolumeNames.size(); ++i) {
         directorySettings_->store().readInt(kVolumeNames[i], volumes_[i], 65535);
+        setVolume(static_cast<int>(i), volumes_[i]);
     }
 }
 
+void AEApplication::setVolume(int index, int32_t value) {
+    volumes_[index] = value;
+    const auto direction = index < 2 ? AEVolumes::kOutput : AEVolumes::kInput;
+    engine_->volumes().setVolume(direction, index % 2, value);
+}
+
+AEAudioEngine::BufferSettings AEApplication::bufferSettings() const {
+    const AESoundcardSettings::Values& values = soundcardSettings_->values();
+    AEAudioEngine::BufferSettings buffers;
+    buffers.numPlayBuffers = values.numBuffPlay;
+    buffers.numRecBuffers = values.numBuffRec;
+    buffers.playBufferSize = values.buffSizePlay;
+    buffers.recBufferSize = values.buffSizeRec;
+    buffers.playDevice = values.idPlayDevice;
+    buffers.recDevice = values.idRecDevice;
+    return buffers;
+}
+
 AEApplication::~AEApplication() {
-    // 1.–2. The engine's worker and the wave device stop here once they exist.
+    // 1. The engine's worker.
+    engine_->stopThread();
+    // 2. The wave device.
+    device_->close();
+    device_->freeBuffers();
     // 3. The current project.
     if (project_) {
         project_->save(projectPath_);
     }
-    // 4. The screen saver is re-enabled here once the device services exist.
+    // 4. Screen saver.
+    deviceServices_->restoreScreenSaver();
     // 5. Algorithm library.
     if (algorithmLibraryStarted_) {
         AlgorithmLibrary::shutdown();
         algorithmLibraryStarted_ = false;
     }
-    // 6. The device pointers are cleared here once the device exists.
+    // 6. The wave device goes; the engine no longer reaches it.
+    engine_->detachDevice();
+    device_.reset();
     // 7. Settings.
     if (saveSettingsAtExit_) {
         saveSettings();
     }
     // 8. Owned objects, in order.
+    engine_.reset();
     fileManager_.reset();
     project_.reset();
+    mixer_.reset();
+    deviceServices_.reset();
     directorySettings_.reset();
+    soundcardSettings_.reset();
     // 9. Last line, then the log itself.
     log("--- AE shutdown complete ----");
     runLog_.reset();
@@ -422,12 +466,26 @@ bool AEApplication::startAlgorithmLibrary() {
 }
 
 bool AEApplication::open() {
-    // The device and colour-depth checks, the screen saver and the engine join here with
-    // their subsystems; the main window is made by the window program around this call.
+    // The colour-depth check joins here with the main window, which the window program
+    // makes around this call.
     if (!startAlgorithmLibrary()) {
         return false;
     }
+    if (!deviceServices_->hasAudioDevices()) {
+        alertNoOwner("No audio device available!");
+        return false;
+    }
+    if (!deviceServices_->supportsCdFormat()) {
+        alertNoOwner("The soundcard doesn't support\n44.1 kHz, 16 bit Stereo!");
+        return false;
+    }
+    mixer_->open();
+    deviceServices_->disableScreenSaver();
     directorySettings_->ensureDirectories();
+    if (!device_->open()) {
+        log("opening the wave device failed: ", device_->lastError().c_str());
+    }
+    engine_->startThread();
     refreshFreeSpace(true);
     RegistryStore store;
     int32_t x = 5;
@@ -446,7 +504,7 @@ void AEApplication::requestQuit() {
     if (mainWindow_) {
         mainWindow_->end();
     }
-    // The engine's worker is told to stop here once it exists.
+    engine_->requestThreadStop();
     if (!busy_) {
         quitRequested_ = true;
         quit();

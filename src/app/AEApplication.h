@@ -1,7 +1,12 @@
 #pragma once
 
+#include "AEAudioEngine.h"
+#include "AEDeviceServices.h"
 #include "AEFileManager.h"
+#include "AEMMEDevice.h"
+#include "AEMixer.h"
 #include "AEProject.h"
+#include "AESoundcardSettings.h"
 #include "AEUserInterface.h"
 #include "DirectorySettings.h"
 #include "RunLog.h"
@@ -132,9 +137,19 @@ public:
     const std::string& defaultProjectPath() const { return defaultProjectPath_; }
     const std::string& commandLinePath() const { return commandLinePath_; }
     int32_t volume(int index) const { return volumes_[index]; }
-    void setVolume(int index, int32_t value) { volumes_[index] = value; }
+    // Also the engine's: 0 output left, 1 output right, 2 input left, 3 input right.
+    void setVolume(int index, int32_t value);
     int32_t cdCapacitySeconds() const { return cdCapacitySeconds_; }
     DirectorySettings& directorySettings() { return *directorySettings_; }
+
+    // --- Audio engine and sound card ------------------------------------------------------
+    AESoundcardSettings& soundcardSettings() { return *soundcardSettings_; }
+    AEMMEDevice& device() { return *device_; }
+    AEAudioEngine& engine() { return *engine_; }
+    AEMixer& mixer() { return *mixer_; }
+    AEDeviceServices& deviceServices() { return *deviceServices_; }
+    // The engine's buffers and devices as the sound card settings give them.
+    AEAudioEngine::BufferSettings bufferSettings() const;
 
     // --- The user interface ------------------------------------------------------------
     void setDialogs(AEDialogs* dialogs) { dialogs_ = dialogs; }
@@ -157,9 +172,14 @@ private:
     void saveSettings();
 
     // Owned objects, in construction order.
+    std::unique_ptr<AESoundcardSettings> soundcardSettings_;
     std::unique_ptr<RunLog> runLog_;
     std::unique_ptr<AEFileManager> fileManager_;
     std::unique_ptr<DirectorySettings> directorySettings_;
+    std::unique_ptr<AEMMEDevice> device_;
+    std::unique_ptr<AEAudioEngine> engine_;
+    std::unique_ptr<AEMixer> mixer_;
+    std::unique_ptr<AEDeviceServices> deviceServices_;
     std::unique_ptr<AEProject> project_;
     std::string projectPath_;
 

@@ -72,6 +72,7 @@ int32_t resample(ASampleRateConverter& rate, uint8_t* out, const uint8_t* in, in
     case SampleKind::kFloat32:
         return rate.process(reinterpret_cast<float*>(out), reinterpret_cast<const float*>(in),
                             frames, channels, capacity);
+    case SampleKind::kSigned24:
     case SampleKind::kUnsupported:
         break;
     }
@@ -247,7 +248,9 @@ int32_t AudioConverter::convert(void* destination, int32_t capacity, const void*
             break;
         case Stage::kRateDown:
         case Stage::kRateUp:
-            ok = sampleBytes(kind) != 0 && rate_->ratio() > 0.0 && rate_->channels() == channels;
+            // The rate converter takes 8-bit, 16-bit and float samples.
+            ok = sampleBytes(kind) != 0 && kind != SampleKind::kSigned24 && rate_->ratio() > 0.0 &&
+                 rate_->channels() == channels;
             if (ok) {
                 outCount = resample(*rate_, target, in, static_cast<int32_t>(count), channels, kind,
                                     static_cast<int32_t>(outCount));

@@ -14,6 +14,9 @@ SampleKind sampleKind(int32_t bits, int32_t sampleType) {
     if (bits == 16 && sampleType == 1) {
         return SampleKind::kSigned16;
     }
+    if (bits == 24 && sampleType == 1) {
+        return SampleKind::kSigned24;
+    }
     if (bits == 32 && sampleType == 2) {
         return SampleKind::kFloat32;
     }
@@ -27,6 +30,8 @@ int32_t sampleBytes(SampleKind kind) {
         return 1;
     case SampleKind::kSigned16:
         return 2;
+    case SampleKind::kSigned24:
+        return 3;
     case SampleKind::kFloat32:
         return 4;
     case SampleKind::kUnsupported:
@@ -47,6 +52,18 @@ template <class T> T load(const void* in, int64_t i) {
 template <class T> void store(void* out, int64_t i, T value) {
     std::memcpy(static_cast<uint8_t*>(out) + i * static_cast<int64_t>(sizeof(T)), &value,
                 sizeof(T));
+}
+
+int32_t load24(const void* in, int64_t i) {
+    const uint8_t* p = static_cast<const uint8_t*>(in) + i * 3;
+    const int32_t value = p[0] | (p[1] << 8) | (p[2] << 16);
+    return (value ^ 0x800000) - 0x800000; // sign-extended
+}
+void store24(void* out, int64_t i, int32_t value) {
+    uint8_t* p = static_cast<uint8_t*>(out) + i * 3;
+    p[0] = static_cast<uint8_t>(value & 0xFF);
+    p[1] = static_cast<uint8_t>((value >> 8) & 0xFF);
+    p[2] = static_cast<uint8_t>((value >> 16) & 0xFF);
 }
 
 // Saturating float conversions: a float file with overs must not wrap into noise.
@@ -74,6 +91,8 @@ uint8_t toUnsigned8(SampleKind kind, const void* in, int64_t i) {
         return static_cast<uint8_t>(load<int8_t>(in, i) + 128);
     case SampleKind::kSigned16:
         return static_cast<uint8_t>((load<int16_t>(in, i) + 32768) >> 8);
+    case SampleKind::kSigned24:
+        return static_cast<uint8_t>((load24(in, i) + 0x800000) >> 16);
     case SampleKind::kFloat32:
         return floatToUnsigned8(load<float>(in, i));
     case SampleKind::kUnsupported:
@@ -90,6 +109,8 @@ int16_t toSigned16(SampleKind kind, const void* in, int64_t i) {
         return static_cast<int16_t>(load<int8_t>(in, i) * 256);
     case SampleKind::kSigned16:
         return load<int16_t>(in, i);
+    case SampleKind::kSigned24:
+        return static_cast<int16_t>(load24(in, i) >> 8);
     case SampleKind::kFloat32:
         return floatToSigned16(load<float>(in, i));
     case SampleKind::kUnsupported:
@@ -106,6 +127,8 @@ float toFloat32(SampleKind kind, const void* in, int64_t i) {
         return static_cast<float>(load<int8_t>(in, i) + 128) * (2.0f / 255.0f) - 1.0f;
     case SampleKind::kSigned16:
         return static_cast<float>(load<int16_t>(in, i)) / 32767.0f;
+    case SampleKind::kSigned24:
+        return static_cast<float>(load24(in, i)) / 8388607.0f;
     case SampleKind::kFloat32:
         return load<float>(in, i);
     case SampleKind::kUnsupported:
@@ -114,7 +137,36 @@ float toFloat32(SampleKind kind, const void* in, int64_t i) {
     return 0.0f;
 }
 
-template <class T, class Sum>
+int32_t toSigned24(SampleKind kind, const void* in, int64_t i) {
+    switch (kind) {
+    case SampleKind::kSigned24:
+        return load24(in, i);
+    case SampleKind::kFloat32: {
+        const float x = load<float>(in, i);
+        return std::isnan(x)
+                   ? 0
+                   : static_cast<int32_t>(std::clamp(8388607.0f * x, -8388608.0f, 8388607.0f));
+    }
+    default:
+        return toSigned16(kind, in, i) * 256;
+    }
+}
+
+// How averageGroups reaches the samples: as a plain type, or packed in three bytes.
+template <class T> struct PlainSamples {
+    static T get(const void* in, int64_t i) { return load<T>(in, i); }
+    template <class Sum> static void put(void* out, int64_t i, Sum value) {
+        store<T>(out, i, static_cast<T>(value));
+    }
+};
+struct PackedSamples24 {
+    static int32_t get(const void* in, int64_t i) { return load24(in, i); }
+    static void put(void* out, int64_t i, int64_t value) {
+        store24(out, i, static_cast<int32_t>(value));
+    }
+};
+
+template <class Samples, class Sum>
 void averageGroups(void* out, int32_t outChannels, const void* in, int32_t inChannels,
                    int64_t frames) {
     const int32_t group = inChannels / outChannels;
@@ -122,9 +174,9 @@ void averageGroups(void* out, int32_t outChannels, const void* in, int32_t inCha
         for (int32_t c = 0; c < outChannels; ++c) {
             Sum sum = 0;
             for (int32_t g = 0; g < group; ++g) {
-                sum += load<T>(in, f * inChannels + c * group + g);
+                sum += Samples::get(in, f * inChannels + c * group + g);
             }
-            store<T>(out, f * outChannels + c, static_cast<T>(sum / group));
+            Samples::put(out, f * outChannels + c, sum / group);
         }
     }
 }
@@ -184,6 +236,9 @@ bool convertType(void* out, SampleKind outKind, const void* in, SampleKind inKin
         case SampleKind::kSigned16:
             store<int16_t>(out, i, toSigned16(inKind, in, i));
             break;
+        case SampleKind::kSigned24:
+            store24(out, i, toSigned24(inKind, in, i));
+            break;
         case SampleKind::kFloat32:
             store<float>(out, i, toFloat32(inKind, in, i));
             break;
@@ -220,16 +275,19 @@ bool mapChannels(void* out, int32_t outChannels, const void* in, int32_t inChann
     }
     switch (kind) {
     case SampleKind::kUnsigned8:
-        averageGroups<uint8_t, int32_t>(out, outChannels, in, inChannels, frames);
+        averageGroups<PlainSamples<uint8_t>, int32_t>(out, outChannels, in, inChannels, frames);
         break;
     case SampleKind::kSigned8:
-        averageGroups<int8_t, int32_t>(out, outChannels, in, inChannels, frames);
+        averageGroups<PlainSamples<int8_t>, int32_t>(out, outChannels, in, inChannels, frames);
         break;
     case SampleKind::kSigned16:
-        averageGroups<int16_t, int32_t>(out, outChannels, in, inChannels, frames);
+        averageGroups<PlainSamples<int16_t>, int32_t>(out, outChannels, in, inChannels, frames);
+        break;
+    case SampleKind::kSigned24:
+        averageGroups<PackedSamples24, int64_t>(out, outChannels, in, inChannels, frames);
         break;
     case SampleKind::kFloat32:
-        averageGroups<float, float>(out, outChannels, in, inChannels, frames);
+        averageGroups<PlainSamples<float>, float>(out, outChannels, in, inChannels, frames);
         break;
     case SampleKind::kUnsupported:
         return false;

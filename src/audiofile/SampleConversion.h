@@ -5,9 +5,10 @@
 // The per-sample kernels of format conversion. Buffers are raw bytes; samples are in the
 // machine's byte order unless a function says otherwise. None of them allocates.
 //
-// Supported sample kinds: 8-bit unsigned (WAVE), 8-bit signed (AIFF), 16-bit signed and
-// 32-bit float in -1.0 .. 1.0. 8-bit signed is 8-bit unsigned with the top bit flipped.
-enum class SampleKind { kUnsigned8, kSigned8, kSigned16, kFloat32, kUnsupported };
+// Supported sample kinds: 8-bit unsigned (WAVE), 8-bit signed (AIFF), 16-bit signed, 24-bit
+// signed (three bytes, least significant first) and 32-bit float in -1.0 .. 1.0. 8-bit
+// signed is 8-bit unsigned with the top bit flipped.
+enum class SampleKind { kUnsigned8, kSigned8, kSigned16, kSigned24, kFloat32, kUnsupported };
 
 SampleKind sampleKind(int32_t bits, int32_t sampleType);
 // Bytes of one sample of a supported kind; 0 for kUnsupported.

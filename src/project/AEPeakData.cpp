@@ -2,7 +2,6 @@
 
 #include "ProjectHost.h"
 
-#include "AppHost.h"
 #include "AudioFile.h"
 #include "FFileSystem.h"
 #include "FNPath.h"
@@ -18,26 +17,6 @@ using PeakBlocks::kFramesPerBlock;
 // in the cache between reading and computing.
 constexpr int32_t kChunkBlocks = 256;
 constexpr int32_t kChunkFrames = kChunkBlocks * kFramesPerBlock;
-
-// The shared progress display, when there is an application to show it.
-struct Progress {
-    explicit Progress(int64_t steps) : host(AppHost::current()) {
-        if (host) {
-            host->progressBegin(steps);
-        }
-    }
-    ~Progress() {
-        if (host) {
-            host->progressEnd();
-        }
-    }
-    void advance(int64_t steps) const {
-        if (host && steps > 0) {
-            host->progressAdvance(steps);
-        }
-    }
-    AppHost* host;
-};
 
 // Resizes without letting an allocation failure escape.
 template <class T> bool tryResize(std::vector<T>& buffer, int64_t size) {
@@ -125,7 +104,7 @@ bool AEPeakData::compute() {
 
     bool failed = false;
     {
-        Progress progress(blocks * kBytesPerBlock);
+        ProjectHost::Progress progress(blocks * kBytesPerBlock);
         writeOffset_ = 0;
         pending_ = {};
         pendingFrames_ = 0;

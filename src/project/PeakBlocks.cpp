@@ -23,9 +23,14 @@ void Range::add(const int16_t* samples, int32_t frames) {
     }
 }
 
-// Built for processors with 256-bit vectors and for all others; the loader picks one.
-__attribute__((target_clones("avx2", "default"))) void computeFull(const int16_t* samples,
-                                                                   int32_t blocks, int8_t* out) {
+// Built for processors with 256-bit vectors and for all others; the loader picks one. Not
+// under ThreadSanitizer: the loader would run the instrumented choice before it starts.
+#if defined(__SANITIZE_THREAD__)
+#define GLEAM_PEAK_CLONES
+#else
+#define GLEAM_PEAK_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+GLEAM_PEAK_CLONES void computeFull(const int16_t* samples, int32_t blocks, int8_t* out) {
     constexpr int kSamples = kFramesPerBlock * 2;
     for (int32_t b = 0; b < blocks; ++b) {
         const int16_t* s = samples + static_cast<int64_t>(b) * kSamples;

@@ -8,18 +8,37 @@ namespace {
 // The English texts of the strings this subsystem uses, for a process without strings.
 const char* englishText(int32_t id) {
     switch (id) {
+    case 3000:
+        return "A CD cannot have more than 99 tracks!";
     case 3005:
         return "No CD title.";
     case 3006:
         return "No artist";
     case 3007:
         return "Title";
+    case 3008:
+        return "Not enough diskspace to complete this operation.";
     case 3010:
         return "imported";
     case 3049:
         return "could not create peak file in\n 'AEFileManager::newImportFile' ";
+    case 3052:
+        return "Do you want to delete this file\nfrom your hard disk (No Undo)?";
+    case 3053:
+        return "Do you really want\nto remove this file?";
     case 3055:
         return "recorded";
+    case 3062:
+        return "Tracklist of";
+    case 3063:
+        return "Total time";
+    case 3064:
+        return "Total time is greater than";
+    case 3065:
+        return "End of Tracklist.";
+    case 3087:
+        return "Some files could not be imported!\nThe Files must be at least\n7 seconds long and "
+               "44.1 kHz, 16 Bit Stereo!";
     case 3104:
         return "Some files could not be found or are shorter than 7 seconds\nand have been "
                "removed from the tracklist.";
@@ -58,6 +77,52 @@ void log(const char* line) {
 bool busy() {
     AppHost* host = AppHost::current();
     return host && host->isBusy();
+}
+
+void setBusy(bool busy) {
+    if (AppHost* host = AppHost::current()) {
+        host->setBusy(busy);
+    }
+}
+
+bool cancelRequested() {
+    AppHost* host = AppHost::current();
+    return host && host->cancelRequested();
+}
+
+void setCancelRequested(bool cancel) {
+    if (AppHost* host = AppHost::current()) {
+        host->setCancelRequested(cancel);
+    }
+}
+
+void post(int32_t tag, int32_t data) {
+    if (AppHost* host = AppHost::current()) {
+        host->postAppMessage(tag, data);
+    }
+}
+
+bool ask(int32_t id) {
+    AppHost* host = AppHost::current();
+    return host && host->askYesNo(host->stringId(id, 0));
+}
+
+Progress::Progress(int64_t steps) : host_(AppHost::current()) {
+    if (host_) {
+        host_->progressBegin(steps);
+    }
+}
+
+Progress::~Progress() {
+    if (host_) {
+        host_->progressEnd();
+    }
+}
+
+void Progress::advance(int64_t steps) const {
+    if (host_ && steps > 0) {
+        host_->progressAdvance(steps);
+    }
 }
 
 } // namespace ProjectHost

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+class AppHost;
+
 // How the project subsystem reaches the application (AppHost), with sensible behaviour
 // when there is none (tests, tools): English texts, no messages, no log.
 namespace ProjectHost {
@@ -16,5 +18,28 @@ void showText(const std::string& message);
 void log(const char* line);
 // The application's busy flag (false without an application).
 bool busy();
+void setBusy(bool busy);
+// The user's cancel request (never set without an application).
+bool cancelRequested();
+void setCancelRequested(bool cancel);
+// Queues application message `tag` (nothing without an application).
+void post(int32_t tag, int32_t data = 0);
+// Asks the user string `id` (English id) as a Yes/No question; without an application
+// the answer is No, so nothing is ever done unasked.
+bool ask(int32_t id);
+
+// The shared progress display of a long operation, from begin to end of its scope, when
+// there is an application to show it.
+class Progress {
+public:
+    explicit Progress(int64_t steps);
+    ~Progress();
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+    void advance(int64_t steps = 1) const;
+
+private:
+    AppHost* host_;
+};
 
 } // namespace ProjectHost

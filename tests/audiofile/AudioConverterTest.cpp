@@ -112,13 +112,45 @@ TEST(AudioConverterTest, FloatOversSaturateAtEightAndSixteenBits) {
     EXPECT_EQ(std::vector<uint8_t>(out8, out8 + 6), (std::vector<uint8_t>{255, 0, 255, 0, 255, 0}));
 }
 
-TEST(AudioConverterTest, UnsupportedDepthFails) {
+TEST(AudioConverterTest, TwentyFourBitBecomesSixteenBitFloatAndMono) {
     AudioConverter converter;
     converter.setSourceFormat(format(44100.0f, 24, kSampleSigned, 2), 0);
     converter.setDestinationFormat(kStereo16, 0);
-    uint8_t in[12] = {};
+    // 0x7FFFFF, -0x800000, 0x012345, -1 (least significant byte first).
+    const uint8_t in[] = {0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x80, 0x45, 0x23, 0x01, 0xFF, 0xFF, 0xFF};
+    int16_t out[4];
+    ASSERT_TRUE(converter.convert(out, in, 2));
+    EXPECT_EQ(std::vector<int16_t>(out, out + 4),
+              (std::vector<int16_t>{32767, -32768, 0x0123, -1}));
+    converter.setDestinationFormat(format(44100.0f, 32, kSampleFloat, 2), 0);
+    float floats[4];
+    ASSERT_TRUE(converter.convert(floats, in, 2));
+    EXPECT_FLOAT_EQ(floats[0], 1.0f);
+    EXPECT_FLOAT_EQ(floats[2], 0x012345 / 8388607.0f);
+    converter.setDestinationFormat(format(44100.0f, 24, kSampleSigned, 1), 0);
+    uint8_t mono[6];
+    ASSERT_TRUE(converter.convert(mono, in, 2));
+    // (0x7FFFFF - 0x800000) / 2 = 0 and (0x012345 - 1) / 2 = 0x0091A2.
+    EXPECT_EQ(std::vector<uint8_t>(mono, mono + 6),
+              (std::vector<uint8_t>{0x00, 0x00, 0x00, 0xA2, 0x91, 0x00}));
+    // A 16-bit source written as 24 bits fills the low byte with zeros.
+    converter.setSourceFormat(kMono16, 0);
+    const int16_t sixteen[] = {-2, 0x1234};
+    ASSERT_TRUE(converter.convert(mono, sixteen, 2));
+    EXPECT_EQ(std::vector<uint8_t>(mono, mono + 6),
+              (std::vector<uint8_t>{0x00, 0xFE, 0xFF, 0x00, 0x34, 0x12}));
+}
+
+TEST(AudioConverterTest, UnsupportedDepthFails) {
+    AudioConverter converter;
+    converter.setSourceFormat(format(44100.0f, 32, kSampleSigned, 2), 0);
+    converter.setDestinationFormat(kStereo16, 0);
+    uint8_t in[16] = {};
     int16_t out[4];
     EXPECT_FALSE(converter.convert(out, in, 2));
+    // The rate converter takes no 24-bit samples.
+    converter.setSourceFormat(format(48000.0f, 24, kSampleSigned, 2), 0);
+    EXPECT_EQ(converter.convert(out, 2, in, 2), -1);
     // Same depth both sides: passed through, swapped when asked.
     converter.setSourceFormat(format(44100.0f, 24, kSampleSigned, 1), 1);
     converter.setDestinationFormat(format(44100.0f, 24, kSampleSigned, 1), 0);

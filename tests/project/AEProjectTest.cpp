@@ -1,7 +1,6 @@
 // The project model: adding, importing, deleting, moving, stepping and selecting titles,
 // the defaults of titles and of missing titles, and the disc time.
 #include "AEProject.h"
-#include "AEEngineAccess.h"
 #include "AEPeakData.h"
 
 #include "ProjectTestSupport.h"
@@ -15,18 +14,7 @@ using ProjectTest::kSevenSeconds;
 
 namespace {
 
-// The engine as far as the project sees it: playing or not, and what it was told to load.
-struct EngineProbe : AEEngineAccess {
-    EngineProbe() { AEEngineAccess::setCurrent(this); }
-    ~EngineProbe() override { AEEngineAccess::setCurrent(nullptr); }
-    bool isPlayingOrRecording() const override { return playing; }
-    bool loadTitle(int32_t index) override {
-        loaded.push_back(index);
-        return true;
-    }
-    bool playing = false;
-    std::vector<int32_t> loaded;
-};
+using ProjectTest::EngineProbe;
 
 class ProjectTest_ : public ::testing::Test {
 protected:

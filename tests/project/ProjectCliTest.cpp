@@ -1,9 +1,8 @@
 // gleam-cli peaks and project: the files they write, the rows they print and the one line
 // they print when they fail.
+#include "CliTestSupport.h"
 #include "ProjectTestSupport.h"
 #include "support/TestDirs.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -11,23 +10,9 @@
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun cli(const QStringList& args) {
-    QProcess process;
-    process.start(GLEAM_CLI, args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
-}
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
+using ProjectTest::cli;
+using ProjectTest::CliRun;
+using ProjectTest::q;
 
 TEST(ProjectCli, PeaksWritesEachPeakFile) {
     TestDir dir;

@@ -5,8 +5,10 @@
 #include "FString.h"
 
 #include <cmath>
+#include <csignal>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 
 namespace ProjectTest {
 
@@ -119,6 +121,33 @@ void RecordingHost::progressBegin(int64_t steps) {
     ++progressBegins;
     progressMaximum = steps;
     progressValue = 0;
+}
+
+std::vector<int32_t> messageTags(const RecordingHost& host) {
+    std::vector<int32_t> tags;
+    for (const auto& message : host.messages) {
+        tags.push_back(message.tag);
+    }
+    return tags;
+}
+
+FileSizeLimit::FileSizeLimit(int64_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    if (getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        previous_ = limit.rlim_cur;
+        limit.rlim_cur = static_cast<rlim_t>(bytes);
+        limited_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    if (limited_ && getrlimit(RLIMIT_FSIZE, &limit) == 0) {
+        limit.rlim_cur = previous_;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    std::signal(SIGXFSZ, previousHandler_);
 }
 
 } // namespace ProjectTest

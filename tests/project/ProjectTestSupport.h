@@ -1,13 +1,15 @@
 #pragma once
 
 // Helpers of the project tests: WAVE fixtures of a given length, project files built
-// record by record (also malformed ones), and an application host that records what the
-// project subsystem asks of it.
+// record by record (also malformed ones), an application host that records what the
+// project subsystem asks of it, an engine probe, and a limit that makes the disk look full.
 
+#include "AEEngineAccess.h"
 #include "AppHost.h"
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,12 +63,23 @@ public:
     const char* loadString(int32_t id) override;
     bool isBusy() const override { return busy; }
     void setBusy(bool on) override { busy = on; }
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    bool askYesNo(int32_t) override { return false; }
+    bool cancelRequested() const override { return cancel; }
+    void setCancelRequested(bool on) override { cancel = on; }
+    // Records the question (and whether the application was busy meanwhile) and answers
+    // `answer`.
+    bool askYesNo(int32_t id) override {
+        questions.push_back(id);
+        busyWhileAsked = busy;
+        return answer;
+    }
     void log(const char* text) override { logLines.emplace_back(text); }
     void progressBegin(int64_t steps) override;
-    void progressAdvance(int64_t steps) override { progressValue += steps; }
+    void progressAdvance(int64_t steps) override {
+        progressValue += steps;
+        if (onAdvance) {
+            onAdvance(progressValue);
+        }
+    }
     void progressEnd() override { ++progressEnds; }
 
     struct Message {
@@ -79,10 +92,47 @@ public:
     std::deque<std::string> strings;
     int32_t languageOffset = 0;
     bool busy = false;
+    bool cancel = false;
+    bool answer = false;
+    bool busyWhileAsked = false;
+    std::vector<int32_t> questions;
+    // Called after each progress step with the steps so far (e.g. to cancel midway).
+    std::function<void(int64_t)> onAdvance;
     int64_t progressMaximum = 0;
     int64_t progressValue = 0;
     int progressBegins = 0;
     int progressEnds = 0;
+};
+
+// The engine as far as the project sees it: playing or not, and what it was told to load.
+struct EngineProbe : AEEngineAccess {
+    EngineProbe() { AEEngineAccess::setCurrent(this); }
+    ~EngineProbe() override { AEEngineAccess::setCurrent(nullptr); }
+    bool isPlayingOrRecording() const override { return playing; }
+    bool loadTitle(int32_t index) override {
+        loaded.push_back(index);
+        return true;
+    }
+    bool playing = false;
+    std::vector<int32_t> loaded;
+};
+
+// Tags of the messages posted so far, in order.
+std::vector<int32_t> messageTags(const RecordingHost& host);
+
+// While it exists, files of this process cannot grow beyond `bytes`: writes past it fail
+// as on a full disk (the signal that would end the process is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(int64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long previous_ = 0;
+    bool limited_ = false;
+    void (*previousHandler_)(int) = nullptr;
 };
 
 } // namespace ProjectTest

@@ -1,42 +1,28 @@
-// gleam-cli project FILE.dat create|list: makes a new empty project file, or lists a
-// project's titles as the title list numbers them, with the time left on an 80-minute disc.
+// gleam-cli project FILE.dat REQUEST: makes a new empty project file, lists a project's
+// titles as the title list numbers them (with the time left on an 80-minute disc), or
+// passes the request to the one that imports, edits titles or exports (ProjectRequests).
 #include "AEApplication.h"
 #include "AEProject.h"
 #include "AETimeText.h"
 #include "CliCommand.h"
+#include "ProjectRequests.h"
+#include "ProjectRunCommands.h"
 
 #include "FFileSystem.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
+using ProjectCli::absolutePath;
+using ProjectCli::takeOption;
+
 constexpr const char* kUsage =
-    "project FILE.dat create [--title T] [--base DIR] | project FILE.dat list";
-
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
-
-// The value after `option` (removed from the arguments with it); false when the option
-// is given without a value.
-bool takeOption(std::vector<std::string>& args, const char* option, std::string& value) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == option) {
-            if (i + 1 >= args.size()) {
-                return false;
-            }
-            value = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-            return true;
-        }
-    }
-    return true;
-}
+    "project FILE.dat create [--title T] [--base DIR] | list | import WAV... | "
+    "set N [--name T] [--artist A] [--pause S] [--fades A,B,C,D] [--click P] [--crackle P] "
+    "[--noise P] [--bass P] [--width P] [--brilliance P] | move N up|down | "
+    "remove N [--delete-files] | export-tracklist OUT.txt | export N OUT.wav | "
+    "process N|all [--jobs J] | normalize N|all";
 
 int create(const std::string& path, std::vector<std::string> options) {
     std::string title;
@@ -69,14 +55,9 @@ int create(const std::string& path, std::vector<std::string> options) {
 }
 
 int list(const std::string& path) {
-    AEProject::LoadReport report;
-    auto project = AEProject::load(path, &report);
+    auto project = ProjectCli::loadProject(path);
     if (!project) {
-        return Cli::fail("project: \"" + path + "\" " + report.error);
-    }
-    for (const auto& name : report.removedTitles) {
-        Cli::fail("project: removed title \"" + name +
-                  "\": its audio is missing or shorter than 7 seconds");
+        return 1;
     }
     std::printf("%s\n", project->projectTitle().c_str());
     for (int32_t i = 0; i < project->titleCount(); ++i) {
@@ -97,7 +78,7 @@ int list(const std::string& path) {
 
 int runProject(const std::vector<std::string>& arguments) {
     std::vector<std::string> args = arguments;
-    Cli::takeQuiet(args);
+    const bool quiet = Cli::takeQuiet(args);
     if (args.size() < 2) {
         return Cli::fail(std::string("project: usage: ") + kUsage, 2);
     }
@@ -112,10 +93,38 @@ int runProject(const std::vector<std::string>& arguments) {
         }
         return list(path);
     }
+    const std::vector<std::string> rest(args.begin() + 2, args.end());
+    if (command == "import") {
+        return ProjectCli::importFiles(path, rest, quiet);
+    }
+    if (command == "set") {
+        return ProjectCli::setTitle(path, rest);
+    }
+    if (command == "move") {
+        return ProjectCli::moveTitle(path, rest);
+    }
+    if (command == "remove") {
+        return ProjectCli::removeTitle(path, rest);
+    }
+    if (command == "export-tracklist") {
+        return ProjectCli::exportTracklist(path, rest, quiet);
+    }
+    if (command == "export") {
+        return ProjectCli::exportTitle(path, rest, quiet);
+    }
+    if (command == "process") {
+        return ProjectRunCommands::process(path, rest, quiet);
+    }
+    if (command == "normalize") {
+        return ProjectRunCommands::normalize(path, rest, quiet);
+    }
     return Cli::fail("project: unknown request \"" + command + "\" (" + kUsage + ")", 2);
 }
 
-const CliRegistration kProject({"project", "project FILE.dat create|list",
-                                "create an empty project, or list a project's titles", runProject});
+const CliRegistration kProject({"project", "project FILE.dat REQUEST...",
+                                "create, list, import into, edit, export from, process or "
+                                "normalize a project (create|list|import|set|move|remove|"
+                                "export-tracklist|export|process|normalize)",
+                                runProject});
 
 } // namespace

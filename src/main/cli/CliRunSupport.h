@@ -1,0 +1,45 @@
+#pragma once
+
+#include "AERunResult.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class AppHost;
+
+// What the commands that restore or normalize audio share.
+namespace CliRun {
+
+// Checks that `path` is an audio file a run can read (44 100 Hz); on failure prints why,
+// prefixed by `command`, and returns false. `frames` receives its length.
+bool checkInput(const std::string& command, const std::string& path, int32_t& frames);
+
+// Prints the failure of a run, unless the application has told the user already (the
+// disk-space message), and returns the exit status for it.
+int failRun(const std::string& command, const std::string& what, AERunResult result);
+
+// Arguments split into the plain ones and the values of options "--NAME VALUE" whose
+// names are among `names` (values[k] for names[k], "" when not given).
+struct Arguments {
+    std::vector<std::string> plain;
+    std::vector<std::string> values;
+};
+// False (after printing why) for an unknown option or one without its value.
+bool splitArguments(const std::string& command, const std::vector<std::string>& args,
+                    const std::vector<std::string>& names, Arguments& out);
+// A number from `low` to `high` written as a whole, or false after printing why.
+bool parseNumber(const std::string& command, const std::string& option, const std::string& text,
+                 double low, double high, double& value);
+
+// While it exists, Ctrl-C (and SIGTERM) set the application's cancel flag, so a run stops
+// at its next block and leaves no half-written file.
+class InterruptCancels {
+public:
+    explicit InterruptCancels(AppHost& host);
+    ~InterruptCancels();
+    InterruptCancels(const InterruptCancels&) = delete;
+    InterruptCancels& operator=(const InterruptCancels&) = delete;
+};
+
+} // namespace CliRun

@@ -1,0 +1,184 @@
+// gleam-cli project FILE.dat import|export-tracklist|export, and the helpers the project
+// requests share.
+#include "ProjectRequests.h"
+
+#include "AEAddToProject.h"
+#include "AEExport.h"
+#include "AEFileCopy.h"
+#include "AEFileManager.h"
+#include "AEImportList.h"
+#include "AEProject.h"
+#include "AEWaveImport.h"
+#include "CliCommand.h"
+#include "CliSession.h"
+
+#include "FFileSystem.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace ProjectCli {
+
+std::string absolutePath(const std::string& path) {
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
+bool takeOption(std::vector<std::string>& args, const char* option, std::string& value) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == option) {
+            if (i + 1 >= args.size()) {
+                return false;
+            }
+            value = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return true;
+        }
+    }
+    return true;
+}
+
+std::unique_ptr<AEProject> loadProject(const std::string& path) {
+    AEProject::LoadReport report;
+    auto project = AEProject::load(path, &report);
+    if (!project) {
+        Cli::fail("project: \"" + path + "\" " + report.error);
+        return nullptr;
+    }
+    for (const auto& name : report.removedTitles) {
+        Cli::fail("project: removed title \"" + name +
+                  "\": its audio is missing or shorter than 7 seconds");
+    }
+    return project;
+}
+
+bool saveProject(const AEProject& project, const std::string& path) {
+    bool written = false;
+    project.save(path, &written);
+    if (!written) {
+        Cli::fail("project: cannot write \"" + path + "\"");
+    }
+    return written;
+}
+
+int32_t titleIndex(const AEProject& project, const std::string& number) {
+    char* end = nullptr;
+    const long value = std::strtol(number.c_str(), &end, 10);
+    if (number.empty() || *end != '\0' || value < 1 || value > project.titleCount()) {
+        Cli::fail("project: no title " + number + " (the project has " +
+                  std::to_string(project.titleCount()) + " titles, numbered from 1)");
+        return -1;
+    }
+    return static_cast<int32_t>(value - 1);
+}
+
+bool ChosenTitle::load(const std::string& path, const std::string& number) {
+    project = loadProject(path);
+    index = project ? titleIndex(*project, number) : -1;
+    files.setProject(project.get());
+    return index >= 0;
+}
+
+int importFiles(const std::string& path, const std::vector<std::string>& files, bool quiet) {
+    if (files.empty()) {
+        return Cli::fail("project: import needs at least one WAVE file", 2);
+    }
+    CliSession session(quiet);
+    auto project = loadProject(path);
+    if (!project) {
+        return 1;
+    }
+    if (project->titleCount() >= AEProject::kMaxTitles) {
+        return Cli::fail("project: the project already holds 99 titles");
+    }
+    std::vector<std::string> paths;
+    for (const auto& file : files) {
+        paths.push_back(absolutePath(file));
+    }
+    AEImportList list;
+    const auto refused = AEWaveImport::fillImportList(paths, list);
+    for (const auto& file : refused) {
+        Cli::fail("project: refused \"" + file.path + "\": " + AEWaveImport::reason(file.refusal));
+    }
+    session.deliver();
+
+    AEFileManager manager;
+    manager.setProject(project.get());
+    session.setProgressLabel("import");
+    AEAddToProject::Report report;
+    AEAddToProject::start(*project, manager, list, &report)->wait();
+    session.deliver();
+    for (const auto& file : report.skipped) {
+        Cli::fail("project: could not add \"" + file + "\"");
+    }
+    if (report.left > 0) {
+        Cli::fail("project: " + std::to_string(report.left) +
+                  " files not added: a project holds at most 99 titles");
+    }
+    if (report.added > 0 && !saveProject(*project, path)) {
+        return 1;
+    }
+    std::printf("%s: %d titles added, %d in the project\n", path.c_str(), report.added,
+                project->titleCount());
+    return refused.empty() && report.skipped.empty() && report.left == 0 ? 0 : 1;
+}
+
+int exportTracklist(const std::string& path, const std::vector<std::string>& args, bool quiet) {
+    if (args.size() != 1) {
+        return Cli::fail("project: usage: project FILE.dat export-tracklist OUT.txt", 2);
+    }
+    CliSession session(quiet);
+    auto project = loadProject(path);
+    if (!project) {
+        return 1;
+    }
+    if (project->titleCount() == 0) {
+        return Cli::fail("project: the project has no titles to list");
+    }
+    const std::string out = absolutePath(args[0]);
+    if (!AEExport::exportTitleList(project.get(), out, session.app().cdCapacitySeconds())) {
+        return Cli::fail("project: cannot write \"" + out + "\"");
+    }
+    std::printf("%s\n", out.c_str());
+    return 0;
+}
+
+int exportTitle(const std::string& path, const std::vector<std::string>& args, bool quiet) {
+    if (args.size() != 2) {
+        return Cli::fail("project: usage: project FILE.dat export N OUT.wav", 2);
+    }
+    CliSession session(quiet);
+    ChosenTitle chosen;
+    if (!chosen.load(path, args[0])) {
+        return 1;
+    }
+    const std::string out = absolutePath(args[1]);
+    session.setProgressLabel("export");
+    auto job = AEExport::exportTitleAudio(chosen.files, chosen.index, out);
+    const auto result = static_cast<AEFileCopy::Result>(job->wait());
+    session.deliver();
+    switch (result) {
+    case AEFileCopy::kCopied:
+        std::printf("%s: %lld bytes\n", out.c_str(),
+                    static_cast<long long>(FFileSystem::size(out)));
+        return 0;
+    case AEFileCopy::kTooShort:
+        return Cli::fail("project: the audio of title " + args[0] + " is too short to export");
+    case AEFileCopy::kOpenFailed:
+        return Cli::fail("project: cannot read \"" + chosen.files.getFileName(chosen.index) +
+                         "\" or create \"" + out + "\"");
+    case AEFileCopy::kCancelled:
+        return Cli::fail("project: export cancelled");
+    case AEFileCopy::kDiskFull:
+        return 1; // the application's own line has said so
+    case AEFileCopy::kReadFailed:
+        break;
+    }
+    return Cli::fail("project: cannot read \"" + chosen.files.getFileName(chosen.index) +
+                     "\" to its end");
+}
+
+} // namespace ProjectCli

@@ -1,0 +1,121 @@
+#include "ProjectRunCommands.h"
+
+#include "AEProject.h"
+#include "AETitleRuns.h"
+#include "CliCommand.h"
+#include "CliRunSupport.h"
+#include "CliSession.h"
+#include "ProjectRequests.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+enum class Run { kProcess, kNormalize };
+
+const char* nameOf(Run run) {
+    return run == Run::kProcess ? "process" : "normalize";
+}
+
+// The titles "N" (numbered from 1, as the list shows them) or "all" name; empty after
+// printing why when there is no such title.
+std::vector<int32_t> chooseTitles(const AEProject& project, const std::string& which) {
+    if (which == "all") {
+        return allTitles(project);
+    }
+    const int32_t index = ProjectCli::titleIndex(project, which);
+    return index < 0 ? std::vector<int32_t>{} : std::vector<int32_t>{index};
+}
+
+// One line per title run: its number, name and what became of it.
+int report(const AEProject& project, const std::vector<int32_t>& titles,
+           const AETitleRunsSummary& summary, bool one, const std::string& command) {
+    int status = 0;
+    for (size_t i = 0; i < titles.size(); ++i) {
+        const AERunResult result = summary.results[i];
+        const AETitle& title = *project.title(titles[i]);
+        if (result == AERunResult::kDone) {
+            std::printf("%02d\t%s\t%s\n", titles[i] + 1, title.displayName().c_str(),
+                        title.processedPath().c_str());
+            continue;
+        }
+        // Processing all skips the titles that have nothing left to do.
+        if (result == AERunResult::kNothingToDo && !one) {
+            continue;
+        }
+        status = 1;
+        if (result != AERunResult::kCancelled || one) {
+            char number[16];
+            std::snprintf(number, sizeof number, "%02d", titles[i] + 1);
+            CliRun::failRun(command, std::string("title ") + number, result);
+        }
+    }
+    if (summary.cancelled) {
+        Cli::fail(command + ": cancelled");
+        status = 1;
+    }
+    return status;
+}
+
+int runTitles(Run run, const std::string& path, const std::vector<std::string>& arguments,
+              bool quiet) {
+    const std::string command = std::string("project ") + nameOf(run);
+    CliRun::Arguments args;
+    const std::vector<std::string> options =
+        run == Run::kProcess ? std::vector<std::string>{"jobs"} : std::vector<std::string>{};
+    if (!CliRun::splitArguments(command, arguments, options, args)) {
+        return 2;
+    }
+    if (args.plain.size() != 1) {
+        return Cli::fail(command + ": usage: project FILE.dat " + nameOf(run) + " N|all" +
+                             (run == Run::kProcess ? " [--jobs J]" : ""),
+                         2);
+    }
+    double jobs = std::max(1u, std::thread::hardware_concurrency());
+    if (run == Run::kProcess && !args.values[0].empty() &&
+        !CliRun::parseNumber(command, "jobs", args.values[0], 1, 64, jobs)) {
+        return 2;
+    }
+
+    // Loaded before the application exists, so the titles it drops are told here, once.
+    auto project = ProjectCli::loadProject(path);
+    if (!project) {
+        return 1;
+    }
+    const std::vector<int32_t> titles = chooseTitles(*project, args.plain[0]);
+    if (titles.empty()) {
+        return project->titleCount() == 0 ? 0 : 2;
+    }
+
+    CliSession session(quiet);
+    session.setProgressLabel(nameOf(run));
+    if (!session.startAlgorithmLibrary()) {
+        return 1;
+    }
+    AETitleRunsSummary summary;
+    {
+        CliRun::InterruptCancels interrupt(session.app());
+        summary = run == Run::kProcess
+                      ? processTitles(*project, path, titles, static_cast<int32_t>(jobs))
+                      : normalizeTitles(*project, path, titles);
+    }
+    session.deliver();
+    const int status = report(*project, titles, summary, args.plain[0] != "all", command);
+    return ProjectCli::saveProject(*project, path) ? status : 1;
+}
+
+} // namespace
+
+namespace ProjectRunCommands {
+
+int process(const std::string& path, const std::vector<std::string>& args, bool quiet) {
+    return runTitles(Run::kProcess, path, args, quiet);
+}
+
+int normalize(const std::string& path, const std::vector<std::string>& args, bool quiet) {
+    return runTitles(Run::kNormalize, path, args, quiet);
+}
+
+} // namespace ProjectRunCommands

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "AEBackgroundJob.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class AEFileManager;
+class AEImportList;
+class AEProject;
+
+// The routine that turns the files waiting in the import list into titles, shared by the
+// WAVE import, the file drop on the title list and the CD import. For each waiting file,
+// while the project holds fewer than 99 titles: a mono file is first copied to stereo in
+// the project's base directory, the file's peak file is built and the title added. Each
+// file taken is emptied from the list, whatever became of it; files that fail are
+// skipped. The application is busy meanwhile (and its cancel flag stops the routine);
+// at the end message 4 is sent and the list's import-pending flag set.
+//
+// The project is changed on the routine's thread: the window must not read its titles
+// while the list's `adding` flag is set, only after message 4.
+namespace AEAddToProject {
+
+struct Report {
+    int32_t added = 0;
+    // Files taken but not added: the stereo copy or the peak file failed, or the file is
+    // not 44.1 kHz 16-bit.
+    std::vector<std::string> skipped;
+    // Files left in the list because the project is full or the user cancelled.
+    int32_t left = 0;
+    bool cancelled = false;
+};
+
+// Runs on the calling thread.
+Report run(AEProject& project, const AEFileManager& files, AEImportList& list);
+// Runs on a thread of its own; `report`, when given, is filled before the job ends. The
+// job's result is the number of titles added.
+std::unique_ptr<AEBackgroundJob> start(AEProject& project, const AEFileManager& files,
+                                       AEImportList& list, Report* report = nullptr);
+
+} // namespace AEAddToProject

@@ -1,0 +1,145 @@
+#include "AEProcessedFile.h"
+
+#include "AEFileManager.h"
+#include "AEProject.h"
+
+#include "DiskSpace.h"
+#include "FFileSystem.h"
+#include "FNPath.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t kLastCounter = 99999;
+constexpr int64_t kHeadroomKB = 640;
+
+std::mutex gTitleAudioLock;
+
+// What the name is made of: directory with its "/", source name without ".wav", project
+// name without its extension.
+struct NameParts {
+    std::string directory;
+    std::string base;
+    std::string tag;
+};
+
+NameParts nameParts(std::string directory, const std::string& sourceName,
+                    const std::string& projectPath) {
+    if (directory.empty()) {
+        directory = "./"; // not the root
+    } else if (directory.back() != '/') {
+        directory += '/';
+    }
+    std::string base = FNPath(sourceName).fileName();
+    if (base.size() > 4 && AETitle::hasWavExtension(base)) {
+        base.resize(base.size() - 4);
+    }
+    std::string tag = FNPath(projectPath).fileName();
+    if (tag.size() > 4) {
+        tag.resize(tag.size() - 4);
+    }
+    return {directory, base, tag};
+}
+
+std::string nameWith(const NameParts& parts, int64_t counter) {
+    char number[24];
+    std::snprintf(number, sizeof number, "%03ld", static_cast<long>(counter));
+    return parts.directory + parts.base + number + "." + parts.tag + ".p.wav";
+}
+
+// The temporary name keeps ".wav" at the end: the audio file's type follows its extension.
+std::string writingPath(const std::string& path) {
+    const std::string stem =
+        AETitle::hasWavExtension(path) ? path.substr(0, path.size() - 4) : path;
+    return stem + ".saving.wav";
+}
+
+bool namedBy(const AETitle& title, const std::string& path) {
+    return title.sourcePath() == path || title.audioBase() + ".wav" == path ||
+           title.processedPath() == path;
+}
+
+} // namespace
+
+std::string processedFileName(const std::string& directory, const std::string& sourceName,
+                              const std::string& projectPath) {
+    const NameParts parts = nameParts(directory, sourceName, projectPath);
+    int64_t counter = 0;
+    while (counter < kLastCounter && FFileSystem::exists(nameWith(parts, counter))) {
+        ++counter;
+    }
+    return nameWith(parts, counter);
+}
+
+std::unique_ptr<AEProcessedFile> AEProcessedFile::claim(const std::string& directory,
+                                                        const std::string& sourceName,
+                                                        const std::string& projectPath) {
+    const NameParts parts = nameParts(directory, sourceName, projectPath);
+    for (int64_t counter = 0; counter <= kLastCounter; ++counter) {
+        const std::string name = nameWith(parts, counter);
+        if (FFileSystem::exists(name)) {
+            continue;
+        }
+        // Made only if nobody made it first, whichever process or thread that was.
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return std::unique_ptr<AEProcessedFile>(new AEProcessedFile(name, true));
+        }
+        if (errno != EEXIST) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+AEProcessedFile::AEProcessedFile(const std::string& path) : AEProcessedFile(path, false) {}
+
+AEProcessedFile::AEProcessedFile(const std::string& path, bool claimed)
+    : pending_(path, writingPath(path)), claimed_(claimed) {}
+
+AEProcessedFile::~AEProcessedFile() {
+    if (claimed_ && !pending_.committed()) {
+        FFileSystem::remove(pending_.finalPath());
+    }
+}
+
+bool AEProcessedFile::commit() {
+    return pending_.commit();
+}
+
+bool AEProcessedFile::fitsOnDisk(int64_t frames, const std::string& path) {
+    std::string directory = FNPath(path).directory();
+    if (directory.empty()) {
+        directory = "./";
+    }
+    const int64_t needKB = frames * 4 / 1024;
+    return needKB + needKB / 100 + kHeadroomKB < DiskSpace::freeKB(directory);
+}
+
+void AEProcessedFile::replaceTitleAudio(AEProject& project, int32_t index,
+                                        const std::string& path) {
+    std::lock_guard lock(gTitleAudioLock);
+    AETitle* title = project.title(index);
+    if (!title) {
+        return;
+    }
+    // Only a processed file is ever replaced; the title's recording stays.
+    const std::string older = title->processState().isProcessed() ? title->processedPath() : "";
+    title->setProcessedPath(path);
+    title->setStateCode(AETitleProcessState::kProcessed);
+    if (older.empty() || older == path) {
+        return;
+    }
+    for (int32_t i = 0; i < project.titleCount(); ++i) {
+        if (namedBy(*project.title(i), older)) {
+            return;
+        }
+    }
+    AEFileManager::deleteAudioAndPeaks(older);
+}

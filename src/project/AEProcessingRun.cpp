@@ -1,0 +1,162 @@
+#include "AEProcessingRun.h"
+
+#include "AEAudiofile.h"
+#include "AEFileManager.h"
+#include "AEProcessedFile.h"
+#include "AEProject.h"
+#include "AERunProgress.h"
+#include "AERunSource.h"
+
+#include "ProcessingPass.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr int32_t kBlock = ProcessingPass::kBlockFrames;
+constexpr int32_t kStringDiskFull = 3008;
+
+bool writeAll(AEAudiofile& target, std::span<const int16_t> samples) {
+    const auto frames = static_cast<int32_t>(samples.size() / 2);
+    return frames == 0 || target.writeStereo(samples.data(), frames) == frames;
+}
+
+void warmUp(ProcessingPass& pass, AEAudiofile& source, int32_t start, int16_t* block) {
+    source.seek(start);
+    for (int32_t i = 0; i < ProcessingPass::kWarmUpBlocks; ++i) {
+        const int32_t got = source.readStereo(block, kBlock);
+        if (got <= 0) {
+            break;
+        }
+        pass.warmUp(block, got);
+        if (got < kBlock) {
+            break;
+        }
+    }
+}
+
+} // namespace
+
+AERunResult restoreFile(const std::string& sourcePath, AEProcessedFile& output,
+                        const ProcessingSettings& settings, std::atomic<int64_t>* batchSteps,
+                        AERestoreReport* report) {
+    auto pass = ProcessingPass::create(settings);
+    if (!pass) {
+        return AERunResult::kNoLibrary;
+    }
+    AEAudiofile source(sourcePath);
+    if (const AERunResult opened = openRunSource(source); opened != AERunResult::kDone) {
+        return opened;
+    }
+    if (!AEProcessedFile::fitsOnDisk(settings.length, output.path())) {
+        ProjectHost::showString(kStringDiskFull);
+        return AERunResult::kNoRoom;
+    }
+    AEAudiofile target(output.writePath());
+    if (!target.create()) {
+        return AERunResult::kCannotWrite;
+    }
+    std::vector<int16_t> block(2 * static_cast<size_t>(kBlock));
+    if (pass->needsWarmUp()) {
+        warmUp(*pass, source, settings.start, block.data());
+    }
+    if (!source.seek(settings.start)) {
+        return AERunResult::kCannotRead;
+    }
+
+    {
+        AERunProgress progress(settings.length / kBlock, batchSteps);
+        const AERunResult read = forEachBlock(
+            source, settings.length, block, progress, [&](int16_t* samples, int32_t count) {
+                return writeAll(target, pass->process(samples, count)) ? AERunResult::kDone
+                                                                       : AERunResult::kCannotWrite;
+            });
+        if (read != AERunResult::kDone) {
+            return read;
+        }
+    }
+    // Silence through the stages until their delay has brought out the last source frame.
+    while (pass->flushPending()) {
+        if (!writeAll(target, pass->flush(block.data()))) {
+            return AERunResult::kCannotWrite;
+        }
+    }
+    source.close();
+    if (!target.close() || pass->written() != settings.length || !output.commit()) {
+        return AERunResult::kCannotWrite;
+    }
+    if (report) {
+        *report = {pass->written(), pass->latency(), pass->clickReport(), pass->crackleReport()};
+    }
+    return AERunResult::kDone;
+}
+
+ProcessingSettings titleSettings(const AETitle& title, int32_t sourceFrames) {
+    ProcessingSettings settings;
+    for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
+        settings.values[slot] = ProcessingSettings::sliderValue(title.processorParam(slot));
+        settings.enabled[slot] = title.processorEnabled(slot);
+    }
+    if (title.stateCode() == AETitleProcessState::kNotProcessed) {
+        settings.trimTo(title.fadePoint(0), title.fadePoint(1), title.fadePoint(2),
+                        title.fadePoint(3), sourceFrames);
+    } else {
+        settings.wholeSource(sourceFrames);
+    }
+    return settings;
+}
+
+bool wantsProcessing(const AETitle& title) {
+    if (title.stateCode() == AETitleProcessState::kNotProcessed) {
+        return true;
+    }
+    for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
+        if (title.processorEnabled(slot)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int64_t plannedBlocks(const AETitle& title) {
+    if (!wantsProcessing(title)) {
+        return 0;
+    }
+    const int32_t frames = AEFileManager::framesOf(title.currentAudioPath());
+    return frames < 0 ? 0 : titleSettings(title, frames).length / kBlock;
+}
+
+AERunResult processTitle(AEProject& project, int32_t index, const std::string& projectPath,
+                         std::atomic<int64_t>* batchSteps) {
+    AETitle* title = project.title(index);
+    if (!title) {
+        return AERunResult::kNoSuchTitle;
+    }
+    if (!wantsProcessing(*title)) {
+        return AERunResult::kNothingToDo;
+    }
+    const std::string source = title->currentAudioPath();
+    const int32_t frames = AEFileManager::framesOf(source);
+    if (frames < 0) {
+        return AERunResult::kCannotRead;
+    }
+    const ProcessingSettings settings = titleSettings(*title, frames);
+    if (settings.length <= 0) {
+        return AERunResult::kEmptyTitle;
+    }
+    auto output =
+        AEProcessedFile::claim(project.baseDirectory(), title->audioBase() + ".wav", projectPath);
+    if (!output) {
+        return AERunResult::kCannotWrite;
+    }
+    const AERunResult result = restoreFile(source, *output, settings, batchSteps);
+    if (result != AERunResult::kDone) {
+        return result;
+    }
+    for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
+        title->setProcessorEnabled(slot, false);
+    }
+    AEProcessedFile::replaceTitleAudio(project, index, output->path());
+    return AERunResult::kDone;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "AERunResult.h"
+
+#include "ProcessingSettings.h"
+#include "RepairReport.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+class AEProcessedFile;
+class AEProject;
+class AETitle;
+
+// What a restoring run did, for gleam-cli to show.
+struct AERestoreReport {
+    int64_t frames = 0;
+    int32_t latency = 0;
+    RepairReport clicks;
+    RepairReport crackles;
+};
+
+// Restores `sourcePath` (any audio file the program reads at 44 100 Hz; other sample
+// formats and mono are converted on the way in) as `settings` say and writes the result
+// to `output` as 16-bit stereo, moving it into place at the end. Reads and writes one
+// block at a time; stops at the next block when the user cancels. `batchSteps`: see
+// AERunProgress.
+AERunResult restoreFile(const std::string& sourcePath, AEProcessedFile& output,
+                        const ProcessingSettings& settings,
+                        std::atomic<int64_t>* batchSteps = nullptr,
+                        AERestoreReport* report = nullptr);
+
+// What title `title` asks for: its stored values and switches, trimmed to its fade points
+// unless its audio is already processed (then all of it, without fades).
+ProcessingSettings titleSettings(const AETitle& title, int32_t sourceFrames);
+// False for a title that is processed already and has no stage switched on.
+bool wantsProcessing(const AETitle& title);
+// Blocks a processing run of the title reads (0 when it would not run).
+int64_t plannedBlocks(const AETitle& title);
+
+// The processing run of title `index`: its current audio becomes a new processed file in
+// the project's base directory, named after the title's recording and the project file
+// `projectPath`. On success the title plays the new file, its six switches are off, and
+// an earlier processed file of it that no title names any more is deleted. Any other
+// outcome leaves the title as it was and no file behind. Titles of one project may be
+// processed side by side.
+AERunResult processTitle(AEProject& project, int32_t index, const std::string& projectPath,
+                         std::atomic<int64_t>* batchSteps = nullptr);

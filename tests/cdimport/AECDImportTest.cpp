@@ -1,0 +1,174 @@
+// The import run's lists, names and settings: the track list with its lengths, the file
+// names of copied tracks, the drive choice and the three stored settings.
+#include "CdImportTestSupport.h"
+
+#include "AECDDriveLists.h"
+#include "RegistryStore.h"
+
+#include <fstream>
+
+namespace {
+
+using CdTest::CdImage;
+using CdTest::CdImportTest;
+
+TEST(AECDImportNames, LengthsAreHoursMinutesAndSecondsOfSectors) {
+    EXPECT_EQ(AECDDriveLists::lengthText(333000), "01:14:00");
+    EXPECT_EQ(AECDDriveLists::lengthText(0), "00:00:00");
+    EXPECT_EQ(AECDDriveLists::lengthText(74), "00:00:00");
+    EXPECT_EQ(AECDDriveLists::lengthText(75 * 61), "00:01:01");
+    EXPECT_EQ(AECDDriveLists::lengthText(2 * 270000 + 3 * 4500 + 4 * 75 + 74), "02:03:04");
+}
+
+TEST(AECDImportNames, TrackFilesAreNamedAfterTheTargetPath) {
+    EXPECT_EQ(AECDImport::trackFileName("/rips/song.WAV", 2), "/rips/song_2.wav");
+    EXPECT_EQ(AECDImport::trackFileName("/rips/song.WAV", 5), "/rips/song_5.wav");
+    EXPECT_EQ(AECDImport::trackFileName("/rips/song", 2), "/rips/song_2.wav");
+    EXPECT_EQ(AECDImport::trackFileName("/rips/side.a.wav", 12), "/rips/side.a_12.wav");
+    EXPECT_EQ(AECDImport::trackFileName("/rips/song.wave", 1), "/rips/song.wave_1.wav");
+    EXPECT_EQ(AECDImport::trackFileName("song.wav", 3), "song_3.wav");
+    EXPECT_EQ(AECDImport::trackFileName("/Music/track.wav", 3), "/Music/track_3.wav");
+}
+
+TEST_F(CdImportTest, TheTrackListShowsEveryTrackWithItsLength) {
+    AECDImport import(target(), &view);
+    import.open();
+    EXPECT_TRUE(host.busy);
+    EXPECT_TRUE(list.importPending);
+    const AECDDriveLists& lists = import.lists();
+    ASSERT_EQ(lists.driveCount(), imageDrive + 1);
+    EXPECT_EQ(lists.driveNames().back(), "SCSI ID " + std::to_string(imageDrive) +
+                                             ": Image disc-600-150-p30x540-150-600-d150.cue");
+    import.chooseDrive(imageDrive);
+    ASSERT_EQ(lists.rowCount(), 6);
+    for (int32_t row = 0; row < 6; ++row) {
+        EXPECT_EQ(lists.rowText(row, 0), "S3007 " + std::to_string(row + 1));
+        EXPECT_EQ(lists.slot(row).length, disc.length(row + 1));
+        EXPECT_EQ(lists.rowText(row, 1), AECDDriveLists::lengthText(disc.length(row + 1)));
+    }
+    EXPECT_EQ(lists.rowText(0, 1), "00:00:08");
+    EXPECT_EQ(lists.rowText(1, 1), "00:00:02") << "150 sectors and the next pregap of 30";
+    EXPECT_EQ(lists.slot(5).type, kCddaDataTrack);
+    EXPECT_EQ(lists.rowText(0, 2), "??? Error! ???");
+    EXPECT_EQ(lists.rowText(6, 0), "");
+    import.close();
+    EXPECT_FALSE(host.busy);
+}
+
+TEST_F(CdImportTest, ANegativeStoredDriveChoosesTheFirstDrive) {
+    CdImage other(dir.path(), "other-300-300", {{300}, {300}});
+    useImages({other.cuePath(), disc.cuePath()});
+    RegistryStore().writeInt("selectedReader", -3);
+    AECDImport import(target(), &view);
+    import.open();
+    EXPECT_EQ(import.selectedReader(), 0);
+    EXPECT_EQ(import.lists().selectedDrive(), 0);
+    if (imageDrive == 0) {
+        EXPECT_EQ(import.lists().rowCount(), 2) << "the tracks of the first image";
+    }
+}
+
+TEST_F(CdImportTest, AStoredDriveThatIsGoneChoosesTheFirstDrive) {
+    RegistryStore().writeInt("selectedReader", imageDrive + 5);
+    AECDImport import(target(), &view);
+    import.open();
+    EXPECT_EQ(import.selectedReader(), 0);
+    EXPECT_EQ(import.lists().selectedDrive(), 0);
+}
+
+TEST_F(CdImportTest, TheSameDriveChosenAgainDoesNotReloadButUpdateDoes) {
+    CdImage other(dir.path(), "other-300-300", {{300}, {300}});
+    const int32_t first = useImages({disc.cuePath(), other.cuePath()});
+    auto import = openImport(target());
+    import->chooseDrive(first);
+    const int32_t fills = import->lists().fills();
+    ASSERT_EQ(import->lists().rowCount(), 6);
+    // The disc changes behind the program's back: only a reload shows it.
+    CdImage changed(dir.path(), "disc-600-150-p30x540-150-600-d150", {{300}, {300}, {300}});
+    EXPECT_FALSE(import->chooseDrive(first));
+    EXPECT_EQ(import->lists().fills(), fills);
+    EXPECT_EQ(import->lists().rowCount(), 6);
+    import->setRowSelected(4, true);
+    EXPECT_FALSE(import->chooseDrive(first));
+    EXPECT_TRUE(import->lists().slot(4).selected) << "the selection stays as well";
+
+    EXPECT_TRUE(import->update());
+    EXPECT_EQ(import->lists().fills(), fills + 1);
+    EXPECT_EQ(import->lists().rowCount(), 3);
+    EXPECT_FALSE(import->lists().slot(4).selected);
+
+    EXPECT_TRUE(import->chooseDrive(first + 1));
+    EXPECT_EQ(import->selectedReader(), first + 1);
+    EXPECT_EQ(import->lists().selectedDrive(), first + 1);
+    EXPECT_EQ(import->lists().rowCount(), 2);
+}
+
+TEST_F(CdImportTest, TheSettingsAreReadAtOpeningAndWrittenByImportAndCancel) {
+    {
+        AECDImport import(target(), &view);
+        import.open();
+        EXPECT_EQ(import.importName(), std::string(std::getenv("HOME")) + "/track.wav");
+        EXPECT_FALSE(import.addToProject());
+        EXPECT_TRUE(import.addToProjectEnabled());
+        import.setImportName(dir.file("rip.wav"));
+        import.setAddToProject(true);
+        import.chooseDrive(imageDrive);
+        EXPECT_TRUE(import.cancel()) << "not copying: the dialog closes";
+        import.close();
+    }
+    const RegistryStore store;
+    std::string name;
+    int32_t reader = -1;
+    int32_t add = -1;
+    EXPECT_TRUE(store.readText("importName", name, ""));
+    EXPECT_TRUE(store.readInt("selectedReader", reader, -1));
+    EXPECT_TRUE(store.readInt("addToProject", add, -1));
+    EXPECT_EQ(name, dir.file("rip.wav"));
+    EXPECT_EQ(reader, imageDrive);
+    EXPECT_EQ(add, 1);
+
+    AECDImport again(target(), &view);
+    again.open();
+    EXPECT_EQ(again.importName(), dir.file("rip.wav"));
+    EXPECT_TRUE(again.addToProject());
+    again.setAddToProject(false);
+    ASSERT_TRUE(again.import());
+    again.waitForCopy();
+    EXPECT_TRUE(store.readInt("addToProject", add, -1));
+    EXPECT_EQ(add, 0);
+    AECDImport noProject({&list, nullptr, &files}, &view);
+    EXPECT_FALSE(noProject.addToProjectEnabled());
+}
+
+TEST_F(CdImportTest, NoDriveAtAllGivesEmptyListsAndACopyOfNothing) {
+    unsetenv("GLEAM_CD_IMAGES");
+    if (CddaDriveList().count() > 0) {
+        GTEST_SKIP() << "this machine has a CD drive";
+    }
+    AECDImport import(target(), &view);
+    import.open();
+    EXPECT_EQ(import.lists().driveCount(), 0);
+    EXPECT_EQ(import.lists().rowCount(), 0);
+    EXPECT_EQ(import.lists().selectedDrive(), -1);
+    const AECDImport::Report report = import.copyTracks();
+    EXPECT_TRUE(report.files.empty());
+    EXPECT_TRUE(report.failedTracks.empty());
+    EXPECT_TRUE(errorTexts().empty());
+}
+
+TEST_F(CdImportTest, AnUnreadableImageIsADriveWithoutTracks) {
+    const std::string garbage = dir.file("scratched.cue");
+    std::ofstream(garbage) << "FILE \"scratched.bin\" BINARY\n  TRACK 01 AUDIO\n";
+    const int32_t first = useImages({dir.file("missing.cue"), garbage});
+    for (int32_t drive : {first, first + 1}) {
+        AECDImport import(target(), &view);
+        import.setSelectedReader(drive);
+        import.fillLists();
+        EXPECT_EQ(import.lists().driveCount(), first + 2);
+        EXPECT_EQ(import.lists().rowCount(), 0) << drive;
+        import.setRowSelected(0, true);
+        EXPECT_TRUE(import.copyTracks().files.empty());
+    }
+}
+
+} // namespace

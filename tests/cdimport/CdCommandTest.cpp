@@ -1,0 +1,127 @@
+// gleam-cli cd list and cd copy against a CD image named in GLEAM_CD_IMAGES.
+#include "CliTestSupport.h"
+#include "ProjectTestSupport.h"
+
+#include "support/CdImage.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using ProjectTest::cli;
+using ProjectTest::CliRun;
+using ProjectTest::q;
+namespace fs = std::filesystem;
+
+class CdCommandTest : public ::testing::Test {
+protected:
+    CdCommandTest() { setenv("GLEAM_CD_IMAGES", disc.cuePath().c_str(), 1); }
+    ~CdCommandTest() override { unsetenv("GLEAM_CD_IMAGES"); }
+
+    // Drive numbers count from 1; the image comes after the machine's own drives.
+    std::string imageDrive() const {
+        unsetenv("GLEAM_CD_IMAGES");
+        const CliRun run = cli({"cd", "list"});
+        setenv("GLEAM_CD_IMAGES", disc.cuePath().c_str(), 1);
+        int drives = 0;
+        for (size_t at = run.out.find("drive "); run.code == 0 && at != std::string::npos;
+             at = run.out.find("\ndrive ", at + 1)) {
+            ++drives;
+        }
+        return std::to_string(drives + 1);
+    }
+
+    std::vector<int16_t> fileSamples(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+        if (bytes.size() < 44) {
+            return {};
+        }
+        std::vector<int16_t> samples((bytes.size() - 44) / 2);
+        std::memcpy(samples.data(), bytes.data() + 44, samples.size() * 2);
+        return samples;
+    }
+
+    TestDir dir;
+    CdTest::CdImage disc{dir.path(), "cli-600-150-d100", {{600}, {150}, {100, true}}};
+};
+
+TEST_F(CdCommandTest, ListShowsTheDrivesThenTheirTracksWithLengths) {
+    const std::string drive = imageDrive();
+    CliRun run = cli({"cd", "list", "--drive", q(drive)});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "drive " + drive + ": Image cli-600-150-d100.cue (" + disc.cuePath() +
+                           ")\n  01  Title 1  00:00:08\n  02  Title 2  00:00:02\n"
+                           "  03  Title 3  00:00:01  data\n");
+    CliRun all = cli({"cd", "list"});
+    ASSERT_EQ(all.code, 0) << all.err;
+    EXPECT_NE(all.out.find(run.out), std::string::npos);
+
+    CliRun none = cli({"cd", "list", "--drive", "99"});
+    EXPECT_NE(none.code, 0);
+    EXPECT_NE(none.err.find("no drive 99"), std::string::npos) << none.err;
+}
+
+TEST_F(CdCommandTest, CopyWritesTheTracksAsWaveFilesNamedAfterThePattern) {
+    const std::string pattern = dir.file("song.WAV");
+    CliRun run =
+        cli({"cd", "copy", "--drive", q(imageDrive()), "--tracks", "2,1-3", "--to", q(pattern)});
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, dir.file("song_1.wav") + "\n" + dir.file("song_2.wav") + "\n");
+    EXPECT_NE(run.err.find("track 3 is a data track"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(dir.file("song_3.wav")));
+    EXPECT_EQ(fileSamples(dir.file("song_1.wav")), disc.trackSamples(1));
+    EXPECT_EQ(fileSamples(dir.file("song_2.wav")), disc.trackSamples(2));
+}
+
+TEST_F(CdCommandTest, CopyIntoAProjectAddsTheCopiedFilesAsTitles) {
+    const std::string project = dir.file("rescue.dat");
+    ASSERT_EQ(cli({"project", q(project), "create"}).code, 0);
+    CliRun run = cli({"cd", "copy", "--quiet", "--drive", q(imageDrive()), "--tracks", "1", "--to",
+                      q(dir.file("side.wav")), "--project", q(project)});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find(project + ": 1 titles added, 1 in the project"), std::string::npos)
+        << run.out;
+    CliRun listed = cli({"project", q(project), "list"});
+    EXPECT_NE(listed.out.find("01\tside_1"), std::string::npos) << listed.out;
+}
+
+TEST_F(CdCommandTest, BadRequestsFailWithOneLine) {
+    const std::string drive = imageDrive();
+    for (const QStringList& args :
+         {QStringList{"cd"}, QStringList{"cd", "burn"}, QStringList{"cd", "copy", "--to", "x.wav"},
+          QStringList{"cd", "copy", "--tracks", "0", "--to", "x.wav"},
+          QStringList{"cd", "copy", "--tracks", "3-1", "--to", "x.wav"},
+          QStringList{"cd", "copy", "--tracks", "1,x", "--to", "x.wav"},
+          QStringList{"cd", "copy", "--drive", "1.5", "--tracks", "1", "--to", "x.wav"},
+          QStringList{"cd", "copy", "--drive", q(drive), "--tracks", "7", "--to", "x.wav"},
+          QStringList{"cd", "list", "--frob", "1"}}) {
+        CliRun run = cli(args);
+        EXPECT_NE(run.code, 0) << args.join(' ').toStdString();
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1)
+            << args.join(' ').toStdString() << ": " << run.err;
+    }
+    CliRun failed = cli({"cd", "copy", "--drive", q(drive), "--tracks", "1-2", "--to",
+                         q(dir.file("missing/song.wav"))});
+    EXPECT_EQ(failed.code, 1);
+    EXPECT_NE(failed.err.find("Error while grabbing from CD! Title 1, Title 2"), std::string::npos)
+        << failed.err;
+}
+
+TEST_F(CdCommandTest, NoDriveAndNoImageIsOneClearLine) {
+    unsetenv("GLEAM_CD_IMAGES");
+    CliRun run = cli({"cd", "list"});
+    if (run.code == 0) {
+        GTEST_SKIP() << "this machine has a CD drive";
+    }
+    EXPECT_NE(run.err.find("no CD drive found"), std::string::npos) << run.err;
+    EXPECT_NE(cli({"cd", "copy", "--tracks", "1", "--to", q(dir.file("a.wav"))}).code, 0);
+}
+
+} // namespace

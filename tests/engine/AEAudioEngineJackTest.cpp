@@ -1,0 +1,106 @@
+// The audio engine on the PortAudio backend against a JACK server with its dummy backend
+// (the CTest fixture "jack"): a recording as long as the time it ran, and a file played
+// to its end in real time.
+#include "EngineTestSupport.h"
+
+#include "AEFileManager.h"
+#include "AudioFile.h"
+#include "AudioTestSupport.h"
+#include "FFileSystem.h"
+#include "WaveDeviceSystem.h"
+
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+namespace {
+
+using namespace EngineTest;
+
+constexpr int32_t kRate = 44100;
+
+class AEAudioEngineJackTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { WaveDeviceSystem::setClientName("gleam-enginetest"); }
+
+    void SetUp() override {
+        // Held for the whole test, so the engine's devices share one session.
+        system = WaveDeviceSystem::acquire();
+        ASSERT_TRUE(system);
+        const char* server = std::getenv("JACK_DEFAULT_SERVER");
+        ASSERT_FALSE(system->jackClientName().empty())
+            << "no JACK server named \"" << (server ? server : "default") << "\" runs";
+    }
+
+    MessageHost host;
+    TestDir tmp;
+    std::shared_ptr<WaveDeviceSystem> system;
+};
+
+TEST_F(AEAudioEngineJackTest, ARecordingIsAsLongAsTheTimeItRan) {
+    const std::string path = tmp.file("recording.wav");
+    {
+        AEMMEDevice device;
+        AEAudioEngine engine(device);
+        ASSERT_TRUE(device.open()) << device.lastError();
+        ASSERT_TRUE(engine.startThread());
+        ASSERT_TRUE(engine.startInput());
+        engine.setMaxRecordFrames(int64_t{600} * kRate);
+        engine.setFilePath(path);
+        ASSERT_TRUE(engine.record());
+        const auto started = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(2500ms);
+        EXPECT_EQ(engine.state(), AEAudioEngine::kRecording);
+        EXPECT_GT(engine.position(), kRate);
+        const WaveDeviceStats losses = engine.recordingLosses();
+        engine.stop();
+        const double ran =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        EXPECT_EQ(losses.droppedFrames, 0u);
+        EXPECT_EQ(losses.overflows, 0u);
+        EXPECT_EQ(host.count(AEAudioEngine::kTagRecordingStopped), 1);
+        engine.stopThread();
+        device.close();
+
+        AudioFile file(path);
+        ASSERT_TRUE(file.open(FAccessMode::kRead));
+        EXPECT_EQ(file.sampleRate(), 44100.0f);
+        EXPECT_EQ(file.channels(), 2);
+        EXPECT_EQ(AudioTest::fileSize(path), 44 + int64_t{file.frames()} * 4);
+        // Buffers of 185 ms: the last one, partly recorded, may be missing.
+        EXPECT_NEAR(file.frames() / double{kRate}, ran, 0.5);
+    }
+    EXPECT_TRUE(FFileSystem::exists(AEPeakData::peakPath(path)));
+}
+
+TEST_F(AEAudioEngineJackTest, AFilePlaysToItsEndInRealTime) {
+    const std::string path = tmp.file("44100-2-16-noise.wav");
+    ASSERT_TRUE(writeWave(path, AudioTest::noise16(2 * 2 * kRate, 11)));
+    AEMMEDevice device;
+    AEAudioEngine engine(device);
+    ASSERT_TRUE(device.open()) << device.lastError();
+    ASSERT_TRUE(engine.startThread());
+    ASSERT_TRUE(engine.startInput());
+    engine.setMetersEnabled(true);
+    engine.setFilePath(path);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(engine.play());
+    EXPECT_TRUE(waitUntil([&] { return engine.meter(AELevelMeters::kOutLeft) > 0; }, 5s))
+        << "the meters show the noise once it is heard";
+    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 15s));
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_GT(took, 2.5) << "two seconds of audio and the lead-in took their time";
+    EXPECT_LT(took, 6.0);
+    EXPECT_FALSE(engine.deviceLost());
+    EXPECT_TRUE(waitUntil([&] { return engine.state() == AEAudioEngine::kIdle; }, 2s));
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeRecord);
+    EXPECT_TRUE(device.inputStarted());
+    engine.stopThread();
+    device.close();
+}
+
+} // namespace

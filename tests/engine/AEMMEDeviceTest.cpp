@@ -1,0 +1,160 @@
+// The engine's sound card over the virtual wave device: buffer sizes, the two modes and
+// the switches between them, the in-use marks that hand buffers over, and devices that
+// will not open.
+#include "EngineTestSupport.h"
+
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using namespace EngineTest;
+
+class AEMMEDeviceTest : public ::testing::Test {
+protected:
+    AEMMEDeviceTest() { virtualOpener.settings.fast = true; }
+
+    MessageHost host;
+    TestDir tmp;
+    VirtualOpener virtualOpener;
+};
+
+TEST_F(AEMMEDeviceTest, DefaultBuffersLastAboutAFifthOfASecond) {
+    AEMMEDevice device;
+    EXPECT_EQ(device.framesPerBuffer(true), 8192);
+    EXPECT_EQ(device.framesPerBuffer(false), 8192);
+    EXPECT_EQ(device.bufferMilliseconds(true), 185);
+    EXPECT_EQ(device.bufferMilliseconds(false), 185);
+    EXPECT_EQ(device.totalBufferedFrames(true), 32768);
+    EXPECT_EQ(device.totalBufferedFrames(false), 32768);
+    EXPECT_EQ(device.getNumPlayBuffers(), 4);
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeNone);
+}
+
+TEST_F(AEMMEDeviceTest, SizesFollowTheSettingsInWholeFrames) {
+    AEMMEDevice device;
+    device.setNumPlayBuffers(10);
+    device.setPlayBufferSize(8192);
+    device.setNumRecBuffers(6);
+    device.setRecBufferSize(10002); // not whole frames: rounded down
+    EXPECT_EQ(device.framesPerBuffer(true), 2048);
+    EXPECT_EQ(device.bufferMilliseconds(true), 46);
+    EXPECT_EQ(device.totalBufferedFrames(true), 20480);
+    EXPECT_EQ(device.framesPerBuffer(false), 2500);
+    EXPECT_EQ(device.totalBufferedFrames(false), 15000);
+    device.setNumPlayBuffers(40); // the tables hold 16
+    EXPECT_EQ(device.getNumPlayBuffers(), AEMMEDevice::kMaxBuffers);
+}
+
+TEST_F(AEMMEDeviceTest, OpensInRecordModeAndDeliversInputOnlyOnceStarted) {
+    AEMMEDevice device(virtualOpener.opener());
+    ASSERT_TRUE(device.open());
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeRecord);
+    EXPECT_EQ(*virtualOpener.inputsOpened, 1);
+    EXPECT_EQ(*virtualOpener.outputsOpened, 0);
+    int16_t* buffer = nullptr;
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(device.getBuffer(buffer, 0, true)) << "the input has not been started";
+    ASSERT_TRUE(device.startInput());
+    ASSERT_TRUE(waitUntil([&] { return device.getBuffer(buffer, 0, true); }, 2s));
+    EXPECT_NE(buffer, nullptr);
+    EXPECT_FALSE(device.getBuffer(buffer, 0, false)) << "no output in record mode";
+    EXPECT_FALSE(device.queueBuffer());
+    device.close();
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeNone);
+}
+
+TEST_F(AEMMEDeviceTest, SwitchingToTheModeAlreadySetTouchesNothing) {
+    AEMMEDevice device(virtualOpener.opener());
+    ASSERT_TRUE(device.open());
+    ASSERT_TRUE(device.startInput());
+    EXPECT_TRUE(device.switchToRecord());
+    EXPECT_EQ(*virtualOpener.inputsOpened, 1);
+    EXPECT_TRUE(device.inputStarted()) << "the running input was left running";
+
+    ASSERT_TRUE(device.switchToPlay());
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModePlay);
+    EXPECT_FALSE(device.inputStarted());
+    EXPECT_EQ(*virtualOpener.outputsOpened, 1);
+    EXPECT_TRUE(device.switchToPlay());
+    EXPECT_EQ(*virtualOpener.outputsOpened, 1);
+    EXPECT_FALSE(device.startInput()) << "no input in play mode";
+
+    ASSERT_TRUE(device.switchToRecord());
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeRecord);
+    EXPECT_EQ(*virtualOpener.inputsOpened, 2);
+    EXPECT_FALSE(device.inputStarted()) << "the engine starts the input again itself";
+}
+
+TEST_F(AEMMEDeviceTest, OutputBuffersComeBackForFillingInRingOrder) {
+    AEMMEDevice device(virtualOpener.opener());
+    ASSERT_TRUE(device.open());
+    ASSERT_TRUE(device.switchToPlay());
+    // All four start queued with silence; each comes back once played.
+    std::vector<int16_t*> handedOut;
+    for (int i = 0; i < 8; ++i) {
+        int16_t* buffer = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return device.getBuffer(buffer, 0, false); }, 2s)) << i;
+        EXPECT_EQ(buffer, device.currentOutputData()) << "fill and write go together";
+        ASSERT_TRUE(device.queueBuffer());
+        handedOut.push_back(buffer);
+    }
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(handedOut[static_cast<size_t>(i)], handedOut[static_cast<size_t>(i + 4)]);
+        for (int j = i + 1; j < 4; ++j) {
+            EXPECT_NE(handedOut[static_cast<size_t>(i)], handedOut[static_cast<size_t>(j)]);
+        }
+    }
+}
+
+TEST_F(AEMMEDeviceTest, MarksAreSeparateFromTheInUseMark) {
+    AEMMEDevice device(virtualOpener.opener());
+    ASSERT_TRUE(device.open());
+    EXPECT_FALSE(device.isBufferMarked(2));
+    device.markBuffer(2);
+    EXPECT_TRUE(device.isBufferMarked(2));
+    EXPECT_FALSE(device.isBufferMarked(1));
+    EXPECT_FALSE(device.isBufferMarked(-1));
+    EXPECT_FALSE(device.isBufferMarked(AEMMEDevice::kMaxBuffers));
+}
+
+TEST_F(AEMMEDeviceTest, AnOutputThatWillNotOpenLeavesTheDeviceRecording) {
+    virtualOpener.refuseOutput = true;
+    AEMMEDevice device(virtualOpener.opener());
+    ASSERT_TRUE(device.open());
+    EXPECT_FALSE(device.switchToPlay());
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeRecord);
+    EXPECT_NE(device.lastError().find("wave out open failed"), std::string::npos)
+        << device.lastError();
+    EXPECT_TRUE(device.startInput());
+    int16_t* buffer = nullptr;
+    EXPECT_TRUE(waitUntil([&] { return device.getBuffer(buffer, 0, true); }, 2s));
+}
+
+TEST_F(AEMMEDeviceTest, AnInputFileThatCannotBeReadFailsTheOpenWithItsReason) {
+    virtualOpener.settings.inputPath = tmp.file("missing.wav");
+    AEMMEDevice device(virtualOpener.opener());
+    EXPECT_FALSE(device.open());
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeRecord) << "playing may still work";
+    EXPECT_NE(device.lastError().find("wave in open failed"), std::string::npos);
+    EXPECT_FALSE(device.startInput());
+    const auto lines = host.logLines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), device.lastError());
+    EXPECT_TRUE(device.switchToPlay());
+}
+
+TEST_F(AEMMEDeviceTest, ANumberNoDeviceHasFailsWithoutHanging) {
+    AEMMEDevice device(virtualOpener.opener());
+    device.setDeviceNumbers(3, 3);
+    EXPECT_FALSE(device.open());
+    EXPECT_FALSE(device.switchToPlay());
+    EXPECT_EQ(device.mode(), AEMMEDevice::kModeNone);
+    EXPECT_FALSE(device.switchToRecord());
+    device.close();
+}
+
+} // namespace

@@ -1,0 +1,61 @@
+// Where a recording stops by itself: the room on the drive, but never past what a WAVE
+// file can describe in its 32-bit sizes.
+#include "AERecordLimit.h"
+#include "EngineTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace EngineTest;
+
+// The RIFF size a recording that ends two buffers past `limit` would write.
+int64_t riffSizeAfter(const AERecordLimit& limit, int32_t framesPerBuffer) {
+    const int64_t frames = limit.frames + 2 * int64_t{framesPerBuffer} - 1;
+    return 36 + frames * 4;
+}
+
+TEST(AERecordLimitTest, RoomBeyondFourGibibytesIsCappedToWhatAWaveFileHolds) {
+    const int64_t tenTerabytes = int64_t{10} * 1000 * 1000 * 1000 * 1000 / 4;
+    for (int32_t perBuffer : {2048, 8192}) {
+        const AERecordLimit limit = AERecordLimit::of(tenTerabytes, perBuffer);
+        EXPECT_TRUE(limit.byFileSize());
+        EXPECT_LE(riffSizeAfter(limit, perBuffer), int64_t{UINT32_MAX});
+        EXPECT_GT(riffSizeAfter(limit, perBuffer), int64_t{UINT32_MAX} - 4 * 3 * perBuffer)
+            << "the cap takes no more than it must";
+        EXPECT_LE(limit.frames, int64_t{INT32_MAX});
+    }
+    // About 6 h 45 min at 44.1 kHz.
+    EXPECT_EQ(AERecordLimit::kWaveFrames / 44100 / 60, 405);
+}
+
+TEST(AERecordLimitTest, SmallerRoomStaysAsItIs) {
+    const AERecordLimit limit = AERecordLimit::of(441000 * 60, 8192);
+    EXPECT_EQ(limit.frames, 441000 * 60);
+    EXPECT_EQ(limit.reason, AERecordLimit::Reason::kDiskSpace);
+    const AERecordLimit timed = AERecordLimit::of(88200, 8192, AERecordLimit::Reason::kTimeLimit);
+    EXPECT_EQ(timed.frames, 88200);
+    EXPECT_EQ(AERecordLimit::of(-5, 8192).frames, 0);
+}
+
+TEST(AERecordLimitTest, TheRecordingDisplaySaysWhyItWillStop) {
+    EXPECT_EQ(AERecordLimit::of(int64_t{1} << 40, 8192).text(),
+              "stops by itself at 6:45:47, the most a WAVE file holds");
+    EXPECT_EQ(AERecordLimit::of(44100 * 90, 8192).text(),
+              "stops by itself at 0:01:30, when the disk is full");
+    EXPECT_EQ(AERecordLimit::of(44100 * 5, 8192, AERecordLimit::Reason::kTimeLimit).text(),
+              "stops by itself at 0:00:05, the time limit");
+}
+
+TEST(AERecordLimitTest, TheEngineKeepsTheCappedLimit) {
+    MessageHost host;
+    AEMMEDevice device;
+    AEAudioEngine engine(device);
+    const AERecordLimit limit = engine.setMaxRecordFrames(int64_t{1} << 40);
+    EXPECT_TRUE(limit.byFileSize());
+    EXPECT_TRUE(engine.recordLimit().byFileSize());
+    EXPECT_EQ(engine.recordLimit().frames, limit.frames);
+    EXPECT_EQ(limit.frames, AERecordLimit::of(int64_t{1} << 40, 8192).frames);
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include "EngineTestSupport.h"
+
+#include "AudioFile.h"
+#include "AudioTestSupport.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace EngineTest {
+
+void MessageHost::postAppMessage(int32_t tag, int32_t, int32_t, FRef<FShared>) {
+    {
+        std::lock_guard lock(mutex_);
+        tags_.push_back(tag);
+    }
+    changed_.notify_all();
+}
+
+void MessageHost::log(const char* text) {
+    std::lock_guard lock(mutex_);
+    lines_.emplace_back(text);
+}
+
+int MessageHost::count(int32_t tag) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count(tags_.begin(), tags_.end(), tag));
+}
+
+bool MessageHost::waitFor(int32_t tag, int times, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        return std::count(tags_.begin(), tags_.end(), tag) >= times;
+    });
+}
+
+std::vector<std::string> MessageHost::logLines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+AEMMEDevice::Opener VirtualOpener::opener() const {
+    return [settings = settings, outputs = outputsOpened, inputs = inputsOpened,
+            refuse = refuseOutput](WaveDirection direction, int number,
+                                   WaveDevice::DoneCallback callback, WaveResult& result) {
+        const bool output = direction == WaveDirection::kOutput;
+        ++*(output ? outputs : inputs);
+        if (output && refuse) {
+            result = WaveResult::kFormatRefused;
+            return std::unique_ptr<WaveDevice>();
+        }
+        return WaveDeviceVirtual::open(direction, number, std::move(callback), settings, result);
+    };
+}
+
+VirtualEngine::VirtualEngine(const VirtualOpener& virtualOpener, int32_t playBuffers,
+                             int32_t bufferBytes)
+    : device(virtualOpener.opener()), engine(device) {
+    device.setNumPlayBuffers(playBuffers);
+    device.setPlayBufferSize(bufferBytes);
+    device.setRecBufferSize(bufferBytes);
+    device.open();
+    engine.startThread();
+}
+
+VirtualEngine::~VirtualEngine() {
+    engine.stopThread();
+}
+
+std::vector<int16_t> countingFrames(int32_t frames) {
+    std::vector<int16_t> samples(static_cast<size_t>(frames) * 2);
+    for (int32_t i = 0; i < frames; ++i) {
+        const auto number = static_cast<uint32_t>(i) + 1;
+        samples[2 * static_cast<size_t>(i)] = static_cast<int16_t>(number & 0xFFFF);
+        samples[2 * static_cast<size_t>(i) + 1] = static_cast<int16_t>(number >> 16);
+    }
+    return samples;
+}
+
+int64_t frameNumber(const int16_t* frame) {
+    const uint32_t number =
+        static_cast<uint16_t>(frame[0]) | (static_cast<uint32_t>(static_cast<uint16_t>(frame[1])) << 16);
+    return static_cast<int64_t>(number) - 1;
+}
+
+bool writeWave(const std::string& path, const std::vector<int16_t>& samples) {
+    return AudioTest::writeSystemFile(path, samples, 2);
+}
+
+std::vector<int16_t> readWave(const std::string& path) {
+    AudioFile file(path);
+    if (!file.open(FAccessMode::kRead) || file.channels() != 2 || file.bits() != 16) {
+        return {};
+    }
+    return AudioTest::asSamples(AudioTest::readToEnd(file));
+}
+
+bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+} // namespace EngineTest

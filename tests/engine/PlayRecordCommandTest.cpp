@@ -1,0 +1,198 @@
+// gleam-cli play and record, run as programs on the virtual wave device: what they play
+// and record, their stops (end of file, time limit, Ctrl-C) and their failures.
+#include "EngineTestSupport.h"
+
+#include "AEPeakData.h"
+#include "AudioTestSupport.h"
+#include "AudioFile.h"
+#include "DiskSpace.h"
+#include "FFileSystem.h"
+
+#include "support/TestDirs.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <thread>
+
+namespace {
+
+using namespace EngineTest;
+
+constexpr int32_t kRate = 44100;
+
+struct CliRun {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+class PlayRecordCommandTest : public ::testing::Test {
+protected:
+    QProcessEnvironment environment(bool fast) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("GLEAM_AUDIO", "virtual");
+        env.insert("GLEAM_VIRTUAL_OUTPUT", QString::fromStdString(played));
+        env.insert("GLEAM_VIRTUAL_INPUT", QString::fromStdString(input));
+        if (fast) {
+            env.insert("GLEAM_VIRTUAL_PACE", "fast");
+        } else {
+            env.remove("GLEAM_VIRTUAL_PACE");
+        }
+        return env;
+    }
+
+    CliRun run(const QStringList& args, bool fast = true) const {
+        QProcess process;
+        process.setProcessEnvironment(environment(fast));
+        process.start(GLEAM_CLI, args);
+        process.waitForFinished(60000);
+        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+
+    static QString q(const std::string& text) { return QString::fromStdString(text); }
+
+    TestDir tmp;
+    std::string played = tmp.file("played.wav");
+    std::string input = tmp.file("44100-2-16-counting.wav");
+};
+
+TEST_F(PlayRecordCommandTest, PlaysAFileToItsEnd) {
+    const std::vector<int16_t> file = countingFrames(kRate);
+    const std::string path = tmp.file("44100-2-16-one-second.wav");
+    ASSERT_TRUE(writeWave(path, file));
+    const CliRun result = run({"play", q(path), "--quiet"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, path + ": played to the end\n");
+    const std::vector<int16_t> out = readWave(played);
+    // The device starts with its four buffers of silence.
+    ASSERT_GE(out.size(), file.size() + 2 * 32768);
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), out.begin() + 2 * 32768));
+}
+
+TEST_F(PlayRecordCommandTest, BypassAndMonoStillRunTheConversions) {
+    const std::vector<int16_t> file = AudioTest::noise16(2 * kRate, 3);
+    const std::string path = tmp.file("44100-2-16-noise.wav");
+    ASSERT_TRUE(writeWave(path, file));
+    const CliRun result = run({"play", q(path), "--bypass", "--noise", "0.5", "--mono", "right"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    const std::vector<int16_t> out = readWave(played);
+    ASSERT_GE(out.size(), file.size() + 2 * 32768);
+    // Both sides carry the right channel, scaled by 32767/32768 on the way through floats.
+    for (size_t i = 0; i < file.size(); i += 2) {
+        const int16_t left = out[2 * 32768 + i];
+        ASSERT_EQ(left, out[2 * 32768 + i + 1]) << "frame " << i / 2;
+        ASSERT_NEAR(left, file[i + 1], 2) << "frame " << i / 2;
+    }
+}
+
+TEST_F(PlayRecordCommandTest, ALoopPlaysUntilTheTimeLimit) {
+    const std::string path = tmp.file("44100-2-16-counting.wav");
+    ASSERT_TRUE(writeWave(path, countingFrames(3 * kRate)));
+    const CliRun result = run({"play", q(path), "--loop", "1,1.5", "--seconds", "0.5"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out.rfind(path + ": stopped at 0:00:0", 0), 0u) << result.out;
+    const std::vector<int16_t> out = readWave(played);
+    int jumps = 0;
+    for (size_t i = 2 * 32768 + 2; i < out.size(); i += 2) {
+        if (frameNumber(&out[i]) == kRate && frameNumber(&out[i - 2]) != kRate - 1) {
+            ++jumps;
+        }
+    }
+    EXPECT_GE(jumps, 2);
+}
+
+TEST_F(PlayRecordCommandTest, PlayRefusesWhatItCannotPlay) {
+    CliRun result = run({"play", q(tmp.file("missing.wav"))});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "gleam-cli: play: cannot open \"" + tmp.file("missing.wav") +
+                              "\" for playing\n");
+    const std::string path = tmp.file("44100-2-16-short.wav");
+    ASSERT_TRUE(writeWave(path, countingFrames(kRate)));
+    for (const QStringList& args :
+         {QStringList{"play", q(path), "--mono", "up"}, QStringList{"play", q(path), "--loop", "3,1"},
+          QStringList{"play", q(path), "--click", "2"}, QStringList{"play", q(path), "--loop", "2"},
+          QStringList{"play"}, QStringList{"play", q(path), "--loop", "5,6"}}) {
+        result = run(args);
+        EXPECT_EQ(result.code, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(result.err.rfind("gleam-cli: play: ", 0), 0u) << result.err;
+    }
+}
+
+TEST_F(PlayRecordCommandTest, RecordsTheInputForTheTimeGiven) {
+    const std::vector<int16_t> source = countingFrames(5 * kRate);
+    ASSERT_TRUE(writeWave(input, source));
+    const std::string path = tmp.file("recording.wav");
+    const CliRun result = run({"record", q(path), "--seconds", "1"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_NE(result.out.find(path + ": recording, stops by itself at 0:00:01, the time limit\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find(", 0 buffers dropped"), std::string::npos) << result.out;
+    const std::vector<int16_t> recorded = readWave(path);
+    ASSERT_GE(recorded.size(), 2u * kRate);
+    const int64_t first = frameNumber(recorded.data());
+    ASSERT_GE(first, 0);
+    EXPECT_TRUE(std::equal(recorded.begin(), recorded.end(), source.begin() + 2 * first));
+    EXPECT_TRUE(FFileSystem::exists(AEPeakData::peakPath(path)));
+}
+
+TEST_F(PlayRecordCommandTest, CtrlCEndsARecordingWithCompleteFiles) {
+    ASSERT_TRUE(writeWave(input, countingFrames(20 * kRate)));
+    const std::string path = tmp.file("interrupted.wav");
+    QProcess process;
+    process.setProcessEnvironment(environment(false)); // real time
+    process.start(GLEAM_CLI, {"record", q(path)});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            process.waitForReadyRead(50);
+            return process.peek(4096).contains("recording");
+        },
+        10s));
+    const auto started = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1500ms);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    const double ran =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    const std::string out = process.readAllStandardOutput().toStdString();
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    // The display tells why the recording would stop by itself: the room on this drive,
+    // or, with more than 4 GiB free, the most a WAVE file holds.
+    const bool roomForMore = DiskSpace::freeKB(tmp.path()) * 256 > AERecordLimit::kWaveFrames;
+    EXPECT_NE(out.find(roomForMore ? ", the most a WAVE file holds\n" : ", when the disk is full\n"),
+              std::string::npos)
+        << out;
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(AudioTest::fileSize(path), 44 + int64_t{file.frames()} * 4);
+    EXPECT_NEAR(file.frames() / double{kRate}, ran, 0.6) << "as long as it ran";
+    EXPECT_TRUE(FFileSystem::exists(AEPeakData::peakPath(path)));
+}
+
+TEST_F(PlayRecordCommandTest, RecordFailsClearlyWhereItCannotWrite) {
+    const std::string path = tmp.file("no/such/folder/take.wav");
+    const CliRun result = run({"record", q(path), "--seconds", "1"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("gleam-cli: record: "), std::string::npos) << result.err;
+    EXPECT_EQ(run({"record"}).code, 2);
+    EXPECT_EQ(run({"record", q(tmp.file("x.wav")), "--seconds", "-1"}).code, 2);
+}
+
+TEST_F(PlayRecordCommandTest, RecordWithoutAnInputFailsWithItsReason) {
+    const std::string path = tmp.file("take.wav");
+    input = tmp.file("not-a-wave.wav");
+    AudioTest::writeBytes(input, AudioTest::Bytes(100, 7));
+    const CliRun result = run({"record", q(path), "--seconds", "1"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err.rfind("gleam-cli: record: cannot open the recording device: ", 0), 0u)
+        << result.err;
+    EXPECT_FALSE(FFileSystem::exists(path));
+}
+
+} // namespace

@@ -1,0 +1,441 @@
+// The virtual wave device: queue order and callbacks, the output file as the queued
+// frames, the input as the input file, real-time and fast pacing, pause, stop, reset,
+// close, bad buffers and bad files, and the backend choice by GLEAM_AUDIO.
+#include "WaveDeviceVirtual.h"
+#include "AudioFile.h"
+#include "AudioTestSupport.h"
+#include "WaveDeviceBackend.h"
+#include "support/TestDirs.h"
+#include "support/WaveTestStreams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int64_t kRate = WaveFormat::kSampleRate;
+
+std::unique_ptr<WaveDevice> openVirtual(WaveDirection direction,
+                                        const WaveDeviceVirtual::Settings& settings,
+                                        WaveDevice::DoneCallback callback) {
+    WaveResult result = WaveResult::kOk;
+    auto device = WaveDeviceVirtual::open(direction, 0, std::move(callback), settings, result);
+    EXPECT_EQ(result, WaveResult::kOk) << waveResultText(result);
+    return device;
+}
+
+// A virtual device that calls `buffers` back, with every one of them prepared, and the
+// first `queued` of them queued.
+std::unique_ptr<WaveDevice> openWith(WaveTestBuffers& buffers, WaveDirection direction,
+                                     const WaveDeviceVirtual::Settings& settings = {},
+                                     size_t queued = 0) {
+    auto device = openVirtual(direction, settings, buffers.callback());
+    if (device) {
+        EXPECT_TRUE(buffers.prepareAll(*device));
+        for (size_t i = 0; i < queued; ++i) {
+            EXPECT_EQ(device->queue(buffers.header(i)), WaveResult::kOk);
+        }
+    }
+    return device;
+}
+
+WaveDeviceVirtual::Settings fastSettings() {
+    WaveDeviceVirtual::Settings settings;
+    settings.fast = true;
+    return settings;
+}
+
+// The indices 0, 1, .. count-1 repeated, as a ring of `count` buffers completes them.
+std::vector<size_t> ringOrder(size_t completions, size_t count) {
+    std::vector<size_t> order;
+    for (size_t i = 0; i < completions; ++i) {
+        order.push_back(i % count);
+    }
+    return order;
+}
+
+std::vector<int16_t> readWholeFile(const std::string& path) {
+    AudioFile file(path);
+    EXPECT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.sampleRate(), 44100.0f);
+    EXPECT_EQ(file.channels(), 2);
+    EXPECT_EQ(file.bits(), 16);
+    return AudioTest::asSamples(AudioTest::readToEnd(file));
+}
+
+void closeCleanly(WaveDevice& device) {
+    EXPECT_EQ(device.reset(), WaveResult::kOk);
+    EXPECT_EQ(device.close(), WaveResult::kOk);
+}
+
+class WaveDeviceVirtualTest : public ::testing::Test {
+protected:
+    TestDir tmp;
+};
+
+TEST_F(WaveDeviceVirtualTest, OutputFileHoldsTheQueuedFramesInQueueOrder) {
+    // 4.5 buffers of noise: the last block is padded with silence.
+    const std::vector<int16_t> signal = AudioTest::noise16((4 * 4096 * 5 + 2048) * 2, 7);
+    WaveTestBuffers buffers(4, 4096);
+    WaveTestPlayer player(signal, buffers);
+    auto settings = fastSettings();
+    settings.outputPath = tmp.file("out-44100-2-16.wav");
+    auto device = openVirtual(WaveDirection::kOutput, settings, player.callback());
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(player.begin(*device));
+    ASSERT_TRUE(player.waitFinished(10s));
+    EXPECT_EQ(player.failures(), 0);
+    closeCleanly(*device);
+
+    EXPECT_EQ(buffers.completed(), ringOrder(player.blocks(), 4));
+    std::vector<int16_t> written = readWholeFile(settings.outputPath);
+    ASSERT_EQ(written.size(), player.blocks() * 4096 * 2);
+    std::vector<int16_t> expected = signal;
+    expected.resize(written.size(), 0);
+    EXPECT_TRUE(written == expected);
+    EXPECT_EQ(device->stats().starvedFrames, 0u);
+}
+
+TEST_F(WaveDeviceVirtualTest, CallbacksComeOnOneThreadOfTheDeviceMarkedDone) {
+    WaveTestBuffers buffers(3, 1024);
+    WaveTestPlayer player(std::vector<int16_t>(1024 * 2 * 9, 100), buffers);
+    auto device = openVirtual(WaveDirection::kOutput, fastSettings(), player.callback());
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(player.begin(*device));
+    ASSERT_TRUE(player.waitFinished(10s));
+    const auto threads = buffers.callbackThreads();
+    ASSERT_EQ(threads.size(), 9u);
+    for (const auto& id : threads) {
+        EXPECT_EQ(id, threads.front());
+    }
+    EXPECT_NE(threads.front(), std::this_thread::get_id());
+    for (bool done : buffers.doneSeenAtCallback()) {
+        EXPECT_TRUE(done);
+    }
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, RecordingIsTheInputFileSampleForSampleThenSilence) {
+    // Not a whole number of buffers, so the file ends inside one.
+    const int64_t fileFrames = 3 * kRate / 2 + 123;
+    const std::vector<int16_t> input = AudioTest::noise16(fileFrames * 2, 11);
+    auto settings = fastSettings();
+    settings.inputPath = tmp.file("in-44100-2-16.wav");
+    ASSERT_TRUE(AudioTest::writeSystemFile(settings.inputPath, input, 2));
+
+    WaveTestBuffers buffers(4, 4096);
+    const size_t wanted = static_cast<size_t>(fileFrames) + 3 * 4096;
+    WaveTestRecorder recorder(wanted, buffers);
+    auto device = openVirtual(WaveDirection::kInput, settings, recorder.callback());
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(recorder.begin(*device));
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    ASSERT_TRUE(recorder.waitFinished(10s));
+    closeCleanly(*device);
+
+    const std::vector<int16_t> recording = recorder.recording();
+    ASSERT_GE(recording.size(), wanted * 2);
+    EXPECT_TRUE(std::equal(input.begin(), input.end(), recording.begin()));
+    EXPECT_TRUE(std::all_of(recording.begin() + static_cast<int64_t>(input.size()),
+                            recording.begin() + static_cast<int64_t>(wanted * 2),
+                            [](int16_t s) { return s == 0; }));
+    EXPECT_EQ(recorder.failures(), 0);
+    EXPECT_EQ(device->stats().droppedFrames, 0u);
+    // Every buffer of the ring in turn.
+    const auto order = buffers.completed();
+    EXPECT_EQ(std::vector<size_t>(order.begin(), order.begin() + 8), ringOrder(8, 4));
+}
+
+TEST_F(WaveDeviceVirtualTest, InputWithoutFileIsSilence) {
+    WaveTestBuffers buffers(2, 2048);
+    WaveTestRecorder recorder(8192, buffers);
+    auto device = openVirtual(WaveDirection::kInput, fastSettings(), recorder.callback());
+    ASSERT_TRUE(device);
+    // Silence would not tell a buffer left as it was: fill them with something else.
+    std::fill(buffers.samples(0), buffers.samples(0) + 4096, int16_t{5});
+    std::fill(buffers.samples(1), buffers.samples(1) + 4096, int16_t{5});
+    ASSERT_TRUE(recorder.begin(*device));
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    ASSERT_TRUE(recorder.waitFinished(10s));
+    closeCleanly(*device);
+    const auto recording = recorder.recording();
+    ASSERT_GE(recording.size(), 8192u * 2);
+    EXPECT_TRUE(std::all_of(recording.begin(), recording.end(), [](int16_t s) { return s == 0; }));
+}
+
+TEST_F(WaveDeviceVirtualTest, RealTimePacingTakesAsLongAsTheBuffersPlay) {
+    // Four buffers of a quarter second each.
+    WaveTestBuffers buffers(4, static_cast<uint32_t>(kRate / 4));
+    WaveTestPlayer player(std::vector<int16_t>(static_cast<size_t>(kRate) * 2, 1), buffers);
+    auto device = openVirtual(WaveDirection::kOutput, {}, player.callback());
+    ASSERT_TRUE(device);
+    const auto begun = Clock::now();
+    ASSERT_TRUE(player.begin(*device));
+    ASSERT_TRUE(player.waitFinished(10s));
+    const auto took = Clock::now() - begun;
+    // Never faster than the sound: a second, less the period a buffer may end inside.
+    EXPECT_GE(took, 1s - 30ms);
+    EXPECT_EQ(device->stats().frames, static_cast<uint64_t>(kRate));
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, FastPacingTakesBuffersAsFastAsTheyAreQueued) {
+    // Ten seconds of sound in buffers of 4096 frames.
+    WaveTestBuffers buffers(4, 4096);
+    WaveTestPlayer player(std::vector<int16_t>(static_cast<size_t>(10 * kRate) * 2, 1), buffers);
+    auto device = openVirtual(WaveDirection::kOutput, fastSettings(), player.callback());
+    ASSERT_TRUE(device);
+    const auto begun = Clock::now();
+    ASSERT_TRUE(player.begin(*device));
+    ASSERT_TRUE(player.waitFinished(10s));
+    EXPECT_LT(Clock::now() - begun, 5s);
+    EXPECT_EQ(buffers.completed(), ringOrder(player.blocks(), 4));
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, ResetReturnsEveryQueuedOutputBufferDoneInOrder) {
+    WaveTestBuffers buffers(4, static_cast<uint32_t>(kRate)); // a second each
+    auto device = openWith(buffers, WaveDirection::kOutput, {}, 4);
+    ASSERT_TRUE(device);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(device->queuedBuffers(), 4u);
+    EXPECT_EQ(device->reset(), WaveResult::kOk);
+    // All called back before reset returned.
+    EXPECT_EQ(buffers.completed(), ringOrder(4, 4));
+    EXPECT_EQ(device->queuedBuffers(), 0u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(buffers.header(i).isDone());
+        EXPECT_FALSE(buffers.header(i).isQueued());
+        EXPECT_TRUE(buffers.header(i).isPrepared());
+    }
+    EXPECT_EQ(device->stats().frames, 0u);
+    EXPECT_EQ(device->close(), WaveResult::kOk);
+}
+
+TEST_F(WaveDeviceVirtualTest, ResetReturnsTheInputBuffersWithWhatTheyHold) {
+    WaveTestBuffers buffers(3, static_cast<uint32_t>(kRate)); // a second each
+    auto device = openWith(buffers, WaveDirection::kInput, {}, 3);
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(device->reset(), WaveResult::kOk);
+    EXPECT_EQ(buffers.completed(), ringOrder(3, 3));
+    const uint32_t partial = buffers.header(0).bytesRecorded.load();
+    EXPECT_GT(partial, 0u);
+    EXPECT_LT(partial, buffers.header(0).bufferLength);
+    EXPECT_EQ(partial % WaveFormat::kBytesPerFrame, 0u);
+    EXPECT_EQ(buffers.header(1).bytesRecorded.load(), 0u);
+    EXPECT_EQ(buffers.header(2).bytesRecorded.load(), 0u);
+    // Reset stops the input: a buffer queued now stays empty.
+    ASSERT_EQ(device->queue(buffers.header(0)), WaveResult::kOk);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(buffers.completed().size(), 3u);
+    closeCleanly(*device);
+    EXPECT_EQ(buffers.completed().size(), 4u);
+}
+
+TEST_F(WaveDeviceVirtualTest, StoppedInputHandsOverThePartlyFilledBuffer) {
+    WaveTestBuffers buffers(2, static_cast<uint32_t>(2 * kRate));
+    auto device = openWith(buffers, WaveDirection::kInput, {}, 2);
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    std::this_thread::sleep_for(150ms);
+    EXPECT_EQ(device->pause(), WaveResult::kOk);
+    ASSERT_TRUE(buffers.waitCompleted(1, 2s));
+    EXPECT_EQ(buffers.completed(), std::vector<size_t>{0});
+    const uint32_t partial = buffers.header(0).bytesRecorded.load();
+    EXPECT_GT(partial, 0u);
+    EXPECT_LT(partial, buffers.header(0).bufferLength);
+    // The empty buffer waits for the next start.
+    EXPECT_TRUE(buffers.header(1).isQueued());
+    EXPECT_EQ(device->queuedBuffers(), 1u);
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, PausedOutputHoldsItsBuffersUntilRestarted) {
+    WaveTestBuffers buffers(2, 1024);
+    auto device = openWith(buffers, WaveDirection::kOutput, fastSettings());
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->pause(), WaveResult::kOk);
+    ASSERT_EQ(device->queue(buffers.header(0)), WaveResult::kOk);
+    ASSERT_EQ(device->queue(buffers.header(1)), WaveResult::kOk);
+    std::this_thread::sleep_for(150ms);
+    EXPECT_TRUE(buffers.completed().empty());
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    ASSERT_TRUE(buffers.waitCompleted(2, 2s));
+    EXPECT_EQ(buffers.completed(), ringOrder(2, 2));
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, SilenceBetweenOutputBuffersCountsAsStarvedNotTheEnd) {
+    WaveTestBuffers buffers(2, 2048);
+    auto device = openWith(buffers, WaveDirection::kOutput);
+    ASSERT_TRUE(device);
+    ASSERT_EQ(device->queue(buffers.header(0)), WaveResult::kOk);
+    ASSERT_TRUE(buffers.waitCompleted(1, 2s));
+    std::this_thread::sleep_for(200ms);
+    // Silence after the last buffer is the end of playing, not an underrun.
+    EXPECT_EQ(device->stats().starvedFrames, 0u);
+    ASSERT_EQ(device->queue(buffers.header(1)), WaveResult::kOk);
+    ASSERT_TRUE(buffers.waitCompleted(2, 2s));
+    // About 0.2 s of silence came between the two.
+    EXPECT_GT(device->stats().starvedFrames, static_cast<uint64_t>(kRate / 10));
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, InputWithoutFreeBuffersDropsFrames) {
+    WaveTestBuffers buffers(1, 1024);
+    auto device = openWith(buffers, WaveDirection::kInput, {}, 1);
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    ASSERT_TRUE(buffers.waitCompleted(1, 2s));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_GT(device->stats().droppedFrames, static_cast<uint64_t>(kRate / 10));
+    closeCleanly(*device);
+}
+
+TEST_F(WaveDeviceVirtualTest, HeadersAreCheckedBeforeTheyAreQueued) {
+    WaveTestBuffers buffers(1, 1024);
+    auto device = openVirtual(WaveDirection::kOutput, {}, buffers.callback());
+    ASSERT_TRUE(device);
+    WaveHeader header;
+    EXPECT_EQ(device->prepare(header), WaveResult::kBadBuffer); // no memory
+    uint8_t bytes[8] = {};
+    header.data = bytes;
+    EXPECT_EQ(device->prepare(header), WaveResult::kBadBuffer); // no length
+    header.bufferLength = 6;
+    EXPECT_EQ(device->prepare(header), WaveResult::kBadBuffer); // not whole frames
+    EXPECT_EQ(device->queue(header), WaveResult::kNotPrepared);
+
+    WaveHeader& good = buffers.header(0);
+    ASSERT_EQ(device->pause(), WaveResult::kOk);
+    ASSERT_EQ(device->prepare(good), WaveResult::kOk);
+    ASSERT_EQ(device->queue(good), WaveResult::kOk);
+    EXPECT_EQ(device->queue(good), WaveResult::kStillQueued);
+    EXPECT_EQ(device->unprepare(good), WaveResult::kStillQueued);
+    EXPECT_EQ(device->close(), WaveResult::kStillQueued);
+    EXPECT_EQ(device->reset(), WaveResult::kOk);
+    EXPECT_EQ(device->unprepare(good), WaveResult::kOk);
+    EXPECT_EQ(device->queue(good), WaveResult::kNotPrepared);
+    EXPECT_EQ(device->close(), WaveResult::kOk);
+    ASSERT_EQ(device->prepare(good), WaveResult::kOk);
+    EXPECT_EQ(device->queue(good), WaveResult::kClosed);
+    EXPECT_EQ(device->close(), WaveResult::kClosed);
+}
+
+TEST_F(WaveDeviceVirtualTest, ControlCallsAreRefusedInsideTheCallback) {
+    WaveTestBuffers buffers(1, 1024);
+    std::atomic<int> refused{0};
+    WaveDevice* device = nullptr;
+    auto opened = openVirtual(WaveDirection::kOutput, fastSettings(), buffers.callback([&](size_t) {
+        refused += device->reset() == WaveResult::kFromCallback;
+        refused += device->close() == WaveResult::kFromCallback;
+        refused += device->pause() == WaveResult::kFromCallback;
+    }));
+    ASSERT_TRUE(opened);
+    device = opened.get();
+    ASSERT_TRUE(buffers.prepareAll(*device));
+    ASSERT_EQ(device->queue(buffers.header(0)), WaveResult::kOk);
+    ASSERT_TRUE(buffers.waitCompleted(1, 2s));
+    closeCleanly(*device);
+    EXPECT_EQ(refused.load(), 3);
+}
+
+TEST_F(WaveDeviceVirtualTest, TooManyBuffersAreRefused) {
+    WaveTestBuffers buffers(WaveDeviceRing::kCapacity + 1, 4);
+    auto device = openWith(buffers, WaveDirection::kOutput);
+    ASSERT_TRUE(device);
+    ASSERT_EQ(device->pause(), WaveResult::kOk);
+    for (size_t i = 0; i < WaveDeviceRing::kCapacity; ++i) {
+        ASSERT_EQ(device->queue(buffers.header(i)), WaveResult::kOk);
+    }
+    WaveHeader& extra = buffers.header(WaveDeviceRing::kCapacity);
+    EXPECT_EQ(device->queue(extra), WaveResult::kQueueFull);
+    EXPECT_FALSE(extra.isQueued());
+    closeCleanly(*device);
+    EXPECT_EQ(buffers.completed().size(), WaveDeviceRing::kCapacity);
+}
+
+TEST_F(WaveDeviceVirtualTest, FilesThatCannotServeFailTheOpen) {
+    WaveResult result = WaveResult::kOk;
+    WaveDeviceVirtual::Settings settings;
+    settings.inputPath = tmp.file("missing.wav");
+    EXPECT_FALSE(WaveDeviceVirtual::open(WaveDirection::kInput, 0, {}, settings, result));
+    EXPECT_EQ(result, WaveResult::kFileFailed);
+
+    settings.inputPath = tmp.file("text.wav");
+    std::ofstream(settings.inputPath) << "not a wave file at all";
+    EXPECT_FALSE(WaveDeviceVirtual::open(WaveDirection::kInput, 0, {}, settings, result));
+    EXPECT_EQ(result, WaveResult::kFileFailed);
+
+    settings.outputPath = tmp.file("no-such-folder/out.wav");
+    EXPECT_FALSE(WaveDeviceVirtual::open(WaveDirection::kOutput, 0, {}, settings, result));
+    EXPECT_EQ(result, WaveResult::kFileFailed);
+
+    EXPECT_FALSE(WaveDeviceVirtual::open(WaveDirection::kOutput, 1, {}, {}, result));
+    EXPECT_EQ(result, WaveResult::kBadDeviceNumber);
+}
+
+TEST_F(WaveDeviceVirtualTest, EachOpenStartsTheOutputFileAnew) {
+    auto settings = fastSettings();
+    settings.outputPath = tmp.file("again-44100-2-16.wav");
+    for (int16_t value : {int16_t{3}, int16_t{4}}) {
+        WaveTestBuffers buffers(1, 512);
+        WaveTestPlayer player(std::vector<int16_t>(512 * 2, value), buffers);
+        auto device = openVirtual(WaveDirection::kOutput, settings, player.callback());
+        ASSERT_TRUE(device);
+        ASSERT_TRUE(player.begin(*device));
+        ASSERT_TRUE(player.waitFinished(2s));
+        closeCleanly(*device);
+    }
+    EXPECT_EQ(readWholeFile(settings.outputPath), std::vector<int16_t>(512 * 2, 4));
+}
+
+class WaveDeviceBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("GLEAM_AUDIO", "virtual", 1);
+        setenv("GLEAM_VIRTUAL_PACE", "fast", 1);
+        setenv("GLEAM_VIRTUAL_OUTPUT", tmp.file("env-out.wav").c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("GLEAM_AUDIO");
+        unsetenv("GLEAM_VIRTUAL_PACE");
+        unsetenv("GLEAM_VIRTUAL_OUTPUT");
+    }
+    TestDir tmp;
+};
+
+TEST_F(WaveDeviceBackendTest, VirtualAudioListsOneDeviceForBothDirections) {
+    ASSERT_TRUE(WaveDeviceBackend::isVirtual());
+    const auto devices = WaveDeviceBackend::devices();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0].name, "virtual");
+    EXPECT_TRUE(devices[0].cdFormatOutput);
+    EXPECT_TRUE(devices[0].cdFormatInput);
+    EXPECT_EQ(devices[0].outputNumber, 0);
+    EXPECT_EQ(devices[0].inputNumber, 0);
+    EXPECT_TRUE(WaveDeviceBackend::hasAudioDevices());
+    EXPECT_TRUE(WaveDeviceBackend::supportsCdFormat());
+}
+
+TEST_F(WaveDeviceBackendTest, OpensTheVirtualDeviceWithTheFilesOfTheEnvironment) {
+    WaveTestBuffers buffers(2, 1000);
+    WaveTestPlayer player(std::vector<int16_t>(1000 * 2 * 3, -9), buffers);
+    WaveResult result = WaveResult::kOk;
+    auto device = WaveDeviceBackend::open(WaveDirection::kOutput, kWaveDefaultDevice,
+                                          player.callback(), result);
+    ASSERT_TRUE(device) << waveResultText(result);
+    EXPECT_EQ(device->name(), "virtual");
+    ASSERT_TRUE(player.begin(*device));
+    ASSERT_TRUE(player.waitFinished(2s));
+    closeCleanly(*device);
+    EXPECT_EQ(readWholeFile(tmp.file("env-out.wav")), std::vector<int16_t>(1000 * 2 * 3, -9));
+}
+
+} // namespace

@@ -1,0 +1,300 @@
+// Title files: creating, reading (mono as stereo), positions, stop position and loop
+// range, and the engine's side of a buffer in each mode, with the processor slots.
+#include "AEAudiofile.h"
+
+#include "AudioTestSupport.h"
+#include "FadeEnvelope.h"
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using ProjectTest::testSignal;
+
+std::vector<int16_t> slice(const std::vector<int16_t>& stereo, int32_t from, int32_t frames) {
+    return {stereo.begin() + int64_t{from} * 2, stereo.begin() + (int64_t{from} + frames) * 2};
+}
+
+bool silent(const std::vector<int16_t>& samples) {
+    return std::all_of(samples.begin(), samples.end(), [](int16_t s) { return s == 0; });
+}
+
+class AEAudiofileTest : public ::testing::Test {
+protected:
+    // A stereo file "44100-2-16-<frames>.wav" holding testSignal(frames).
+    std::string stereoFile(int32_t frames) {
+        const std::string path = dir.file("44100-2-16-" + std::to_string(frames) + ".wav");
+        signal = testSignal(frames);
+        ProjectTest::writeWaveSamples(path, signal);
+        return path;
+    }
+
+    // Plays `buffers` buffers of `frames` frames through `file`, counting end requests.
+    std::vector<std::vector<int16_t>> play(AEAudiofile& file, int32_t buffers, int32_t frames) {
+        std::vector<std::vector<int16_t>> out;
+        for (int32_t b = 0; b < buffers; ++b) {
+            std::vector<int16_t> buffer(static_cast<size_t>(frames) * 2, 777);
+            file.processBuffer(buffer.data(), frames);
+            out.push_back(buffer);
+            ends.push_back(endCalls);
+        }
+        return out;
+    }
+
+    void countEnds(AEAudiofile& file) {
+        file.setEndHandler([this] { ++endCalls; });
+    }
+
+    ProjectTest::RecordingHost host;
+    TestDir dir;
+    std::vector<int16_t> signal;
+    int endCalls = 0;
+    std::vector<int> ends; // end requests so far, after each buffer
+};
+
+TEST_F(AEAudiofileTest, CreateWritesA44100Stereo16BitFile) {
+    const std::string path = dir.file("new.wav");
+    AEAudiofile file(path);
+    EXPECT_FALSE(file.isOpen()) << "nothing is opened at construction";
+    ASSERT_TRUE(file.create());
+    EXPECT_EQ(file.mode(), AEAudiofile::kWrite);
+    EXPECT_EQ(file.getPosition(), 0);
+    const auto samples = testSignal(5000);
+    EXPECT_EQ(file.writeStereo(samples.data(), 5000), 5000);
+    EXPECT_EQ(file.getLength(), 5000);
+    EXPECT_TRUE(file.close());
+
+    const auto bytes = AudioTest::readBytes(path);
+    ASSERT_EQ(bytes.size(), 44u + 5000 * 4);
+    EXPECT_EQ(AudioTest::le16(bytes, 22), 2);         // channels
+    EXPECT_EQ(AudioTest::le32(bytes, 24), 44100u);    // rate
+    EXPECT_EQ(AudioTest::le32(bytes, 28), 176400u);   // byte rate
+    EXPECT_EQ(AudioTest::le16(bytes, 32), 4);         // block align
+    EXPECT_EQ(AudioTest::le16(bytes, 34), 16);        // bits
+    EXPECT_EQ(AudioTest::le32(bytes, 40), 5000u * 4); // data size
+    EXPECT_EQ(AudioTest::asSamples({bytes.begin() + 44, bytes.end()}), samples);
+}
+
+TEST_F(AEAudiofileTest, CreateInAMissingFolderFailsAndLogs) {
+    AEAudiofile file(dir.file("missing/new.wav"));
+    EXPECT_FALSE(file.create());
+    ASSERT_EQ(host.logLines.size(), 1u);
+    EXPECT_EQ(host.logLines[0], "creating audio file failed");
+}
+
+TEST_F(AEAudiofileTest, OpenForReadGivesLengthAndPositions) {
+    AEAudiofile file(stereoFile(20000));
+    ASSERT_TRUE(file.openForRead());
+    EXPECT_EQ(file.getLength(), 20000);
+    EXPECT_EQ(file.getPosition(), 0);
+    EXPECT_EQ(file.mode(), AEAudiofile::kPlayToEnd);
+
+    ASSERT_TRUE(file.seek(12345));
+    EXPECT_EQ(file.getPosition(), 12345);
+    std::vector<int16_t> buffer(200);
+    ASSERT_EQ(file.readStereo(buffer.data(), 100), 100);
+    EXPECT_EQ(buffer, slice(signal, 12345, 100));
+    EXPECT_EQ(file.getPosition(), 12445);
+
+    ASSERT_TRUE(file.seek(25000)) << "kept within the file";
+    EXPECT_EQ(file.getPosition(), 0) << "at the end the position reads 0";
+    EXPECT_EQ(file.readStereo(buffer.data(), 100), 0);
+    EXPECT_FALSE(AEAudiofile(dir.file("none.wav")).openForRead());
+}
+
+TEST_F(AEAudiofileTest, AMonoFileReadsAsStereoWithBothChannelsEqual) {
+    // Longer than the scratch buffer, so it is read in pieces.
+    const int32_t frames = AEAudiofile::kScratchFrames + 3001;
+    const auto mono = AudioTest::sine16(frames, 1, 441.0, 44100.0, 12000.0);
+    const std::string path = dir.file("44100-1-16.wav");
+    ASSERT_TRUE(AudioTest::writeSystemFile(path, mono, 1));
+    AEAudiofile file(path);
+    ASSERT_TRUE(file.openForRead());
+    EXPECT_EQ(file.getLength(), frames);
+    std::vector<int16_t> stereo(static_cast<size_t>(frames + 10) * 2);
+    ASSERT_EQ(file.readStereo(stereo.data(), frames + 10), frames);
+    for (int32_t i = 0; i < frames; ++i) {
+        ASSERT_EQ(stereo[2 * static_cast<size_t>(i)], mono[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(stereo[2 * static_cast<size_t>(i) + 1], mono[static_cast<size_t>(i)]) << i;
+    }
+}
+
+TEST_F(AEAudiofileTest, StopPositionIsStoredInsideTheFileOrWhenForced) {
+    AEAudiofile file(stereoFile(1000));
+    ASSERT_TRUE(file.openForRead());
+    EXPECT_EQ(file.stopPosition(), AEAudiofile::kNoStop);
+    file.setStopPosition(999, false);
+    EXPECT_EQ(file.stopPosition(), 999);
+    file.setStopPosition(1000, false);
+    EXPECT_EQ(file.stopPosition(), 999) << "at the length: not stored";
+    file.setStopPosition(5000000, true);
+    EXPECT_EQ(file.stopPosition(), 5000000);
+}
+
+TEST_F(AEAudiofileTest, LoopRangeMovesBy1025FramesWithinTheFile) {
+    AEAudiofile file(stereoFile(10000));
+    ASSERT_TRUE(file.openForRead());
+    EXPECT_FALSE(file.moveRange(1)) << "only while looping";
+    EXPECT_FALSE(file.setLoopRange(500, 500));
+    EXPECT_FALSE(file.setLoopRange(-1, 500));
+    EXPECT_EQ(file.mode(), AEAudiofile::kPlayToEnd);
+    ASSERT_TRUE(file.setLoopRange(1000, 7950));
+    EXPECT_EQ(file.mode(), AEAudiofile::kLoopRange);
+
+    EXPECT_TRUE(file.moveRange(1));
+    EXPECT_EQ(file.rangeStart(), 2025);
+    EXPECT_EQ(file.rangeEnd(), 8975);
+    EXPECT_TRUE(file.moveRange(1));
+    EXPECT_EQ(file.rangeEnd(), 10000) << "may end exactly at the file's end";
+    EXPECT_FALSE(file.moveRange(1));
+    EXPECT_EQ(file.rangeStart(), 3050);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(file.moveRange(-1));
+    }
+    EXPECT_EQ(file.rangeStart(), 1000);
+    EXPECT_FALSE(file.moveRange(-1)) << "would start before the file";
+    EXPECT_EQ(file.rangeStart(), 1000);
+    EXPECT_EQ(file.rangeEnd(), 7950);
+}
+
+TEST_F(AEAudiofileTest, PlayingToTheEndAsksToStopOnceTheQueuedBuffersHavePlayed) {
+    AEAudiofile file(stereoFile(10000));
+    ASSERT_TRUE(file.openForRead());
+    file.setQueuedBuffers(4);
+    countEnds(file);
+    const auto out = play(file, 16, 1024);
+    // Position 13 312 is the first at or past 10 000 + 4 × 1024 − 1024.
+    for (int b = 0; b < 13; ++b) {
+        EXPECT_EQ(ends[static_cast<size_t>(b)], 0) << b;
+    }
+    EXPECT_EQ(ends[13], 1);
+    for (int b = 0; b < 9; ++b) {
+        EXPECT_EQ(out[static_cast<size_t>(b)], slice(signal, b * 1024, 1024)) << b;
+    }
+    // The last part of the file, then silence (never what the buffer held before).
+    EXPECT_EQ(slice(out[9], 0, 784), slice(signal, 9216, 784));
+    EXPECT_TRUE(silent(slice(out[9], 784, 240)));
+    for (int b = 10; b < 16; ++b) {
+        EXPECT_TRUE(silent(out[static_cast<size_t>(b)])) << b;
+    }
+}
+
+TEST_F(AEAudiofileTest, PlayingWithoutEndNeverAsksToStop) {
+    AEAudiofile file(stereoFile(3000));
+    ASSERT_TRUE(file.openForRead());
+    ASSERT_TRUE(file.setPlayMode(AEAudiofile::kPlayEndless));
+    EXPECT_FALSE(file.setPlayMode(AEAudiofile::kWrite));
+    countEnds(file);
+    const auto out = play(file, 12, 1024);
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_TRUE(silent(out.back()));
+}
+
+TEST_F(AEAudiofileTest, AStopPositionEndsPlayback) {
+    AEAudiofile file(stereoFile(50000));
+    ASSERT_TRUE(file.openForRead());
+    file.setQueuedBuffers(2);
+    file.setStopPosition(4000, false);
+    countEnds(file);
+    play(file, 8, 1000);
+    // Position 6 000 is the first at or past 4 000 + 2 × 1000.
+    EXPECT_EQ(ends, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2}));
+}
+
+TEST_F(AEAudiofileTest, ALoopJumpsBackToTheRangeStartAndTellsTheFades) {
+    AEAudiofile file(stereoFile(20000));
+    ASSERT_TRUE(file.openForRead());
+    file.setQueuedBuffers(2);
+    ASSERT_TRUE(file.setLoopRange(2048, 6144));
+    ASSERT_TRUE(file.seek(2048));
+    // Silence after frame 7000: a fade position that was not brought back with the jump
+    // would silence the looped audio.
+    ASSERT_TRUE(file.chain().createProcessor(ProcessorChain::kFadeSlot, 0.0f));
+    file.chain().setFades(1000, 1000, 7000, 7000);
+    file.chain().setPosition(2048);
+    countEnds(file);
+    const auto out = play(file, 12, 1024);
+    EXPECT_EQ(endCalls, 0) << "a loop never ends by itself";
+    // Frames 2048..7167 (five buffers), then back to 2048 each time.
+    for (int round = 0; round < 2; ++round) {
+        for (int b = 0; b < 5; ++b) {
+            const auto& buffer = out[static_cast<size_t>(round * 5 + b)];
+            if (2048 + b * 1024 + 1024 <= 7000) {
+                EXPECT_EQ(buffer, slice(signal, 2048 + b * 1024, 1024)) << round << " " << b;
+            }
+        }
+    }
+    EXPECT_EQ(out[5], slice(signal, 2048, 1024));
+    EXPECT_EQ(out[10], slice(signal, 2048, 1024));
+}
+
+TEST_F(AEAudiofileTest, RecordingWritesEveryBufferAndStopsAtItsLimit) {
+    const std::string path = dir.file("take.wav");
+    AEAudiofile file(path);
+    ASSERT_TRUE(file.create());
+    file.setStopPosition(3000, true);
+    countEnds(file);
+    const auto input = testSignal(5 * 1000);
+    for (int b = 0; b < 5; ++b) {
+        auto buffer = slice(input, b * 1000, 1000);
+        file.processBuffer(buffer.data(), 1000);
+        ends.push_back(endCalls);
+    }
+    EXPECT_EQ(ends, (std::vector<int>{0, 0, 0, 1, 2}));
+    EXPECT_EQ(file.getLength(), 5000);
+    ASSERT_TRUE(file.close());
+    AEAudiofile back(path);
+    ASSERT_TRUE(back.openForRead());
+    std::vector<int16_t> read(10000);
+    ASSERT_EQ(back.readStereo(read.data(), 5000), 5000);
+    EXPECT_EQ(read, input);
+}
+
+TEST_F(AEAudiofileTest, ARecordingOnAFullDiskAsksToStopAndStaysValid) {
+    const std::string path = dir.file("full.wav");
+    AEAudiofile file(path);
+    ASSERT_TRUE(file.create());
+    countEnds(file);
+    const auto input = testSignal(4096);
+    {
+        ProjectTest::FileSizeLimit limit(44 + 4096 * 4 * 3 + 100);
+        for (int b = 0; b < 6 && endCalls == 0; ++b) {
+            auto buffer = input;
+            file.processBuffer(buffer.data(), 4096);
+        }
+        EXPECT_GE(endCalls, 1);
+        file.close();
+    }
+    AEAudiofile back(path);
+    ASSERT_TRUE(back.openForRead());
+    EXPECT_GT(back.getLength(), 0);
+    EXPECT_EQ(back.getLength() * 4 + 44, AudioTest::fileSize(path))
+        << "the header describes what is there";
+}
+
+TEST(AEProcessorHostTest, SlotsAreEmptyUntilUsedAndRunOverEachBuffer) {
+    AEProcessorHost host;
+    EXPECT_FALSE(host.hasChain());
+    std::vector<int16_t> buffer(2000, 1000);
+    host.processBuffer(buffer.data(), 1000);
+    EXPECT_EQ(buffer, std::vector<int16_t>(2000, 1000)) << "no slots, no change";
+
+    auto fades = std::make_unique<FadeEnvelope>(host.switches());
+    fades->setFades(100, 100, 900, 900);
+    EXPECT_EQ(host.setProcessor(ProcessorChain::kFadeSlot, std::move(fades)), nullptr);
+    EXPECT_TRUE(host.hasChain());
+    host.processBuffer(buffer.data(), 1000);
+    EXPECT_EQ(buffer[2 * 50], 0) << "before the start: silence";
+    EXPECT_EQ(buffer[2 * 500], 1000) << "between the fades: unchanged";
+    EXPECT_EQ(buffer[2 * 950 + 1], 0) << "after the end: silence";
+
+    auto previous = host.setProcessor(ProcessorChain::kFadeSlot, nullptr);
+    EXPECT_NE(previous, nullptr);
+    EXPECT_FALSE(host.chain().hasProcessor(ProcessorChain::kFadeSlot));
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+// Naming and preparing recorded titles, and deleting the selected title after asking.
+#include "AEEditOperations.h"
+
+#include "AEFileManager.h"
+#include "AEPeakData.h"
+#include "AEProject.h"
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using AEEditOperations::makeTitleBaseName;
+
+class EditOperationsTest : public ::testing::Test {
+protected:
+    EditOperationsTest() {
+        project.setBaseDirectory(dir.path() + "/");
+        files.setProject(&project);
+    }
+    // `count` titles, each with a short audio file and a peak file of its own.
+    void fill(int32_t count) {
+        for (int32_t i = 0; i < count; ++i) {
+            ASSERT_TRUE(project.addTitle(true));
+            project.title(i)->setDisplayName("T" + std::to_string(i));
+            project.title(i)->setAudioBase(dir.file("T" + std::to_string(i)));
+            ProjectTest::writeWave(dir.file("T" + std::to_string(i) + ".wav"), 100);
+            ProjectTest::writeFile(dir.file("T" + std::to_string(i) + ".pk"), "peaks");
+        }
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> list;
+        for (int32_t i = 0; i < project.titleCount(); ++i) {
+            list.push_back(project.displayName(i));
+        }
+        return list;
+    }
+    void touch(const std::string& name) { ProjectTest::writeFile(dir.file(name), "x"); }
+
+    ProjectTest::RecordingHost host;
+    ProjectTest::EngineProbe engine;
+    TestDir dir;
+    AEProject project;
+    AEFileManager files;
+};
+
+TEST_F(EditOperationsTest, TheBaseNameSkipsTitlesThatExist) {
+    touch("Title_01.wav");
+    touch("Title_02.wav");
+    EXPECT_EQ(makeTitleBaseName(dir.path() + "/", 1), dir.file("Title_03"));
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 0), dir.file("Title_00"))
+        << "a folder without its trailing separator gets one";
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 2), dir.file("Title_03"));
+    // Only the ".wav" file counts; a peak file of that name does not.
+    touch("Title_03.pk");
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 3), dir.file("Title_03"));
+}
+
+TEST_F(EditOperationsTest, TheNumberGrowsPast99AndUnreadableNamesAreTaken) {
+    touch("Title_99.wav");
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 99), dir.file("Title_100"));
+    // Something of that name that cannot be read is still not replaced.
+    std::filesystem::create_directory(dir.file("Title_07.wav"));
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 7), dir.file("Title_08"));
+}
+
+TEST_F(EditOperationsTest, TheFirstRecordingOfAnEmptyProjectIsTitle00) {
+    const auto plan = AEEditOperations::prepareRecording(project, files);
+    ASSERT_EQ(plan.refusal, 0);
+    EXPECT_EQ(plan.index, 0);
+    EXPECT_EQ(plan.path, dir.file("Title_00.wav"));
+    EXPECT_GT(plan.maxRecordFrames, 0);
+    EXPECT_EQ(plan.maxRecordFrames % 256, 0) << "whole kilobytes of frames";
+    ASSERT_EQ(project.titleCount(), 1);
+    EXPECT_EQ(project.currentTitle(), 0);
+    const AETitle& title = *project.title(0);
+    EXPECT_EQ(title.audioBase(), dir.file("Title_00"));
+    EXPECT_EQ(title.artist(), "S3055");
+    EXPECT_EQ(title.stateCode(), 0);
+    for (int k = 0; k < AETitle::kFadePoints; ++k) {
+        EXPECT_EQ(title.fadePoint(k), 0);
+    }
+    for (int slot = 0; slot < AETitle::kSlots; ++slot) {
+        EXPECT_FALSE(title.processorEnabled(slot));
+        EXPECT_EQ(title.processorParam(slot), 0);
+    }
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{0}));
+
+    // The second goes to the title's own number unless that file exists.
+    touch("Title_00.wav");
+    touch("Title_01.wav");
+    const auto second = AEEditOperations::prepareRecording(project, files);
+    EXPECT_EQ(second.index, 1);
+    EXPECT_EQ(second.path, dir.file("Title_02.wav"));
+}
+
+TEST_F(EditOperationsTest, ARecordingIsRefusedAt99Titles) {
+    for (int i = 0; i < AEProject::kMaxTitles; ++i) {
+        ASSERT_TRUE(project.addTitle(false));
+    }
+    const auto plan = AEEditOperations::prepareRecording(project, files);
+    EXPECT_EQ(plan.refusal, 3000);
+    EXPECT_EQ(plan.index, -1);
+    EXPECT_EQ(project.titleCount(), 99);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].tag, 20);
+    EXPECT_EQ(host.messages[0].data, 3000);
+    EXPECT_TRUE(engine.loaded.empty());
+}
+
+TEST_F(EditOperationsTest, NothingIsDeletedWithoutYes) {
+    fill(3);
+    host.answer = false;
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
+    EXPECT_EQ(host.questions, (std::vector<int32_t>{3053}));
+    EXPECT_TRUE(host.busyWhileAsked) << "busy while the question is open";
+    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(project.titleCount(), 3);
+}
+
+TEST_F(EditOperationsTest, DeletingTheSelectedTitleSelectsTheOneNowInItsPlace) {
+    fill(4);
+    ASSERT_TRUE(project.select(1));
+    host.answer = true;
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, true), 1);
+    EXPECT_EQ(host.questions, (std::vector<int32_t>{3052}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"T0", "T2", "T3"}));
+    EXPECT_EQ(project.currentTitle(), 1);
+    EXPECT_TRUE(project.isSelected(1));
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{1}));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("T1.wav")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("T1.pk")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("T2.wav")));
+
+    // The last title: the new last one is selected. Files stay without the flag.
+    ASSERT_TRUE(project.select(2));
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), 1);
+    EXPECT_EQ(names(), (std::vector<std::string>{"T0", "T2"}));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("T3.wav")));
+}
+
+TEST_F(EditOperationsTest, DeletingTheOnlyTitleLeavesNothingSelected) {
+    fill(1);
+    host.answer = true;
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -1);
+    EXPECT_EQ(project.titleCount(), 0);
+    EXPECT_EQ(project.currentTitle(), -1);
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{-1})) << "the engine lets go of the file";
+}
+
+TEST_F(EditOperationsTest, DeletingIsRefusedWhilePlayingBusyOrEmpty) {
+    host.answer = true;
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
+    fill(2);
+    engine.playing = true;
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
+    engine.playing = false;
+    host.busy = true;
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
+    EXPECT_TRUE(host.questions.empty()) << "refused before asking";
+    EXPECT_EQ(project.titleCount(), 2);
+    EXPECT_EQ(AEEditOperations::removeTitle(project, files, 2, false), -2);
+}
+
+TEST(EditOperationsWithoutApplication, NothingIsDeletedWhenNobodyCanBeAsked) {
+    TestDir dir;
+    AEProject project;
+    AEFileManager files;
+    files.setProject(&project);
+    ASSERT_TRUE(project.addTitle(true));
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, true), -2);
+    EXPECT_EQ(project.titleCount(), 1);
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+// The background copy of a whole file: its chunk rule, messages, busy and cancel flags,
+// a full disk, and the WAVE export of a title through it.
+#include "AEFileCopy.h"
+
+#include "AEExport.h"
+#include "AEFileManager.h"
+#include "AEProject.h"
+#include "AudioTestSupport.h"
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using AEFileCopy::kChunkBytes;
+
+class FileCopyTest : public ::testing::Test {
+protected:
+    // A file "source-<bytes>.bin" of reproducible noise.
+    std::string source(int64_t bytes) {
+        const std::string path = dir.file("source-" + std::to_string(bytes) + ".bin");
+        auto noise = AudioTest::asBytes(AudioTest::noise16((bytes + 1) / 2, 7));
+        noise.resize(static_cast<size_t>(bytes));
+        AudioTest::writeBytes(path, noise);
+        return path;
+    }
+    // The names in the test folder (to see that no partial file was left).
+    std::vector<std::string> folder() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    ProjectTest::RecordingHost host;
+    TestDir dir;
+};
+
+TEST_F(FileCopyTest, LessThanOneChunkIsNotCopiedAtAll) {
+    const std::string from = source(kChunkBytes - 1);
+    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kTooShort);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.bin")));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(host.progressBegins, 0);
+    EXPECT_EQ(AEFileCopy::copyFile(dir.file("none.bin"), dir.file("out.bin")),
+              AEFileCopy::kTooShort);
+}
+
+TEST_F(FileCopyTest, OneChunkIsCopiedWithTheMessagesAndFlags) {
+    const std::string from = source(kChunkBytes);
+    host.cancel = true; // left over from an earlier operation: cleared by the copy
+    bool busyWhileCopying = false;
+    host.onAdvance = [&](int64_t) { busyWhileCopying = host.busy; };
+    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCopied);
+    EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
+    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    EXPECT_EQ(host.progressMaximum, 1);
+    EXPECT_GE(host.progressValue, 1);
+    EXPECT_EQ(host.progressEnds, 1);
+    EXPECT_TRUE(busyWhileCopying);
+    EXPECT_FALSE(host.busy);
+    EXPECT_FALSE(host.cancel);
+    EXPECT_EQ(folder(), (std::vector<std::string>{"out.bin", "source-32767.bin"}));
+}
+
+TEST_F(FileCopyTest, ManyChunksAndARestAreCopiedByteForByte) {
+    for (int64_t bytes : {3 * kChunkBytes, 3 * kChunkBytes + 5, 20 * kChunkBytes - 1}) {
+        const std::string from = source(bytes);
+        const std::string to = dir.file("out-" + std::to_string(bytes) + ".bin");
+        EXPECT_EQ(AEFileCopy::copyFile(from, to), AEFileCopy::kCopied) << bytes;
+        EXPECT_EQ(AudioTest::readBytes(to), AudioTest::readBytes(from)) << bytes;
+        EXPECT_EQ(host.progressMaximum, bytes / kChunkBytes);
+    }
+}
+
+TEST_F(FileCopyTest, ACancelledCopyLeavesNoFile) {
+    const std::string from = source(10 * kChunkBytes);
+    host.onAdvance = [&](int64_t done) { host.cancel = done >= 3; };
+    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCancelled);
+    EXPECT_EQ(folder(), (std::vector<std::string>{"source-327670.bin"}));
+    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    EXPECT_FALSE(host.busy);
+}
+
+TEST_F(FileCopyTest, ACancelledCopyKeepsTheFileItWouldHaveReplaced) {
+    const std::string from = source(10 * kChunkBytes);
+    ProjectTest::writeFile(dir.file("out.bin"), "the earlier export");
+    host.onAdvance = [&](int64_t done) { host.cancel = done >= 3; };
+    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCancelled);
+    EXPECT_EQ(ProjectTest::readFile(dir.file("out.bin")), "the earlier export");
+}
+
+TEST_F(FileCopyTest, AFullDiskStopsTheCopyWithItsMessageAndNoFile) {
+    const std::string from = source(40 * kChunkBytes);
+    {
+        ProjectTest::FileSizeLimit limit(10 * kChunkBytes);
+        EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kDiskFull);
+    }
+    EXPECT_EQ(folder(), (std::vector<std::string>{"source-1310680.bin"}));
+    ASSERT_EQ(host.messages.size(), 3u);
+    EXPECT_EQ(host.messages[1].tag, 20);
+    EXPECT_EQ(host.messages[1].data, 3008);
+    EXPECT_EQ(host.messages[2].tag, 25);
+    EXPECT_FALSE(host.busy);
+}
+
+TEST_F(FileCopyTest, ADestinationThatCannotBeMadeCopiesNothing) {
+    const std::string from = source(2 * kChunkBytes);
+    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("missing/out.bin")), AEFileCopy::kOpenFailed);
+    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    EXPECT_FALSE(host.busy);
+}
+
+TEST_F(FileCopyTest, CopyingAFileOntoItselfKeepsIt) {
+    const std::string from = source(5 * kChunkBytes + 9);
+    const auto before = AudioTest::readBytes(from);
+    EXPECT_EQ(AEFileCopy::copyFile(from, from), AEFileCopy::kCopied);
+    EXPECT_EQ(AudioTest::readBytes(from), before);
+}
+
+TEST_F(FileCopyTest, TheBackgroundCopyRunsOnItsOwnThread) {
+    const std::string from = source(8 * kChunkBytes + 100);
+    auto job = AEFileCopy::copyFileInBackground(from, dir.file("out.bin"));
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->wait(), AEFileCopy::kCopied);
+    EXPECT_TRUE(job->finished());
+    EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
+    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+}
+
+TEST_F(FileCopyTest, AnExportedTitleIsItsCurrentAudioFileByteForByte) {
+    AEProject project;
+    AEFileManager files;
+    files.setProject(&project);
+    ProjectTest::writeWave(dir.file("44100-2-16-side.wav"), ProjectTest::kSevenSeconds + 11);
+    ProjectTest::writeWave(dir.file("44100-2-16-side.p.wav"), ProjectTest::kSevenSeconds + 99);
+    ASSERT_TRUE(project.addImportedFile(dir.file("44100-2-16-side.wav")));
+
+    auto job = AEExport::exportTitleAudio(files, 0, dir.file("export.wav"));
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->wait(), AEFileCopy::kCopied);
+    EXPECT_EQ(AudioTest::readBytes(dir.file("export.wav")),
+              AudioTest::readBytes(dir.file("44100-2-16-side.wav")));
+
+    // Once processed, the processed file is the one that leaves.
+    project.title(0)->setProcessedPath(dir.file("44100-2-16-side.p.wav"));
+    project.title(0)->setStateCode(AETitleProcessState::kProcessed);
+    EXPECT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("export.wav"))->wait(),
+              AEFileCopy::kCopied);
+    EXPECT_EQ(AudioTest::readBytes(dir.file("export.wav")),
+              AudioTest::readBytes(dir.file("44100-2-16-side.p.wav")));
+    EXPECT_EQ(AEExport::exportTitleAudio(files, 1, dir.file("x.wav")), nullptr);
+}
+
+} // namespace

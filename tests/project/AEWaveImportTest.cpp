@@ -1,0 +1,278 @@
+// The WAVE import: the checks that accept or refuse files, the stereo copy of a mono
+// file, and the routine that turns waiting files into titles.
+#include "AEWaveImport.h"
+
+#include "AEAddToProject.h"
+#include "AEAudiofile.h"
+#include "AEFileManager.h"
+#include "AEImportList.h"
+#include "AEMonoToStereo.h"
+#include "AEPeakData.h"
+#include "AEProject.h"
+#include "AudioTestSupport.h"
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using AEWaveImport::check;
+using ProjectTest::kSevenSeconds;
+
+namespace fs = std::filesystem;
+
+class WaveImportTest : public ::testing::Test {
+protected:
+    WaveImportTest() {
+        fs::create_directory(base());
+        project.setBaseDirectory(base() + "/");
+        files.setProject(&project);
+    }
+    std::string base() const { return dir.file("base"); }
+
+    // A PCM WAVE file "<rate>-<channels>-<bits>-<frames>.wav" of a sine.
+    std::string pcm(int channels, uint32_t rate, int bits, int32_t frames) {
+        const std::string path =
+            dir.file(std::to_string(rate) + "-" + std::to_string(channels) + "-" +
+                     std::to_string(bits) + "-" + std::to_string(frames) + ".wav");
+        AudioTest::Bytes samples(static_cast<size_t>(frames) * channels * (bits / 8), 0x11);
+        AudioTest::writeBytes(path, AudioTest::pcmWave(static_cast<uint16_t>(channels), rate,
+                                                       static_cast<uint16_t>(bits), samples));
+        return path;
+    }
+    // A mono 44.1 kHz 16-bit file of a sine, and its samples.
+    std::string mono(const std::string& name, int32_t frames) {
+        monoSamples = AudioTest::sine16(frames, 1, 441.0, 44100.0, 15000.0);
+        const std::string path = dir.file(name);
+        EXPECT_TRUE(AudioTest::writeSystemFile(path, monoSamples, 1));
+        return path;
+    }
+    std::string stereo(const std::string& name, int32_t frames) {
+        const std::string path = dir.file(name);
+        ProjectTest::writeWave(path, frames);
+        return path;
+    }
+    std::vector<std::string> baseFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(base())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    ProjectTest::RecordingHost host;
+    TestDir dir;
+    AEProject project;
+    AEFileManager files;
+    std::vector<int16_t> monoSamples;
+};
+
+TEST_F(WaveImportTest, StereoAndMonoCdAudioOfSevenSecondsIsAccepted) {
+    EXPECT_EQ(check(pcm(2, 44100, 16, kSevenSeconds)), AEWaveImport::kAccepted);
+    EXPECT_EQ(check(pcm(1, 44100, 16, kSevenSeconds)), AEWaveImport::kAccepted);
+    EXPECT_EQ(check(stereo("long.wav", 3 * kSevenSeconds)), AEWaveImport::kAccepted);
+}
+
+TEST_F(WaveImportTest, OtherFormatsAndShortFilesAreRefused) {
+    EXPECT_EQ(check(pcm(2, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
+    EXPECT_EQ(check(pcm(1, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
+    EXPECT_EQ(check(pcm(2, 22050, 16, kSevenSeconds)), AEWaveImport::kWrongFormat);
+    EXPECT_EQ(check(pcm(2, 48000, 16, kSevenSeconds)), AEWaveImport::kWrongFormat);
+    EXPECT_EQ(check(pcm(2, 44100, 8, kSevenSeconds)), AEWaveImport::kWrongFormat);
+    EXPECT_EQ(check(pcm(2, 44100, 24, kSevenSeconds)), AEWaveImport::kWrongFormat);
+    EXPECT_EQ(check(pcm(4, 44100, 16, kSevenSeconds)), AEWaveImport::kWrongFormat);
+}
+
+TEST_F(WaveImportTest, FilesThatAreNotPlainWaveFilesAreRefused) {
+    ProjectTest::writeFile(dir.file("notes.wav"), "RIFF, but only in words");
+    EXPECT_EQ(check(dir.file("notes.wav")), AEWaveImport::kNotWave);
+    ProjectTest::writeFile(dir.file("empty.wav"), "");
+    EXPECT_EQ(check(dir.file("empty.wav")), AEWaveImport::kNotWave);
+    // A chunk between "WAVE" and "fmt ": the probe does not look further.
+    AudioTest::Bytes samples(static_cast<size_t>(kSevenSeconds) * 4, 0);
+    AudioTest::writeBytes(dir.file("list-first.wav"),
+                          AudioTest::riffImage({{"LIST", AudioTest::Bytes(10, 'x')},
+                                                {"fmt ", AudioTest::fmtBody(1, 2, 44100, 4, 16)},
+                                                {"data", samples}}));
+    EXPECT_EQ(check(dir.file("list-first.wav")), AEWaveImport::kNotWave);
+}
+
+TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
+    auto image = AudioTest::readBytes(pcm(2, 44100, 16, kSevenSeconds));
+    image.resize(image.size() / 2);
+    AudioTest::writeBytes(dir.file("truncated.wav"), image);
+    EXPECT_EQ(check(dir.file("truncated.wav")), AEWaveImport::kUnreadable);
+
+    EXPECT_EQ(check(dir.file("missing.wav")), AEWaveImport::kNotAFile);
+    fs::create_directory(dir.file("folder.wav"));
+    EXPECT_EQ(check(dir.file("folder.wav")), AEWaveImport::kNotAFile);
+    fs::create_symlink(dir.file("gone.wav"), dir.file("dangling.wav"));
+    EXPECT_EQ(check(dir.file("dangling.wav")), AEWaveImport::kNotAFile);
+    // A pipe would block a reader: it is never opened.
+    ASSERT_EQ(mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
+    EXPECT_EQ(check(dir.file("pipe.wav")), AEWaveImport::kNotAFile);
+
+    if (geteuid() != 0) { // the super-user reads everything
+        const std::string locked = stereo("locked.wav", kSevenSeconds);
+        fs::permissions(locked, fs::perms::none);
+        EXPECT_NE(check(locked), AEWaveImport::kAccepted);
+    }
+}
+
+TEST_F(WaveImportTest, AStereoFileMustBeNamedAsItsTitleWillPlayIt) {
+    EXPECT_EQ(check(stereo("SIDE.WAV", kSevenSeconds)), AEWaveImport::kNotWavName);
+    EXPECT_EQ(check(stereo("side.wave", kSevenSeconds)), AEWaveImport::kNotWavName);
+    // A mono file is copied to "….stereo.wav" anyway.
+    EXPECT_EQ(check(mono("MONO.WAV", kSevenSeconds)), AEWaveImport::kAccepted);
+}
+
+TEST_F(WaveImportTest, TheImportListGetsTheAcceptedFilesAndOneMessageForTheRest) {
+    const std::string good1 = stereo("one.wav", kSevenSeconds);
+    const std::string bad1 = pcm(2, 22050, 16, kSevenSeconds);
+    const std::string good2 = mono("two.wav", kSevenSeconds);
+    const std::string bad2 = pcm(2, 44100, 16, kSevenSeconds - 1);
+    AEImportList list;
+    list.add("stale entry");
+    const auto refused = AEWaveImport::fillImportList({good1, bad1, good2, bad2}, list);
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[0].path, bad1);
+    EXPECT_EQ(refused[0].refusal, AEWaveImport::kWrongFormat);
+    EXPECT_EQ(refused[1].path, bad2);
+    EXPECT_EQ(refused[1].refusal, AEWaveImport::kTooShort);
+    EXPECT_EQ(list.pending(), 2);
+    EXPECT_EQ(list.entry(0), good1);
+    EXPECT_EQ(list.entry(1), good2);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].tag, 20);
+    EXPECT_EQ(host.messages[0].data, 3087);
+
+    host.messages.clear();
+    EXPECT_TRUE(AEWaveImport::fillImportList({good1}, list).empty());
+    EXPECT_TRUE(host.messages.empty()) << "nothing refused, nothing said";
+}
+
+TEST_F(WaveImportTest, AMonoFileBecomesAStereoCopyWithBothChannelsEqual) {
+    std::string path = mono("44100-1-16-7s.wav", kSevenSeconds);
+    ASSERT_TRUE(convertMonoToStereo(path, base()));
+    EXPECT_EQ(path, base() + "/44100-1-16-7s.wav.stereo.wav");
+    EXPECT_EQ(baseFiles(), (std::vector<std::string>{"44100-1-16-7s.wav.stereo.wav"}));
+    EXPECT_EQ(host.progressMaximum, kSevenSeconds / 16384);
+    const auto tags = ProjectTest::messageTags(host);
+    EXPECT_EQ(std::count(tags.begin(), tags.end(), 18), 1) << "one sign of life every ten steps";
+
+    AEAudiofile copy(path);
+    ASSERT_TRUE(copy.openForRead());
+    ASSERT_EQ(copy.channels(), 2);
+    ASSERT_EQ(copy.getLength(), kSevenSeconds);
+    std::vector<int16_t> stereo(static_cast<size_t>(kSevenSeconds) * 2);
+    ASSERT_EQ(copy.readStereo(stereo.data(), kSevenSeconds), kSevenSeconds);
+    for (int32_t i = 0; i < kSevenSeconds; ++i) {
+        ASSERT_EQ(stereo[2 * static_cast<size_t>(i)], monoSamples[static_cast<size_t>(i)]) << i;
+        ASSERT_EQ(stereo[2 * static_cast<size_t>(i) + 1], monoSamples[static_cast<size_t>(i)]);
+    }
+}
+
+TEST_F(WaveImportTest, AFailedOrCancelledConversionLeavesNoFileAndThePathAsItWas) {
+    std::string missing = dir.file("missing.wav");
+    EXPECT_FALSE(convertMonoToStereo(missing, base()));
+    EXPECT_EQ(missing, dir.file("missing.wav"));
+
+    const std::string source = mono("song.wav", 2 * kSevenSeconds);
+    std::string path = source;
+    host.onAdvance = [&](int64_t done) { host.cancel = done >= 5; };
+    EXPECT_FALSE(convertMonoToStereo(path, base()));
+    EXPECT_EQ(path, source);
+    EXPECT_TRUE(baseFiles().empty());
+
+    // An earlier copy of the same file survives a cancelled one.
+    host.cancel = false;
+    host.onAdvance = nullptr;
+    ASSERT_TRUE(convertMonoToStereo(path, base()));
+    const auto earlier = AudioTest::readBytes(path);
+    path = source;
+    host.onAdvance = [&](int64_t done) { host.cancel = done >= 5; };
+    EXPECT_FALSE(convertMonoToStereo(path, base()));
+    EXPECT_EQ(AudioTest::readBytes(base() + "/song.wav.stereo.wav"), earlier);
+}
+
+TEST_F(WaveImportTest, AFullDiskStopsTheConversionWithItsMessageAndNoFile) {
+    std::string path = mono("song.wav", kSevenSeconds);
+    {
+        ProjectTest::FileSizeLimit limit(kSevenSeconds * 2);
+        EXPECT_FALSE(convertMonoToStereo(path, base()));
+    }
+    EXPECT_EQ(path, dir.file("song.wav"));
+    EXPECT_TRUE(baseFiles().empty());
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_EQ(host.messages.back().tag, 20);
+    EXPECT_EQ(host.messages.back().data, 3008);
+}
+
+TEST_F(WaveImportTest, WaitingFilesBecomeTitles) {
+    AEImportList list;
+    list.add(stereo("one.wav", kSevenSeconds + 100));
+    list.add(mono("two.wav", kSevenSeconds));
+    list.add(pcm(2, 48000, 16, kSevenSeconds)); // never checked: skipped here
+    host.cancel = true;                         // left over: cleared by the routine
+    const auto report = AEAddToProject::run(project, files, list);
+    EXPECT_EQ(report.added, 2);
+    EXPECT_EQ(report.skipped, (std::vector<std::string>{dir.file("48000-2-16-308700.wav")}));
+    EXPECT_EQ(report.left, 0);
+    EXPECT_FALSE(report.cancelled);
+    EXPECT_EQ(list.pending(), 0) << "every entry taken is emptied";
+
+    ASSERT_EQ(project.titleCount(), 2);
+    EXPECT_EQ(project.sourcePath(0), dir.file("one.wav"));
+    EXPECT_EQ(project.length(0), kSevenSeconds + 100);
+    EXPECT_EQ(project.sourcePath(1), base() + "/two.wav.stereo.wav");
+    EXPECT_EQ(project.displayName(1), "two.wav.stereo");
+    EXPECT_EQ(project.artist(1), "S3010");
+    EXPECT_TRUE(fs::exists(dir.file("one.pk")));
+    EXPECT_TRUE(fs::exists(base() + "/two.wav.stereo.pk"));
+
+    EXPECT_EQ(ProjectTest::messageTags(host).back(), 4);
+    EXPECT_FALSE(host.busy);
+    EXPECT_FALSE(list.adding);
+    EXPECT_TRUE(list.importPending);
+}
+
+TEST_F(WaveImportTest, AFullProjectLeavesTheRestWaiting) {
+    for (int i = 0; i < AEProject::kMaxTitles - 1; ++i) {
+        ASSERT_TRUE(project.addTitle(false));
+    }
+    AEImportList list;
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        list.add(stereo(name, kSevenSeconds));
+    }
+    const auto report = AEAddToProject::run(project, files, list);
+    EXPECT_EQ(report.added, 1);
+    EXPECT_EQ(report.left, 2);
+    EXPECT_EQ(project.titleCount(), 99);
+    EXPECT_EQ(list.entry(1), dir.file("b.wav"));
+}
+
+TEST_F(WaveImportTest, TheRoutineRunsOnItsOwnThreadAndStopsWhenCancelled) {
+    AEImportList list;
+    list.add(mono("m1.wav", kSevenSeconds));
+    list.add(stereo("s2.wav", kSevenSeconds));
+    // Cancelled during the first file's stereo copy.
+    host.onAdvance = [&](int64_t done) { host.cancel = host.cancel || done >= 3; };
+    AEAddToProject::Report report;
+    auto job = AEAddToProject::start(project, files, list, &report);
+    EXPECT_EQ(job->wait(), 0);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.skipped, (std::vector<std::string>{dir.file("m1.wav")}));
+    EXPECT_EQ(report.left, 1);
+    EXPECT_EQ(project.titleCount(), 0);
+    EXPECT_TRUE(baseFiles().empty());
+    EXPECT_FALSE(host.busy);
+    EXPECT_TRUE(list.importPending);
+}
+
+} // namespace

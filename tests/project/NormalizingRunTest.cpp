@@ -1,0 +1,145 @@
+// The two-pass normalizing run of a file and of a title: the common gain, cancelling in
+// either pass, silence, what the title becomes.
+#include "AENormalizingRun.h"
+#include "AEProcessedFile.h"
+#include "RunTestSupport.h"
+
+#include "support/TestDirs.h"
+
+#include "FFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using RunTest::importTitle;
+using RunTest::readStereo;
+
+constexpr int32_t kBlock = 4096;
+
+// A 441 Hz sine on each channel with its own peak, 10 blocks and a bit long.
+std::vector<int16_t> sines(double left, double right, int32_t frames = 10 * kBlock + 100) {
+    std::vector<int16_t> samples(2 * static_cast<size_t>(frames));
+    for (int32_t i = 0; i < frames; ++i) {
+        const double s = std::sin(2 * M_PI * 441.0 * i / 44100.0);
+        samples[2 * i] = static_cast<int16_t>(std::lround(left * s));
+        samples[2 * i + 1] = static_cast<int16_t>(std::lround(right * s));
+    }
+    return samples;
+}
+
+std::pair<int16_t, int16_t> range(const std::vector<int16_t>& samples, int channel) {
+    int16_t low = 0, high = 0;
+    for (size_t i = static_cast<size_t>(channel); i < samples.size(); i += 2) {
+        low = std::min(low, samples[i]);
+        high = std::max(high, samples[i]);
+    }
+    return {low, high};
+}
+
+class NormalizingRunTest : public ::testing::Test {
+protected:
+    AERunResult normalize(const std::vector<int16_t>& samples, float* gain = nullptr) {
+        ProjectTest::writeWaveSamples(dir.file("in.wav"), samples);
+        AEProcessedFile output(dir.file("out.wav"));
+        return normalizeFile(dir.file("in.wav"), output, nullptr, gain);
+    }
+
+    RunTest::Host host;
+    TestDir dir;
+};
+
+TEST_F(NormalizingRunTest, HalfAndQuarterScaleChannelsBothGetGainTwo) {
+    float gain = 0.0f;
+    ASSERT_EQ(normalize(sines(16384.0, 8192.0), &gain), AERunResult::kDone);
+    EXPECT_NEAR(gain, 2.0f, 1e-4f);
+    const auto out = readStereo(dir.file("out.wav"));
+    ASSERT_EQ(out.size(), 2u * (10 * kBlock + 100));
+    EXPECT_GE(range(out, 0).second, 32766);
+    EXPECT_LE(range(out, 0).first, -32766);
+    EXPECT_NEAR(range(out, 1).second, 16383, 2) << "the right channel gets the same gain";
+}
+
+TEST_F(NormalizingRunTest, ANegativePeakLargerThanThePositiveOneDecides) {
+    auto samples = sines(8000.0, 8000.0);
+    samples[2 * 777] = -16384;
+    float gain = 0.0f;
+    ASSERT_EQ(normalize(samples, &gain), AERunResult::kDone);
+    EXPECT_NEAR(gain, 2.0f, 1e-4f);
+    const auto out = readStereo(dir.file("out.wav"));
+    EXPECT_LE(out[2 * 777], -32766);
+    EXPECT_LE(range(out, 0).second, 16001);
+}
+
+TEST_F(NormalizingRunTest, DigitalSilenceIsCopiedUnchanged) {
+    const std::vector<int16_t> silence(2 * 3 * kBlock, 0);
+    float gain = 0.0f;
+    ASSERT_EQ(normalize(silence, &gain), AERunResult::kDone);
+    EXPECT_EQ(gain, 1.0f);
+    EXPECT_EQ(readStereo(dir.file("out.wav")), silence);
+}
+
+TEST_F(NormalizingRunTest, ACancelInTheFirstPassWritesNothing) {
+    host.onAdvance = [&](int64_t steps) {
+        if (steps == 3) {
+            host.setCancelRequested(true);
+        }
+    };
+    EXPECT_EQ(normalize(sines(1000.0, 1000.0)), AERunResult::kCancelled);
+    EXPECT_EQ(host.progressMaximum, 2 * 11 - 1);
+    EXPECT_EQ(host.progressValue, 3);
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"in.wav"});
+}
+
+TEST_F(NormalizingRunTest, ACancelInTheSecondPassLeavesNoFile) {
+    host.onAdvance = [&](int64_t steps) {
+        if (steps == 14) {
+            host.setCancelRequested(true);
+        }
+    };
+    EXPECT_EQ(normalize(sines(1000.0, 1000.0)), AERunResult::kCancelled);
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"in.wav"});
+}
+
+TEST_F(NormalizingRunTest, ATitleGetsTheNewFileAndLosesItsFadePoints) {
+    AEProject project;
+    project.setBaseDirectory(dir.path());
+    AETitle& title = importTitle(project, dir.path(), "quiet", sines(4000.0, 2000.0));
+    title.setProcessorEnabled(1, true);
+    ASSERT_EQ(normalizeTitle(project, 0, dir.file("Disc.dat")), AERunResult::kDone);
+    const std::string first = dir.file("quiet000.Disc.p.wav");
+    EXPECT_EQ(title.processedPath(), first);
+    EXPECT_EQ(title.stateCode(), 3);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(title.fadePoint(k), -1) << k;
+    }
+    EXPECT_TRUE(title.processorEnabled(1)) << "normalizing leaves the switches alone";
+    EXPECT_GE(range(readStereo(first), 0).second, 32766);
+
+    // Again: the processed file is the source now, and the one it replaces goes.
+    ASSERT_EQ(normalizeTitle(project, 0, dir.file("Disc.dat")), AERunResult::kDone);
+    EXPECT_EQ(title.processedPath(), dir.file("quiet001.Disc.p.wav"));
+    EXPECT_FALSE(FFileSystem::exists(first));
+    EXPECT_TRUE(FFileSystem::exists(dir.file("quiet.wav")));
+    EXPECT_EQ(normalizeTitle(project, 3, dir.file("Disc.dat")), AERunResult::kNoSuchTitle);
+}
+
+TEST_F(NormalizingRunTest, ACancelledTitleStaysAsItWas) {
+    AEProject project;
+    project.setBaseDirectory(dir.path());
+    AETitle& title = importTitle(project, dir.path(), "t", sines(4000.0, 2000.0));
+    host.onAdvance = [&](int64_t steps) {
+        if (steps == 15) {
+            host.setCancelRequested(true);
+        }
+    };
+    EXPECT_EQ(normalizeTitle(project, 0, dir.file("Disc.dat")), AERunResult::kCancelled);
+    EXPECT_EQ(title.stateCode(), 0);
+    EXPECT_EQ(title.processedPath(), AETitle::kNotProcessed);
+    EXPECT_EQ(title.fadePoint(3), 10 * kBlock + 100);
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"t.wav"});
+}
+
+} // namespace

@@ -1,0 +1,271 @@
+// The processing run of a title: names of processed files, what the title becomes, the
+// frames of the result, cancelling, full disks, other source formats.
+#include "AEProcessedFile.h"
+#include "AEProcessingRun.h"
+#include "RunTestSupport.h"
+
+#include "AudioTestSupport.h"
+#include "BurstSignals.h"
+#include "support/TestDirs.h"
+
+#include "DiskSpace.h"
+#include "FFileSystem.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using RunTest::importTitle;
+using RunTest::readStereo;
+using RunTest::setStage;
+
+constexpr int32_t kBlock = 4096;
+
+class ProcessingRunTest : public ::testing::Test {
+protected:
+    void SetUp() override { project.setBaseDirectory(dir.path() + "/"); }
+
+    std::string projectPath() const { return dir.file("Sunday.dat"); }
+
+    RunTest::Host host;
+    TestDir dir;
+    AEProject project;
+};
+
+TEST(ProcessedFileNameTest, CountsUpFromTheFirstFreeName) {
+    TestDir dir;
+    const std::string first = processedFileName(dir.path(), "/rec/Side A.WAV", "/p/Party.dat");
+    EXPECT_EQ(first, dir.path() + "/Side A000.Party.p.wav");
+    ProjectTest::writeFile(first, "x");
+    EXPECT_EQ(processedFileName(dir.path() + "/", "/rec/Side A.wav", "/p/Party.dat"),
+              dir.path() + "/Side A001.Party.p.wav");
+}
+
+TEST(ProcessedFileNameTest, ShortNamesKeepTheirEnds) {
+    EXPECT_EQ(processedFileName("/d/", ".wav", "x.dat"), "/d/.wav000.x.p.wav")
+        << "a name of four characters keeps them";
+    EXPECT_EQ(processedFileName("/d", "take.aiff", "/p/abcd"), "/d/take.aiff000.abcd.p.wav");
+    EXPECT_EQ(processedFileName("/d/", "take.wav", ""), "/d/take000..p.wav") << "no project";
+}
+
+TEST(ProcessedFileNameTest, AClaimedNameIsNotChosenAgain) {
+    TestDir dir;
+    auto first = AEProcessedFile::claim(dir.path(), "s.wav", "p.dat");
+    auto second = AEProcessedFile::claim(dir.path(), "s.wav", "p.dat");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->path(), dir.file("s000.p.p.wav"));
+    EXPECT_EQ(second->path(), dir.file("s001.p.p.wav"));
+    EXPECT_EQ(first->writePath(), dir.file("s000.p.p.saving.wav"));
+    first.reset();
+    second.reset();
+    EXPECT_TRUE(RunTest::filesIn(dir.path()).empty()) << "unused claims are given back";
+}
+
+TEST(ProcessedFileNameTest, RoomOnTheDiskCountsAPercentAnd640KBMore) {
+    TestDir dir;
+    const int64_t freeKB = DiskSpace::freeKB(dir.path());
+    ASSERT_GT(freeKB, 10000);
+    EXPECT_TRUE(AEProcessedFile::fitsOnDisk(44100, dir.file("x.wav")));
+    // The result alone would fit; with the percent and the 640 KB it does not.
+    EXPECT_FALSE(AEProcessedFile::fitsOnDisk((freeKB - 700) * 256, dir.file("x.wav")));
+}
+
+TEST_F(ProcessingRunTest, TwoRunsOfATitleGiveCounters000Then001AndTheOlderFileGoes) {
+    AETitle& title = importTitle(project, dir.path(), "Side A", ProjectTest::testSignal(30000));
+    setStage(title, 2, 500000);
+    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+    const std::string first = dir.file("Side A000.Sunday.p.wav");
+    EXPECT_EQ(title.processedPath(), first);
+    EXPECT_EQ(title.stateCode(), 3);
+    for (int slot = 0; slot < 6; ++slot) {
+        EXPECT_FALSE(title.processorEnabled(slot)) << slot;
+        EXPECT_FALSE(title.processorEnabledWorking(slot)) << slot;
+    }
+    EXPECT_EQ(readStereo(first).size(), 2u * 30000);
+    ProjectTest::writeFile(dir.file("Side A000.Sunday.p.pk"), "peaks");
+
+    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kNothingToDo)
+        << "processed, and nothing switched on";
+    setStage(title, 4, 250000);
+    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+    EXPECT_EQ(title.processedPath(), dir.file("Side A001.Sunday.p.wav"));
+    EXPECT_EQ(readStereo(title.processedPath()).size(), 2u * 30000) << "no trim the second time";
+    EXPECT_EQ(RunTest::filesIn(dir.path()),
+              (std::vector<std::string>{"Side A.wav", "Side A001.Sunday.p.wav"}))
+        << "the replaced file and its peak file are gone, the recording stays";
+}
+
+TEST_F(ProcessingRunTest, AnOlderFileThatAnotherTitleNamesStays) {
+    AETitle& a = importTitle(project, dir.path(), "a", ProjectTest::testSignal(20000, 1));
+    AETitle& b = importTitle(project, dir.path(), "b", ProjectTest::testSignal(20000, 2));
+    setStage(a, 3, 100000);
+    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+    const std::string older = a.processedPath();
+    b.setProcessedPath(older);
+    b.setStateCode(3);
+    setStage(a, 3, 200000);
+    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+    EXPECT_NE(a.processedPath(), older);
+    EXPECT_TRUE(FFileSystem::exists(older)) << "title b still plays it";
+}
+
+TEST_F(ProcessingRunTest, TheResultIsTheTrimmedTitleWithItsFades) {
+    const int32_t sourceFrames = 40000;
+    const auto source = ProjectTest::testSignal(sourceFrames, 3);
+    AETitle& title = importTitle(project, dir.path(), "t", source);
+    for (int slot = 0; slot < 6; ++slot) {
+        title.setProcessorEnabled(slot, true);
+    }
+    const int32_t fades[4] = {5000, 6000, 30000, 31000};
+    for (int k = 0; k < 4; ++k) {
+        title.setFadePoint(k, fades[k]);
+    }
+    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+    const auto out = readStereo(title.processedPath());
+    ASSERT_EQ(out.size(), 2u * 26000);
+    EXPECT_EQ(out[0], 0) << "the fade-in starts at silence";
+    // Between the fades: the source from frame a on, through float and back.
+    for (int32_t i = 1000; i < 25000; i += 997) {
+        const int16_t s = source[2 * (5000 + i)];
+        EXPECT_NEAR(out[2 * i], s - (s > 0 ? 1 : s < 0 ? -1 : 0), 1) << i;
+    }
+}
+
+TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
+    const int32_t start = 7000;
+    const int32_t at = start + 30000;
+    const auto source = burst_test::burstSource(90000, at, 21);
+    AETitle& title = importTitle(project, dir.path(), "burst", source);
+    const int32_t fades[4] = {start, start + 500, 80000, 80500};
+    for (int k = 0; k < 4; ++k) {
+        title.setFadePoint(k, fades[k]);
+    }
+    // All six stages, then the crackle remover alone: its 18 samples stay.
+    for (const int32_t mask : {63, 2, 61}) {
+        for (int slot = 0; slot < 6; ++slot) {
+            title.setProcessorParam(slot, 500000);
+            title.setProcessorEnabled(slot, (mask >> slot) & 1);
+        }
+        title.setStateCode(0);
+        ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+        const auto out = readStereo(title.processedPath());
+        ASSERT_EQ(out.size(), 2u * (80500 - start));
+        const std::vector<int16_t> trimmed(source.begin() + 2 * start, source.begin() + 2 * 80500);
+        EXPECT_EQ(burst_test::burstLag(trimmed, out, at - start, 64), (mask & 2) ? 18 : 0)
+            << "stages " << mask;
+    }
+}
+
+TEST_F(ProcessingRunTest, ACancelInTheMiddleLeavesNoFileAndTheTitleAsItWas) {
+    AETitle& title = importTitle(project, dir.path(), "long", ProjectTest::testSignal(20 * kBlock));
+    setStage(title, 0, 500000);
+    setStage(title, 2, 500000);
+    host.onAdvance = [&](int64_t steps) {
+        if (steps == 5) {
+            host.setCancelRequested(true);
+        }
+    };
+    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kCancelled);
+    EXPECT_EQ(host.progressValue, 5) << "stopped at the next block";
+    EXPECT_EQ(host.progressMaximum, 20);
+    EXPECT_EQ(host.progressEnds, 1);
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"long.wav"});
+    EXPECT_EQ(title.stateCode(), 0);
+    EXPECT_EQ(title.processedPath(), AETitle::kNotProcessed);
+    EXPECT_TRUE(title.processorEnabled(0));
+    EXPECT_TRUE(title.processorEnabled(2));
+}
+
+TEST_F(ProcessingRunTest, ProgressAdvancesPerBlockAndRefreshesEveryTenth) {
+    importTitle(project, dir.path(), "p", ProjectTest::testSignal(25 * kBlock + 7));
+    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
+    EXPECT_EQ(host.progressMaximum, 25);
+    EXPECT_EQ(host.progressValue, 26) << "the last, short block counts too";
+    EXPECT_EQ(host.tags(), (std::vector<int32_t>{18, 18}));
+}
+
+TEST_F(ProcessingRunTest, AFullDiskLeavesNoFileAndTheTitleAsItWas) {
+    AETitle& title = importTitle(project, dir.path(), "big", ProjectTest::testSignal(10 * kBlock));
+    setStage(title, 5, 500000);
+    AERunResult result;
+    {
+        ProjectTest::FileSizeLimit limit(40000);
+        result = processTitle(project, 0, projectPath());
+    }
+    EXPECT_EQ(result, AERunResult::kCannotWrite);
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"big.wav"});
+    EXPECT_EQ(title.stateCode(), 0);
+}
+
+TEST_F(ProcessingRunTest, FadePointsThatLeaveNoAudioFail) {
+    AETitle& title = importTitle(project, dir.path(), "t", ProjectTest::testSignal(5000));
+    for (int k = 0; k < 4; ++k) {
+        title.setFadePoint(k, -1);
+    }
+    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kEmptyTitle);
+    title.setFadePoint(0, 6000);
+    title.setFadePoint(3, 9000);
+    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kEmptyTitle)
+        << "the title lies beyond the end of its recording";
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"t.wav"});
+}
+
+TEST_F(ProcessingRunTest, AMissingSourceOrTitleFails) {
+    AETitle& title = importTitle(project, dir.path(), "gone", ProjectTest::testSignal(1000));
+    std::filesystem::remove(dir.file("gone.wav"));
+    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kCannotRead);
+    EXPECT_EQ(processTitle(project, 5, projectPath()), AERunResult::kNoSuchTitle);
+    EXPECT_TRUE(RunTest::filesIn(dir.path()).empty());
+    EXPECT_EQ(title.stateCode(), 0);
+}
+
+// Sources in other formats pass through the client format: the result is 16-bit stereo.
+TEST_F(ProcessingRunTest, OtherSampleFormatsAndMonoAreConvertedOnTheWayIn) {
+    const int32_t frames = 5000;
+    const auto mono = AudioTest::sine16(frames, 1, 441.0, 44100.0, 12000.0);
+    std::vector<AudioTest::Bytes> images;
+    images.push_back(AudioTest::pcmWave(1, 44100, 16, AudioTest::asBytes(mono)));
+    AudioTest::Bytes eight, twentyFour, floats;
+    for (int16_t s : mono) {
+        eight.push_back(static_cast<uint8_t>((s >> 8) + 128));
+        twentyFour.push_back(0);
+        twentyFour.push_back(static_cast<uint8_t>(s & 0xFF));
+        twentyFour.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
+        const float f = s / 32768.0f;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(&f);
+        floats.insert(floats.end(), bytes, bytes + 4);
+    }
+    images.push_back(AudioTest::pcmWave(1, 44100, 8, eight));
+    images.push_back(AudioTest::pcmWave(1, 44100, 24, twentyFour));
+    images.push_back(
+        AudioTest::riffImage({{"fmt ", AudioTest::fmtBody(3, 1, 44100, 4, 32)}, {"data", floats}}));
+    ProcessingSettings settings;
+    settings.trimTo(0, 0, frames, frames, frames);
+    for (size_t k = 0; k < images.size(); ++k) {
+        const std::string in = dir.file("in" + std::to_string(k) + ".wav");
+        AudioTest::writeBytes(in, images[k]);
+        AEProcessedFile output(dir.file("out" + std::to_string(k) + ".wav"));
+        ASSERT_EQ(restoreFile(in, output, settings), AERunResult::kDone) << k;
+        const auto out = readStereo(output.path());
+        ASSERT_EQ(out.size(), 2u * frames) << k;
+        for (int32_t i = 1000; i < 4000; i += 131) {
+            EXPECT_EQ(out[2 * i], out[2 * i + 1]) << "mono on both channels, format " << k;
+            EXPECT_NEAR(out[2 * i], mono[i], 260) << "format " << k << " frame " << i;
+        }
+    }
+}
+
+TEST_F(ProcessingRunTest, ASourceAtAnotherRateIsRefused) {
+    const std::string in = dir.file("48k.wav");
+    AudioTest::writeBytes(
+        in, AudioTest::pcmWave(2, 48000, 16, AudioTest::asBytes(ProjectTest::testSignal(4800))));
+    ProcessingSettings settings;
+    settings.trimTo(0, 0, 4800, 4800, 4800);
+    {
+        AEProcessedFile output(dir.file("out.wav"));
+        EXPECT_EQ(restoreFile(in, output, settings), AERunResult::kWrongRate);
+    }
+    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"48k.wav"});
+}
+
+} // namespace

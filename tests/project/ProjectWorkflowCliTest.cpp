@@ -1,0 +1,167 @@
+// A whole session with gleam-cli: a project is made, WAVE files (good and bad) imported,
+// a title edited, moved, listed, exported and removed; the test checks the files left.
+#include "AEProject.h"
+#include "AudioTestSupport.h"
+#include "CliTestSupport.h"
+#include "ProjectTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ProjectTest::kSevenSeconds;
+
+using ProjectTest::cli;
+using ProjectTest::CliRun;
+using ProjectTest::q;
+
+int64_t count(const std::string& text, const std::string& part) {
+    int64_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+int lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class ProjectWorkflow : public ::testing::Test {
+protected:
+    ProjectWorkflow() {
+        fs::create_directory(dir.file("in"));
+        fs::create_directory(dir.file("base"));
+    }
+    std::string in(const std::string& name) const { return dir.file("in/" + name); }
+    std::string base(const std::string& name) const { return dir.file("base/" + name); }
+    CliRun project(QStringList args) {
+        args.prepend(q(projectPath));
+        args.prepend("project");
+        args.append("--quiet");
+        return cli(args);
+    }
+    std::unique_ptr<AEProject> load() const { return AEProject::load(projectPath); }
+    // Every file below the test folder whose name says it was left half-written.
+    std::vector<std::string> leftovers() const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+            if (entry.path().string().find("saving") != std::string::npos) {
+                found.push_back(entry.path().string());
+            }
+        }
+        return found;
+    }
+
+    TestDir dir;
+    std::string projectPath = dir.file("Sunday Records.dat");
+};
+
+TEST_F(ProjectWorkflow, ImportEditMoveExportAndRemove) {
+    ASSERT_EQ(project({"create", "--base", q(dir.file("base"))}).code, 0);
+
+    // Two good files, four bad ones and a folder.
+    ProjectTest::writeWave(in("side a.wav"), kSevenSeconds + 100);
+    const auto monoSamples = AudioTest::sine16(8 * 44100, 1, 441.0, 44100.0, 9000.0);
+    ASSERT_TRUE(AudioTest::writeSystemFile(in("mono.wav"), monoSamples, 1));
+    AudioTest::Bytes samples(static_cast<size_t>(kSevenSeconds) * 4, 0x22);
+    AudioTest::writeBytes(in("22050-2-16.wav"), AudioTest::pcmWave(2, 22050, 16, samples));
+    samples.resize(samples.size() - 4);
+    AudioTest::writeBytes(in("44100-2-16-308699.wav"), AudioTest::pcmWave(2, 44100, 16, samples));
+    ProjectTest::writeFile(in("notes.wav"), "not audio");
+    fs::create_directory(in("folder"));
+
+    CliRun imported =
+        project({"import", q(in("side a.wav")), q(in("22050-2-16.wav")), q(in("mono.wav")),
+                 q(in("44100-2-16-308699.wav")), q(in("notes.wav")), q(in("folder"))});
+    EXPECT_EQ(imported.code, 1) << "some files were refused";
+    EXPECT_EQ(imported.out, projectPath + ": 2 titles added, 2 in the project\n");
+    for (const char* refused : {"22050-2-16.wav", "44100-2-16-308699.wav", "notes.wav", "folder"}) {
+        EXPECT_EQ(count(imported.err, "\"" + in(refused) + "\""), 1) << refused;
+    }
+    EXPECT_EQ(count(imported.err, "Some files could not be imported! The Files must be at least "
+                                  "7 seconds long and 44.1 kHz, 16 Bit Stereo!"),
+              1)
+        << imported.err;
+    EXPECT_EQ(lines(imported.err), 5) << imported.err;
+    EXPECT_TRUE(fs::exists(in("side a.pk")));
+    EXPECT_TRUE(fs::exists(base("mono.wav.stereo.wav")));
+    EXPECT_TRUE(fs::exists(base("mono.wav.stereo.pk")));
+
+    CliRun listed = project({"list"});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(listed.out, "Sunday Records\n"
+                          "01\tside a\timported\t2\t00:07\tnot processed\n"
+                          "02\tmono.wav.stereo\timported\t2\t00:08\tnot processed\n"
+                          "Total time\t00:19\nRemaining\t79:40\n");
+
+    // Title 2 gets a name, an artist, a pause, a trim and the noise reducer at a quarter.
+    CliRun set = project({"set", "2", "--name", "Mono side", "--artist", "Grandpa", "--pause", "4",
+                          "--noise", "0.25", "--bass", "0", "--fades", "0,44100,300000,352800"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    auto edited = load();
+    ASSERT_NE(edited, nullptr);
+    const AETitle& mono = *edited->title(1);
+    EXPECT_EQ(mono.displayName(), "Mono side");
+    EXPECT_EQ(mono.artist(), "Grandpa");
+    EXPECT_EQ(mono.pauseSeconds(), "4");
+    EXPECT_EQ(mono.processorParam(2), 250000);
+    EXPECT_TRUE(mono.processorEnabled(2));
+    EXPECT_EQ(mono.processorParam(3), 0);
+    EXPECT_FALSE(mono.processorEnabled(3));
+    EXPECT_EQ(mono.fadePoint(1), 44100);
+    EXPECT_EQ(mono.fadePoint(3), 352800);
+
+    // Bad values change nothing and say why in one line.
+    for (const QStringList& bad :
+         {QStringList{"set", "2", "--noise", "1.5"}, QStringList{"set", "2", "--pause", "9"},
+          QStringList{"set", "2", "--fades", "5,4,3,2"},
+          QStringList{"set", "2", "--fades", "0,0,0,9999999"},
+          QStringList{"set", "2", "--loud", "1"}, QStringList{"set", "2", "--click"},
+          QStringList{"set", "3", "--name", "x"}, QStringList{"set", "0", "--name", "x"},
+          QStringList{"move", "1", "up"}, QStringList{"move", "2", "sideways"},
+          QStringList{"export", "3", q(dir.file("x.wav"))}}) {
+        CliRun run = project(bad);
+        EXPECT_NE(run.code, 0) << bad.join(" ").toStdString();
+        EXPECT_EQ(lines(run.err), 1) << bad.join(" ").toStdString() << ": " << run.err;
+    }
+    EXPECT_EQ(load()->title(1)->displayName(), "Mono side");
+
+    ASSERT_EQ(project({"move", "2", "up"}).code, 0);
+    auto moved = load();
+    EXPECT_EQ(moved->displayName(0), "Mono side");
+    EXPECT_EQ(moved->displayName(1), "side a");
+
+    CliRun tracklist = project({"export-tracklist", q(dir.file("Tracklist.txt"))});
+    ASSERT_EQ(tracklist.code, 0) << tracklist.err;
+    // Mono side plays 8 s with a 4 s pause, side a 7 s with 2 s.
+    EXPECT_EQ(ProjectTest::readFile(dir.file("Tracklist.txt")), "Tracklist of:\nSunday Records\n\n"
+                                                                "01\tGrandpa\tMono side\t00:08\n"
+                                                                "02\timported\tside a\t00:07\n"
+                                                                "\nTotal time: 00:21.\n"
+                                                                "\nEnd of Tracklist.\n");
+
+    CliRun exported = project({"export", "1", q(dir.file("missing/Mono side.wav"))});
+    EXPECT_NE(exported.code, 0) << "no such folder";
+    exported = project({"export", "1", q(dir.file("Mono side.wav"))});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    EXPECT_EQ(AudioTest::readBytes(dir.file("Mono side.wav")),
+              AudioTest::readBytes(base("mono.wav.stereo.wav")));
+
+    // Removing with the files takes the audio and its peaks; without, they stay.
+    ASSERT_EQ(project({"remove", "2", "--delete-files"}).code, 0);
+    EXPECT_FALSE(fs::exists(in("side a.wav")));
+    EXPECT_FALSE(fs::exists(in("side a.pk")));
+    ASSERT_EQ(project({"remove", "1"}).code, 0);
+    EXPECT_TRUE(fs::exists(base("mono.wav.stereo.wav")));
+    EXPECT_EQ(load()->titleCount(), 0);
+    EXPECT_NE(project({"remove", "1"}).code, 0);
+
+    EXPECT_TRUE(leftovers().empty());
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+// gleam-cli restore, normalize, and project … process / normalize, run as a program: the
+// files they write, what they refuse, and that a stopped run leaves nothing behind.
+#include "AEProcessedFile.h"
+#include "AEProcessingRun.h"
+#include "RunTestSupport.h"
+
+#include "AudioTestSupport.h"
+#include "CliTestSupport.h"
+#include "support/TestDirs.h"
+
+#include "AudioFile.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+using RunTest::filesIn;
+using RunTest::readStereo;
+
+constexpr int32_t kSevenSeconds = ProjectTest::kSevenSeconds;
+
+using ProjectTest::cli;
+using ProjectTest::CliRun;
+using ProjectTest::q;
+
+// Row `number` (from 1) of a title list, without its line end; "" when there is none.
+std::string row(const std::string& listing, int number) {
+    char start[16];
+    std::snprintf(start, sizeof start, "\n%02d\t", number);
+    const size_t at = listing.find(start);
+    if (at == std::string::npos) {
+        return "";
+    }
+    return listing.substr(at + 1, listing.find('\n', at + 1) - at - 1);
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+int lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// The format of a written file: rate, bits, channels, frames.
+std::string formatOf(const std::string& path) {
+    AudioFile file(path);
+    if (!file.open(FAccessMode::kRead)) {
+        return "unreadable";
+    }
+    return std::to_string(static_cast<int>(file.sampleRate())) + "-" +
+           std::to_string(file.channels()) + "-" + std::to_string(file.bits()) + " " +
+           std::to_string(file.frames());
+}
+
+TEST(RunCli, RestoreIsTheProcessingRunOfAnImportedTitle) {
+    RunTest::Host host;
+    TestDir dir;
+    const auto samples = ProjectTest::testSignal(60000, 9);
+    AEProject project;
+    project.setBaseDirectory(dir.path());
+    AETitle& title = RunTest::importTitle(project, dir.path(), "44100-2-16", samples);
+    const int32_t positions[6] = {500000, 250000, 700000, 0, 330000, 900000};
+    for (int slot = 0; slot < 6; ++slot) {
+        title.setProcessorParam(slot, positions[slot]);
+        title.setProcessorEnabled(slot, positions[slot] > 0);
+    }
+    ASSERT_EQ(processTitle(project, 0, dir.file("x.dat")), AERunResult::kDone);
+
+    const CliRun run = cli({"restore", "--quiet", q(dir.file("44100-2-16.wav")),
+                            q(dir.file("out.wav")), "--click", "0.5", "--crackle", "0.25",
+                            "--noise", "0.7", "--width", "0.33", "--brilliance", "0.9"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(lines(run.out), 1) << run.out;
+    EXPECT_NE(run.out.find("restored"), std::string::npos) << run.out;
+    EXPECT_EQ(readStereo(dir.file("out.wav")), readStereo(title.processedPath()));
+    EXPECT_EQ(formatOf(dir.file("out.wav")), "44100-2-16 60000");
+}
+
+TEST(RunCli, RestoreConvertsOtherFormatsOnTheWayIn) {
+    TestDir dir;
+    const auto mono = AudioTest::sine16(20000, 1, 441.0, 44100.0, 10000.0);
+    AudioTest::Bytes eight, twentyFour;
+    for (int16_t s : mono) {
+        eight.push_back(static_cast<uint8_t>((s >> 8) + 128));
+        for (int c = 0; c < 2; ++c) {
+            twentyFour.push_back(0x55);
+            twentyFour.push_back(static_cast<uint8_t>(s & 0xFF));
+            twentyFour.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
+        }
+    }
+    AudioTest::writeBytes(dir.file("44100-1-8.wav"), AudioTest::pcmWave(1, 44100, 8, eight));
+    AudioTest::writeBytes(dir.file("44100-2-24.wav"), AudioTest::pcmWave(2, 44100, 24, twentyFour));
+    for (const char* name : {"44100-1-8", "44100-2-24"}) {
+        const std::string out = dir.file(std::string(name) + ".out.wav");
+        const CliRun run =
+            cli({"restore", q(dir.file(std::string(name) + ".wav")), q(out), "--bass", "0.5"});
+        ASSERT_EQ(run.code, 0) << name << ": " << run.err;
+        EXPECT_EQ(formatOf(out), "44100-2-16 20000") << name;
+        const auto restored = readStereo(out);
+        EXPECT_EQ(restored[2 * 10000], restored[2 * 10000 + 1]) << name;
+    }
+}
+
+TEST(RunCli, RestoreRefusesOtherRatesAndBadArguments) {
+    TestDir dir;
+    AudioTest::writeBytes(
+        dir.file("48000-2-16.wav"),
+        AudioTest::pcmWave(2, 48000, 16, AudioTest::asBytes(ProjectTest::testSignal(4800))));
+    const CliRun rate = cli({"restore", q(dir.file("48000-2-16.wav")), q(dir.file("o.wav"))});
+    EXPECT_NE(rate.code, 0);
+    EXPECT_EQ(lines(rate.err), 1) << rate.err;
+    EXPECT_NE(rate.err.find("48000 Hz"), std::string::npos) << rate.err;
+
+    ProjectTest::writeWave(dir.file("in.wav"), 1000);
+    for (const QStringList& args :
+         {QStringList{"restore", q(dir.file("in.wav"))},
+          QStringList{"restore", q(dir.file("in.wav")), q(dir.file("o.wav")), "--noise", "2"},
+          QStringList{"restore", q(dir.file("in.wav")), q(dir.file("o.wav")), "--hiss", "1"},
+          QStringList{"restore", q(dir.file("in.wav")), q(dir.file("o.wav")), "--click"},
+          QStringList{"restore", q(dir.file("none.wav")), q(dir.file("o.wav"))},
+          QStringList{"normalize", q(dir.file("in.wav"))}}) {
+        const CliRun run = cli(args);
+        EXPECT_NE(run.code, 0) << args.join(' ').toStdString();
+        EXPECT_EQ(lines(run.err), 1) << run.err;
+    }
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"48000-2-16.wav", "in.wav"}));
+}
+
+TEST(RunCli, AStoppedRestoreLeavesNoFile) {
+    TestDir dir;
+    ProjectTest::writeWave(dir.file("long.wav"), 240 * 44100);
+    QProcess process;
+    process.start(GLEAM_CLI, {"restore", "--quiet", q(dir.file("long.wav")), q(dir.file("out.wav")),
+                              "--click", "0.5", "--noise", "0.5"});
+    ASSERT_TRUE(process.waitForStarted());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the run ended on its own";
+    EXPECT_NE(process.exitCode(), 0);
+    EXPECT_NE(process.readAllStandardError().toStdString().find("cancelled"), std::string::npos);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"long.wav"});
+}
+
+TEST(RunCli, NormalizeBringsThePeakToFullScale) {
+    TestDir dir;
+    auto samples = ProjectTest::testSignal(30000, 4);
+    for (auto& s : samples) {
+        s = static_cast<int16_t>(s / 4);
+    }
+    ProjectTest::writeWaveSamples(dir.file("in.wav"), samples);
+    const CliRun run = cli({"normalize", q(dir.file("in.wav")), q(dir.file("out.wav"))});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("gain"), std::string::npos) << run.out;
+    const auto out = readStereo(dir.file("out.wav"));
+    ASSERT_EQ(out.size(), samples.size());
+    EXPECT_GE(*std::max_element(out.begin(), out.end()), 32700);
+}
+
+// A project made, filled and processed with gleam-cli.
+class ProjectRunCli : public ::testing::Test {
+protected:
+    std::string makeProject(const std::string& name) {
+        const std::string base = dir.file(name);
+        std::filesystem::create_directory(base);
+        const std::string path = base + "/" + name + ".dat";
+        EXPECT_EQ(cli({"project", q(path), "create", "--base", q(base)}).code, 0);
+        const CliRun imported = cli({"project", q(path), "import", "--quiet", q(dir.file("a.wav")),
+                                     q(dir.file("b.wav")), q(dir.file("c.wav"))});
+        EXPECT_EQ(imported.code, 0) << imported.err;
+        EXPECT_EQ(cli({"project", q(path), "set", "1", "--click", "0.5", "--noise", "0.3"}).code,
+                  0);
+        EXPECT_EQ(cli({"project", q(path), "set", "2", "--crackle", "0.6", "--bass", "0.4"}).code,
+                  0);
+        EXPECT_EQ(cli({"project", q(path), "set", "3", "--width", "0.8"}).code, 0);
+        return path;
+    }
+
+    void SetUp() override {
+        for (const char* name : {"a", "b", "c"}) {
+            ProjectTest::writeWaveSamples(
+                dir.file(std::string(name) + ".wav"),
+                ProjectTest::testSignal(kSevenSeconds + 1000 * name[0], name[0]));
+        }
+    }
+
+    TestDir dir;
+};
+
+TEST_F(ProjectRunCli, ProcessAllWithTwoJobsWritesTheFilesOfOneJob) {
+    const std::string serial = makeProject("one");
+    const std::string parallel = makeProject("two");
+    const CliRun first = cli({"project", q(serial), "process", "all", "--jobs", "1"});
+    ASSERT_EQ(first.code, 0) << first.err;
+    const CliRun second = cli({"project", q(parallel), "process", "all", "--jobs", "2"});
+    ASSERT_EQ(second.code, 0) << second.err;
+    EXPECT_EQ(lines(second.out), 3) << second.out;
+    for (const char* name : {"a", "b", "c"}) {
+        const std::string file = std::string(name) + "000.";
+        EXPECT_EQ(ProjectTest::readFile(dir.file("one/" + file + "one.p.wav")),
+                  ProjectTest::readFile(dir.file("two/" + file + "two.p.wav")))
+            << name;
+    }
+    EXPECT_EQ(RunTest::filesIn(dir.file("two")).size(), 4u) << "the project and three results";
+    const CliRun listed = cli({"project", q(parallel), "list"});
+    for (int number = 1; number <= 3; ++number) {
+        EXPECT_TRUE(endsWith(row(listed.out, number), "\tprocessed")) << listed.out;
+    }
+
+    // Processed, with nothing switched on: processing all skips them.
+    const CliRun again = cli({"project", q(parallel), "process", "all"});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out, "");
+    const CliRun one = cli({"project", q(parallel), "process", "2"});
+    EXPECT_NE(one.code, 0) << "title 2 alone has nothing to do";
+    EXPECT_EQ(lines(one.err), 1) << one.err;
+}
+
+TEST_F(ProjectRunCli, NormalizeOneTitleAndRefuseMissingOnes) {
+    const std::string path = makeProject("p");
+    const CliRun run = cli({"project", q(path), "normalize", "2"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.out, "02\tb\t" + dir.file("p/b000.p.p.wav") + "\n");
+    const std::string listed = cli({"project", q(path), "list"}).out;
+    EXPECT_TRUE(endsWith(row(listed, 2), "\tprocessed")) << listed;
+    EXPECT_TRUE(endsWith(row(listed, 3), "\tnot processed")) << listed;
+    for (const QStringList& args : {QStringList{"normalize", "4"}, QStringList{"normalize"},
+                                    QStringList{"process", "all", "--jobs", "0"},
+                                    QStringList{"normalize", "1", "--jobs", "2"}}) {
+        const CliRun refused = cli(QStringList{"project", q(path)} + args);
+        EXPECT_NE(refused.code, 0) << args.join(' ').toStdString();
+        EXPECT_EQ(lines(refused.err), 1) << refused.err;
+    }
+}
+
+} // namespace
