@@ -16,7 +16,12 @@ void printHelp() {
                 "--quiet silences it. Titles are numbered from 1, as in the title list.\n\n"
                 "Commands:\n");
     for (const auto& command : CliRegistry::all()) {
-        std::printf("  %-34s %s\n", command.synopsis, command.summary);
+        // Long synopses get a line of their own, so the summaries stay in one column.
+        if (std::strlen(command.synopsis) > 34) {
+            std::printf("  %s\n  %-34s %s\n", command.synopsis, "", command.summary);
+        } else {
+            std::printf("  %-34s %s\n", command.synopsis, command.summary);
+        }
     }
     std::printf("\nOptions:\n"
                 "  %-34s %s\n  %-34s %s\n",
