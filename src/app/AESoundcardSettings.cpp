@@ -89,8 +89,7 @@ int32_t AESoundcardSettings::fieldValue(const std::string& text) {
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(begin, &end, 10);
-    if (end == begin || *end != '\0' || errno == ERANGE || value < INT32_MIN ||
-        value > INT32_MAX) {
+    if (end == begin || *end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) {
         return 0;
     }
     return static_cast<int32_t>(value);

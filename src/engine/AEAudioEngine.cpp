@@ -2,7 +2,7 @@
 
 #include "AEFileManager.h"
 
-#include "AppHost.h"
+#include "ProjectHost.h"
 
 #include <algorithm>
 #include <chrono>
@@ -55,18 +55,6 @@ void AEAudioEngine::closeFiles() {
     transport_.closeRecordFile();
     transport_.closePlayFile();
     state_ = kIdle;
-}
-
-void AEAudioEngine::post(int32_t tag) const {
-    if (AppHost* host = AppHost::current()) {
-        host->postAppMessage(tag);
-    }
-}
-
-void AEAudioEngine::log(const char* text) const {
-    if (AppHost* host = AppHost::current()) {
-        host->log(text);
-    }
 }
 
 // --- Worker -------------------------------------------------------------------------------
@@ -149,10 +137,10 @@ void AEAudioEngine::turn() {
 }
 
 void AEAudioEngine::handleLostDevice() {
-    log(state_ == kRecording ? "wave input lost" : "wave output lost");
+    ProjectHost::log(state_ == kRecording ? "wave input lost" : "wave output lost");
     deviceLost_ = true;
     stopLocked();
-    post(kTagTransportStopped);
+    ProjectHost::post(kTagTransportStopped);
 }
 
 void AEAudioEngine::playTurn() {
@@ -184,7 +172,7 @@ void AEAudioEngine::playTurn() {
         }
         if (endReached_.load()) {
             stopLocked();
-            post(kTagTransportStopped);
+            ProjectHost::post(kTagTransportStopped);
             return;
         }
     }
@@ -211,7 +199,7 @@ void AEAudioEngine::recordTurn() {
         shownPosition_ = file->getLength();
         if (endReached_.load()) {
             stopLocked();
-            post(kTagTransportStopped);
+            ProjectHost::post(kTagTransportStopped);
             return;
         }
     }
@@ -257,9 +245,9 @@ bool AEAudioEngine::beginPlay(bool loop, int32_t start, int32_t end, int32_t fro
         return false;
     }
     const int32_t queued = device_.getNumPlayBuffers();
-    if (!transport_.openPlayFile(switches_, queued, [this] { requestStop(); }, from, loop, start,
-                                 end)) {
-        log("cannot open the file to play");
+    if (!transport_.openPlayFile(
+            switches_, queued, [this] { requestStop(); }, from, loop, start, end)) {
+        ProjectHost::log("cannot open the file to play");
         return false;
     }
     device_.stopInput();
@@ -317,9 +305,9 @@ int32_t AEAudioEngine::stopLocked() {
     const int32_t position = transport_.closePlayFile();
     if (state == kRecording) {
         if (!transport_.closeRecordFile()) {
-            log("completing the recording failed");
+            ProjectHost::log("completing the recording failed");
         }
-        post(kTagRecordingStopped);
+        ProjectHost::post(kTagRecordingStopped);
     } else {
         device_.switchToRecord();
         if (inputWanted_) {
@@ -375,8 +363,7 @@ std::string AEAudioEngine::filePath() const {
     return transport_.filePath();
 }
 
-void AEAudioEngine::setRange(int32_t start, int32_t fadeInEnd, int32_t fadeOutStart,
-                             int32_t end) {
+void AEAudioEngine::setRange(int32_t start, int32_t fadeInEnd, int32_t fadeOutStart, int32_t end) {
     std::lock_guard lock(mutex_);
     rangeStart_ = start;
     rangeEnd_ = end;

@@ -121,8 +121,9 @@ public:
 
     // Where a recording stops by itself: `frames` (the room on the drive, or a time
     // limit), capped at what a WAVE file can hold. Returns the limit kept.
-    AERecordLimit setMaxRecordFrames(int64_t frames,
-                                     AERecordLimit::Reason reason = AERecordLimit::Reason::kDiskSpace);
+    AERecordLimit
+    setMaxRecordFrames(int64_t frames,
+                       AERecordLimit::Reason reason = AERecordLimit::Reason::kDiskSpace);
     AERecordLimit recordLimit() const;
     // Input the device dropped since the recording began (frames and overflows).
     WaveDeviceStats recordingLosses() const;
@@ -163,8 +164,6 @@ private:
     void handleLostDevice();
     void run();
     void closeFiles();
-    void post(int32_t tag) const;
-    void log(const char* text) const;
 
     AEAudioDevice& device_;
     bool deviceAttached_ = true;

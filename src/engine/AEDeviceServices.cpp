@@ -2,19 +2,9 @@
 
 #include "WaveDeviceBackend.h"
 
-#include "AppHost.h"
+#include "ProjectHost.h"
 
 #include <string>
-
-namespace {
-
-void logLine(const std::string& text) {
-    if (AppHost* host = AppHost::current()) {
-        host->log(text.c_str());
-    }
-}
-
-} // namespace
 
 bool AEDeviceServices::hasAudioDevices() const {
     return WaveDeviceBackend::hasAudioDevices();
@@ -26,15 +16,16 @@ bool AEDeviceServices::supportsCdFormat() const {
 
 void AEDeviceServices::disableScreenSaver() {
     if (screenSaver_.inhibit("Gleam!", "recording or playing audio")) {
-        logLine("screen saver disabled");
+        ProjectHost::log("screen saver disabled");
     } else {
-        logLine("screen saver left alone: " + screenSaver_.lastError());
+        ProjectHost::log(
+            (std::string("screen saver left alone: ") + screenSaver_.lastError()).c_str());
     }
 }
 
 void AEDeviceServices::restoreScreenSaver() {
     if (screenSaver_.inhibited()) {
         screenSaver_.uninhibit();
-        logLine("screen saver re-enabled.");
+        ProjectHost::log("screen saver re-enabled.");
     }
 }

@@ -2,7 +2,7 @@
 
 #include "WaveDeviceBackend.h"
 
-#include "AppHost.h"
+#include "ProjectHost.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,12 +22,6 @@ constexpr int64_t kBytesPerTenthMs = 1764;
 constexpr int32_t kMinBuffers = 2;
 constexpr int32_t kMinBufferBytes = 256;
 constexpr int32_t kMaxBufferBytes = 262144;
-
-void logLine(const char* text) {
-    if (AppHost* host = AppHost::current()) {
-        host->log(text);
-    }
-}
 
 int32_t boundCount(int32_t count) {
     return std::clamp(count, kMinBuffers, AEMMEDevice::kMaxBuffers);
@@ -61,7 +55,7 @@ void AEMMEDevice::fail(const char* text, int32_t index) {
         std::snprintf(line, sizeof line, "%s", text);
     }
     lastError_ = line;
-    logLine(line);
+    ProjectHost::log(line);
 }
 
 // --- Sizes --------------------------------------------------------------------------

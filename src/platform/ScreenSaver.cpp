@@ -4,12 +4,34 @@
 #include <QDBusMessage>
 #include <QVariant>
 
+#include <optional>
+
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 // A desktop answers at once; a hung one must not hold up start or exit for long.
 constexpr int kTimeoutMs = 2000;
+
+// Calls `method` of the screen saver service; the reply, or null with `error` set.
+std::optional<QDBusMessage> call(const char* method, const QList<QVariant>& arguments,
+                                 std::string& error) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        error = "no session bus";
+        return std::nullopt;
+    }
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kService, kPath, kService, QString::fromLatin1(method));
+    message.setArguments(arguments);
+    QDBusMessage reply = bus.call(message, QDBus::Block, kTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        error = reply.errorMessage().isEmpty() ? "no answer from " + kService.toStdString()
+                                               : reply.errorMessage().toStdString();
+        return std::nullopt;
+    }
+    return reply;
+}
 
 } // namespace
 
@@ -21,23 +43,14 @@ bool ScreenSaver::inhibit(const std::string& application, const std::string& rea
     if (inhibited_) {
         return true;
     }
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        lastError_ = "no session bus";
-        return false;
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                       QStringLiteral("Inhibit"));
-    call << QString::fromStdString(application) << QString::fromStdString(reason);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        lastError_ = reply.errorMessage().isEmpty() ? std::string("no answer from ") +
-                                                          kService.toStdString()
-                                                    : reply.errorMessage().toStdString();
+    const std::optional<QDBusMessage> reply =
+        call("Inhibit", {QString::fromStdString(application), QString::fromStdString(reason)},
+             lastError_);
+    if (!reply) {
         return false;
     }
     bool ok = false;
-    cookie_ = reply.arguments().first().toUInt(&ok);
+    cookie_ = reply->arguments().isEmpty() ? 0 : reply->arguments().first().toUInt(&ok);
     if (!ok) {
         lastError_ = "unexpected answer from " + kService.toStdString();
         return false;
@@ -52,18 +65,5 @@ bool ScreenSaver::uninhibit() {
         return false;
     }
     inhibited_ = false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        lastError_ = "no session bus";
-        return false;
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService,
-                                                       QStringLiteral("UnInhibit"));
-    call << cookie_;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
-        lastError_ = reply.errorMessage().toStdString();
-        return false;
-    }
-    return true;
+    return call("UnInhibit", {QVariant::fromValue(cookie_)}, lastError_).has_value();
 }

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "FNPath.h"
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -14,7 +16,14 @@ const char kRaiseRequest[] = "raise\n";
 } // namespace
 
 SingleInstance::SingleInstance(std::string name)
-    : serverName_(name + "-" + std::to_string(static_cast<long>(getuid()))) {}
+    : serverName_(name + "-" + std::to_string(static_cast<long>(getuid()))) {
+    // In the user's session folder when there is one, so that each login session (and
+    // each test sandbox) has its own instance; otherwise the system's temporary folder.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists()) {
+        serverName_ = runtime.toStdString() + "/" + serverName_;
+    }
+}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -38,7 +47,8 @@ bool SingleInstance::claim() {
     if (lockDir.isEmpty()) {
         lockDir = QDir::tempPath();
     }
-    QLockFile lock(lockDir + "/" + QString::fromStdString(serverName_) + ".lock");
+    QLockFile lock(lockDir + "/" + QString::fromStdString(FNPath(serverName_).fileName()) +
+                   ".lock");
     lock.setStaleLockTime(0);
     if (!lock.tryLock(5 * kTimeoutMs)) {
         // Someone holds the lock far too long: ask whoever listens, else start alone.

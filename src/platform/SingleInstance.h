@@ -6,8 +6,8 @@
 
 class QLocalServer;
 
-// One running program per user. The first instance listens on a local socket named
-// after its frame window class and the user id; a later start finds it, asks it to raise
+// One running program per user session. The first instance listens on a local socket
+// named after its frame window class and the user id (in $XDG_RUNTIME_DIR when set); a later start finds it, asks it to raise
 // its window and gives up. Check-and-listen runs under a lock file, so two programs
 // started at the same moment cannot both become the first.
 class SingleInstance {

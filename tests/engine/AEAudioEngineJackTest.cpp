@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -27,12 +26,9 @@ protected:
     static void SetUpTestSuite() { WaveDeviceSystem::setClientName("gleam-enginetest"); }
 
     void SetUp() override {
-        // Held for the whole test, so the engine's devices share one session.
-        system = WaveDeviceSystem::acquire();
-        ASSERT_TRUE(system);
-        const char* server = std::getenv("JACK_DEFAULT_SERVER");
-        ASSERT_FALSE(system->jackClientName().empty())
-            << "no JACK server named \"" << (server ? server : "default") << "\" runs";
+        std::string problem;
+        system = jackSession(problem); // held for the whole test
+        ASSERT_TRUE(system) << problem;
     }
 
     MessageHost host;

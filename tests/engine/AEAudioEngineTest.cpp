@@ -45,6 +45,12 @@ protected:
         return {played.begin() + 2 * kQueuedFrames, played.end()};
     }
 
+    // A file of counting frames (see countingFrames); "" when it cannot be written.
+    std::string countingFile(int32_t frames) const {
+        const std::string path = tmp.file("44100-2-16-counting-" + std::to_string(frames) + ".wav");
+        return writeWave(path, countingFrames(frames)) ? path : std::string();
+    }
+
     bool waitForIdle(AEAudioEngine& engine) {
         return waitUntil([&] { return engine.state() == AEAudioEngine::kIdle; }, 5s);
     }
@@ -265,8 +271,8 @@ TEST_F(AEAudioEngineTest, AFileThatCannotBeOpenedIsRefusedAndTheInputRunsOn) {
 
 TEST_F(AEAudioEngineTest, ASoundCardThatWillNotPlayLeavesTheEngineRecording) {
     opener.refuseOutput = true;
-    const std::string path = tmp.file("44100-2-16-counting.wav");
-    ASSERT_TRUE(writeWave(path, countingFrames(kRate)));
+    const std::string path = countingFile(kRate);
+    ASSERT_FALSE(path.empty());
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     ASSERT_TRUE(engine.startInput());
@@ -278,8 +284,8 @@ TEST_F(AEAudioEngineTest, ASoundCardThatWillNotPlayLeavesTheEngineRecording) {
 }
 
 TEST_F(AEAudioEngineTest, AFullDiskEndsTheRecordingWithCompleteFiles) {
-    opener.settings.inputPath = tmp.file("44100-2-16-counting.wav");
-    ASSERT_TRUE(writeWave(opener.settings.inputPath, countingFrames(10 * kRate)));
+    opener.settings.inputPath = countingFile(10 * kRate);
+    ASSERT_FALSE(opener.settings.inputPath.empty());
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     ASSERT_TRUE(engine.startInput());
@@ -308,8 +314,8 @@ TEST_F(AEAudioEngineTest, AFullDiskEndsTheRecordingWithCompleteFiles) {
 
 TEST_F(AEAudioEngineTest, AStoppedPlaybackKeepsItsPositionForTheNextPlay) {
     opener.settings.fast = false;
-    const std::string path = tmp.file("44100-2-16-counting.wav");
-    ASSERT_TRUE(writeWave(path, countingFrames(5 * kRate)));
+    const std::string path = countingFile(5 * kRate);
+    ASSERT_FALSE(path.empty());
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     ASSERT_TRUE(engine.startInput());
@@ -354,8 +360,8 @@ TEST_F(AEAudioEngineTest, ReconfiguringReopensTheDeviceWithTheNewBuffers) {
 
 TEST_F(AEAudioEngineTest, AnOutputThatFailsWhilePlayingStopsThePlayback) {
     opener.settings.fast = true;
-    const std::string path = tmp.file("44100-2-16-counting.wav");
-    ASSERT_TRUE(writeWave(path, countingFrames(20 * kRate)));
+    const std::string path = countingFile(20 * kRate);
+    ASSERT_FALSE(path.empty());
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     engine.setFilePath(path);

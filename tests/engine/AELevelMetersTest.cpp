@@ -1,7 +1,7 @@
 // The per-buffer work beside the chain: peaks, meter levels and clip flags (recording at
 // once, playback through the output latency ring) and the software volumes.
-#include "AEBufferKernels.h"
 #include "AELevelMeters.h"
+#include "AEBufferKernels.h"
 #include "AEVolumes.h"
 
 #include <gtest/gtest.h>
@@ -104,7 +104,8 @@ TEST(AEVolumesTest, HalfOnTheLeftHalvesOnlyTheLeftChannelTruncating) {
     volumes.setVolume(AEVolumes::kOutput, 0, 32768);
     std::vector<int16_t> samples = {1000, 1000, -1001, -1001, 32767, 32767, 3, 3, -32768, 9};
     volumes.apply(AEVolumes::kOutput, samples.data(), 5);
-    EXPECT_EQ(samples, (std::vector<int16_t>{500, 1000, -500, -1001, 16383, 32767, 1, 3, -16384, 9}));
+    EXPECT_EQ(samples,
+              (std::vector<int16_t>{500, 1000, -500, -1001, 16383, 32767, 1, 3, -16384, 9}));
     // The input volumes are separate.
     std::vector<int16_t> input = {1000, 1000};
     volumes.apply(AEVolumes::kInput, input.data(), 1);

@@ -4,6 +4,7 @@
 #include "AudioTestSupport.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
 
 namespace EngineTest {
@@ -28,9 +29,8 @@ int MessageHost::count(int32_t tag) const {
 
 bool MessageHost::waitFor(int32_t tag, int times, std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] {
-        return std::count(tags_.begin(), tags_.end(), tag) >= times;
-    });
+    return changed_.wait_for(lock, timeout,
+                             [&] { return std::count(tags_.begin(), tags_.end(), tag) >= times; });
 }
 
 std::vector<std::string> MessageHost::logLines() const {
@@ -77,8 +77,8 @@ std::vector<int16_t> countingFrames(int32_t frames) {
 }
 
 int64_t frameNumber(const int16_t* frame) {
-    const uint32_t number =
-        static_cast<uint16_t>(frame[0]) | (static_cast<uint32_t>(static_cast<uint16_t>(frame[1])) << 16);
+    const uint32_t number = static_cast<uint16_t>(frame[0]) |
+                            (static_cast<uint32_t>(static_cast<uint16_t>(frame[1])) << 16);
     return static_cast<int64_t>(number) - 1;
 }
 
@@ -92,6 +92,17 @@ std::vector<int16_t> readWave(const std::string& path) {
         return {};
     }
     return AudioTest::asSamples(AudioTest::readToEnd(file));
+}
+
+std::shared_ptr<WaveDeviceSystem> jackSession(std::string& problem) {
+    std::shared_ptr<WaveDeviceSystem> system = WaveDeviceSystem::acquire();
+    const char* server = std::getenv("JACK_DEFAULT_SERVER");
+    if (!system || system->jackClientName().empty()) {
+        problem =
+            std::string("no JACK server named \"") + (server ? server : "default") + "\" runs";
+        return nullptr;
+    }
+    return system;
 }
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

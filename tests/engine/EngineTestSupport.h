@@ -6,6 +6,7 @@
 
 #include "AEAudioEngine.h"
 #include "AEMMEDevice.h"
+#include "WaveDeviceSystem.h"
 #include "WaveDeviceVirtual.h"
 
 #include "AppHost.h"
@@ -88,6 +89,10 @@ int64_t frameNumber(const int16_t* frame);
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples);
 // The frames of a WAVE file as interleaved 16-bit stereo (empty when it cannot be read).
 std::vector<int16_t> readWave(const std::string& path);
+
+// The PortAudio session of a test that needs the JACK server of the "jack" fixture (its
+// devices then share one session); null, with `problem` set, when no server runs.
+std::shared_ptr<WaveDeviceSystem> jackSession(std::string& problem);
 
 // Polls `done` every few milliseconds until it holds or `timeout` passes.
 bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);

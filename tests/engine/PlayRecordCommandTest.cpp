@@ -3,8 +3,8 @@
 #include "EngineTestSupport.h"
 
 #include "AEPeakData.h"
-#include "AudioTestSupport.h"
 #include "AudioFile.h"
+#include "AudioTestSupport.h"
 #include "DiskSpace.h"
 #include "FFileSystem.h"
 
@@ -109,12 +109,13 @@ TEST_F(PlayRecordCommandTest, ALoopPlaysUntilTheTimeLimit) {
 TEST_F(PlayRecordCommandTest, PlayRefusesWhatItCannotPlay) {
     CliRun result = run({"play", q(tmp.file("missing.wav"))});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "gleam-cli: play: cannot open \"" + tmp.file("missing.wav") +
-                              "\" for playing\n");
+    EXPECT_EQ(result.err,
+              "gleam-cli: play: cannot open \"" + tmp.file("missing.wav") + "\" for playing\n");
     const std::string path = tmp.file("44100-2-16-short.wav");
     ASSERT_TRUE(writeWave(path, countingFrames(kRate)));
     for (const QStringList& args :
-         {QStringList{"play", q(path), "--mono", "up"}, QStringList{"play", q(path), "--loop", "3,1"},
+         {QStringList{"play", q(path), "--mono", "up"},
+          QStringList{"play", q(path), "--loop", "3,1"},
           QStringList{"play", q(path), "--click", "2"}, QStringList{"play", q(path), "--loop", "2"},
           QStringList{"play"}, QStringList{"play", q(path), "--loop", "5,6"}}) {
         result = run(args);
@@ -165,8 +166,9 @@ TEST_F(PlayRecordCommandTest, CtrlCEndsARecordingWithCompleteFiles) {
     // The display tells why the recording would stop by itself: the room on this drive,
     // or, with more than 4 GiB free, the most a WAVE file holds.
     const bool roomForMore = DiskSpace::freeKB(tmp.path()) * 256 > AERecordLimit::kWaveFrames;
-    EXPECT_NE(out.find(roomForMore ? ", the most a WAVE file holds\n" : ", when the disk is full\n"),
-              std::string::npos)
+    EXPECT_NE(
+        out.find(roomForMore ? ", the most a WAVE file holds\n" : ", when the disk is full\n"),
+        std::string::npos)
         << out;
     AudioFile file(path);
     ASSERT_TRUE(file.open(FAccessMode::kRead));

@@ -23,8 +23,8 @@ constexpr const char* kUsage =
     "[--bypass] [--mono left|right] [--loop START,END] [--seconds N]";
 
 // Slots 0..5, then the options of their own.
-const std::vector<std::string> kOptions = {"click", "crackle", "noise", "bass", "width",
-                                           "brilliance", "mono", "loop", "seconds"};
+const std::vector<std::string> kOptions = {"click",      "crackle", "noise", "bass",   "width",
+                                           "brilliance", "mono",    "loop",  "seconds"};
 constexpr size_t kMono = 6;
 constexpr size_t kLoop = 7;
 constexpr size_t kSeconds = 8;
@@ -81,8 +81,9 @@ bool parseRequest(std::vector<std::string> args, PlayRequest& request) {
     request.path = parsed.plain[0];
     for (int32_t slot = 0; slot < kStages; ++slot) {
         const std::string& text = parsed.values[static_cast<size_t>(slot)];
-        if (!text.empty() && !CliRun::parseNumber("play", kOptions[static_cast<size_t>(slot)], text,
-                                                  0.0, 1.0, request.values[static_cast<size_t>(slot)])) {
+        if (!text.empty() &&
+            !CliRun::parseNumber("play", kOptions[static_cast<size_t>(slot)], text, 0.0, 1.0,
+                                 request.values[static_cast<size_t>(slot)])) {
             return false;
         }
     }
@@ -145,8 +146,7 @@ int runPlay(const std::vector<std::string>& arguments) {
     }
 
     CliSession session(quiet);
-    if (!session.startAlgorithmLibrary() ||
-        !CliAudio::startEngine(session.app(), "play", false)) {
+    if (!session.startAlgorithmLibrary() || !CliAudio::startEngine(session.app(), "play", false)) {
         return 1;
     }
     CliRun::InterruptCancels interrupt(session.app());
@@ -163,10 +163,13 @@ int runPlay(const std::vector<std::string>& arguments) {
     while (engine.isPlayingOrRecording() && !session.app().cancelRequested() &&
            (request.seconds <= 0.0 || std::chrono::steady_clock::now() - started < limit)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(CliAudio::kPollMilliseconds));
+        if (!engine.isPlayingOrRecording()) {
+            break;
+        }
         CliAudio::status(AETimeText::hoursMinutesSeconds(engine.position()) + "  L " +
                              CliAudio::bar(engine.meter(AELevelMeters::kOutLeft), 20) + " R " +
-                             CliAudio::bar(engine.meter(AELevelMeters::kOutRight), 20) +
-                             "  load " + std::to_string(engine.load()) + "%",
+                             CliAudio::bar(engine.meter(AELevelMeters::kOutRight), 20) + "  load " +
+                             std::to_string(engine.load()) + "%",
                          quiet);
     }
     const bool ended = !engine.isPlayingOrRecording();
@@ -184,7 +187,7 @@ int runPlay(const std::vector<std::string>& arguments) {
     return 0;
 }
 
-const CliRegistration kPlay({"play", kUsage,
-                             "play a file through the live restoration chain", runPlay});
+const CliRegistration kPlay({"play", kUsage, "play a file through the live restoration chain",
+                             runPlay});
 
 } // namespace

@@ -98,6 +98,9 @@ int runRecord(const std::vector<std::string>& arguments) {
     uint64_t dropped = 0;
     while (engine.state() == AEAudioEngine::kRecording && !app.cancelRequested()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(CliAudio::kPollMilliseconds));
+        if (engine.state() != AEAudioEngine::kRecording) {
+            break;
+        }
         dropped = std::max(dropped, droppedBuffers(perBuffer, engine.recordingLosses()));
         CliAudio::status(AETimeText::hoursMinutesSeconds(engine.position()) + "  L " +
                              CliAudio::bar(engine.meter(AELevelMeters::kInLeft), 20) + " R " +
