@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QFrame;
+
+// The main view: title list and waveform places, time displays, meters, transport,
+// the six restoration faders with their switches and the processing buttons. Every
+// control reports to the window with its numeric tag.
+class AEMainView : public QWidget {
+    Q_OBJECT
+public:
+    // Control tags.
+    enum Tag : int32_t {
+        kSliderClick = 5,
+        kSliderCrackle = 6,
+        kSliderNoise = 7,
+        kSliderBrilliance = 9,
+        kSliderBass = 10,
+        kSliderWidth = 11,
+        kRecord = 12,
+        kPlay = 13,
+        kStop = 14,
+        kImportWave = 15,
+        kDeleteTitle = 16,
+        kRemoveTitle = 17,
+        kRewind = 52,
+        kForward = 53,
+        kLoop = 54,
+        kSwitchFirst = 79, // 79 to 83, then 92
+        kSwitchLast = 92,
+        kZoomIn = 84,
+        kZoomOut = 85,
+        kBypass = 86,
+        kMono = 89,
+        kMoveUp = 93,
+        kMoveDown = 94,
+        kProcessCurrent = 95,
+        kProcessAll = 9877,
+        kCancelProcessing = 9878,
+    };
+    static constexpr int kSliders = 6;
+    static constexpr int32_t kSliderMaximum = 1000000;
+    // The slider tags in processor slot order, and the switches in the same order.
+    static constexpr std::array<int32_t, kSliders> kSliderTags = {5, 6, 7, 10, 11, 9};
+    static constexpr std::array<int32_t, kSliders> kSwitchTags = {79, 80, 81, 82, 83, 92};
+
+    // `text`: the user's-language text of an English string id.
+    AEMainView(std::function<QString(int32_t)> text, QWidget* parent = nullptr);
+
+    // The control with `tag`, or null.
+    QWidget* control(int32_t tag) const;
+    QSlider* slider(int slot) const { return sliders_[slot]; }
+    QPushButton* processorSwitch(int slot) const { return switches_[slot]; }
+    QPushButton* button(int32_t tag) const;
+
+    // Enables or disables every control (a project is loaded or not).
+    void setControlsEnabled(bool enabled);
+    // The transport and edit controls, disabled during long operations.
+    void setTransportEnabled(bool enabled);
+    void setRemainingTime(const QString& text);
+    QString remainingTime() const;
+    void setPositionText(const QString& text);
+    void setFreeSpace(int percent);
+    void setLoad(int percent);
+    void setLevels(int outLeft, int outRight, int inLeft, int inRight);
+    void setProcessing(bool on);
+
+    QFrame* titleListPlace() const { return titleListPlace_; }
+    QFrame* waveformPlace() const { return waveformPlace_; }
+
+signals:
+    void controlChanged(int32_t tag, int32_t value);
+
+private:
+    QPushButton* makeButton(int32_t tag, int32_t textId, const QString& symbol, bool checkable);
+    QWidget* buildTop();
+    QWidget* buildWaveform();
+    QWidget* buildTransport();
+    QWidget* buildFaders();
+
+    std::function<QString(int32_t)> text_;
+    std::array<QSlider*, kSliders> sliders_{};
+    std::array<QPushButton*, kSliders> switches_{};
+    std::array<QProgressBar*, 4> meters_{};
+    QFrame* titleListPlace_ = nullptr;
+    QFrame* waveformPlace_ = nullptr;
+    QLabel* position_ = nullptr;
+    QLabel* remaining_ = nullptr;
+    QProgressBar* freeSpace_ = nullptr;
+    QLabel* load_ = nullptr;
+};

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "AEUserInterface.h"
+#include "FileChooser.h"
+#include "StatusProgress.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class AEApplication;
+class AEMainView;
+class QAction;
+class QLabel;
+class QStackedWidget;
+
+// The program's one document window: menu bar, the main view and the about view. It
+// carries out the menu commands and the main view's controls, and answers the
+// application's messages through AEMainWindowHooks.
+class AEMainWindow : public QMainWindow, public AEMainWindowHooks {
+    Q_OBJECT
+public:
+    // Menu command numbers.
+    enum Command : int32_t {
+        kNewProject = 12000,
+        kOpenProject = 12001,
+        kSaveProject = 12002,
+        kSelectTempDirectory = 12003,
+        kQuit = 12004,
+        kProcessAll = 12005,
+        kSaveProjectAs = 12006,
+        kExportAudio = 12007,
+        kAbout = 12009,
+        kExportTitleList = 12010,
+        kImportFromCd = 12011,
+        kNormalizeAll = 12012,
+        kNormalizeSelected = 12013,
+        kUseLeftChannel = 12014,
+        kUseRightChannel = 12015,
+        kSoundcardSettings = 12016,
+        kHomePage = 12018,
+        kServicePage = 12019,
+    };
+    static constexpr int kWidth = 738;
+    static constexpr int kHeight = 548;
+
+    explicit AEMainWindow(AEApplication& app, QWidget* parent = nullptr);
+    ~AEMainWindow() override;
+
+    // Carries out a menu command; false for a number that is not one.
+    bool command(int32_t number);
+    // A main view control changed.
+    void control(int32_t tag, int32_t value);
+
+    // "%s  -  Gleam!" with the path, "Gleam!" without.
+    void setProjectTitle(const std::string& path);
+    static QString windowTitleFor(const std::string& path);
+    // Enables or disables the main view's controls and records whether a project is loaded.
+    void refreshMainView(bool projectLoaded);
+    void refreshRemainingTime();
+    void showAbout(bool show);
+    bool aboutShown() const { return aboutShown_; }
+    bool projectLoaded() const { return projectLoaded_; }
+    bool monoUseLeft() const { return monoUseLeft_; }
+    // Places the window at its size in the middle of the screen.
+    void centreOnScreen();
+
+    void setFileChooser(std::unique_ptr<FileChooser> chooser) { chooser_ = std::move(chooser); }
+    AEMainView& view() const { return *view_; }
+    StatusProgress& progress() { return *progress_; }
+    QAction* action(int32_t number) const;
+
+    // AEMainWindowHooks
+    void end() override;
+    void stoppedState() override;
+    void endOfOperationRefresh() override;
+    void recordingStopped(int32_t currentIndex) override;
+    void processedStateRefresh() override;
+    void resetWaveformStates() override;
+    void redraw() override;
+    void setBusyState(int32_t state) override;
+    void endOfProcessingRefresh() override;
+    void refreshWaveform() override;
+    void showTitle(int32_t number) override;
+    void freeSpaceChanged() override;
+    void raise() override;
+    int32_t showStartDialog(bool japaneseLayout) override;
+    void newProject() override;
+    void openProject() override;
+    void openProjectFromPath(const std::string& path) override;
+
+    // The two web addresses of the help menu.
+    static constexpr const char* kHomePageUrl = "https://gleam.example.org/";
+    static constexpr const char* kServicePageUrl = "https://gleam.example.org/issues";
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QString text(int32_t id) const;
+    void buildMenus();
+    QAction* addCommand(QMenu* menu, int32_t textId, int32_t number);
+    void stopTransport();
+    bool openProjectFile(const std::string& path);
+    void startProcessing(std::vector<int32_t> indices);
+    void startNormalizing(std::vector<int32_t> indices);
+    void joinWorker();
+    void finishWorker();
+    void storeTitleSettings();
+    void loadButtonStates();
+    void saveButtonStates() const;
+
+    AEApplication& app_;
+    std::unique_ptr<FileChooser> chooser_;
+    QStackedWidget* stack_ = nullptr;
+    AEMainView* view_ = nullptr;
+    QLabel* about_ = nullptr;
+    std::unique_ptr<StatusProgress> progress_;
+    std::vector<std::pair<int32_t, QAction*>> actions_;
+    std::thread worker_;
+    bool projectLoaded_ = false;
+    bool aboutShown_ = false;
+    bool monoUseLeft_ = true;
+    bool monoButton_ = false;
+    bool loopButton_ = false;
+    bool bypassButton_ = false;
+};

@@ -1,0 +1,273 @@
+#include "AEMainWindow.h"
+#include "AEApplication.h"
+#include "AEMainView.h"
+#include "RegistryStore.h"
+#include "UiTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStackedWidget>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class AEMainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        widgetTestApp();
+        app_ = std::make_unique<AEApplication>();
+        app_->setSaveSettingsAtExit(false);
+        app_->setDialogs(&dialogs_);
+        window_ = std::make_unique<AEMainWindow>(*app_);
+        window_->setFileChooser(std::make_unique<ScriptedChooser>(chooser_));
+        app_->setMainWindow(window_.get());
+    }
+    void TearDown() override {
+        app_->setMainWindow(nullptr);
+        window_.reset();
+        app_->setDialogs(nullptr);
+        app_.reset();
+    }
+
+    QString text(int32_t id) { return QString::fromUtf8(app_->loadString(app_->stringId(id, 0))); }
+    bool enabled(int32_t tag) { return window_->view().control(tag)->isEnabled(); }
+    // Makes a new empty project at `path` through the New command.
+    void newProjectAt(const std::string& path) {
+        chooser_.answers.push_back(QString::fromStdString(path));
+        ASSERT_TRUE(window_->command(AEMainWindow::kNewProject));
+    }
+
+    TestDir dir_;
+    ScriptedDialogs dialogs_;
+    ScriptedChooser::Shared chooser_;
+    std::unique_ptr<AEApplication> app_;
+    std::unique_ptr<AEMainWindow> window_;
+};
+
+} // namespace
+
+TEST_F(AEMainWindowTest, WindowTitleCarriesTheProjectPath) {
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Gleam!"));
+    EXPECT_EQ(AEMainWindow::windowTitleFor("C:\\Rec\\Party.dat"),
+              QStringLiteral("C:\\Rec\\Party.dat  -  Gleam!"));
+    window_->setProjectTitle("/records/side-a.dat");
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("/records/side-a.dat  -  Gleam!"));
+    window_->setProjectTitle({});
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Gleam!"));
+}
+
+TEST_F(AEMainWindowTest, MenuHoldsEveryCommandWithItsText) {
+    const std::pair<int32_t, int32_t> entries[] = {
+        {12000, 3074}, {12001, 3075}, {12002, 3076}, {12006, 3077}, {12007, 3078}, {12010, 3079},
+        {12003, 3080}, {12004, 3081}, {12009, 3082}, {12014, 3109}, {12015, 3110}, {12016, 3116},
+        {12013, 3092}, {12012, 3093}, {12011, 3086}, {12018, 3114}, {12019, 3115}};
+    for (const auto& [number, textId] : entries) {
+        QAction* a = window_->action(number);
+        ASSERT_NE(a, nullptr) << number;
+        EXPECT_EQ(a->text(), text(textId)) << number;
+    }
+    QStringList menus;
+    for (QAction* a : window_->menuBar()->actions()) {
+        menus << a->text();
+    }
+    EXPECT_EQ(menus, (QStringList{text(3073), text(3108), text(3091), text(3085), text(3113)}));
+    EXPECT_FALSE(window_->command(12345));
+}
+
+TEST_F(AEMainWindowTest, ControlsAreDisabledWithoutAProject) {
+    EXPECT_FALSE(window_->projectLoaded());
+    for (int32_t tag : {12, 13, 86, 95, 9877, 9878, 5, 9, 92}) {
+        ASSERT_NE(window_->view().control(tag), nullptr) << tag;
+        EXPECT_FALSE(enabled(tag)) << tag;
+        EXPECT_FALSE(window_->view().control(tag)->toolTip().isEmpty()) << tag;
+    }
+    EXPECT_EQ(window_->view().remainingTime(), QString());
+}
+
+TEST_F(AEMainWindowTest, NewProjectIsCreatedSavedAndEnablesTheView) {
+    const std::string path = dir_.file("Party.dat");
+    newProjectAt(path);
+    ASSERT_NE(app_->project(), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(app_->projectPath(), path);
+    EXPECT_TRUE(window_->projectLoaded());
+    EXPECT_EQ(window_->windowTitle(), QString::fromStdString(path + "  -  Gleam!"));
+    EXPECT_EQ(window_->view().remainingTime(), QStringLiteral("80:00"));
+    EXPECT_TRUE(enabled(AEMainView::kRecord));
+    EXPECT_TRUE(enabled(AEMainView::kSliderClick));
+}
+
+TEST_F(AEMainWindowTest, CancelledNewProjectChangesNothing) {
+    chooser_.answers.push_back(QString());
+    window_->command(AEMainWindow::kNewProject);
+    EXPECT_EQ(app_->project(), nullptr);
+    EXPECT_FALSE(window_->projectLoaded());
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Gleam!"));
+}
+
+TEST_F(AEMainWindowTest, OpenProjectFromDiskAndFromPath) {
+    const std::string path = dir_.file("Tapes.dat");
+    ASSERT_TRUE(AEProject::createForPath(path)->save(path) || std::filesystem::exists(path));
+    chooser_.answers.push_back(QString::fromStdString(path));
+    window_->command(AEMainWindow::kOpenProject);
+    ASSERT_NE(app_->project(), nullptr);
+    EXPECT_EQ(app_->projectPath(), path);
+    EXPECT_EQ(chooser_.titles.back(), text(3061));
+    EXPECT_EQ(window_->windowTitle(), QString::fromStdString(path + "  -  Gleam!"));
+
+    // A file that is no project leaves the program as it was and says why.
+    const std::string broken = dir_.file("broken.dat");
+    QFile f(QString::fromStdString(broken));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a project at all");
+    f.close();
+    AEProject* before = app_->project();
+    window_->openProjectFromPath(broken);
+    EXPECT_EQ(app_->project(), before);
+    EXPECT_EQ(app_->projectPath(), path);
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_NE(dialogs_.alerts[0].find(app_->loadString(app_->stringId(3003, 0))),
+              std::string::npos);
+}
+
+TEST_F(AEMainWindowTest, OpenIsRefusedWhileBusy) {
+    app_->setBusy(true);
+    chooser_.answers.push_back(QString::fromStdString(dir_.file("x.dat")));
+    window_->command(AEMainWindow::kOpenProject);
+    window_->command(AEMainWindow::kNewProject);
+    EXPECT_TRUE(chooser_.titles.empty());
+    app_->setBusy(false);
+}
+
+TEST_F(AEMainWindowTest, SaveAsWritesTheNewPathAndRetitles) {
+    newProjectAt(dir_.file("First.dat"));
+    const std::string second = dir_.file("Second.dat");
+    chooser_.answers.push_back(QString::fromStdString(second));
+    window_->command(AEMainWindow::kSaveProjectAs);
+    EXPECT_EQ(chooser_.titles.back(), text(3060));
+    EXPECT_TRUE(chooser_.proposed.back().endsWith(text(3066)));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_EQ(app_->projectPath(), second);
+    EXPECT_EQ(window_->windowTitle(), QString::fromStdString(second + "  -  Gleam!"));
+    EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(AEMainWindowTest, ExportTitleListOfAnEmptyProjectOpensNoDialog) {
+    newProjectAt(dir_.file("Empty.dat"));
+    const size_t asked = chooser_.titles.size();
+    window_->command(AEMainWindow::kExportTitleList);
+    EXPECT_EQ(chooser_.titles.size(), asked);
+    EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(AEMainWindowTest, ExportTitleListWithTitlesWritesTheFile) {
+    newProjectAt(dir_.file("Full.dat"));
+    ASSERT_TRUE(app_->project()->addTitle(true));
+    const std::string out = dir_.file("list.txt");
+    chooser_.answers.push_back(QString::fromStdString(out));
+    window_->command(AEMainWindow::kExportTitleList);
+    EXPECT_EQ(chooser_.titles.back(), text(3056));
+    EXPECT_TRUE(chooser_.proposed.back().endsWith(QStringLiteral("Tracklist.txt")));
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_GT(std::filesystem::file_size(out), 0u);
+}
+
+TEST_F(AEMainWindowTest, MonoChannelChoiceIsCheckedAndStored) {
+    EXPECT_TRUE(window_->monoUseLeft());
+    EXPECT_TRUE(window_->action(AEMainWindow::kUseLeftChannel)->isChecked());
+    window_->command(AEMainWindow::kUseRightChannel);
+    EXPECT_FALSE(window_->monoUseLeft());
+    EXPECT_TRUE(window_->action(AEMainWindow::kUseRightChannel)->isChecked());
+    EXPECT_FALSE(window_->action(AEMainWindow::kUseLeftChannel)->isChecked());
+    int32_t stored = -1;
+    RegistryStore().readInt("monoUseLeft", stored, -1);
+    EXPECT_EQ(stored, 0);
+
+    // Refused while busy; the marks stay.
+    app_->setBusy(true);
+    window_->command(AEMainWindow::kUseLeftChannel);
+    EXPECT_FALSE(window_->monoUseLeft());
+    EXPECT_FALSE(window_->action(AEMainWindow::kUseLeftChannel)->isChecked());
+    app_->setBusy(false);
+    window_->command(AEMainWindow::kUseLeftChannel);
+    EXPECT_TRUE(window_->monoUseLeft());
+}
+
+TEST_F(AEMainWindowTest, AboutViewIsRefusedWhileBusy) {
+    app_->setBusy(true);
+    window_->command(AEMainWindow::kAbout);
+    EXPECT_FALSE(window_->aboutShown());
+    app_->setBusy(false);
+    window_->command(AEMainWindow::kAbout);
+    EXPECT_TRUE(window_->aboutShown());
+    auto* stack = window_->findChild<QStackedWidget*>();
+    ASSERT_NE(stack, nullptr);
+    EXPECT_NE(stack->currentWidget(), &window_->view());
+    window_->showAbout(false);
+    EXPECT_FALSE(window_->aboutShown());
+    EXPECT_EQ(stack->currentWidget(), &window_->view());
+}
+
+TEST_F(AEMainWindowTest, ProcessAllNeedsTitles) {
+    newProjectAt(dir_.file("NoTitles.dat"));
+    window_->command(AEMainWindow::kProcessAll);
+    EXPECT_FALSE(app_->isBusy());
+    window_->view().button(AEMainView::kCancelProcessing)->click();
+    EXPECT_TRUE(app_->cancelRequested());
+}
+
+TEST_F(AEMainWindowTest, ButtonStatesPersistAcrossWindows) {
+    newProjectAt(dir_.file("States.dat"));
+    window_->view().button(AEMainView::kLoop)->click();
+    window_->view().button(AEMainView::kBypass)->click();
+    app_->setMainWindow(nullptr);
+    window_.reset(); // the old window stores its states as it goes
+    window_ = std::make_unique<AEMainWindow>(*app_);
+    EXPECT_TRUE(window_->view().button(AEMainView::kLoop)->isChecked());
+    EXPECT_TRUE(window_->view().button(AEMainView::kBypass)->isChecked());
+    EXPECT_FALSE(window_->view().button(AEMainView::kMono)->isChecked());
+}
+
+TEST_F(AEMainWindowTest, SlidersSpanAMillion) {
+    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+        EXPECT_EQ(window_->view().slider(slot)->minimum(), 0);
+        EXPECT_EQ(window_->view().slider(slot)->maximum(), 1000000);
+        EXPECT_EQ(window_->view().slider(slot)->toolTip(), text(3027 + slot));
+    }
+}
+
+// Screenshots of the window in the four languages, for a look before release.
+TEST(AEMainWindowScreens, FourLanguages) {
+    widgetTestApp();
+    QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
+    for (const char* lang : {"en", "de", "jp", "fr"}) {
+        RegistryStore().writeText("customLang", lang);
+        AEApplication app;
+        app.setSaveSettingsAtExit(false);
+        AEMainWindow window(app);
+        window.resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
+        const std::string path = std::string(GLEAM_SCREENSHOT_DIR "/Party.dat");
+        app.setProject(AEProject::createForPath(path), path);
+        window.setProjectTitle(path);
+        window.refreshMainView(true);
+        EXPECT_EQ(window.view().remainingTime(), QStringLiteral("80:00")) << lang;
+        window.show();
+        QApplication::processEvents();
+        EXPECT_EQ(window.size(), QSize(AEMainWindow::kWidth, AEMainWindow::kHeight)) << lang;
+        const QString file =
+            QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-%1.png").arg(QLatin1String(lang));
+        EXPECT_TRUE(window.grab().save(file)) << lang;
+        // Every fader label is in the chosen language.
+        EXPECT_EQ(window.view().slider(0)->toolTip(),
+                  QString::fromUtf8(app.loadString(app.stringId(3027, 0))));
+    }
+    RegistryStore().writeText("customLang", "-");
+}
