@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= 2
 
-.PHONY: all deps configure build run test test-sanitized fuzz bench format clean
+.PHONY: all deps configure build run test test-sanitized fuzz bench format clean install uninstall
 
 all: build
 
@@ -17,8 +17,9 @@ configure: deps $(BUILD_DIR)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# The window program; without a display, a demonstration of the core with gleam-cli.
 run: build
-	$(BUILD_DIR)/src/main/gleam-cli --help
+	@scripts/run-gleam $(BUILD_DIR)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -42,6 +43,17 @@ fuzz:
 
 bench: build
 	@find $(BUILD_DIR)/bench -type f -executable -name "bench_*" | sort | while read -r b; do echo "== $$b"; "$$b"; done
+
+# Installs both programs with their desktop entry, icons, metadata and manual page under
+# PREFIX (default /usr/local); DESTDIR=… stages the files elsewhere, as packagers do.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# Removes the files the last install placed (as listed in the install manifest); give it
+# the same DESTDIR as the install.
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DGLEAM_MANIFEST=$(BUILD_DIR)/install_manifest.txt -P cmake/Uninstall.cmake
 
 format:
 	find src tests bench -name '*.h' -o -name '*.cpp' | xargs clang-format -i

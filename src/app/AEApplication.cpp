@@ -25,6 +25,7 @@ constexpr int32_t kStartNewProject = 1;
 constexpr int32_t kStartOpenProject = 1012;
 constexpr int32_t kStringDefaultProject = 3006;
 constexpr int32_t kStringOutOfMemory = 3009;
+constexpr int32_t kMinimumScreenBits = 15;
 
 // Copies `text` into `buffer` of `size` bytes, cut on a UTF-8 character boundary.
 void copyCut(const std::string& text, char* buffer, size_t size) {
@@ -426,6 +427,12 @@ bool AEApplication::notify(FMessage& message) {
             mainWindow_->showTitle(data);
         }
         break;
+    case kTagStatus:
+        if (auto* text = dynamic_cast<FString*>(message.object()); text && mainWindow_) {
+            mainWindow_->showStatus(text->text());
+        }
+        message.takeObject().reset();
+        break;
     default:
         log("Application notify: unknown event received");
         break;
@@ -466,8 +473,6 @@ bool AEApplication::startAlgorithmLibrary() {
 }
 
 bool AEApplication::open() {
-    // The colour-depth check joins here with the main window, which the window program
-    // makes around this call.
     if (!startAlgorithmLibrary()) {
         return false;
     }
@@ -477,6 +482,12 @@ bool AEApplication::open() {
     }
     if (!deviceServices_->supportsCdFormat()) {
         alertNoOwner("The soundcard doesn't support\n44.1 kHz, 16 bit Stereo!");
+        return false;
+    }
+    // The text asks for 32768 colours, so the test is for 15 bits rather than 9.
+    const int32_t depth = screenBitsPerPixel();
+    if (depth > 0 && depth < kMinimumScreenBits) {
+        alertNoOwner("You need at least 32768 colors to run Gleam!");
         return false;
     }
     mixer_->open();
@@ -497,6 +508,7 @@ bool AEApplication::open() {
     y = std::clamp(y, 5, 1200);
     (void)x;
     (void)y;
+    openMainWindow();
     return true;
 }
 

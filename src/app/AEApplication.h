@@ -32,25 +32,6 @@ public:
     static constexpr int kStringBuffers = 5;
     static constexpr size_t kStringBufferSize = 1024;
 
-    // Message tags (see notify()).
-    enum Tag : int32_t {
-        kTagCloseEditor = 3,
-        kTagEndOfOperation = 4,
-        kTagTransportStopped = 5,
-        kTagRecordingStopped = 6,
-        kTagProcessed = 11,
-        kTagOutOfMemory = 16,
-        kTagProgress = 18,
-        kTagError = 20,
-        kTagProcessingEnded = 21,
-        kTagRedraw = 22,
-        kTagBusyStart = 24,
-        kTagBusyEnd = 25,
-        kTagEndOfProcessing = 26,
-        kTagRefreshWaveform = 27,
-        kTagShowTitle = 28,
-    };
-
     // `commandLine`: the project path given to the program, or "".
     explicit AEApplication(std::string commandLine = {});
     ~AEApplication() override;
@@ -165,6 +146,11 @@ public:
 
 protected:
     void start() override;
+    // The screen's bits per pixel, or 0 where the program has no screen (batch work).
+    virtual int32_t screenBitsPerPixel() const { return 0; }
+    // The last start-up step: make the main window at its size, centre it and show it.
+    // Only the window program has one.
+    virtual void openMainWindow() {}
 
 private:
     void prepareFields();

@@ -40,6 +40,8 @@ public:
     virtual void endOfProcessingRefresh() = 0;
     virtual void refreshWaveform() = 0;
     virtual void showTitle(int32_t number) = 0;
+    // A line for the status bar (what a processing run repaired); nothing by default.
+    virtual void showStatus(const std::string& /*text*/) {}
     virtual void freeSpaceChanged() = 0;
     // Another start asked for the window.
     virtual void raise() = 0;

@@ -5,9 +5,9 @@
 #include <unordered_map>
 
 // The program's texts in four languages, compiled into the program from
-// resources/strings/<lang>.tsv. Each table holds the English ids 3000 to 3136; a text is
-// found under its id plus the language offset: 0 English, 1000 German, 3000 Japanese,
-// 6000 French.
+// resources/strings/<lang>.tsv. Each table holds the English ids 3000 to 3136 and the
+// ones added later above them (below 4000); a text is found under its id plus the
+// language offset: 0 English, 1000 German, 3000 Japanese, 6000 French.
 class StringTable {
 public:
     static constexpr int32_t kFirstId = 3000;

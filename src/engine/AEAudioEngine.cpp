@@ -1,6 +1,8 @@
 #include "AEAudioEngine.h"
 
 #include "AEFileManager.h"
+#include "AppHost.h"
+#include "PeakColumns.h"
 
 #include "ProjectHost.h"
 
@@ -140,7 +142,7 @@ void AEAudioEngine::handleLostDevice() {
     ProjectHost::log(state_ == kRecording ? "wave input lost" : "wave output lost");
     deviceLost_ = true;
     stopLocked();
-    ProjectHost::post(kTagTransportStopped);
+    ProjectHost::post(AppHost::kTagTransportStopped);
 }
 
 void AEAudioEngine::playTurn() {
@@ -172,7 +174,7 @@ void AEAudioEngine::playTurn() {
         }
         if (endReached_.load()) {
             stopLocked();
-            ProjectHost::post(kTagTransportStopped);
+            ProjectHost::post(AppHost::kTagTransportStopped);
             return;
         }
     }
@@ -199,7 +201,7 @@ void AEAudioEngine::recordTurn() {
         shownPosition_ = file->getLength();
         if (endReached_.load()) {
             stopLocked();
-            ProjectHost::post(kTagTransportStopped);
+            ProjectHost::post(AppHost::kTagTransportStopped);
             return;
         }
     }
@@ -307,7 +309,7 @@ int32_t AEAudioEngine::stopLocked() {
         if (!transport_.closeRecordFile()) {
             ProjectHost::log("completing the recording failed");
         }
-        ProjectHost::post(kTagRecordingStopped);
+        ProjectHost::post(AppHost::kTagRecordingStopped);
     } else {
         device_.switchToRecord();
         if (inputWanted_) {
@@ -358,6 +360,16 @@ void AEAudioEngine::setFilePath(std::string path) {
     transport_.setFilePath(std::move(path));
 }
 
+int32_t AEAudioEngine::recordingPeaks(int64_t first, int64_t step, int32_t columns,
+                                      int8_t* out) const {
+    std::lock_guard lock(mutex_);
+    const AEPeakData* peaks = transport_.peakBuilder();
+    if (state_ != kRecording || !peaks || !peaks->isValid()) {
+        return 0;
+    }
+    return PeakColumns::gather(peaks->data(), peaks->blockCount(), first, step, columns, out);
+}
+
 std::string AEAudioEngine::filePath() const {
     std::lock_guard lock(mutex_);
     return transport_.filePath();
@@ -403,6 +415,16 @@ void AEAudioEngine::setPlaybackOffset(int32_t frames) {
 bool AEAudioEngine::createProcessor(int32_t slot, float value) {
     std::lock_guard lock(mutex_);
     return transport_.createProcessor(slot, value);
+}
+
+void AEAudioEngine::setRestorationMode(RestorationMode mode) {
+    std::lock_guard lock(mutex_);
+    transport_.setRestorationMode(mode);
+}
+
+RestorationMode AEAudioEngine::restorationMode() const {
+    std::lock_guard lock(mutex_);
+    return transport_.restorationMode();
 }
 
 void AEAudioEngine::enableProcessor(int32_t slot, bool on) {

@@ -44,8 +44,6 @@ public:
         kPlayingRange = 3,
         kClosing = 4,
     };
-    static constexpr int32_t kTagTransportStopped = 5;
-    static constexpr int32_t kTagRecordingStopped = 6;
     static constexpr int32_t kPollMilliseconds = 20;
     // Load = time of a turn × 140 / the duration of one buffer.
     static constexpr int32_t kLoadScale = 140;
@@ -90,6 +88,10 @@ public:
     void requestStop() { endReached_.store(true); }
     // Stops playing or recording and returns the position.
     int32_t stop();
+    // The recording's peaks gathered into `columns` view columns of `step` blocks each
+    // from block `first` (PeakColumns), 4 bytes a column into `out`; the columns filled,
+    // 0 while not recording.
+    int32_t recordingPeaks(int64_t first, int64_t step, int32_t columns, int8_t* out) const;
     // While recording the frames recorded, otherwise the play position.
     int32_t position() const { return shownPosition_.load(); }
     void seek(int32_t frame);
@@ -117,6 +119,9 @@ public:
     bool createProcessor(int32_t slot, float value);
     // Makes the slot's processor with its last value, or removes it.
     void enableProcessor(int32_t slot, bool on);
+    // Classic or enhanced repair stages in slots 0..2, for playback now and later.
+    void setRestorationMode(RestorationMode mode);
+    RestorationMode restorationMode() const;
     const std::shared_ptr<ProcessorSwitches>& playbackSwitches() const { return switches_; }
 
     // Where a recording stops by itself: `frames` (the room on the drive, or a time

@@ -53,7 +53,21 @@ void AETransport::setFades(int32_t a, int32_t b, int32_t c, int32_t d) {
     }
 }
 
+void AETransport::setRestorationMode(RestorationMode mode) {
+    mode_ = mode;
+    if (!playFile_) {
+        return;
+    }
+    // The repair stages start afresh in the other mode; the rest of the chain plays on.
+    for (int32_t slot = 0; slot <= 2; ++slot) {
+        if (present_[static_cast<size_t>(slot)]) {
+            attach(playFile_->chain(), slot);
+        }
+    }
+}
+
 void AETransport::attach(ProcessorChain& chain, int32_t slot) const {
+    chain.setRestorationMode(mode_);
     chain.createProcessor(slot, values_[static_cast<size_t>(slot)]);
     if (slot == kFadeSlot) {
         chain.setFades(fades_[0], fades_[1], fades_[2], fades_[3]);

@@ -3,6 +3,7 @@
 #include "AEAudiofile.h"
 #include "AEPeakData.h"
 #include "ProcessorSwitches.h"
+#include "RestorationMode.h"
 
 #include <array>
 #include <cstdint>
@@ -31,6 +32,9 @@ public:
     void releaseProcessors(int32_t lastSlot);
     // The four fade points for slot 7 (all −1: none).
     void setFades(int32_t a, int32_t b, int32_t c, int32_t d);
+    // Which repair stages slots 0..2 hold; a playing file gets them at once.
+    void setRestorationMode(RestorationMode mode);
+    RestorationMode restorationMode() const { return mode_; }
 
     // --- Playing ------------------------------------------------------------------------
     // Opens filePath for playing from `from` (kept within the file), looping [start, end)
@@ -49,6 +53,8 @@ public:
     // its peak builder started. False (nothing open) when the file cannot be created.
     bool openRecordFile(std::function<void()> endHandler);
     AEAudiofile* recordFile() { return recordFile_.get(); }
+    // The recording's peaks so far (null while not recording).
+    const AEPeakData* peakBuilder() const { return peakBuilder_.get(); }
     // Adds frames the record file holds now to the peak builder.
     void addPeaks(const int16_t* samples, int32_t frames);
     // Writes the peak file and closes the recording; false when either failed.
@@ -71,6 +77,7 @@ private:
     std::array<bool, kSlots> present_{};
     std::array<float, kSlots> values_{};
     std::array<int32_t, 4> fades_{-1, -1, -1, -1};
+    RestorationMode mode_ = RestorationMode::kClassic;
     int32_t position_ = 0;
     std::unique_ptr<AEAudiofile> recordFile_;
     std::unique_ptr<AEPeakData> peakBuilder_;

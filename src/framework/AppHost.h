@@ -13,9 +13,30 @@ public:
     static AppHost* current();
     static void setCurrent(AppHost* host);
 
+    // Application message tags: what the main thread does when the message arrives
+    // (AEApplication::notify).
+    enum Tag : int32_t {
+        kTagCloseEditor = 3,
+        kTagEndOfOperation = 4,
+        kTagTransportStopped = 5,
+        kTagRecordingStopped = 6,
+        kTagProcessed = 11,
+        kTagOutOfMemory = 16,
+        kTagProgress = 18,
+        kTagError = 20,
+        kTagProcessingEnded = 21,
+        kTagRedraw = 22,
+        kTagBusyStart = 24,
+        kTagBusyEnd = 25,
+        kTagEndOfProcessing = 26,
+        kTagRefreshWaveform = 27,
+        kTagShowTitle = 28,
+        kTagStatus = 40, // a text (FString) for the window's status line
+    };
+
     virtual ~AppHost() = default;
 
-    // Queues an application message for the main thread (tags of AEApplication::notify).
+    // Queues an application message for the main thread (one of the tags above).
     virtual void postAppMessage(int32_t tag, int32_t data = 0, int32_t data2 = 0,
                                 FRef<FShared> obj = {}) = 0;
     virtual int32_t stringId(int32_t id, int32_t mode) const = 0;

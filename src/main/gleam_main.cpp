@@ -1,49 +1,16 @@
 // gleam: the desktop program. Its only argument is a project path.
-#include "AEApplication.h"
-#include "AEMainWindow.h"
+#include "AEWindowApplication.h"
 #include "SingleInstance.h"
 #include "WidgetDialogs.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QTimer>
 
 #include <atomic>
 #include <csignal>
-#include <memory>
 #include <string>
 
 namespace {
-
-// The application of the window program: its start-up checks also need a screen of at
-// least 15 bits per pixel, and they end by opening the main window.
-class WindowApplication : public AEApplication {
-public:
-    using AEApplication::AEApplication;
-    ~WindowApplication() override {
-        setMainWindow(nullptr);
-        window_.reset();
-    }
-
-    bool open() override {
-        if (!AEApplication::open()) {
-            return false;
-        }
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (screen && screen->depth() < 15) {
-            alertNoOwner("You need at least 32768 colors to run Gleam!");
-            return false;
-        }
-        window_ = std::make_unique<AEMainWindow>(*this);
-        setMainWindow(window_.get());
-        window_->centreOnScreen();
-        window_->show();
-        return true;
-    }
-
-private:
-    std::unique_ptr<AEMainWindow> window_;
-};
 
 // A termination signal only raises this flag (nothing else is safe in a signal handler);
 // a timer on the main thread then ends the program through the application's own quit,
@@ -61,15 +28,17 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Gleam!"));
     QApplication::setApplicationVersion(QStringLiteral(GLEAM_VERSION));
 
+    const std::string projectArgument = argc > 1 ? std::string(argv[1]) : std::string();
     SingleInstance instance;
-    if (!instance.claim()) {
-        // The running program raises its window; the second start ends here.
+    if (!instance.claim(projectArgument)) {
+        // The running program raises its window (and opens the project handed over, as
+        // when a project file is opened from the desktop); the second start ends here.
         return 0;
     }
     std::signal(SIGTERM, quitOnSignal);
     std::signal(SIGINT, quitOnSignal);
 
-    WindowApplication app(argc > 1 ? std::string(argv[1]) : std::string());
+    AEWindowApplication app(projectArgument);
     WidgetDialogs dialogs;
     app.setDialogs(&dialogs);
     instance.setRaiseHandler([&app] {
@@ -78,9 +47,19 @@ int main(int argc, char** argv) {
             app.mainWindow()->raise();
         }
     });
+    instance.setOpenHandler([&app](const std::string& path) {
+        app.log(("open requested by a second start: " + path).c_str());
+        // The project already open stays as it is; another one replaces it as Open does,
+        // but not under a dialog that is waiting for the user (the start question).
+        if (app.mainWindow() && path != app.projectPath() && !QApplication::activeModalWidget()) {
+            app.mainWindow()->openProjectFromPath(path);
+        }
+    });
     QTimer signalWatch;
     QObject::connect(&signalWatch, &QTimer::timeout, [&app] {
         if (quitSignalled.load()) {
+            // A long run stops at its next block instead of holding up the end.
+            app.setCancelRequested(true);
             app.quit();
         }
     });

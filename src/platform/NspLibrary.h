@@ -8,7 +8,8 @@
 //
 // nspInitialise() makes the FFT plans once; after that every function may be called from
 // any thread at the same time (FFTW's new-array execution is thread-safe), and none of
-// them plans or allocates.
+// them plans or allocates. The element-wise functions work on several elements at once:
+// a destination may be one of the sources, but must not overlap them otherwise.
 
 constexpr int kNspFftOrder = 10; // the one FFT size the algorithms use
 constexpr int kNspFftSize = 1 << kNspFftOrder;

@@ -3,6 +3,7 @@
 #include "FNPath.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -13,6 +14,8 @@
 namespace {
 constexpr int kTimeoutMs = 1000;
 const char kRaiseRequest[] = "raise\n";
+// Followed by the path and a line end; the running program raises its window and opens it.
+const char kOpenRequest[] = "open ";
 } // namespace
 
 SingleInstance::SingleInstance(std::string name)
@@ -27,13 +30,20 @@ SingleInstance::SingleInstance(std::string name)
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::askRunningInstance() {
+bool SingleInstance::askRunningInstance(const std::string& projectPath) {
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(serverName_));
     if (!socket.waitForConnected(kTimeoutMs)) {
         return false;
     }
-    socket.write(kRaiseRequest);
+    // A path with a line end in it cannot be handed over in one line: only raise then.
+    if (!projectPath.empty() && projectPath.find('\n') == std::string::npos) {
+        // The running program has another working folder: the path goes over whole.
+        const QString absolute = QFileInfo(QString::fromStdString(projectPath)).absoluteFilePath();
+        socket.write(kOpenRequest + absolute.toUtf8() + "\n");
+    } else {
+        socket.write(kRaiseRequest);
+    }
     socket.waitForBytesWritten(kTimeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) {
@@ -42,7 +52,23 @@ bool SingleInstance::askRunningInstance() {
     return true;
 }
 
-bool SingleInstance::claim() {
+void SingleInstance::handleRequest(const QByteArray& line) {
+    if (line == "raise") {
+        if (onRaise_) {
+            onRaise_();
+        }
+    } else if (line.startsWith(kOpenRequest)) {
+        if (onRaise_) {
+            onRaise_();
+        }
+        const QByteArray path = line.mid(static_cast<int>(sizeof kOpenRequest) - 1);
+        if (onOpen_ && !path.isEmpty()) {
+            onOpen_(path.toStdString());
+        }
+    }
+}
+
+bool SingleInstance::claim(const std::string& projectPath) {
     QString lockDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (lockDir.isEmpty()) {
         lockDir = QDir::tempPath();
@@ -52,9 +78,9 @@ bool SingleInstance::claim() {
     lock.setStaleLockTime(0);
     if (!lock.tryLock(5 * kTimeoutMs)) {
         // Someone holds the lock far too long: ask whoever listens, else start alone.
-        return !askRunningInstance();
+        return !askRunningInstance(projectPath);
     }
-    if (askRunningInstance()) {
+    if (askRunningInstance(projectPath)) {
         return false;
     }
     // Nobody answers: a socket file left by a program that died is in the way.
@@ -68,9 +94,10 @@ bool SingleInstance::claim() {
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            // One request per line; a long path may arrive in pieces.
             QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                if (socket->readAll().startsWith("raise") && onRaise_) {
-                    onRaise_();
+                while (socket->canReadLine()) {
+                    handleRequest(socket->readLine().chopped(1));
                 }
             });
         }

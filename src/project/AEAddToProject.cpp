@@ -1,16 +1,16 @@
 #include "AEAddToProject.h"
 
 #include "AEFileManager.h"
+#include "AEFormatImport.h"
 #include "AEImportList.h"
 #include "AEMonoToStereo.h"
 #include "AEProject.h"
+#include "AppHost.h"
 #include "ProjectHost.h"
 
 #include "WaveFileHandler.h"
 
 namespace {
-
-constexpr int32_t kTagEndOfOperation = 4;
 
 // Adds one waiting file; false when it had to be skipped.
 bool addFile(AEProject& project, const AEFileManager& files, std::string path) {
@@ -20,7 +20,8 @@ bool addFile(AEProject& project, const AEFileManager& files, std::string path) {
         if (!convertMonoToStereo(path, project.baseDirectory())) {
             return false;
         }
-    } else if (!WaveFileHandler::isCdStereoFormat(format)) {
+    } else if (!WaveFileHandler::isCdStereoFormat(format) &&
+               !AEFormatImport::convertToTitleFormat(path, project.baseDirectory())) {
         return false;
     }
     return files.newImportFile(path) && project.addImportedFile(path);
@@ -55,7 +56,7 @@ Report run(AEProject& project, const AEFileManager& files, AEImportList& list) {
         list.clearEntry(i);
     }
     report.left = list.pending();
-    ProjectHost::post(kTagEndOfOperation);
+    ProjectHost::post(AppHost::kTagEndOfOperation);
     ProjectHost::setBusy(false);
     list.adding = false;
     list.importPending = true;

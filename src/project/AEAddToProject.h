@@ -12,9 +12,10 @@ class AEImportList;
 class AEProject;
 
 // The routine that turns the files waiting in the import list into titles, shared by the
-// WAVE import, the file drop on the title list and the CD import. For each waiting file,
+// audio import, the file drop on the title list and the CD import. For each waiting file,
 // while the project holds fewer than 99 titles: a mono file is first copied to stereo in
-// the project's base directory, the file's peak file is built and the title added. Each
+// the project's base directory, a file in any other format converted there to a 44.1 kHz
+// 16-bit stereo title file, the file's peak file is built and the title added. Each
 // file taken is emptied from the list, whatever became of it; files that fail are
 // skipped. The application is busy meanwhile (and its cancel flag stops the routine);
 // at the end message 4 is sent and the list's import-pending flag set.
@@ -25,8 +26,7 @@ namespace AEAddToProject {
 
 struct Report {
     int32_t added = 0;
-    // Files taken but not added: the stereo copy or the peak file failed, or the file is
-    // not 44.1 kHz 16-bit.
+    // Files taken but not added: the copy, the conversion or the peak file failed.
     std::vector<std::string> skipped;
     // Files left in the list because the project is full or the user cancelled.
     int32_t left = 0;

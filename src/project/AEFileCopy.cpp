@@ -1,5 +1,6 @@
 #include "AEFileCopy.h"
 
+#include "AppHost.h"
 #include "ProjectHost.h"
 
 #include "FFileSystem.h"
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr int32_t kTagCopyStarted = 24;
-constexpr int32_t kTagCopyFinished = 25;
 constexpr int32_t kStringDiskFull = 3008;
 
 AEFileCopy::Result copyChunks(FFileStream& in, FFileStream& out, int64_t size, int64_t chunks) {
@@ -51,7 +50,7 @@ Result copyFile(const std::string& source, const std::string& destination) {
     }
     ProjectHost::setBusy(true);
     ProjectHost::setCancelRequested(false);
-    ProjectHost::post(kTagCopyStarted);
+    ProjectHost::post(AppHost::kTagBusyStart);
 
     Result result = kOpenFailed;
     {
@@ -78,7 +77,7 @@ Result copyFile(const std::string& source, const std::string& destination) {
     }
 
     ProjectHost::setBusy(false);
-    ProjectHost::post(kTagCopyFinished);
+    ProjectHost::post(AppHost::kTagBusyEnd);
     return result;
 }
 

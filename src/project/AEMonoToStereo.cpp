@@ -1,85 +1,19 @@
 #include "AEMonoToStereo.h"
 
 #include "AEAudiofile.h"
-#include "ProjectHost.h"
-
-#include "DiskSpace.h"
-#include "FNPath.h"
-#include "FPendingFile.h"
-
-#include <vector>
-
-namespace {
-
-constexpr int32_t kStepFrames = 16384;
-constexpr int32_t kStringDiskFull = 3008;
-constexpr int32_t kTagProgress = 18;
-// Every tenth step tells the interface that work goes on.
-constexpr int32_t kStepsPerMessage = 10;
-
-// The copy needs its size plus a percent and 640 KB of headroom.
-bool copyFits(int64_t frames, const std::string& directory) {
-    const int64_t needKB = frames * 4 / 1024;
-    return needKB + needKB / 100 + 640 < DiskSpace::freeKB(directory);
-}
-
-} // namespace
+#include "AETitleCopy.h"
 
 bool convertMonoToStereo(std::string& path, std::string directory) {
     AEAudiofile source(path);
     if (!source.openForRead()) {
         return false;
     }
-    if (directory.empty() || directory.back() != '/') {
-        directory += '/';
-    }
-    const std::string target = directory + FNPath(path).fileName() + ".stereo.wav";
-    const int32_t frames = source.getLength();
-    if (!copyFits(frames, directory)) {
-        ProjectHost::showString(kStringDiskFull);
-        return false;
-    }
-
-    // Declared before the copy, so the copy is closed before an unfinished file goes.
-    FPendingFile pending(target, target.substr(0, target.size() - 4) + ".saving.wav");
-    AEAudiofile copy(pending.pendingPath());
-    if (!copy.create()) {
-        return false;
-    }
-    std::vector<int16_t> stereo(static_cast<size_t>(kStepFrames) * 2);
-    bool written = true;
-    {
-        ProjectHost::Progress progress(frames / kStepFrames);
-        for (int32_t step = 1;; ++step) {
-            if (ProjectHost::cancelRequested()) {
-                return false;
-            }
-            const int32_t got = source.readStereo(stereo.data(), kStepFrames);
-            if (got < 0) {
-                ProjectHost::log("converting to stereo failed: the source could not be read");
-                return false;
-            }
-            if (got > 0 && copy.writeStereo(stereo.data(), got) != got) {
-                written = false;
-                break;
-            }
-            progress.advance();
-            if (step % kStepsPerMessage == 0) {
-                ProjectHost::post(kTagProgress);
-            }
-            if (got < kStepFrames) {
-                break;
-            }
-        }
-    }
-    source.close();
-    if (written && copy.getLength() != frames) {
-        ProjectHost::log("converting to stereo failed: the source ended early");
-        return false;
-    }
-    written = copy.close() && written;
-    if (!written || !pending.commit()) {
-        ProjectHost::showString(kStringDiskFull);
+    const std::string target = AETitleCopy::targetPath(path, std::move(directory));
+    // A mono file reads as stereo with its samples on both channels.
+    const auto read = [&source](int16_t* samples, int32_t frames) {
+        return source.readStereo(samples, frames);
+    };
+    if (!AETitleCopy::write(read, source.getLength(), target)) {
         return false;
     }
     path = target;

@@ -10,12 +10,15 @@
 #include "ProcessingPass.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr int32_t kBlock = ProcessingPass::kBlockFrames;
 constexpr int32_t kStringDiskFull = 3008;
+constexpr int32_t kStringTitle = 3007;
 
 bool writeAll(AEAudiofile& target, std::span<const int16_t> samples) {
     const auto frames = static_cast<int32_t>(samples.size() / 2);
@@ -87,13 +90,32 @@ AERunResult restoreFile(const std::string& sourcePath, AEProcessedFile& output,
         return AERunResult::kCannotWrite;
     }
     if (report) {
-        *report = {pass->written(), pass->latency(), pass->clickReport(), pass->crackleReport()};
+        *report = {pass->written(),       pass->latency(),     pass->clickReport(),
+                   pass->crackleReport(), pass->noiseReport(), pass->mode()};
     }
     return AERunResult::kDone;
 }
 
+std::string repairSummary(const AERestoreReport& report, const ProcessingSettings& settings) {
+    constexpr int32_t kStringSamples = 3176;
+    const std::pair<int32_t, const RepairReport*> stages[] = {
+        {3173, &report.clicks}, {3174, &report.crackles}, {3175, &report.noise}};
+    std::string line;
+    for (int32_t slot = 0; slot < 3; ++slot) {
+        if (!settings.runs(slot)) {
+            continue;
+        }
+        const auto& [label, done] = stages[slot];
+        line += (line.empty() ? "" : ", ") + ProjectHost::text(label) + ": " +
+                std::to_string(done->repairs) + " (" + std::to_string(done->samples) + " " +
+                ProjectHost::text(kStringSamples) + ")";
+    }
+    return line;
+}
+
 ProcessingSettings titleSettings(const AETitle& title, int32_t sourceFrames) {
     ProcessingSettings settings;
+    settings.mode = RestorationChoice::current();
     for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
         settings.values[slot] = ProcessingSettings::sliderValue(title.processorParam(slot));
         settings.enabled[slot] = title.processorEnabled(slot);
@@ -150,9 +172,15 @@ AERunResult processTitle(AEProject& project, int32_t index, const std::string& p
     if (!output) {
         return AERunResult::kCannotWrite;
     }
-    const AERunResult result = restoreFile(source, *output, settings, batchSteps);
+    AERestoreReport report;
+    const AERunResult result = restoreFile(source, *output, settings, batchSteps, &report);
     if (result != AERunResult::kDone) {
         return result;
+    }
+    if (const std::string done = repairSummary(report, settings); !done.empty()) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", index + 1);
+        ProjectHost::showStatus(ProjectHost::text(kStringTitle) + " " + number + ": " + done);
     }
     for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
         title->setProcessorEnabled(slot, false);

@@ -13,13 +13,20 @@ class AEProcessedFile;
 class AEProject;
 class AETitle;
 
-// What a restoring run did, for gleam-cli to show.
+// What a restoring run did, for gleam-cli and the window's status to show.
 struct AERestoreReport {
     int64_t frames = 0;
     int32_t latency = 0;
     RepairReport clicks;
     RepairReport crackles;
+    RepairReport noise;
+    RestorationMode mode = RestorationMode::kClassic;
 };
+
+// One line in the user's language of what the repair stages that ran did, e.g.
+// "Clicks repaired: 12 (340 samples), Noise lowered in passages: 800 (…)"; empty when
+// none of them ran.
+std::string repairSummary(const AERestoreReport& report, const ProcessingSettings& settings);
 
 // Restores `sourcePath` (any audio file the program reads at 44 100 Hz; other sample
 // formats and mono are converted on the way in) as `settings` say and writes the result
@@ -32,7 +39,8 @@ AERunResult restoreFile(const std::string& sourcePath, AEProcessedFile& output,
                         AERestoreReport* report = nullptr);
 
 // What title `title` asks for: its stored values and switches, trimmed to its fade points
-// unless its audio is already processed (then all of it, without fades).
+// unless its audio is already processed (then all of it, without fades), in the
+// restoration mode chosen now (RestorationChoice).
 ProcessingSettings titleSettings(const AETitle& title, int32_t sourceFrames);
 // False for a title that is processed already and has no stage switched on.
 bool wantsProcessing(const AETitle& title);
@@ -42,7 +50,8 @@ int64_t plannedBlocks(const AETitle& title);
 // The processing run of title `index`: its current audio becomes a new processed file in
 // the project's base directory, named after the title's recording and the project file
 // `projectPath`. On success the title plays the new file, its six switches are off, and
-// an earlier processed file of it that no title names any more is deleted. Any other
+// an earlier processed file of it that no title names any more is deleted, and the
+// window's status tells what the repair stages did (repairSummary). Any other
 // outcome leaves the title as it was and no file behind. Titles of one project may be
 // processed side by side.
 AERunResult processTitle(AEProject& project, int32_t index, const std::string& projectPath,

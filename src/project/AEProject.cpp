@@ -196,6 +196,24 @@ bool AEProject::deleteTitle(int32_t index, bool deleteFiles) {
     return true;
 }
 
+bool AEProject::replaceTitle(int32_t index, std::vector<std::unique_ptr<AETitle>> titles) {
+    if (!title(index) || titles.empty() ||
+        titleCount() - 1 + static_cast<int32_t>(titles.size()) > kMaxTitles) {
+        return false;
+    }
+    const auto at = titles_.begin() + index;
+    titles_.erase(at);
+    titles_.insert(titles_.begin() + index, std::make_move_iterator(titles.begin()),
+                   std::make_move_iterator(titles.end()));
+    renumber();
+    for (auto& t : titles_) {
+        t->setSelected(false);
+    }
+    currentTitle_ = -1;
+    makeCurrent(index);
+    return true;
+}
+
 bool AEProject::moveCurrentDown() {
     if (currentTitle_ < 0 || currentTitle_ >= titleCount() - 1) {
         return false;

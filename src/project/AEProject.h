@@ -51,6 +51,9 @@ public:
     // Removes title `index`; with `deleteFiles` its audio and peak files go too, unless
     // another title names the same audio (in any letter case). No title is current after.
     bool deleteTitle(int32_t index, bool deleteFiles);
+    // Puts `titles` in the place of title `index`, the first of them current; refused
+    // when there is no such title, `titles` is empty or the project would pass 99 titles.
+    bool replaceTitle(int32_t index, std::vector<std::unique_ptr<AETitle>> titles);
     bool moveCurrentDown();
     bool moveCurrentUp();
     // Moves the current title by Direction; refused while the engine plays or records,

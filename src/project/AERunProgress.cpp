@@ -1,7 +1,8 @@
 #include "AERunProgress.h"
 
+#include "AppHost.h"
+
 namespace {
-constexpr int32_t kTagProgress = 18;
 constexpr int64_t kBlocksPerRefresh = 10;
 } // namespace
 
@@ -19,6 +20,6 @@ void AERunProgress::advance() {
         display_->advance();
     }
     if (++blocks_ % kBlocksPerRefresh == 0) {
-        ProjectHost::post(kTagProgress);
+        ProjectHost::post(AppHost::kTagProgress);
     }
 }

@@ -4,6 +4,7 @@
 #include "AENormalizingRun.h"
 #include "AEProcessingRun.h"
 #include "AEProject.h"
+#include "AppHost.h"
 #include "ProjectHost.h"
 
 #include <algorithm>
@@ -16,25 +17,21 @@
 
 namespace {
 
-constexpr int32_t kTagProcessed = 11;
-constexpr int32_t kTagProcessingEnded = 21;
-constexpr int32_t kTagRedraw = 22;
-constexpr int32_t kTagEndOfProcessing = 26;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 // A title has new audio: the window redraws and takes its new length.
 void titleChanged(AEProject& project, int32_t index) {
-    ProjectHost::post(kTagRedraw);
+    ProjectHost::post(AppHost::kTagRedraw);
     if (AETitle* title = project.title(index)) {
         title->setLength(std::max(AEFileManager::framesOf(title->currentAudioPath()), 0));
     }
-    ProjectHost::post(kTagProcessingEnded);
+    ProjectHost::post(AppHost::kTagProcessingEnded);
 }
 
 void finish(AETitleRunsSummary& summary) {
     summary.cancelled = ProjectHost::cancelRequested();
-    ProjectHost::post(kTagRedraw);
-    ProjectHost::post(summary.cancelled ? kTagEndOfProcessing : kTagProcessed);
+    ProjectHost::post(AppHost::kTagRedraw);
+    ProjectHost::post(summary.cancelled ? AppHost::kTagEndOfProcessing : AppHost::kTagProcessed);
 }
 
 // Runs titles on worker threads and forwards their block counts to the one progress

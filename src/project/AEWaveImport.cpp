@@ -1,18 +1,47 @@
 #include "AEWaveImport.h"
 
 #include "AEFileManager.h"
+#include "AEFormatImport.h"
 #include "AEImportList.h"
 #include "AETitle.h"
 #include "ProjectHost.h"
 
 #include "FFileSystem.h"
+#include "FFileType.h"
+#include "FNPath.h"
 #include "WaveFileHandler.h"
 
 #include <filesystem>
 
 namespace {
 
-constexpr int32_t kStringSomeRefused = 3087;
+constexpr int32_t kStringSomeRefused = 3142;
+// The refused files named under the message, at most this many.
+constexpr size_t kNamesShown = 10;
+
+// A file that is not the program's own WAVE format: accepted when it decodes and is at
+// least 7 seconds long once converted.
+AEWaveImport::Refusal checkForeign(const std::string& path) {
+    const int64_t frames = AEFormatImport::convertedFrames(path);
+    if (frames < 0) {
+        return FFileType::fromPath(path).extension == "opus" && !AEFormatImport::opusReadable()
+                   ? AEWaveImport::kNoDecoder
+                   : AEWaveImport::kNotAudio;
+    }
+    return frames < AEWaveImport::kMinimumFrames ? AEWaveImport::kTooShort
+                                                 : AEWaveImport::kAccepted;
+}
+
+std::string refusedMessage(const std::vector<AEWaveImport::Refused>& refused) {
+    std::string text = ProjectHost::text(kStringSomeRefused) + "\n";
+    for (size_t i = 0; i < refused.size() && i < kNamesShown; ++i) {
+        text += "\n" + FNPath(refused[i].path).fileName();
+    }
+    if (refused.size() > kNamesShown) {
+        text += "\n...";
+    }
+    return text;
+}
 
 } // namespace
 
@@ -28,7 +57,7 @@ Refusal check(const std::string& path) {
     WaveFileHandler::probeWaveFormat(path, format);
     const bool stereo = WaveFileHandler::isCdStereoFormat(format);
     if (!stereo && !WaveFileHandler::isCdMonoFormat(format)) {
-        return format.formatTag == 0 && format.channels == 0 ? kNotWave : kWrongFormat;
+        return checkForeign(path);
     }
     const int32_t frames = AEFileManager::framesOf(path);
     if (frames < 0) {
@@ -52,10 +81,10 @@ const char* reason(Refusal refusal) {
         return "accepted";
     case kNotAFile:
         return "not a file";
-    case kNotWave:
-        return "not a WAVE file";
-    case kWrongFormat:
-        return "not 44.1 kHz 16-bit PCM stereo or mono";
+    case kNotAudio:
+        return "not an audio file the program reads (WAVE, FLAC, Ogg Vorbis, Opus, MP3)";
+    case kNoDecoder:
+        return "Opus files cannot be read: the installed libsndfile has no Opus decoder";
     case kUnreadable:
         return "cannot be read";
     case kTooShort:
@@ -81,7 +110,7 @@ std::vector<Refused> fillImportList(const std::vector<std::string>& paths, AEImp
         }
     }
     if (!refused.empty()) {
-        ProjectHost::showString(kStringSomeRefused);
+        ProjectHost::showText(refusedMessage(refused));
     }
     return refused;
 }

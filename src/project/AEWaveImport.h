@@ -6,22 +6,25 @@
 
 class AEImportList;
 
-// The checks of the WAVE import (the import command and the file drop): a file is
-// accepted when it is a plain RIFF/WAVE file whose "fmt " chunk follows "WAVE" directly
-// and says PCM, 44 100 Hz, 16 bits, stereo or mono, and it holds at least 7 seconds.
+// The checks of the audio import (the import command and the file drop): a file is
+// accepted when it holds at least 7 seconds at 44 100 Hz and is either a plain RIFF/WAVE
+// file whose "fmt " chunk follows "WAVE" directly and says PCM, 44 100 Hz, 16 bits, stereo
+// or mono (taken as it is), or any other file the decoding library reads: FLAC, Ogg
+// Vorbis, Opus, MP3, WAVE of another rate, sample format or channel count (converted on
+// import, AEFormatImport).
 namespace AEWaveImport {
 
 constexpr int32_t kMinimumFrames = 308700;
 
 enum Refusal : int32_t {
     kAccepted = 0,
-    kNotAFile,    // missing, a directory, a device or a pipe
-    kNotWave,     // not a plain RIFF/WAVE file
-    kWrongFormat, // another rate, sample size, channel count or coding
-    kUnreadable,  // cannot be opened or read as the audio it says it holds
-    kTooShort,    // under 7 seconds
-    kNotWavName,  // a stereo file must be named *.wav: its title plays that name
-    kListFull,    // more files than the import list holds
+    kNotAFile,   // missing, a directory, a device or a pipe
+    kNotAudio,   // neither the program's own WAVE format nor a file it can decode
+    kUnreadable, // cannot be opened or read as the audio it says it holds
+    kTooShort,   // under 7 seconds (at 44 100 Hz)
+    kNotWavName, // a stereo file must be named *.wav: its title plays that name
+    kListFull,   // more files than the import list holds
+    kNoDecoder,  // an Opus file, and the decoding library here has no Opus decoder
 };
 
 struct Refused {
@@ -34,7 +37,7 @@ Refusal check(const std::string& path);
 const char* reason(Refusal refusal);
 
 // Empties `list` and fills it with the accepted files of `paths`, in order. Returns the
-// refused ones; when there are any, string 3087 is shown once.
+// refused ones; when there are any, one message shows string 3142 and names them.
 std::vector<Refused> fillImportList(const std::vector<std::string>& paths, AEImportList& list);
 
 } // namespace AEWaveImport

@@ -42,6 +42,29 @@ const char* englishText(int32_t id) {
     case 3104:
         return "Some files could not be found or are shorter than 7 seconds\nand have been "
                "removed from the tracklist.";
+    case 3173:
+        return "Clicks repaired";
+    case 3174:
+        return "Crackles repaired";
+    case 3175:
+        return "Noise lowered in passages";
+    case 3176:
+        return "samples";
+    case 3140:
+        return "Audio Files|*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3|WAV Files|*.wav|FLAC "
+               "Files|*.flac|Ogg Vorbis and Opus Files|*.ogg;*.oga;*.opus|MP3 Files|*.mp3|All "
+               "Files|*.*|||";
+    case 3141:
+        return "Import Audio Files";
+    case 3142:
+        return "Some files could not be imported!\nThe files must be at least 7 seconds long\nand "
+               "in a format the program reads:\nWAVE, FLAC, Ogg Vorbis, Opus or MP3.";
+    case 3144:
+        return "Export FLAC file as ...";
+    case 3145:
+        return "FLAC Files|*.flac|||";
+    case 3146:
+        return "The FLAC file could not be written!";
     default:
         return "error";
     }
@@ -58,13 +81,19 @@ std::string text(int32_t id) {
 
 void showString(int32_t id) {
     if (AppHost* host = AppHost::current()) {
-        host->postAppMessage(20, host->stringId(id, 0));
+        host->postAppMessage(AppHost::kTagError, host->stringId(id, 0));
     }
 }
 
 void showText(const std::string& message) {
     if (AppHost* host = AppHost::current()) {
-        host->postAppMessage(20, 0, 0, FRef<FShared>::adopt(new FString(message)));
+        host->postAppMessage(AppHost::kTagError, 0, 0, FRef<FShared>::adopt(new FString(message)));
+    }
+}
+
+void showStatus(const std::string& message) {
+    if (AppHost* host = AppHost::current()) {
+        host->postAppMessage(AppHost::kTagStatus, 0, 0, FRef<FShared>::adopt(new FString(message)));
     }
 }
 

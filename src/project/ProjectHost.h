@@ -15,6 +15,8 @@ std::string text(int32_t id);
 void showString(int32_t id);
 // Asks the main thread to show `message` in a message box.
 void showText(const std::string& message);
+// Asks the main thread to show `message` in the window's status line.
+void showStatus(const std::string& message);
 void log(const char* line);
 // The application's busy flag (false without an application).
 bool busy();

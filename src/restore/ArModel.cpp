@@ -5,14 +5,16 @@
 #include <algorithm>
 #include <cmath>
 
-bool ArModel::fit(const double* x, int32_t count, double silence) {
-    nspdAutoCorr(x, count, r_.data(), kMaxOrder + 1, kNspAutoCorrNormal);
-    return solve(r_.data(), silence);
+bool ArModel::fit(const double* x, int32_t count, double silence, int32_t maxOrder) {
+    maxOrder = std::clamp(maxOrder, 1, kMaxOrder);
+    nspdAutoCorr(x, count, r_.data(), maxOrder + 1, kNspAutoCorrNormal);
+    return solve(r_.data(), silence, maxOrder);
 }
 
-bool ArModel::solve(const double* r, double silence) {
+bool ArModel::solve(const double* r, double silence, int32_t maxOrder) {
+    maxOrder = std::clamp(maxOrder, 1, kMaxOrder);
     if (r != r_.data()) {
-        std::copy_n(r, kMaxOrder + 1, r_.begin());
+        std::copy_n(r, maxOrder + 1, r_.begin());
     }
     if (!(r_[0] >= silence)) {
         order_ = 0;
@@ -20,7 +22,7 @@ bool ArModel::solve(const double* r, double silence) {
     }
     error_[0] = r_[0];
     const double* previous = nullptr;
-    for (int32_t m = 1; m <= kMaxOrder; ++m) {
+    for (int32_t m = 1; m <= maxOrder; ++m) {
         double* a = table_.data() + offsetOf(m);
         double acc = r_[m];
         for (int32_t k = 1; k < m; ++k) {
@@ -45,6 +47,6 @@ bool ArModel::solve(const double* r, double silence) {
         }
         previous = a;
     }
-    order_ = kMaxOrder;
+    order_ = maxOrder;
     return true;
 }

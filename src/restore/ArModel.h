@@ -12,20 +12,22 @@ class ArModel {
 public:
     static constexpr int32_t kMaxOrder = 80;
 
-    // Fits the model to x[0 .. count) (autocorrelation through the nsp layer). A block whose
-    // lag-0 autocorrelation is below `silence` gets no model; returns whether it has one.
-    bool fit(const double* x, int32_t count, double silence);
-    // Solves the model from given autocorrelation values r[0 .. kMaxOrder].
-    bool solve(const double* r, double silence);
+    // Fits the model of orders 1 .. maxOrder (at most kMaxOrder) to x[0 .. count)
+    // (autocorrelation through the nsp layer). The order-m solution needs only lags 0 .. m,
+    // so a caller that uses the low orders alone saves the rest. A block whose lag-0
+    // autocorrelation is below `silence` gets no model; returns whether it has one.
+    bool fit(const double* x, int32_t count, double silence, int32_t maxOrder = kMaxOrder);
+    // Solves the model from given autocorrelation values r[0 .. maxOrder].
+    bool solve(const double* r, double silence, int32_t maxOrder = kMaxOrder);
     void clear() { order_ = 0; }
 
     bool valid() const { return order_ > 0; }
-    // kMaxOrder with a model, 0 without.
+    // The highest order solved with a model, 0 without.
     int32_t order() const { return order_; }
-    // a1 .. am of the order-m solution, m = 1 .. kMaxOrder; only while valid().
+    // a1 .. am of the order-m solution, m = 1 .. order(); only while valid().
     const double* coefficients(int32_t m) const { return table_.data() + offsetOf(m); }
     const double* autocorrelation() const { return r_.data(); }
-    // Prediction-error power of the order-m solution (m = 0 .. kMaxOrder).
+    // Prediction-error power of the order-m solution (m = 0 .. order()).
     double errorPower(int32_t m) const { return error_[m]; }
 
 private:

@@ -46,7 +46,7 @@ void ClickChannel::processBlock(const float* in, float* out) {
 void ClickChannel::analyseNewest() {
     Block& block = ring_[newest_];
     std::copy(block.signal.begin(), block.signal.end(), samples_.begin());
-    if (block.model.fit(samples_.data(), S::kBlock, S::kSilentPower)) {
+    if (block.model.fit(samples_.data(), S::kBlock, S::kSilentPower, S::kSolvedOrder)) {
         residual_.run(block.model.coefficients(S::kResidualOrder), block.signal.data(), S::kBlock,
                       block.power.data());
     } else {

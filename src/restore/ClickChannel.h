@@ -49,7 +49,7 @@ private:
     using S = ClickSettings;
     static constexpr int32_t kQuarters = ResidualLevels::kQuarters;
     static_assert(ArModel::kMaxOrder == S::kModelOrder);
-    static_assert(S::kContextLimit <= S::kModelOrder - 2 && S::kResidualOrder <= S::kModelOrder);
+    static_assert(S::kContextLimit <= S::kSolvedOrder - 2 && S::kResidualOrder <= S::kSolvedOrder);
 
     struct Block {
         std::array<float, S::kBlock> signal{};

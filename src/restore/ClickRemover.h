@@ -15,7 +15,7 @@
 // sets the threshold parameter (1 − p) × 100 before every call: the higher p, the more
 // is treated as a click. Output lags input by ClickSettings::kLatency frames whatever the
 // call lengths (up to the chain's maximum block, or longer).
-class ClickRemover : public AlgorithmKernel {
+class ClickRemover : public AlgorithmKernel, public RepairReporter {
 public:
     static constexpr int32_t kChannels = BlockAdapter::kMaxChannels;
 
@@ -33,7 +33,7 @@ public:
     void setMonitor(bool on) { monitor_.store(on, std::memory_order_relaxed); }
 
     // Both channels together, as of the end of the last call; any thread may ask.
-    RepairReport report() const { return published_.read(); }
+    RepairReport report() const override { return published_.read(); }
     const ClickChannel& channel(int32_t c) const { return channels_[c]; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "RepairOption.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -41,8 +42,13 @@ struct ClickSettings {
     static constexpr int32_t kMaxGap = kRunLimit - 1 + kMargin;
     static constexpr int32_t kContextLimit = 30; // known samples on each side of a gap
     static constexpr int32_t kWindow = 300;      // interpolation work buffer
+    // The orders of the block model anything reads: the detector's filter and the
+    // interpolation, whose K known samples a side need K ≤ order − 2. Higher orders are
+    // never solved, which leaves the lower ones as they are.
+    static constexpr int32_t kSolvedOrder = std::max(kResidualOrder, kContextLimit + 2);
 
     static_assert(kBlock == 4 * kQuarter);
     static_assert(kMaxGap + 2 * kContextLimit <= kWindow);
+    static_assert(kSolvedOrder <= kModelOrder);
     static_assert(kLatency == (kRingBlocks + 1) * kBlock);
 };

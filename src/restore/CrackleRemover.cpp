@@ -13,8 +13,10 @@ void CrackleRemover::process(const ParameterBlock& params, const float* const* i
                    CrackleSettings::kThreshold.maximum);
     const int32_t channels = params.channels < 2 ? 1 : kChannels;
     const bool monitor = monitor_.load(std::memory_order_relaxed);
-    for (int32_t c = 0; c < channels; ++c) {
-        channels_[c].process(in[c], out[c], count, threshold, monitor);
+    if (channels == kChannels) {
+        CrackleChannel::processPair(channels_[0], channels_[1], in, out, count, threshold, monitor);
+    } else {
+        channels_[0].process(in[0], out[0], count, threshold, monitor);
     }
     published_.publish(sumOfReports(channels_));
 }

@@ -11,7 +11,7 @@
 // CrackleChannel per channel. The user value p sets the detection threshold (1 − p) × 10
 // before every call. The output lags the input by CrackleSettings::kLag samples, yet the
 // stage reports a latency of 0: a processing run does not compensate those samples.
-class CrackleRemover : public AlgorithmKernel {
+class CrackleRemover : public AlgorithmKernel, public RepairReporter {
 public:
     static constexpr int32_t kChannels = 2;
 
@@ -27,7 +27,7 @@ public:
     bool monitor() const { return monitor_.load(std::memory_order_relaxed); }
 
     // Both channels together, as of the end of the last call; any thread may ask.
-    RepairReport report() const { return published_.read(); }
+    RepairReport report() const override { return published_.read(); }
     const CrackleChannel& channel(int32_t c) const { return channels_[c]; }
 
 private:

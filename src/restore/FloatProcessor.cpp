@@ -12,8 +12,14 @@ std::unique_ptr<FloatProcessor> FloatProcessor::create(int32_t slot, float value
     ParameterBlock params;
     params.value = value;
     params.forceOn = forceOn ? 1 : 0;
-    auto kernel = AlgorithmLibrary::create(static_cast<ProcessorKind>(slot), params);
-    if (!kernel) {
+    return create(slot, value, forceOn, std::move(context),
+                  AlgorithmLibrary::create(static_cast<ProcessorKind>(slot), params));
+}
+
+std::unique_ptr<FloatProcessor> FloatProcessor::create(int32_t slot, float value, bool forceOn,
+                                                       ChainContext context,
+                                                       std::unique_ptr<AlgorithmKernel> kernel) {
+    if (slot < 0 || slot > kLimiterSlot || !context.switches || !context.buffers || !kernel) {
         return nullptr;
     }
     return std::unique_ptr<FloatProcessor>(

@@ -18,6 +18,11 @@ public:
     // Null when `slot` is not 0..6 or the library cannot make that kind of object.
     static std::unique_ptr<FloatProcessor> create(int32_t slot, float value, bool forceOn,
                                                   ChainContext context);
+    // The same around a kernel made elsewhere (the enhanced repair stages); null when
+    // `kernel` is null or `slot` is not 0..6.
+    static std::unique_ptr<FloatProcessor> create(int32_t slot, float value, bool forceOn,
+                                                  ChainContext context,
+                                                  std::unique_ptr<AlgorithmKernel> kernel);
 
     void process(int16_t* frames, int32_t count) override;
     int32_t latency() const override { return kernel_->latency(); }

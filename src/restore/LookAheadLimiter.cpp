@@ -76,43 +76,55 @@ void LookAheadLimiter::processPiece(const float* const* in, float* const* out, i
 }
 
 void LookAheadLimiter::followPeaks(int32_t count) {
-    double* gain = gains_.data();
+    // The state in locals: the frames' doubles could alias the members, which would make
+    // every frame store and reload them.
+    double gain = gain_, target = target_, attackStart = attackStart_, held = heldPower_;
+    double release = releaseCoefficient_;
+    int32_t holdCount = holdCount_, releaseSteps = releaseSteps_, limitedCount = limitedCount_;
+    double* frames = gains_.data();
     for (int32_t i = 0; i < count; ++i) {
-        const double power = gain[i];
+        const double power = frames[i];
 
         // Target gain from the largest peak inside the look-ahead window.
-        if (power > heldPower_) {
-            heldPower_ = power;
-            target_ = power > kThresholdPower ? kThresholdAmplitude / std::sqrt(power) : 1.0;
-            holdCount_ = 0;
-        } else if (holdCount_ >= kLookAhead &&
-                   (releaseSteps_ >= kLookAhead || releaseSteps_ == 0)) {
-            heldPower_ = kPowerFloor;
-            holdCount_ = 0;
+        if (power > held) {
+            held = power;
+            target = power > kThresholdPower ? kThresholdAmplitude / std::sqrt(power) : 1.0;
+            holdCount = 0;
+        } else if (holdCount >= kLookAhead && (releaseSteps >= kLookAhead || releaseSteps == 0)) {
+            held = kPowerFloor;
+            holdCount = 0;
         }
-        ++holdCount_;
+        ++holdCount;
 
-        if (gain_ - target_ > kGainEpsilon) {
-            gain_ = std::max(gain_ - (attackStart_ - target_) / kAttackSteps, target_);
-            releaseSteps_ = 0;
-        } else if (target_ - gain_ > kGainEpsilon) {
+        if (gain - target > kGainEpsilon) {
+            gain = std::max(gain - (attackStart - target) / kAttackSteps, target);
+            releaseSteps = 0;
+        } else if (target - gain > kGainEpsilon) {
             // Wait out the look-ahead before releasing; the longer the limiting lasted,
             // the slower the release.
-            if (releaseSteps_ < kLookAhead) {
-                ++releaseSteps_;
-                if (limitedCount_ >= 1) {
-                    releaseCoefficient_ = releaseCoefficient(std::clamp(limitedCount_, 50, 250));
-                    limitedCount_ = 0;
+            if (releaseSteps < kLookAhead) {
+                ++releaseSteps;
+                if (limitedCount >= 1) {
+                    release = releaseCoefficient(std::clamp(limitedCount, 50, 250));
+                    limitedCount = 0;
                 }
             }
-            if (releaseSteps_ >= kLookAhead) {
-                gain_ = releaseCoefficient_ * gain_ + (1.0 - releaseCoefficient_) * target_;
-                attackStart_ = gain_;
+            if (releaseSteps >= kLookAhead) {
+                gain = release * gain + (1.0 - release) * target;
+                attackStart = gain;
             }
         }
-        if (target_ < 1.0) {
-            ++limitedCount_;
+        if (target < 1.0) {
+            ++limitedCount;
         }
-        gain[i] = gain_;
+        frames[i] = gain;
     }
+    gain_ = gain;
+    target_ = target;
+    attackStart_ = attackStart;
+    heldPower_ = held;
+    releaseCoefficient_ = release;
+    holdCount_ = holdCount;
+    releaseSteps_ = releaseSteps;
+    limitedCount_ = limitedCount;
 }

@@ -1,10 +1,69 @@
 #include "MatchedErrorFilter.h"
 
+#include "NspLanes.h"
+
 #include <algorithm>
 
+namespace {
+
+// out[n] = out[n] + Σ taps[k − 1] · from[n − k], k = 1 .. p, adding the taps in order of k
+// as a sample-by-sample filter would. Runs of kTile outputs stay in registers while every
+// tap is added, so each product costs one load instead of a load and a store of its sum.
+template <class V, int32_t kVectors>
+[[gnu::always_inline]] inline void addTapsIn(const double* taps, int32_t p, const double* from,
+                                             double* out, int32_t count) {
+    constexpr int32_t kWidth = kNspLanesOf<V>;
+    constexpr int32_t kTile = kVectors * kWidth;
+    int32_t n = 0;
+    for (; n + kTile <= count; n += kTile) {
+        V acc[kVectors];
+#pragma GCC unroll 16
+        for (int32_t j = 0; j < kVectors; ++j) {
+            nspLoad(acc[j], out + n + kWidth * j);
+        }
+        const double* x = from + n - 1;
+        for (int32_t k = 1; k <= p; ++k, --x) {
+            V c;
+            nspFill(c, taps[k - 1]);
+#pragma GCC unroll 16
+            for (int32_t j = 0; j < kVectors; ++j) {
+                V v;
+                nspLoad(v, x + kWidth * j);
+                acc[j] += c * v;
+            }
+        }
+#pragma GCC unroll 16
+        for (int32_t j = 0; j < kVectors; ++j) {
+            nspStore(out + n + kWidth * j, acc[j]);
+        }
+    }
+    for (; n < count; ++n) {
+        double acc = out[n];
+        for (int32_t k = 1; k <= p; ++k) {
+            acc += taps[k - 1] * from[n - k];
+        }
+        out[n] = acc;
+    }
+}
+
+NSP_WIDE_TARGET void addTapsWide(const double* taps, int32_t p, const double* from, double* out,
+                                 int32_t count) {
+    addTapsIn<NspWideLanes, 4>(taps, p, from, out, count);
+}
+
+void addTaps(const double* taps, int32_t p, const double* from, double* out, int32_t count) {
+    if (nspWideLanes()) {
+        addTapsWide(taps, p, from, out, count);
+    } else {
+        addTapsIn<NspLanes, 8>(taps, p, from, out, count);
+    }
+}
+
+} // namespace
+
 MatchedErrorFilter::MatchedErrorFilter(int32_t order, int32_t maxBlock)
-    : order_(std::max(order, 1)), maxBlock_(std::max(maxBlock, 1)), input_(order_ + maxBlock_, 0.0),
-      error_(order_ + maxBlock_, 0.0), output_(maxBlock_, 0.0) {}
+    : order_(std::max(order, 1)), maxBlock_(std::max(maxBlock, 1)), reversed_(order_, 0.0),
+      input_(order_ + maxBlock_, 0.0), error_(order_ + maxBlock_, 0.0), output_(maxBlock_, 0.0) {}
 
 void MatchedErrorFilter::clear() {
     std::fill(input_.begin(), input_.end(), 0.0);
@@ -19,28 +78,18 @@ void MatchedErrorFilter::run(const double* a, const float* x, int32_t count, flo
     double* out = output_.data();
     std::copy_n(x, count, in);
 
-    // Tap by tap over the whole block: each output sums its taps in the same order as a
-    // sample-by-sample filter would, and the inner loops run over independent samples.
     std::copy_n(in, count, err);
-    for (int32_t k = 1; k <= p; ++k) {
-        const double c = a[k - 1];
-        const double* from = in - k;
-        for (int32_t n = 0; n < count; ++n) {
-            err[n] += c * from[n];
-        }
-    }
+    addTaps(a, p, in, err, count);
     // Reversed: the tap of delay k is coefficient p − k (a0 = 1 at delay p).
     const double last = a[p - 1];
+    for (int32_t k = 1; k < p; ++k) {
+        reversed_[k - 1] = a[p - k - 1];
+    }
+    reversed_[p - 1] = 1.0;
     for (int32_t n = 0; n < count; ++n) {
         out[n] = last * err[n];
     }
-    for (int32_t k = 1; k <= p; ++k) {
-        const double c = k == p ? 1.0 : a[p - k - 1];
-        const double* from = err - k;
-        for (int32_t n = 0; n < count; ++n) {
-            out[n] += c * from[n];
-        }
-    }
+    addTaps(reversed_.data(), p, err, out, count);
     for (int32_t n = 0; n < count; ++n) {
         power[n] = static_cast<float>(out[n] * out[n]);
     }

@@ -25,6 +25,8 @@ public:
 private:
     int32_t order_;
     int32_t maxBlock_;
+    // The second pass's taps by delay 1 .. p.
+    std::vector<double> reversed_;
     // `order_` remembered samples, then the block: input and first-pass output.
     std::vector<double> input_;
     std::vector<double> error_;

@@ -36,13 +36,28 @@ void NoiseReducerEnvelope::reset() {
 }
 
 void NoiseReducerEnvelope::adapt(const float* x, int32_t count) {
-    double deviation = 0.0;
+    Follower hop = follower();
     for (int32_t n = 0; n < count; ++n) {
-        const double magnitude = std::fabs(x[n]);
-        slow_ = slowCoefficient_ * slow_ + (1.0 - slowCoefficient_) * magnitude;
-        fast_ = fastCoefficient_ * fast_ + (1.0 - fastCoefficient_) * magnitude;
-        deviation = std::max(deviation, std::fabs(magnitude - slow_));
+        hop.follow(x[n]);
     }
+    conclude(hop);
+}
+
+void NoiseReducerEnvelope::adaptPair(NoiseReducerEnvelope& first, NoiseReducerEnvelope& second,
+                                     const float* x, const float* y, int32_t count) {
+    Follower one = first.follower(), two = second.follower();
+    for (int32_t n = 0; n < count; ++n) {
+        one.follow(x[n]);
+        two.follow(y[n]);
+    }
+    first.conclude(one);
+    second.conclude(two);
+}
+
+void NoiseReducerEnvelope::conclude(const Follower& hop) {
+    slow_ = hop.slow;
+    fast_ = hop.fast;
+    const double deviation = hop.deviation;
     const double attackTarget =
         std::max((1.0 - deviation) * kAttackSpanMs + kAttackFloorMs, kAttackFloorMs);
     attackMs_ = glide(attackMs_, attackTarget, attackGlide_);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 // The time-domain side of the noise reducer, one per channel: a slow (250 ms) and a fast
@@ -21,6 +23,10 @@ public:
     void reset();
     // Follows one hop of input samples and updates the coefficients.
     void adapt(const float* x, int32_t count);
+    // adapt() of two channels' envelopes at once: each sample depends on the one before,
+    // so the two channels' samples run side by side. The results are those of adapt().
+    static void adaptPair(NoiseReducerEnvelope& first, NoiseReducerEnvelope& second, const float* x,
+                          const float* y, int32_t count);
 
     // Per-frame smoothing coefficients for rising (attack) and falling (release) gains.
     double attack() const { return attack_; }
@@ -31,6 +37,24 @@ public:
     double fast() const { return fast_; }
 
 private:
+    // The two envelopes and the largest deviation of one hop, followed sample by sample.
+    struct Follower {
+        double slowCoefficient;
+        double fastCoefficient;
+        double slow;
+        double fast;
+        double deviation = 0.0;
+
+        void follow(float x) {
+            const double magnitude = std::fabs(x);
+            slow = slowCoefficient * slow + (1.0 - slowCoefficient) * magnitude;
+            fast = fastCoefficient * fast + (1.0 - fastCoefficient) * magnitude;
+            deviation = std::max(deviation, std::fabs(magnitude - slow));
+        }
+    };
+    Follower follower() const { return {slowCoefficient_, fastCoefficient_, slow_, fast_}; }
+    // Takes the hop's envelopes and moves the attack and release times.
+    void conclude(const Follower& hop);
     void updateCoefficients();
 
     double hopMs_;

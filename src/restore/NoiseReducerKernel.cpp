@@ -19,8 +19,13 @@ void NoiseReducerKernel::reset() {
 
 void NoiseReducerKernel::processFrame(const OlsFrame& frame) {
     const int32_t channels = std::min(frame.channels, kMaxChannels);
+    if (channels == 2) {
+        NoiseReducerEnvelope::adaptPair(envelopes_[0], envelopes_[1], frame.hop[0], frame.hop[1],
+                                        OlsWindow::kHop);
+    } else if (channels == 1) {
+        envelopes_[0].adapt(frame.hop[0], OlsWindow::kHop);
+    }
     for (int32_t c = 0; c < channels; ++c) {
-        envelopes_[c].adapt(frame.hop[c], OlsWindow::kHop);
         const float* re = frame.re[c];
         const float* im = frame.im[c];
         for (int32_t k = 0; k < NoiseReducerGains::kBins; ++k) {

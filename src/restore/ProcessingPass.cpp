@@ -1,7 +1,7 @@
 #include "ProcessingPass.h"
 
-#include "ClickRemover.h"
-#include "CrackleRemover.h"
+#include "EnhancedNoiseReducer.h"
+#include "EnhancedStages.h"
 #include "FloatProcessor.h"
 
 #include <algorithm>
@@ -30,14 +30,13 @@ bool ProcessingPass::makeStages() {
             continue;
         }
         const float value = slot < ProcessingSettings::kSlots ? settings_.values[slot] : 0.0f;
-        auto stage = FloatProcessor::create(slot, value, true, chain_.context());
+        auto stage =
+            EnhancedStages::makeProcessor(slot, value, true, chain_.context(), settings_.mode);
         if (!stage) {
             return false;
         }
-        if (slot == static_cast<int32_t>(ProcessorKind::ClickRemover)) {
-            click_ = stage.get();
-        } else if (slot == static_cast<int32_t>(ProcessorKind::CrackleRemover)) {
-            crackle_ = stage.get();
+        if (slot < kRepairSlots) {
+            repair_[slot] = stage.get();
         }
         latency_ += stage->latency();
         chain_.setProcessor(slot, std::move(stage));
@@ -76,19 +75,42 @@ void ProcessingPass::restore(int16_t* frames, int32_t count) {
 }
 
 void ProcessingPass::warmUp(int16_t* frames, int32_t count) {
-    // Only the stages before the tone stages learn from the warm-up.
-    std::array<std::unique_ptr<AudioProcessor>, ProcessorChain::kSlotCount> later;
-    for (int32_t slot = kNoiseSlot + 1; slot < ProcessorChain::kSlotCount; ++slot) {
-        later[slot] = chain_.setProcessor(slot, nullptr);
+    // Only the stages before the tone stages learn from the warm-up. The enhanced click
+    // and crackle removers learn nothing from it, and would only carry its last blocks
+    // into the first real ones.
+    const int32_t firstHeld = settings_.mode == RestorationMode::kEnhanced ? 0 : kNoiseSlot;
+    std::array<std::unique_ptr<AudioProcessor>, ProcessorChain::kSlotCount> held;
+    for (int32_t slot = 0; slot < ProcessorChain::kSlotCount; ++slot) {
+        if (slot != kNoiseSlot && (slot > kNoiseSlot || slot >= firstHeld)) {
+            held[slot] = chain_.setProcessor(slot, nullptr);
+        }
     }
     chain_.processBuffer(frames, count);
-    for (int32_t slot = kNoiseSlot + 1; slot < ProcessorChain::kSlotCount; ++slot) {
-        chain_.setProcessor(slot, std::move(later[slot]));
+    for (int32_t slot = 0; slot < ProcessorChain::kSlotCount; ++slot) {
+        if (held[slot]) {
+            chain_.setProcessor(slot, std::move(held[slot]));
+        }
+    }
+    warmedUp_ = true;
+}
+
+void ProcessingPass::endWarmUp() {
+    warmedUp_ = false;
+    for (int32_t slot = 0; slot < kRepairSlots; ++slot) {
+        warmUpReports_[slot] = total(slot);
+    }
+    if (repair_[kNoiseSlot]) {
+        if (auto* noise = dynamic_cast<EnhancedNoiseReducer*>(&repair_[kNoiseSlot]->kernel())) {
+            noise->restart();
+        }
     }
 }
 
 std::span<const int16_t> ProcessingPass::process(int16_t* frames, int32_t count) {
     count = std::max(count, 0);
+    if (warmedUp_) {
+        endWarmUp();
+    }
     restore(frames, count);
     // The skip counts frames actually dropped, so short blocks (a title shorter than the
     // latency) stay aligned too.
@@ -110,10 +132,21 @@ std::span<const int16_t> ProcessingPass::flush(int16_t* frames) {
     return process(frames, count);
 }
 
-RepairReport ProcessingPass::clickReport() const {
-    return click_ ? static_cast<ClickRemover&>(click_->kernel()).report() : RepairReport{};
+RepairReport ProcessingPass::total(int32_t slot) const {
+    if (slot < 0 || slot >= kRepairSlots || !repair_[slot]) {
+        return {};
+    }
+    const auto* reporter = dynamic_cast<const RepairReporter*>(&repair_[slot]->kernel());
+    return reporter ? reporter->report() : RepairReport{};
 }
 
-RepairReport ProcessingPass::crackleReport() const {
-    return crackle_ ? static_cast<CrackleRemover&>(crackle_->kernel()).report() : RepairReport{};
+RepairReport ProcessingPass::report(int32_t slot) const {
+    RepairReport result = total(slot);
+    if (slot >= 0 && slot < kRepairSlots) {
+        const RepairReport& before = warmUpReports_[slot];
+        result.repairs -= before.repairs;
+        result.samples -= before.samples;
+        result.failures -= before.failures;
+    }
+    return result;
 }

@@ -46,7 +46,9 @@ public:
     bool needsWarmUp() const { return runs(kNoiseSlot); }
 
     // One warm-up block through the click remover, crackle remover and noise reducer
-    // (those that run); `frames` is left overwritten and nothing is to be written.
+    // (those that run; in enhanced mode through the noise reducer only, which then starts
+    // the real pass knowing the noise but not this audio); `frames` is left overwritten
+    // and nothing is to be written. What the stages repair here is not reported.
     void warmUp(int16_t* frames, int32_t count);
     // Restores the next `count` source frames in place and returns the part of them to
     // write (nothing while the latency is being skipped).
@@ -59,23 +61,30 @@ public:
     // Frames handed back for writing so far.
     int64_t written() const { return written_; }
 
-    // What the click and crackle removers repaired so far (zero for a stage that does not
-    // run).
-    RepairReport clickReport() const;
-    RepairReport crackleReport() const;
+    // What the click and crackle removers and the noise reducer repaired so far in the
+    // real pass (zero for a stage that does not run).
+    RepairReport report(int32_t slot) const;
+    RepairReport clickReport() const { return report(0); }
+    RepairReport crackleReport() const { return report(1); }
+    RepairReport noiseReport() const { return report(kNoiseSlot); }
+    RestorationMode mode() const { return settings_.mode; }
 
 private:
     explicit ProcessingPass(const ProcessingSettings& settings);
     bool makeStages();
     void restore(int16_t* frames, int32_t count);
+    void endWarmUp();
+    RepairReport total(int32_t slot) const;
 
     ProcessingSettings settings_;
     std::shared_ptr<ProcessorSwitches> switches_;
     ProcessorChain chain_;
     FadeEnvelope fade_;
     std::array<bool, kLimiterSlot + 1> runs_{};
-    FloatProcessor* click_ = nullptr;
-    FloatProcessor* crackle_ = nullptr;
+    static constexpr int32_t kRepairSlots = kNoiseSlot + 1;
+    std::array<FloatProcessor*, kRepairSlots> repair_{};
+    std::array<RepairReport, kRepairSlots> warmUpReports_{};
+    bool warmedUp_ = false;
     bool anyStage_ = false;
     int32_t latency_ = 0;
     int32_t skipLeft_ = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RestorationMode.h"
+
 #include <array>
 #include <cstdint>
 
@@ -16,6 +18,8 @@ struct ProcessingSettings {
     // switched on and its value is above 0.
     std::array<float, kSlots> values{};
     std::array<bool, kSlots> enabled{};
+    // Which repair stages run in slots 0..2.
+    RestorationMode mode = RestorationMode::kClassic;
     // The source frames [start, start + length) become the result.
     int32_t start = 0;
     int32_t length = 0;

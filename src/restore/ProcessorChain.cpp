@@ -1,5 +1,6 @@
 #include "ProcessorChain.h"
 
+#include "EnhancedStages.h"
 #include "FadeEnvelope.h"
 #include "FloatProcessor.h"
 
@@ -28,7 +29,7 @@ bool ProcessorChain::createProcessor(int32_t slot, float value, bool forceOn) {
     if (slot == kFadeSlot) {
         made = std::make_unique<FadeEnvelope>(context_.switches);
     } else {
-        made = FloatProcessor::create(slot, value, forceOn, context_);
+        made = EnhancedStages::makeProcessor(slot, value, forceOn, context_, restorationMode());
     }
     const bool held = made != nullptr;
     std::unique_ptr<AudioProcessor> old;

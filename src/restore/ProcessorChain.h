@@ -2,8 +2,10 @@
 
 #include "AudioProcessor.h"
 #include "ChainContext.h"
+#include "RestorationMode.h"
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -29,6 +31,7 @@ public:
 
     // Stores `value` as the slot's value and replaces the slot's processor by a new one of
     // the slot's kind in its starting state (slot 7: a fade envelope with no positions).
+    // Slots 0..2 get the stage of the chain's restoration mode.
     // A slot whose processor cannot be made is left empty; returns whether it holds one.
     // Slots outside 0..7 are refused.
     bool createProcessor(int32_t slot, float value, bool forceOn = false);
@@ -37,6 +40,10 @@ public:
     std::unique_ptr<AudioProcessor> setProcessor(int32_t slot,
                                                  std::unique_ptr<AudioProcessor> processor);
     bool hasProcessor(int32_t slot) const;
+    // Which repair stages createProcessor() makes for slots 0..2 from now on (classic at
+    // first); processors already in the slots stay until they are made again.
+    void setRestorationMode(RestorationMode mode) { mode_.store(mode, std::memory_order_relaxed); }
+    RestorationMode restorationMode() const { return mode_.load(std::memory_order_relaxed); }
     // The last value given for the slot.
     float slotValue(int32_t slot) const;
     // The slot's processor's latency, 0 for an empty slot.
@@ -59,4 +66,5 @@ private:
     mutable std::mutex mutex_; // held while blocks run and while slots change hands
     std::array<std::unique_ptr<AudioProcessor>, kSlotCount> slots_;
     std::array<float, kSlotCount> values_{};
+    std::atomic<RestorationMode> mode_{RestorationMode::kClassic};
 };

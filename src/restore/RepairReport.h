@@ -19,6 +19,15 @@ struct RepairReport {
     }
 };
 
+// A stage that can say what it repaired (the click, crackle and noise stages of either
+// mode); the processing run asks its stages through this.
+class RepairReporter {
+public:
+    virtual ~RepairReporter() = default;
+    // As of the end of the last call; any thread may ask.
+    virtual RepairReport report() const = 0;
+};
+
 // The reports of several channels added up.
 template <class Channels> RepairReport sumOfReports(const Channels& channels) {
     RepairReport total;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+class AEFaderCaption;
+class AELevelMeter;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -52,6 +54,10 @@ public:
     // The slider tags in processor slot order, and the switches in the same order.
     static constexpr std::array<int32_t, kSliders> kSliderTags = {5, 6, 7, 10, 11, 9};
     static constexpr std::array<int32_t, kSliders> kSwitchTags = {79, 80, 81, 82, 83, 92};
+    // What the transport does, as the record and play buttons and the state text show it.
+    enum class TransportState { kStopped, kPlaying, kRecording };
+    // The four meters: output left and right, input left and right.
+    static constexpr int kMeters = 4;
 
     // `text`: the user's-language text of an English string id.
     AEMainView(std::function<QString(int32_t)> text, QWidget* parent = nullptr);
@@ -71,30 +77,55 @@ public:
     void setPositionText(const QString& text);
     void setFreeSpace(int percent);
     void setLoad(int percent);
+    QString positionText() const;
     void setLevels(int outLeft, int outRight, int inLeft, int inRight);
+    // The clip marks of the output (`input` false) or the input meters.
+    void setClipMarks(bool input, bool left, bool right);
+    AELevelMeter* meter(int index) const { return meters_[index]; }
+    QString loadText() const;
+    int freeSpace() const;
     void setProcessing(bool on);
+    void setTransportState(TransportState state);
+    TransportState transportState() const { return transportState_; }
+    // Sets a processor switch and its label without reporting a change.
+    void setSwitch(int slot, bool on);
+    // Sets a fader without reporting a change.
+    void setSliderValue(int slot, int value);
+    AEFaderCaption* caption(int slot) const { return captions_[slot]; }
 
     QFrame* titleListPlace() const { return titleListPlace_; }
     QFrame* waveformPlace() const { return waveformPlace_; }
 
 signals:
     void controlChanged(int32_t tag, int32_t value);
+    // A key typed into the view that none of its controls took.
+    void keyTyped(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    void clipResetRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPushButton* makeButton(int32_t tag, int32_t textId, const QString& symbol, bool checkable);
     QWidget* buildTop();
     QWidget* buildWaveform();
+    QWidget* buildInfo();
     QWidget* buildTransport();
     QWidget* buildFaders();
+    QWidget* buildProcessing();
+    void showSwitchState(int slot);
 
     std::function<QString(int32_t)> text_;
     std::array<QSlider*, kSliders> sliders_{};
     std::array<QPushButton*, kSliders> switches_{};
-    std::array<QProgressBar*, 4> meters_{};
+    std::array<AEFaderCaption*, kSliders> captions_{};
+    std::array<AELevelMeter*, kMeters> meters_{};
     QFrame* titleListPlace_ = nullptr;
     QFrame* waveformPlace_ = nullptr;
     QLabel* position_ = nullptr;
     QLabel* remaining_ = nullptr;
     QProgressBar* freeSpace_ = nullptr;
     QLabel* load_ = nullptr;
+    QLabel* state_ = nullptr;
+    TransportState transportState_ = TransportState::kStopped;
 };

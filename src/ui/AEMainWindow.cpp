@@ -1,13 +1,19 @@
 #include "AEMainWindow.h"
 
 #include "AEApplication.h"
+#include "AEDialogCommands.h"
+#include "AEEditOperations.h"
 #include "AEExport.h"
 #include "AEMainView.h"
 #include "AEProject.h"
 #include "AETitleRuns.h"
+#include "AETrackListDisplay.h"
+#include "AETransportControl.h"
+#include "AEWaveformView.h"
 #include "RegistryStore.h"
 #include "RemainingTime.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,6 +45,7 @@ constexpr const char* kAboutVersion = "Version 1.1 R3";
 AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     : QMainWindow(parent), app_(app), chooser_(std::make_unique<QtFileChooser>()) {
     setWindowTitle(windowTitleFor({}));
+    dialogCommands_ = std::make_unique<AEDialogCommands>(app_, *this);
     stack_ = new QStackedWidget(this);
     view_ = new AEMainView([this](int32_t id) { return text(id); }, stack_);
     about_ = new QLabel(stack_);
@@ -52,10 +59,38 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     setCentralWidget(stack_);
     connect(view_, &AEMainView::controlChanged, this,
             [this](int32_t tag, int32_t value) { control(tag, value); });
+    transport_ = std::make_unique<AETransportControl>(app_, *view_);
+    connect(view_, &AEMainView::keyTyped, this, &AEMainWindow::keyTyped);
+    connect(view_, &AEMainView::clipResetRequested, this, [this] { transport_->clearClipMarks(); });
+    buildTitleViews();
+    // Keys typed over the list go to the view's key table (arrows step through the
+    // titles), and a title chosen in the list brings its settings onto the faders.
+    for (QAbstractScrollArea* area : view_->findChildren<QAbstractScrollArea*>()) {
+        area->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(trackList_, &AETrackListDisplay::titleShown, this,
+            [this] { transport_->showTitleSettings(); });
     RegistryStore store;
     int32_t useLeft = 1;
     store.readInt("monoUseLeft", useLeft, 1);
     monoUseLeft_ = useLeft != 0;
+    int32_t storedMode = 0;
+    store.readInt("restorationMode", storedMode, 0);
+    restorationMode_ = restorationModeFrom(storedMode);
+    RestorationChoice::set(restorationMode_);
+    app_.engine().setRestorationMode(restorationMode_);
+    repairStatus_ = new QLabel(this);
+    statusBar()->addPermanentWidget(repairStatus_);
+    transport_->setMonoUseLeft(monoUseLeft_);
+    // The input runs while idle, so the meters show what would be recorded.
+    app_.engine().startInput();
+    app_.engine().setMetersEnabled(true);
+    auto* live = new QTimer(this);
+    connect(live, &QTimer::timeout, this, [this] { transport_->refreshDisplays(); });
+    live->start(50);
+    auto* disk = new QTimer(this);
+    connect(disk, &QTimer::timeout, this, [this] { app_.refreshFreeSpace(); });
+    disk->start(2000);
     progress_ = std::make_unique<StatusProgress>(statusBar(), text(3103));
     app_.setProgressDisplay(progress_.get());
     // Long operations report through the application's progress values; show them.
@@ -105,6 +140,7 @@ void AEMainWindow::buildMenus() {
     addCommand(file, 3077, kSaveProjectAs);
     file->addSeparator();
     addCommand(file, 3078, kExportAudio);
+    addCommand(file, 3143, kExportFlac);
     addCommand(file, 3079, kExportTitleList);
     file->addSeparator();
     addCommand(file, 3080, kSelectTempDirectory);
@@ -121,6 +157,14 @@ void AEMainWindow::buildMenus() {
     right->setCheckable(true);
     left->setChecked(monoUseLeft_);
     right->setChecked(!monoUseLeft_);
+    QMenu* restoration = options->addMenu(text(3170));
+    for (const auto& [textId, number] :
+         {std::pair{3171, kRestorationClassic}, std::pair{3172, kRestorationEnhanced}}) {
+        QAction* choice = addCommand(restoration, textId, number);
+        choice->setCheckable(true);
+        choice->setChecked((number == kRestorationEnhanced) ==
+                           (restorationMode_ == RestorationMode::kEnhanced));
+    }
     addCommand(options, 3116, kSoundcardSettings);
 
     QMenu* normalize = menuBar()->addMenu(text(3091));
@@ -129,6 +173,7 @@ void AEMainWindow::buildMenus() {
 
     QMenu* import = menuBar()->addMenu(text(3085));
     addCommand(import, 3086, kImportFromCd);
+    addCommand(import, 3141, kImportAudioFiles);
 
     QMenu* help = menuBar()->addMenu(text(3113));
     addCommand(help, 3114, kHomePage);
@@ -159,14 +204,23 @@ void AEMainWindow::centreOnScreen() {
     resize(kWidth, kHeight);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(kWidth / 2, kHeight / 2));
+        // Half the room left on each side (QRect::center() would land one pixel short).
+        move(area.x() + ((area.width() - kWidth) >> 1),
+             area.y() + ((area.height() - kHeight) >> 1));
     }
 }
 
 void AEMainWindow::refreshMainView(bool loaded) {
     projectLoaded_ = loaded;
     view_->setControlsEnabled(loaded);
+    view_->setFreeSpace(app_.freePercent());
+    if (loaded) {
+        // The faders show the current title's settings; keys go to the view.
+        transport_->showTitleSettings();
+        view_->setFocus();
+    }
     refreshRemainingTime();
+    refreshTitleViews();
 }
 
 void AEMainWindow::refreshRemainingTime() {
@@ -189,8 +243,110 @@ void AEMainWindow::showAbout(bool show) {
 }
 
 void AEMainWindow::stopTransport() {
-    if (app_.engine().state() != AEAudioEngine::kIdle) {
-        app_.engine().stop();
+    if (app_.engine().state() != AEAudioEngine::kIdle || transport_->recording() ||
+        transport_->playing()) {
+        stopProcedure();
+    }
+}
+
+void AEMainWindow::stopProcedure() {
+    transportStopped(transport_->stop());
+}
+
+void AEMainWindow::transportStopped(bool recordingRemoved) {
+    view_->setTransportEnabled(projectLoaded_ && !app_.isBusy());
+    refreshWaveform();
+    transport_->refreshDisplays();
+    refreshRemainingTime();
+    if (recordingRemoved) {
+        currentTitleChanged();
+        app_.alertString(app_.stringId(3105, 0));
+    }
+}
+
+void AEMainWindow::currentTitleChanged() {
+    AEProject* project = app_.project();
+    const int32_t current = project ? project->currentTitle() : -1;
+    if (!app_.engine().isPlayingOrRecording()) {
+        app_.fileManager().loadIntoEngine(current);
+        app_.engine().seek(0);
+    }
+    transport_->showTitleSettings();
+    transport_->refreshDisplays();
+    refreshWaveform();
+    redraw();
+}
+
+void AEMainWindow::stepTitle(int32_t direction) {
+    AEProject* project = app_.project();
+    if (project && project->step(direction)) {
+        currentTitleChanged();
+    }
+}
+
+void AEMainWindow::removeTitle(bool deleteFiles) {
+    AEProject* project = app_.project();
+    if (!projectLoaded_ || !project) {
+        return;
+    }
+    if (AEEditOperations::deleteSelectedTitle(*project, app_.fileManager(), deleteFiles) != -2) {
+        currentTitleChanged();
+    }
+}
+
+void AEMainWindow::keyTyped(int key, Qt::KeyboardModifiers modifiers, const QString& typed) {
+    if (app_.isBusy() || aboutShown_ || !projectLoaded_ || !app_.project()) {
+        return;
+    }
+    const bool idle = !app_.engine().isPlayingOrRecording();
+    if (modifiers & Qt::ControlModifier) {
+        if (key == Qt::Key_C) {
+            if (transport_->copySettings()) {
+                statusBar()->showMessage(text(3047), 3000);
+            }
+        } else if (key == Qt::Key_V) {
+            if (transport_->pasteSettings()) {
+                statusBar()->showMessage(text(3228), 3000);
+            }
+        }
+        return;
+    }
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (idle) {
+            control(AEMainView::kPlay, 1);
+        }
+        return;
+    case Qt::Key_Space:
+        idle ? control(AEMainView::kPlay, 1) : stopProcedure();
+        return;
+    case Qt::Key_Up:
+        stepTitle(AEProject::kPrevious);
+        return;
+    case Qt::Key_Down:
+        stepTitle(AEProject::kNext);
+        return;
+    case Qt::Key_Delete:
+        control(AEMainView::kRemoveTitle, 1);
+        return;
+    default:
+        break;
+    }
+    if (typed == QLatin1String("*")) {
+        if (idle) {
+            control(AEMainView::kRecord, 1);
+        }
+    } else if (typed == QLatin1String("+") || typed == QLatin1String("-")) {
+        control(typed == QLatin1String("+") ? AEMainView::kZoomIn : AEMainView::kZoomOut, 1);
+    } else if (typed == QLatin1String("0")) {
+        if (idle) {
+            transport_->goToStart();
+            waveform().scrollTo(0);
+            refreshWaveform();
+        } else {
+            stopProcedure();
+        }
     }
 }
 
@@ -278,10 +434,13 @@ bool AEMainWindow::command(int32_t number) {
         }
         return true;
     case kExportAudio:
-        // The background copy and its progress belong to the export work still to come.
-        if (!busy && projectLoaded_) {
-            stopTransport();
-        }
+        dialogCommands_->exportAudio();
+        return true;
+    case kExportFlac:
+        dialogCommands_->exportFlac();
+        return true;
+    case kImportAudioFiles:
+        dialogCommands_->importAudioFiles();
         return true;
     case kAbout:
         showAbout(true);
@@ -306,8 +465,7 @@ bool AEMainWindow::command(int32_t number) {
         }
         return true;
     case kImportFromCd:
-        // CD import has its own window, still to come.
-        stopTransport();
+        dialogCommands_->importFromCd();
         return true;
     case kNormalizeAll:
     case kNormalizeSelected:
@@ -327,6 +485,7 @@ bool AEMainWindow::command(int32_t number) {
     case kUseRightChannel:
         if (!busy && app_.engine().state() != AEAudioEngine::kRecording) {
             monoUseLeft_ = number == kUseLeftChannel;
+            transport_->setMonoUseLeft(monoUseLeft_);
             action(kUseLeftChannel)->setChecked(monoUseLeft_);
             action(kUseRightChannel)->setChecked(!monoUseLeft_);
             RegistryStore().writeInt("monoUseLeft", monoUseLeft_ ? 1 : 0);
@@ -336,9 +495,13 @@ bool AEMainWindow::command(int32_t number) {
             action(kUseRightChannel)->setChecked(!monoUseLeft_);
         }
         return true;
+    case kRestorationClassic:
+    case kRestorationEnhanced:
+        setRestorationMode(number == kRestorationEnhanced ? RestorationMode::kEnhanced
+                                                          : RestorationMode::kClassic);
+        return true;
     case kSoundcardSettings:
-        // The sound card dialog is still to come.
-        stopTransport();
+        dialogCommands_->soundcardSettings();
         return true;
     case kHomePage:
     case kServicePage:
@@ -353,28 +516,45 @@ bool AEMainWindow::command(int32_t number) {
 void AEMainWindow::control(int32_t tag, int32_t value) {
     AEProject* project = app_.project();
     switch (tag) {
+    case AEMainView::kRecord:
+        if (projectLoaded_ && transport_->record()) {
+            refreshWaveform();
+            redraw();
+        }
+        break;
+    case AEMainView::kPlay:
+        if (projectLoaded_) {
+            transport_->play();
+        }
+        break;
     case AEMainView::kStop:
         if (projectLoaded_) {
-            stopTransport();
-            stoppedState();
+            stopProcedure();
+        }
+        break;
+    case AEMainView::kRewind:
+    case AEMainView::kForward:
+        if (projectLoaded_) {
+            transport_->wind(tag == AEMainView::kForward);
+            refreshWaveform();
         }
         break;
     case AEMainView::kLoop:
-        loopButton_ = value != 0;
+        transport_->setLoop(value != 0);
         break;
     case AEMainView::kBypass:
-        bypassButton_ = value != 0;
+        transport_->setBypass(value != 0);
         break;
-    case AEMainView::kMono: {
-        const int32_t state = app_.engine().state();
-        if (state != AEAudioEngine::kPlaying && state != AEAudioEngine::kPlayingRange) {
-            monoButton_ = value != 0;
-        } else {
+    case AEMainView::kMono:
+        if (!transport_->setMono(value != 0)) {
             const QSignalBlocker block(view_->button(tag));
-            view_->button(tag)->setChecked(monoButton_);
+            view_->button(tag)->setChecked(transport_->mono());
         }
         break;
-    }
+    case AEMainView::kDeleteTitle:
+    case AEMainView::kRemoveTitle:
+        removeTitle(tag == AEMainView::kDeleteTitle);
+        break;
     case AEMainView::kProcessCurrent:
         if (!app_.isBusy() && project && project->currentTitle() >= 0) {
             startProcessing({project->currentTitle()});
@@ -386,34 +566,29 @@ void AEMainWindow::control(int32_t tag, int32_t value) {
     case AEMainView::kCancelProcessing:
         app_.setCancelRequested(true);
         break;
+    case AEMainView::kImportWave:
+        dialogCommands_->importWaveFiles();
+        break;
+    case AEMainView::kZoomIn:
+    case AEMainView::kZoomOut:
+        tag == AEMainView::kZoomIn ? waveform().zoomIn() : waveform().zoomOut();
+        break;
     case AEMainView::kMoveUp:
     case AEMainView::kMoveDown:
         if (project && !app_.isBusy() && app_.engine().state() != AEAudioEngine::kRecording) {
             tag == AEMainView::kMoveUp ? project->moveCurrentUp() : project->moveCurrentDown();
+            refreshTitleViews();
         }
         break;
     default:
-        if (tag >= AEMainView::kSwitchFirst && tag <= AEMainView::kSwitchLast) {
-            storeTitleSettings();
+        for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+            if (tag == AEMainView::kSliderTags[slot]) {
+                transport_->sliderMoved(slot);
+            } else if (tag == AEMainView::kSwitchTags[slot]) {
+                transport_->switchToggled(slot);
+            }
         }
-        // Recording, playback, winding, zoom and the title edits follow with the
-        // transport and the waveform view.
         break;
-    }
-}
-
-void AEMainWindow::storeTitleSettings() {
-    AEProject* project = app_.project();
-    if (!project || project->currentTitle() < 0) {
-        return;
-    }
-    AETitle* title = project->title(project->currentTitle());
-    if (!title) {
-        return;
-    }
-    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
-        title->setProcessorEnabled(slot, view_->processorSwitch(slot)->isChecked());
-        title->setProcessorParam(slot, view_->slider(slot)->value());
     }
 }
 
@@ -461,9 +636,9 @@ void AEMainWindow::loadButtonStates() {
     store.readFlag("monoButton", mono, false);
     store.readFlag("loopButton", loop, false);
     store.readFlag("bypassButton", bypass, false);
-    monoButton_ = mono;
-    loopButton_ = loop;
-    bypassButton_ = bypass;
+    transport_->setMono(mono);
+    transport_->setLoop(loop);
+    transport_->setBypass(bypass);
     for (auto [tag, on] : {std::pair{AEMainView::kMono, mono}, std::pair{AEMainView::kLoop, loop},
                            std::pair{AEMainView::kBypass, bypass}}) {
         const QSignalBlocker block(view_->button(tag));
@@ -473,9 +648,9 @@ void AEMainWindow::loadButtonStates() {
 
 void AEMainWindow::saveButtonStates() const {
     RegistryStore store;
-    store.writeFlag("monoButton", monoButton_);
-    store.writeFlag("loopButton", loopButton_);
-    store.writeFlag("bypassButton", bypassButton_);
+    store.writeFlag("monoButton", transport_->mono());
+    store.writeFlag("loopButton", transport_->loop());
+    store.writeFlag("bypassButton", transport_->bypass());
 }
 
 void AEMainWindow::closeEvent(QCloseEvent* event) {
@@ -490,28 +665,38 @@ void AEMainWindow::end() {
 }
 
 void AEMainWindow::stoppedState() {
-    view_->setTransportEnabled(projectLoaded_);
-    refreshRemainingTime();
+    // Playback reached its end, or the engine stopped a recording by itself.
+    transportStopped(transport_->engineStopped());
 }
 
 void AEMainWindow::endOfOperationRefresh() {
     view_->setTransportEnabled(projectLoaded_);
     QApplication::restoreOverrideCursor();
+    trackList_->operationEnded();
+    refreshTitleViews();
     refreshRemainingTime();
 }
 
 void AEMainWindow::recordingStopped(int32_t) {
+    // A recording the engine ended by itself (record limit, full disk) keeps the 7-second
+    // rule as one ended by the stop control does.
+    transportStopped(transport_->engineStopped());
     refreshRemainingTime();
+    refreshTitleViews();
 }
 
 void AEMainWindow::processedStateRefresh() {
     finishWorker();
+    refreshTitleViews();
 }
 
-void AEMainWindow::resetWaveformStates() {}
+void AEMainWindow::resetWaveformStates() {
+    waveform().refresh();
+}
 
 void AEMainWindow::redraw() {
     refreshRemainingTime();
+    refreshTitleViews();
     update();
 }
 
@@ -521,14 +706,33 @@ void AEMainWindow::setBusyState(int32_t state) {
 
 void AEMainWindow::endOfProcessingRefresh() {
     finishWorker();
+    refreshTitleViews();
 }
 
-void AEMainWindow::refreshWaveform() {}
+void AEMainWindow::refreshWaveform() {
+    waveform().refresh();
+}
+
+void AEMainWindow::setRestorationMode(RestorationMode mode) {
+    restorationMode_ = mode;
+    RegistryStore().writeInt("restorationMode", static_cast<int32_t>(mode));
+    RestorationChoice::set(mode);
+    app_.engine().setRestorationMode(mode);
+    action(kRestorationClassic)->setChecked(mode == RestorationMode::kClassic);
+    action(kRestorationEnhanced)->setChecked(mode == RestorationMode::kEnhanced);
+}
+
+void AEMainWindow::showStatus(const std::string& text) {
+    repairStatus_->setText(QString::fromStdString(text));
+}
 
 void AEMainWindow::showTitle(int32_t number) {
     if (AEProject* project = app_.project()) {
         project->select(number);
+        app_.fileManager().loadIntoEngine(project->currentTitle());
+        transport_->showTitleSettings();
     }
+    refreshTitleViews();
 }
 
 void AEMainWindow::freeSpaceChanged() {

@@ -2,6 +2,7 @@
 
 #include "AEUserInterface.h"
 #include "FileChooser.h"
+#include "RestorationMode.h"
 #include "StatusProgress.h"
 
 #include <QMainWindow>
@@ -13,7 +14,12 @@
 #include <vector>
 
 class AEApplication;
+class AEDialogCommands;
 class AEMainView;
+class AETransportControl;
+class AETrackListDisplay;
+class AEWaveformPanel;
+class AEWaveformView;
 class QAction;
 class QLabel;
 class QStackedWidget;
@@ -44,6 +50,10 @@ public:
         kSoundcardSettings = 12016,
         kHomePage = 12018,
         kServicePage = 12019,
+        kRestorationClassic = 12020,
+        kRestorationEnhanced = 12021,
+        kExportFlac = 12022,
+        kImportAudioFiles = 12023,
     };
     static constexpr int kWidth = 738;
     static constexpr int kHeight = 548;
@@ -70,7 +80,19 @@ public:
     void centreOnScreen();
 
     void setFileChooser(std::unique_ptr<FileChooser> chooser) { chooser_ = std::move(chooser); }
+    FileChooser& fileChooser() const { return *chooser_; }
+    // Sound card settings, audio export, WAVE and CD import.
+    AEDialogCommands& dialogCommands() const { return *dialogCommands_; }
     AEMainView& view() const { return *view_; }
+    // Recording, playback, faders and switches, the live displays.
+    AETransportControl& transport() const { return *transport_; }
+    // A key typed into the main view (Enter, Space, *, +, -, 0, Ctrl+C, Ctrl+V, Up and
+    // Down for the previous and next title, Delete to remove the title).
+    void keyTyped(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // The current title changed: the engine, the faders and the views follow.
+    void currentTitleChanged();
+    AETrackListDisplay& trackList() const { return *trackList_; }
+    AEWaveformView& waveform() const;
     StatusProgress& progress() { return *progress_; }
     QAction* action(int32_t number) const;
 
@@ -86,6 +108,11 @@ public:
     void endOfProcessingRefresh() override;
     void refreshWaveform() override;
     void showTitle(int32_t number) override;
+    void showStatus(const std::string& text) override;
+    // Classic or enhanced repair stages: stored, checked in the Options menu, and given
+    // to playback and to every processing run from now on.
+    void setRestorationMode(RestorationMode mode);
+    RestorationMode restorationMode() const { return restorationMode_; }
     void freeSpaceChanged() override;
     void raise() override;
     int32_t showStartDialog(bool japaneseLayout) override;
@@ -104,20 +131,34 @@ private:
     QString text(int32_t id) const;
     void buildMenus();
     QAction* addCommand(QMenu* menu, int32_t textId, int32_t number);
+    // Stops the transport through the stop procedure (a recording keeps its 7-second
+    // rule whichever command ends it).
     void stopTransport();
+    void stopProcedure();
+    // After the transport stopped: controls back, displays refreshed, and the user told
+    // when the recording was too short to keep.
+    void transportStopped(bool recordingRemoved);
+    void removeTitle(bool deleteFiles);
+    void stepTitle(int32_t direction);
     bool openProjectFile(const std::string& path);
     void startProcessing(std::vector<int32_t> indices);
     void startNormalizing(std::vector<int32_t> indices);
     void joinWorker();
     void finishWorker();
-    void storeTitleSettings();
     void loadButtonStates();
     void saveButtonStates() const;
+    // The title list and the waveform in their places, and their refresh
+    // (AEMainWindowTitles.cpp).
+    void buildTitleViews();
+    void refreshTitleViews();
 
     AEApplication& app_;
     std::unique_ptr<FileChooser> chooser_;
+    std::unique_ptr<AEDialogCommands> dialogCommands_;
     QStackedWidget* stack_ = nullptr;
     AEMainView* view_ = nullptr;
+    AETrackListDisplay* trackList_ = nullptr;
+    AEWaveformPanel* waveformPanel_ = nullptr;
     QLabel* about_ = nullptr;
     std::unique_ptr<StatusProgress> progress_;
     std::vector<std::pair<int32_t, QAction*>> actions_;
@@ -125,7 +166,7 @@ private:
     bool projectLoaded_ = false;
     bool aboutShown_ = false;
     bool monoUseLeft_ = true;
-    bool monoButton_ = false;
-    bool loopButton_ = false;
-    bool bypassButton_ = false;
+    RestorationMode restorationMode_ = RestorationMode::kClassic;
+    QLabel* repairStatus_ = nullptr; // what the last processing run repaired
+    std::unique_ptr<AETransportControl> transport_;
 };

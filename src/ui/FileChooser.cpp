@@ -36,3 +36,14 @@ QString QtFileChooser::saveFile(QWidget* owner, const QString& title, const QStr
 QString QtFileChooser::folder(QWidget* owner, const QString& title, const QString& directory) {
     return QFileDialog::getExistingDirectory(owner, title, directory);
 }
+
+QStringList FileChooser::openFiles(QWidget* owner, const QString& title, const QString& directory,
+                                   const QString& filter) {
+    const QString one = openFile(owner, title, directory, filter);
+    return one.isEmpty() ? QStringList() : QStringList{one};
+}
+
+QStringList QtFileChooser::openFiles(QWidget* owner, const QString& title, const QString& directory,
+                                     const QString& filter) {
+    return QFileDialog::getOpenFileNames(owner, title, directory, qtFilter(filter));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -14,6 +15,9 @@ public:
     virtual QString saveFile(QWidget* owner, const QString& title, const QString& proposedPath,
                              const QString& filter, const QString& defaultExtension) = 0;
     virtual QString folder(QWidget* owner, const QString& title, const QString& directory) = 0;
+    // Several existing files at once; an empty list means cancelled. By default one file.
+    virtual QStringList openFiles(QWidget* owner, const QString& title, const QString& directory,
+                                  const QString& filter);
 
     // "Only DAT projects|*.dat|||" as Qt's "Only DAT projects (*.dat)".
     static QString qtFilter(const QString& filter);
@@ -27,4 +31,6 @@ public:
     QString saveFile(QWidget* owner, const QString& title, const QString& proposedPath,
                      const QString& filter, const QString& defaultExtension) override;
     QString folder(QWidget* owner, const QString& title, const QString& directory) override;
+    QStringList openFiles(QWidget* owner, const QString& title, const QString& directory,
+                          const QString& filter) override;
 };

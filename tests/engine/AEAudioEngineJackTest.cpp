@@ -1,6 +1,7 @@
 // The audio engine on the PortAudio backend against a JACK server with its dummy backend
 // (the CTest fixture "jack"): a recording as long as the time it ran, and a file played
 // to its end in real time.
+#include "AppHost.h"
 #include "EngineTestSupport.h"
 
 #include "AEFileManager.h"
@@ -57,7 +58,7 @@ TEST_F(AEAudioEngineJackTest, ARecordingIsAsLongAsTheTimeItRan) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         EXPECT_EQ(losses.droppedFrames, 0u);
         EXPECT_EQ(losses.overflows, 0u);
-        EXPECT_EQ(host.count(AEAudioEngine::kTagRecordingStopped), 1);
+        EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 1);
         engine.stopThread();
         device.close();
 
@@ -86,7 +87,7 @@ TEST_F(AEAudioEngineJackTest, AFilePlaysToItsEndInRealTime) {
     ASSERT_TRUE(engine.play());
     EXPECT_TRUE(waitUntil([&] { return engine.meter(AELevelMeters::kOutLeft) > 0; }, 5s))
         << "the meters show the noise once it is heard";
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 15s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 15s));
     const double took =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_GT(took, 2.5) << "two seconds of audio and the lead-in took their time";

@@ -3,6 +3,7 @@
 // ranges, fades, the record limit, a full disk, devices and files that fail.
 #include "AEFileManager.h"
 #include "AlgorithmLibrary.h"
+#include "AppHost.h"
 #include "AudioFile.h"
 #include "AudioTestSupport.h"
 #include "EngineTestSupport.h"
@@ -93,10 +94,10 @@ TEST_F(AEAudioEngineTest, ARecordingIsTheInputSampleForSampleFromWhereItBegan) {
     ASSERT_TRUE(engine.record());
     EXPECT_EQ(engine.state(), AEAudioEngine::kRecording);
     EXPECT_TRUE(engine.isPlayingOrRecording());
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagRecordingStopped, 1, 10s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagRecordingStopped, 1, 10s));
     ASSERT_TRUE(waitForIdle(engine));
-    EXPECT_EQ(host.count(AEAudioEngine::kTagRecordingStopped), 1);
-    EXPECT_EQ(host.count(AEAudioEngine::kTagTransportStopped), 1);
+    EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 1);
+    EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 1);
     EXPECT_EQ(engine.recordingLosses().droppedFrames, 0u);
 
     const std::vector<int16_t> recorded = readWave(recording);
@@ -126,7 +127,7 @@ TEST_F(AEAudioEngineTest, BypassedPlaybackIsTheFileUpToTheChainsConversions) {
     engine.createProcessor(6, 0.0f);
     engine.setFilePath(path);
     ASSERT_TRUE(engine.play());
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 10s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
     ASSERT_TRUE(waitForIdle(engine));
 
     const std::vector<int16_t> played = playedAfterLeadIn();
@@ -157,7 +158,7 @@ TEST_F(AEAudioEngineTest, WithoutProcessorsPlaybackIsTheFileItself) {
     virtualEngine.engine.setFilePath(path);
     virtualEngine.engine.seek(1000);
     ASSERT_TRUE(virtualEngine.engine.play());
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 10s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
     const std::vector<int16_t> played = playedAfterLeadIn();
     ASSERT_GE(played.size(), file.size() - 2000);
     EXPECT_TRUE(std::equal(file.begin() + 2000, file.end(), played.begin()))
@@ -178,13 +179,13 @@ TEST_F(AEAudioEngineTest, PlayingToTheEndStopsOnceTheQueuedBuffersHavePlayed) {
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(engine.play());
     EXPECT_EQ(engine.state(), AEAudioEngine::kPlaying);
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 10s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
     const auto took = std::chrono::steady_clock::now() - started;
     // The lead-in and the whole second of audio were heard before the end was noticed.
     EXPECT_GE(took, std::chrono::milliseconds(1000 * (kQueuedFrames + kRate) / kRate - 50));
     std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(host.count(AEAudioEngine::kTagTransportStopped), 1);
-    EXPECT_EQ(host.count(AEAudioEngine::kTagRecordingStopped), 0);
+    EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 1);
+    EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 0);
     EXPECT_TRUE(waitForIdle(engine));
     EXPECT_EQ(virtualEngine.device.mode(), AEMMEDevice::kModeRecord);
 
@@ -209,7 +210,7 @@ TEST_F(AEAudioEngineTest, ALoopJumpsBackToItsStartEveryTime) {
     EXPECT_EQ(engine.rangeEnd(), end);
     std::this_thread::sleep_for(600ms);
     EXPECT_EQ(engine.state(), AEAudioEngine::kPlayingRange) << "a loop never ends by itself";
-    EXPECT_EQ(host.count(AEAudioEngine::kTagTransportStopped), 0);
+    EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 0);
     engine.stop();
     EXPECT_EQ(engine.state(), AEAudioEngine::kClosing);
     EXPECT_TRUE(waitForIdle(engine));
@@ -244,7 +245,7 @@ TEST_F(AEAudioEngineTest, TheTitlesFadesShapeWhatIsPlayed) {
     engine.setRange(10000, 20000, 30000, 40000);
     engine.setFilePath(path);
     ASSERT_TRUE(engine.play());
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 10s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
     const std::vector<int16_t> played = playedAfterLeadIn();
     ASSERT_GE(played.size(), 2u * 50000);
     EXPECT_EQ(played[2 * 5000], 0) << "trimmed before the start";
@@ -295,7 +296,7 @@ TEST_F(AEAudioEngineTest, AFullDiskEndsTheRecordingWithCompleteFiles) {
     {
         ProjectTest::FileSizeLimit disk(300000);
         ASSERT_TRUE(engine.record());
-        ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagRecordingStopped, 1, 10s));
+        ASSERT_TRUE(host.waitFor(AppHost::kTagRecordingStopped, 1, 10s));
         ASSERT_TRUE(waitForIdle(engine));
     }
     AudioFile file(recording);
@@ -328,7 +329,7 @@ TEST_F(AEAudioEngineTest, AStoppedPlaybackKeepsItsPositionForTheNextPlay) {
     EXPECT_GE(position, shown);
     EXPECT_EQ(position % kBufferFrames, 0) << "the position counts the buffers handed out";
     EXPECT_EQ(engine.position(), position);
-    EXPECT_EQ(host.count(AEAudioEngine::kTagTransportStopped), 0);
+    EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 0);
     EXPECT_TRUE(waitForIdle(engine));
     EXPECT_TRUE(virtualEngine.device.inputStarted()) << "the input runs again after playing";
     EXPECT_EQ(engine.stop(), position) << "stopping an idle engine changes nothing";
@@ -351,7 +352,7 @@ TEST_F(AEAudioEngineTest, ReconfiguringReopensTheDeviceWithTheNewBuffers) {
     EXPECT_TRUE(virtualEngine.device.inputStarted());
     engine.setFilePath(path);
     ASSERT_TRUE(engine.play());
-    ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 10s));
+    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
     const std::vector<int16_t> played = readWave(opener.settings.outputPath);
     ASSERT_GT(played.size(), 2u * 10 * 2048);
     EXPECT_EQ(frameNumber(&played[2 * 10 * 2048 - 2]), -1) << "ten silent buffers lead in";
@@ -369,7 +370,7 @@ TEST_F(AEAudioEngineTest, AnOutputThatFailsWhilePlayingStopsThePlayback) {
         // The virtual card writes what it plays: a full disk makes it fail.
         ProjectTest::FileSizeLimit disk(400000);
         ASSERT_TRUE(engine.play());
-        ASSERT_TRUE(host.waitFor(AEAudioEngine::kTagTransportStopped, 1, 10s));
+        ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
         ASSERT_TRUE(waitForIdle(engine));
     }
     EXPECT_TRUE(engine.deviceLost());

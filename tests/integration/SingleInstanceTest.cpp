@@ -2,6 +2,7 @@
 // raise its window and exits with 0.
 #include "SingleInstance.h"
 #include "support/QtTestApp.h"
+#include "support/WaitFor.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,18 +22,6 @@ QString logPath() {
 QString readLog() {
     QFile file(logPath());
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool waitFor(const std::function<bool()>& condition, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms) {
-            return false;
-        }
-        QThread::msleep(20);
-    }
-    return true;
 }
 
 TEST(SingleInstance, SecondStartRaisesTheFirstAndExitsZero) {

@@ -79,28 +79,34 @@ TEST_F(WaveImportTest, StereoAndMonoCdAudioOfSevenSecondsIsAccepted) {
     EXPECT_EQ(check(stereo("long.wav", 3 * kSevenSeconds)), AEWaveImport::kAccepted);
 }
 
-TEST_F(WaveImportTest, OtherFormatsAndShortFilesAreRefused) {
+TEST_F(WaveImportTest, OtherWaveFormatsAreAcceptedWhenSevenSecondsLongAt44100Hz) {
     EXPECT_EQ(check(pcm(2, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
     EXPECT_EQ(check(pcm(1, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
-    EXPECT_EQ(check(pcm(2, 22050, 16, kSevenSeconds)), AEWaveImport::kWrongFormat);
-    EXPECT_EQ(check(pcm(2, 48000, 16, kSevenSeconds)), AEWaveImport::kWrongFormat);
-    EXPECT_EQ(check(pcm(2, 44100, 8, kSevenSeconds)), AEWaveImport::kWrongFormat);
-    EXPECT_EQ(check(pcm(2, 44100, 24, kSevenSeconds)), AEWaveImport::kWrongFormat);
-    EXPECT_EQ(check(pcm(4, 44100, 16, kSevenSeconds)), AEWaveImport::kWrongFormat);
+    EXPECT_EQ(check(pcm(2, 22050, 16, kSevenSeconds)), AEWaveImport::kAccepted);
+    // 308 700 frames at 48 kHz are 6.4 seconds.
+    EXPECT_EQ(check(pcm(2, 48000, 16, kSevenSeconds)), AEWaveImport::kTooShort);
+    EXPECT_EQ(check(pcm(2, 48000, 16, 336000)), AEWaveImport::kAccepted);
+    EXPECT_EQ(check(pcm(2, 44100, 8, kSevenSeconds)), AEWaveImport::kAccepted);
+    EXPECT_EQ(check(pcm(2, 44100, 24, kSevenSeconds)), AEWaveImport::kAccepted);
+    EXPECT_EQ(check(pcm(4, 44100, 16, kSevenSeconds)), AEWaveImport::kAccepted);
+    EXPECT_EQ(check(pcm(4, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
 }
 
-TEST_F(WaveImportTest, FilesThatAreNotPlainWaveFilesAreRefused) {
+TEST_F(WaveImportTest, FilesThatAreNotAudioAreRefused) {
     ProjectTest::writeFile(dir.file("notes.wav"), "RIFF, but only in words");
-    EXPECT_EQ(check(dir.file("notes.wav")), AEWaveImport::kNotWave);
+    EXPECT_EQ(check(dir.file("notes.wav")), AEWaveImport::kNotAudio);
     ProjectTest::writeFile(dir.file("empty.wav"), "");
-    EXPECT_EQ(check(dir.file("empty.wav")), AEWaveImport::kNotWave);
-    // A chunk between "WAVE" and "fmt ": the probe does not look further.
+    EXPECT_EQ(check(dir.file("empty.wav")), AEWaveImport::kNotAudio);
+    ProjectTest::writeFile(dir.file("notes.mp3"), std::string(100000, 'x'));
+    EXPECT_EQ(check(dir.file("notes.mp3")), AEWaveImport::kNotAudio);
+    // A chunk between "WAVE" and "fmt ": not the program's own layout, so it is converted
+    // (bit for bit) rather than taken as it is.
     AudioTest::Bytes samples(static_cast<size_t>(kSevenSeconds) * 4, 0);
     AudioTest::writeBytes(dir.file("list-first.wav"),
                           AudioTest::riffImage({{"LIST", AudioTest::Bytes(10, 'x')},
                                                 {"fmt ", AudioTest::fmtBody(1, 2, 44100, 4, 16)},
                                                 {"data", samples}}));
-    EXPECT_EQ(check(dir.file("list-first.wav")), AEWaveImport::kNotWave);
+    EXPECT_EQ(check(dir.file("list-first.wav")), AEWaveImport::kAccepted);
 }
 
 TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
@@ -134,7 +140,8 @@ TEST_F(WaveImportTest, AStereoFileMustBeNamedAsItsTitleWillPlayIt) {
 
 TEST_F(WaveImportTest, TheImportListGetsTheAcceptedFilesAndOneMessageForTheRest) {
     const std::string good1 = stereo("one.wav", kSevenSeconds);
-    const std::string bad1 = pcm(2, 22050, 16, kSevenSeconds);
+    const std::string bad1 = dir.file("notes.flac");
+    ProjectTest::writeFile(bad1, "fLaC, but only in words");
     const std::string good2 = mono("two.wav", kSevenSeconds);
     const std::string bad2 = pcm(2, 44100, 16, kSevenSeconds - 1);
     AEImportList list;
@@ -142,15 +149,16 @@ TEST_F(WaveImportTest, TheImportListGetsTheAcceptedFilesAndOneMessageForTheRest)
     const auto refused = AEWaveImport::fillImportList({good1, bad1, good2, bad2}, list);
     ASSERT_EQ(refused.size(), 2u);
     EXPECT_EQ(refused[0].path, bad1);
-    EXPECT_EQ(refused[0].refusal, AEWaveImport::kWrongFormat);
+    EXPECT_EQ(refused[0].refusal, AEWaveImport::kNotAudio);
     EXPECT_EQ(refused[1].path, bad2);
     EXPECT_EQ(refused[1].refusal, AEWaveImport::kTooShort);
     EXPECT_EQ(list.pending(), 2);
     EXPECT_EQ(list.entry(0), good1);
     EXPECT_EQ(list.entry(1), good2);
+    // One message: the text, then the refused files by name.
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].tag, 20);
-    EXPECT_EQ(host.messages[0].data, 3087);
+    EXPECT_EQ(host.messages[0].text, "S3142\n\nnotes.flac\n44100-2-16-308699.wav");
 
     host.messages.clear();
     EXPECT_TRUE(AEWaveImport::fillImportList({good1}, list).empty());
@@ -218,11 +226,12 @@ TEST_F(WaveImportTest, WaitingFilesBecomeTitles) {
     AEImportList list;
     list.add(stereo("one.wav", kSevenSeconds + 100));
     list.add(mono("two.wav", kSevenSeconds));
-    list.add(pcm(2, 48000, 16, kSevenSeconds)); // never checked: skipped here
-    host.cancel = true;                         // left over: cleared by the routine
+    ProjectTest::writeFile(dir.file("notes.wav"), "not audio");
+    list.add(dir.file("notes.wav")); // never checked: skipped here
+    host.cancel = true;              // left over: cleared by the routine
     const auto report = AEAddToProject::run(project, files, list);
     EXPECT_EQ(report.added, 2);
-    EXPECT_EQ(report.skipped, (std::vector<std::string>{dir.file("48000-2-16-308700.wav")}));
+    EXPECT_EQ(report.skipped, (std::vector<std::string>{dir.file("notes.wav")}));
     EXPECT_EQ(report.left, 0);
     EXPECT_FALSE(report.cancelled);
     EXPECT_EQ(list.pending(), 0) << "every entry taken is emptied";

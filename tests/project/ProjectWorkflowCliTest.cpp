@@ -69,22 +69,24 @@ TEST_F(ProjectWorkflow, ImportEditMoveExportAndRemove) {
     const auto monoSamples = AudioTest::sine16(8 * 44100, 1, 441.0, 44100.0, 9000.0);
     ASSERT_TRUE(AudioTest::writeSystemFile(in("mono.wav"), monoSamples, 1));
     AudioTest::Bytes samples(static_cast<size_t>(kSevenSeconds) * 4, 0x22);
-    AudioTest::writeBytes(in("22050-2-16.wav"), AudioTest::pcmWave(2, 22050, 16, samples));
+    // 308 700 frames at 48 kHz are under 7 seconds at 44.1 kHz.
+    AudioTest::writeBytes(in("48000-2-16.wav"), AudioTest::pcmWave(2, 48000, 16, samples));
     samples.resize(samples.size() - 4);
     AudioTest::writeBytes(in("44100-2-16-308699.wav"), AudioTest::pcmWave(2, 44100, 16, samples));
     ProjectTest::writeFile(in("notes.wav"), "not audio");
     fs::create_directory(in("folder"));
 
     CliRun imported =
-        project({"import", q(in("side a.wav")), q(in("22050-2-16.wav")), q(in("mono.wav")),
+        project({"import", q(in("side a.wav")), q(in("48000-2-16.wav")), q(in("mono.wav")),
                  q(in("44100-2-16-308699.wav")), q(in("notes.wav")), q(in("folder"))});
     EXPECT_EQ(imported.code, 1) << "some files were refused";
     EXPECT_EQ(imported.out, projectPath + ": 2 titles added, 2 in the project\n");
-    for (const char* refused : {"22050-2-16.wav", "44100-2-16-308699.wav", "notes.wav", "folder"}) {
+    for (const char* refused : {"48000-2-16.wav", "44100-2-16-308699.wav", "notes.wav", "folder"}) {
         EXPECT_EQ(count(imported.err, "\"" + in(refused) + "\""), 1) << refused;
     }
-    EXPECT_EQ(count(imported.err, "Some files could not be imported! The Files must be at least "
-                                  "7 seconds long and 44.1 kHz, 16 Bit Stereo!"),
+    EXPECT_EQ(count(imported.err, "Some files could not be imported! The files must be at least "
+                                  "7 seconds long and in a format the program reads: WAVE, FLAC, "
+                                  "Ogg Vorbis, Opus or MP3."),
               1)
         << imported.err;
     EXPECT_EQ(lines(imported.err), 5) << imported.err;

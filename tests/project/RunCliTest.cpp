@@ -104,19 +104,18 @@ TEST(RunCli, RestoreConvertsOtherFormatsOnTheWayIn) {
         ASSERT_EQ(run.code, 0) << name << ": " << run.err;
         EXPECT_EQ(formatOf(out), "44100-2-16 20000") << name;
         const auto restored = readStereo(out);
-        EXPECT_EQ(restored[2 * 10000], restored[2 * 10000 + 1]) << name;
+        // 24 bits come down to 16 with dither, independent on each channel.
+        EXPECT_NEAR(restored[2 * 10000], restored[2 * 10000 + 1], 1) << name;
     }
 }
 
-TEST(RunCli, RestoreRefusesOtherRatesAndBadArguments) {
+TEST(RunCli, RestoreRefusesFilesThatAreNotAudioAndBadArguments) {
     TestDir dir;
-    AudioTest::writeBytes(
-        dir.file("48000-2-16.wav"),
-        AudioTest::pcmWave(2, 48000, 16, AudioTest::asBytes(ProjectTest::testSignal(4800))));
-    const CliRun rate = cli({"restore", q(dir.file("48000-2-16.wav")), q(dir.file("o.wav"))});
-    EXPECT_NE(rate.code, 0);
-    EXPECT_EQ(lines(rate.err), 1) << rate.err;
-    EXPECT_NE(rate.err.find("48000 Hz"), std::string::npos) << rate.err;
+    ProjectTest::writeFile(dir.file("notes.flac"), "fLaC, but only in words");
+    const CliRun notAudio = cli({"restore", q(dir.file("notes.flac")), q(dir.file("o.wav"))});
+    EXPECT_NE(notAudio.code, 0);
+    EXPECT_EQ(lines(notAudio.err), 1) << notAudio.err;
+    EXPECT_NE(notAudio.err.find("notes.flac"), std::string::npos) << notAudio.err;
 
     ProjectTest::writeWave(dir.file("in.wav"), 1000);
     for (const QStringList& args :
@@ -130,7 +129,7 @@ TEST(RunCli, RestoreRefusesOtherRatesAndBadArguments) {
         EXPECT_NE(run.code, 0) << args.join(' ').toStdString();
         EXPECT_EQ(lines(run.err), 1) << run.err;
     }
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"48000-2-16.wav", "in.wav"}));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"in.wav", "notes.flac"}));
 }
 
 TEST(RunCli, AStoppedRestoreLeavesNoFile) {

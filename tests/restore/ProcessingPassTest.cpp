@@ -2,12 +2,14 @@
 // the frame, trim and fades, the flush, titles shorter than a block.
 #include "ProcessingPass.h"
 #include "BurstSignals.h"
+#include "ProcessingPassRun.h"
 #include "SignalTestSupport.h"
 
 #include <cmath>
 
 using namespace signal_test;
 using namespace burst_test;
+using namespace processing_test;
 
 namespace {
 
@@ -23,40 +25,6 @@ int16_t roundTrip(int16_t s, int32_t frameInCall) {
     const float d = (frameInCall & 1) ? -1e-7f : 1e-7f;
     const float v = s * (1.0f / 32768.0f) + d;
     return static_cast<int16_t>(static_cast<int32_t>(static_cast<double>(v) * 32767.0));
-}
-
-// What a processing run does with a source held in memory: warm-up, blocks, flush.
-std::vector<int16_t> runPass(ProcessingPass& pass, const ProcessingSettings& settings,
-                             const std::vector<int16_t>& source) {
-    const auto sourceFrames = static_cast<int32_t>(source.size() / 2);
-    std::vector<int16_t> block(2 * kBlock);
-    auto load = [&](int32_t from, int32_t count) {
-        std::copy_n(source.begin() + 2 * from, 2 * count, block.begin());
-    };
-    if (pass.needsWarmUp()) {
-        for (int32_t i = 0, at = settings.start; i < ProcessingPass::kWarmUpBlocks; ++i) {
-            const int32_t n = std::min(kBlock, sourceFrames - at);
-            if (n <= 0) {
-                break;
-            }
-            load(at, n);
-            pass.warmUp(block.data(), n);
-            at += n;
-        }
-    }
-    std::vector<int16_t> out;
-    for (int32_t done = 0; done < settings.length;) {
-        const int32_t n = std::min(kBlock, settings.length - done);
-        load(settings.start + done, n);
-        const auto written = pass.process(block.data(), n);
-        out.insert(out.end(), written.begin(), written.end());
-        done += n;
-    }
-    while (pass.flushPending()) {
-        const auto written = pass.flush(block.data());
-        out.insert(out.end(), written.begin(), written.end());
-    }
-    return out;
 }
 
 ProcessingSettings allStages(float value) {
@@ -193,26 +161,11 @@ TEST(ProcessingPassTest, LatenciesOfTheStagesThatRunAddUp) {
 // in the trimmed source (the crackle remover's 18 samples are not compensated), and the
 // result is exactly as long as the title.
 TEST(ProcessingPassTest, LatencyIsCompensatedToTheFrameForEveryCombination) {
-    const int32_t sourceFrames = 66150;
-    const int32_t start = 10000;
-    const int32_t length = 44100;
-    const int32_t burstAt = start + 20000;
-    const auto source = burstSource(sourceFrames, burstAt, 11);
-    std::vector<int16_t> trimmed(source.begin() + 2 * start, source.begin() + 2 * (start + length));
-    for (int32_t mask = 0; mask < 64; ++mask) {
-        ProcessingSettings settings;
-        settings.values.fill(0.5f);
-        for (int32_t slot = 0; slot < 6; ++slot) {
-            settings.enabled[slot] = (mask >> slot) & 1;
-        }
-        settings.trimTo(start, start + 882, start + length - 882, start + length, sourceFrames);
-        auto pass = ProcessingPass::create(settings);
-        ASSERT_TRUE(pass);
-        const auto out = runPass(*pass, settings, source);
-        ASSERT_EQ(out.size(), trimmed.size()) << "stages " << mask;
-        EXPECT_EQ(pass->written(), length);
-        const int32_t expected = (mask & 2) ? kCrackleLag : 0;
-        EXPECT_EQ(burstLag(trimmed, out, burstAt - start, 64), expected) << "stages " << mask;
+    for (const CombinationResult& r : everyCombination(RestorationMode::kClassic)) {
+        ASSERT_TRUE(r.made) << "stages " << r.mask;
+        EXPECT_TRUE(r.wholeTitle) << "stages " << r.mask;
+        const int32_t expected = (r.mask & 2) ? kCrackleLag : 0;
+        EXPECT_EQ(r.lag, expected) << "stages " << r.mask;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "AEMainWindow.h"
 #include "AEApplication.h"
 #include "AEMainView.h"
+#include "MainWindowTestFixture.h"
 #include "RegistryStore.h"
 #include "UiTestSupport.h"
 #include "support/TestDirs.h"
@@ -19,23 +20,9 @@
 
 namespace {
 
-class AEMainWindowTest : public ::testing::Test {
+class AEMainWindowTest : public MainWindowTestFixture {
 protected:
-    void SetUp() override {
-        widgetTestApp();
-        app_ = std::make_unique<AEApplication>();
-        app_->setSaveSettingsAtExit(false);
-        app_->setDialogs(&dialogs_);
-        window_ = std::make_unique<AEMainWindow>(*app_);
-        window_->setFileChooser(std::make_unique<ScriptedChooser>(chooser_));
-        app_->setMainWindow(window_.get());
-    }
-    void TearDown() override {
-        app_->setMainWindow(nullptr);
-        window_.reset();
-        app_->setDialogs(nullptr);
-        app_.reset();
-    }
+    void SetUp() override { makeWindow(false); }
 
     QString text(int32_t id) { return QString::fromUtf8(app_->loadString(app_->stringId(id, 0))); }
     bool enabled(int32_t tag) { return window_->view().control(tag)->isEnabled(); }
@@ -44,12 +31,6 @@ protected:
         chooser_.answers.push_back(QString::fromStdString(path));
         ASSERT_TRUE(window_->command(AEMainWindow::kNewProject));
     }
-
-    TestDir dir_;
-    ScriptedDialogs dialogs_;
-    ScriptedChooser::Shared chooser_;
-    std::unique_ptr<AEApplication> app_;
-    std::unique_ptr<AEMainWindow> window_;
 };
 
 } // namespace
@@ -250,6 +231,10 @@ TEST(AEMainWindowScreens, FourLanguages) {
     QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
     for (const char* lang : {"en", "de", "jp", "fr"}) {
         RegistryStore().writeText("customLang", lang);
+        // The playback buttons as a first start shows them.
+        for (const char* button : {"monoButton", "loopButton", "bypassButton"}) {
+            RegistryStore().writeFlag(button, false);
+        }
         AEApplication app;
         app.setSaveSettingsAtExit(false);
         AEMainWindow window(app);

@@ -1,7 +1,9 @@
 #include "CliRunSupport.h"
 
-#include "AudioFile.h"
+#include "AEFileManager.h"
+#include "AEFormatImport.h"
 #include "CliCommand.h"
+#include "ProjectHost.h"
 
 #include "AppHost.h"
 
@@ -10,10 +12,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
-
-constexpr float kRunRate = 44100.0f;
 
 std::atomic<AppHost*> gCancelHost{nullptr};
 
@@ -28,18 +29,43 @@ extern "C" void cancelOnSignal(int) {
 
 namespace CliRun {
 
-bool checkInput(const std::string& command, const std::string& path, int32_t& frames) {
-    AudioFile file(path);
-    if (!file.open(FAccessMode::kRead)) {
-        Cli::fail(command + ": cannot open \"" + path + "\" as an audio file");
+RunInput::~RunInput() {
+    if (!folder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+}
+
+bool RunInput::prepare(const std::string& command, const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        Cli::fail(command + ": \"" + path + "\" is not a file");
         return false;
     }
-    const float rate = file.sampleRate();
-    frames = file.frames();
-    file.close();
-    if (rate != kRunRate) {
-        Cli::fail(command + ": \"" + path + "\" is at " + std::to_string(static_cast<long>(rate)) +
-                  " Hz; only 44100 Hz files can be restored or normalized");
+    path_ = path;
+    if (AEFormatImport::needsConversion(path)) {
+        std::string pattern = (std::filesystem::temp_directory_path(error) / "gleam-cli.XXXXXX");
+        if (error || !mkdtemp(pattern.data())) {
+            Cli::fail(command + ": cannot make a temporary folder for the converted input");
+            return false;
+        }
+        folder_ = pattern;
+        if (AEFormatImport::convertedFrames(path) < 0) {
+            Cli::fail(command + ": cannot read \"" + path +
+                      "\" as audio (WAVE, FLAC, Ogg Vorbis, Opus or MP3)");
+            return false;
+        }
+        if (!AEFormatImport::convertToTitleFormat(path_, folder_)) {
+            Cli::fail(command +
+                      (ProjectHost::cancelRequested()
+                           ? ": cancelled"
+                           : ": cannot convert \"" + path + "\" to 44100 Hz 16-bit stereo"));
+            return false;
+        }
+    }
+    frames_ = AEFileManager::framesOf(path_);
+    if (frames_ < 0) {
+        Cli::fail(command + ": cannot open \"" + path + "\" as an audio file");
         return false;
     }
     return true;

@@ -11,9 +11,30 @@ class AppHost;
 // What the commands that restore or normalize audio share.
 namespace CliRun {
 
-// Checks that `path` is an audio file a run can read (44 100 Hz); on failure prints why,
-// prefixed by `command`, and returns false. `frames` receives its length.
-bool checkInput(const std::string& command, const std::string& path, int32_t& frames);
+// The input of a run: the file itself when it is a WAVE file in the program's own format
+// (44 100 Hz 16-bit, stereo or mono), otherwise its copy converted as an import converts
+// it (FLAC, Ogg Vorbis, Opus, MP3, WAVE of any rate, sample format and channel count) in
+// a temporary folder, removed again with this object.
+class RunInput {
+public:
+    RunInput() = default;
+    ~RunInput();
+    RunInput(const RunInput&) = delete;
+    RunInput& operator=(const RunInput&) = delete;
+
+    // Makes `path` ready for a run, converting it when needed (with the progress bar and
+    // Ctrl-C of the command); on failure prints why, prefixed by `command`, and returns
+    // false.
+    bool prepare(const std::string& command, const std::string& path);
+    // The file the run reads, and its length in frames at 44 100 Hz.
+    const std::string& path() const { return path_; }
+    int32_t frames() const { return frames_; }
+
+private:
+    std::string path_;
+    std::string folder_;
+    int32_t frames_ = 0;
+};
 
 // Prints the failure of a run, unless the application has told the user already (the
 // disk-space message), and returns the exit status for it.

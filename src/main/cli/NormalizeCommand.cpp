@@ -1,6 +1,7 @@
 // gleam-cli normalize IN OUT: brings the loudest sample of an audio file to full scale with
 // one gain for both channels (two passes, as a title is normalized), written as 44 100 Hz
-// 16-bit stereo WAVE.
+// 16-bit stereo WAVE. IN may be any file the import takes; it is converted first as an
+// import converts it.
 #include "AENormalizingRun.h"
 #include "AEProcessedFile.h"
 #include "CliCommand.h"
@@ -20,19 +21,20 @@ int runNormalize(const std::vector<std::string>& arguments) {
     if (args.size() != 2) {
         return Cli::fail(std::string("normalize: usage: ") + kUsage, 2);
     }
-    int32_t frames = 0;
-    if (!CliRun::checkInput("normalize", args[0], frames)) {
+    CliSession session(quiet);
+    CliRun::InterruptCancels interrupt(session.app());
+    session.setProgressLabel("convert");
+    CliRun::RunInput input;
+    if (!input.prepare("normalize", args[0])) {
         return 2;
     }
-    CliSession session(quiet);
     session.setProgressLabel("normalize");
     if (!session.startAlgorithmLibrary()) {
         return 1;
     }
-    CliRun::InterruptCancels interrupt(session.app());
     AEProcessedFile output(args[1]);
     float gain = 1.0f;
-    const AERunResult result = normalizeFile(args[0], output, nullptr, &gain);
+    const AERunResult result = normalizeFile(input.path(), output, nullptr, &gain);
     if (result != AERunResult::kDone) {
         return CliRun::failRun("normalize", "\"" + args[0] + "\"", result);
     }

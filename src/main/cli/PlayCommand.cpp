@@ -6,6 +6,7 @@
 #include "AETimeText.h"
 #include "CliAudio.h"
 #include "CliCommand.h"
+#include "CliRestorationMode.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
 
@@ -20,20 +21,22 @@ namespace {
 
 constexpr const char* kUsage =
     "play FILE [--click P] [--crackle P] [--noise P] [--bass P] [--width P] [--brilliance P] "
-    "[--bypass] [--mono left|right] [--loop START,END] [--seconds N]";
+    "[--bypass] [--mono left|right] [--loop START,END] [--seconds N] [--mode classic|enhanced]";
 
 // Slots 0..5, then the options of their own.
-const std::vector<std::string> kOptions = {"click",      "crackle", "noise", "bass",   "width",
-                                           "brilliance", "mono",    "loop",  "seconds"};
+const std::vector<std::string> kOptions = {"click",      "crackle", "noise", "bass",    "width",
+                                           "brilliance", "mono",    "loop",  "seconds", "mode"};
 constexpr size_t kMono = 6;
 constexpr size_t kLoop = 7;
 constexpr size_t kSeconds = 8;
+constexpr size_t kMode = 9;
 constexpr int32_t kStages = 6;
 
 struct PlayRequest {
     std::string path;
     std::array<double, kStages> values{-1, -1, -1, -1, -1, -1};
     bool bypass = false;
+    RestorationMode mode = RestorationMode::kClassic;
     bool mono = false;
     bool monoLeft = true;
     bool loop = false;
@@ -99,6 +102,11 @@ bool parseRequest(std::vector<std::string> args, PlayRequest& request) {
     if (!parsed.values[kLoop].empty() && !parseLoop(parsed.values[kLoop], request)) {
         return false;
     }
+    const auto mode = CliRun::restorationMode("play", parsed.values[kMode]);
+    if (!mode) {
+        return false;
+    }
+    request.mode = *mode;
     return parsed.values[kSeconds].empty() ||
            CliRun::parseNumber("play", "seconds", parsed.values[kSeconds], 0.001, 1.0e6,
                                request.seconds);
@@ -110,6 +118,7 @@ void setUpChain(AEAudioEngine& engine, const PlayRequest& request) {
     switches.setBypassButton(request.bypass);
     switches.setMonoButton(request.mono);
     switches.setMonoUseLeft(request.monoLeft);
+    engine.setRestorationMode(request.mode);
     for (int32_t slot = 0; slot < kStages; ++slot) {
         const double value = request.values[static_cast<size_t>(slot)];
         if (value >= 0.0) {

@@ -5,6 +5,7 @@
 #include "AEProject.h"
 #include "AETimeText.h"
 #include "CliCommand.h"
+#include "ProjectDiscRequests.h"
 #include "ProjectRequests.h"
 #include "ProjectRunCommands.h"
 
@@ -18,11 +19,12 @@ using ProjectCli::absolutePath;
 using ProjectCli::takeOption;
 
 constexpr const char* kUsage =
-    "project FILE.dat create [--title T] [--base DIR] | list | import WAV... | "
+    "project FILE.dat create [--title T] [--base DIR] | list | import FILE... | "
     "set N [--name T] [--artist A] [--pause S] [--fades A,B,C,D] [--click P] [--crackle P] "
     "[--noise P] [--bass P] [--width P] [--brilliance P] | move N up|down | "
-    "remove N [--delete-files] | export-tracklist OUT.txt | export N OUT.wav | "
-    "process N|all [--jobs J] | normalize N|all";
+    "remove N [--delete-files] | export-tracklist OUT.txt | export N OUT.wav|OUT.flac | "
+    "process N|all [--jobs J] [--mode classic|enhanced] | normalize N|all | "
+    "split N [--min-silence S] [--threshold DB] [--min-title S] | export-disc OUT.cue";
 
 int create(const std::string& path, std::vector<std::string> options) {
     std::string title;
@@ -112,6 +114,12 @@ int runProject(const std::vector<std::string>& arguments) {
     if (command == "export") {
         return ProjectCli::exportTitle(path, rest, quiet);
     }
+    if (command == "split") {
+        return ProjectCli::splitTitle(path, rest, quiet);
+    }
+    if (command == "export-disc") {
+        return ProjectCli::exportDisc(path, rest, quiet);
+    }
     if (command == "process") {
         return ProjectRunCommands::process(path, rest, quiet);
     }
@@ -124,7 +132,7 @@ int runProject(const std::vector<std::string>& arguments) {
 const CliRegistration kProject({"project", "project FILE.dat REQUEST...",
                                 "create, list, import into, edit, export from, process or "
                                 "normalize a project (create|list|import|set|move|remove|"
-                                "export-tracklist|export|process|normalize)",
+                                "export-tracklist|export|process|normalize|split|export-disc)",
                                 runProject});
 
 } // namespace

@@ -1,11 +1,13 @@
 // gleam-cli project FILE.dat import|export-tracklist|export, and the helpers the project
-// requests share.
+// requests share. Import takes WAVE, FLAC, Ogg Vorbis, Opus and MP3 files (converted to
+// 44.1 kHz 16-bit stereo as needed); export writes WAVE, or FLAC when OUT ends in .flac.
 #include "ProjectRequests.h"
 
 #include "AEAddToProject.h"
 #include "AEExport.h"
 #include "AEFileCopy.h"
 #include "AEFileManager.h"
+#include "AEFlacExport.h"
 #include "AEImportList.h"
 #include "AEProject.h"
 #include "AEWaveImport.h"
@@ -13,6 +15,7 @@
 #include "CliSession.h"
 
 #include "FFileSystem.h"
+#include "FFileType.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +87,7 @@ bool ChosenTitle::load(const std::string& path, const std::string& number) {
 
 int importFiles(const std::string& path, const std::vector<std::string>& files, bool quiet) {
     if (files.empty()) {
-        return Cli::fail("project: import needs at least one WAVE file", 2);
+        return Cli::fail("project: import needs at least one audio file", 2);
     }
     CliSession session(quiet);
     auto project = loadProject(path);
@@ -146,9 +149,32 @@ int exportTracklist(const std::string& path, const std::vector<std::string>& arg
     return 0;
 }
 
+// The FLAC export of `export N OUT.flac`.
+int exportFlac(CliSession& session, const ChosenTitle& chosen, const std::string& number,
+               const std::string& out) {
+    auto job = AEFlacExport::exportTitleInBackground(chosen.files, chosen.index, out);
+    const auto result = static_cast<AEFlacExport::Result>(job->wait());
+    session.deliver();
+    switch (result) {
+    case AEFlacExport::kWritten:
+        std::printf("%s: %lld bytes\n", out.c_str(),
+                    static_cast<long long>(FFileSystem::size(out)));
+        return 0;
+    case AEFlacExport::kCancelled:
+        return Cli::fail("project: export cancelled");
+    case AEFlacExport::kCannotWrite:
+        return 1; // the application's own line has said so
+    case AEFlacExport::kNoTitle:
+    case AEFlacExport::kCannotRead:
+        break;
+    }
+    return Cli::fail("project: cannot read the audio of title " + number + " (\"" +
+                     chosen.files.getFileName(chosen.index) + "\") to its end");
+}
+
 int exportTitle(const std::string& path, const std::vector<std::string>& args, bool quiet) {
     if (args.size() != 2) {
-        return Cli::fail("project: usage: project FILE.dat export N OUT.wav", 2);
+        return Cli::fail("project: usage: project FILE.dat export N OUT.wav|OUT.flac", 2);
     }
     CliSession session(quiet);
     ChosenTitle chosen;
@@ -157,6 +183,9 @@ int exportTitle(const std::string& path, const std::vector<std::string>& args, b
     }
     const std::string out = absolutePath(args[1]);
     session.setProgressLabel("export");
+    if (FFileType::fromPath(out).extension == AEFlacExport::kExtension) {
+        return exportFlac(session, chosen, args[0], out);
+    }
     auto job = AEExport::exportTitleAudio(chosen.files, chosen.index, out);
     const auto result = static_cast<AEFileCopy::Result>(job->wait());
     session.deliver();

@@ -3,6 +3,7 @@
 #include "AEProject.h"
 #include "AETitleRuns.h"
 #include "CliCommand.h"
+#include "CliRestorationMode.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
 #include "ProjectRequests.h"
@@ -63,20 +64,29 @@ int runTitles(Run run, const std::string& path, const std::vector<std::string>& 
               bool quiet) {
     const std::string command = std::string("project ") + nameOf(run);
     CliRun::Arguments args;
-    const std::vector<std::string> options =
-        run == Run::kProcess ? std::vector<std::string>{"jobs"} : std::vector<std::string>{};
+    const std::vector<std::string> options = run == Run::kProcess
+                                                 ? std::vector<std::string>{"jobs", "mode"}
+                                                 : std::vector<std::string>{};
     if (!CliRun::splitArguments(command, arguments, options, args)) {
         return 2;
     }
     if (args.plain.size() != 1) {
         return Cli::fail(command + ": usage: project FILE.dat " + nameOf(run) + " N|all" +
-                             (run == Run::kProcess ? " [--jobs J]" : ""),
+                             (run == Run::kProcess ? " [--jobs J] [--mode classic|enhanced]" : ""),
                          2);
     }
     double jobs = std::max(1u, std::thread::hardware_concurrency());
     if (run == Run::kProcess && !args.values[0].empty() &&
         !CliRun::parseNumber(command, "jobs", args.values[0], 1, 64, jobs)) {
         return 2;
+    }
+    if (run == Run::kProcess) {
+        // Every title run of this command restores in this mode.
+        const auto mode = CliRun::restorationMode(command, args.values[1]);
+        if (!mode) {
+            return 2;
+        }
+        RestorationChoice::set(*mode);
     }
 
     // Loaded before the application exists, so the titles it drops are told here, once.

@@ -1,10 +1,13 @@
 // gleam-cli restore IN OUT [--click P] ... [--brilliance P]: restores an audio file as the
 // processing run restores an imported title with these slider values (P from 0 to 1; a
-// stage runs when its P is above 0), and writes OUT as 44 100 Hz 16-bit stereo WAVE.
+// stage runs when its P is above 0), and writes OUT as 44 100 Hz 16-bit stereo WAVE. IN may
+// be any file the import takes (FLAC, Ogg Vorbis, Opus, MP3, WAVE of any rate): it is
+// converted as an import converts it first.
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "AETimeText.h"
 #include "CliCommand.h"
+#include "CliRestorationMode.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
 
@@ -15,11 +18,12 @@
 namespace {
 
 constexpr const char* kUsage = "restore IN OUT [--click P] [--crackle P] [--noise P] [--bass P] "
-                               "[--width P] [--brilliance P]";
+                               "[--width P] [--brilliance P] [--mode classic|enhanced]";
 
-// In slot order.
-const std::vector<std::string> kStageNames = {"click", "crackle", "noise",
-                                              "bass",  "width",   "brilliance"};
+// In slot order, then the repair stages' mode.
+const std::vector<std::string> kStageNames = {"click", "crackle",    "noise", "bass",
+                                              "width", "brilliance", "mode"};
+constexpr size_t kMode = 6;
 
 // The values as slider positions, so a file is restored exactly as a title with them.
 bool readSettings(const CliRun::Arguments& args, ProcessingSettings& settings) {
@@ -34,15 +38,19 @@ bool readSettings(const CliRun::Arguments& args, ProcessingSettings& settings) {
         settings.values[slot] = ProcessingSettings::sliderValue(position);
         settings.enabled[slot] = position > 0;
     }
-    return true;
+    const auto mode = CliRun::restorationMode("restore", args.values[kMode]);
+    settings.mode = mode.value_or(RestorationMode::kClassic);
+    return mode.has_value();
 }
 
 void printReport(const std::string& out, const AERestoreReport& report) {
-    std::printf("%s: %s restored, %" PRId64 " clicks (%" PRId64 " samples) and %" PRId64
-                " crackles (%" PRId64 " samples) repaired\n",
+    std::printf("%s: %s restored (%s), %" PRId64 " clicks (%" PRId64 " samples) and %" PRId64
+                " crackles (%" PRId64 " samples) repaired, noise lowered in %" PRId64
+                " passages (%" PRId64 " samples)\n",
                 out.c_str(), AETimeText::minutesSeconds(report.frames).c_str(),
-                report.clicks.repairs, report.clicks.samples, report.crackles.repairs,
-                report.crackles.samples);
+                restorationModeName(report.mode), report.clicks.repairs, report.clicks.samples,
+                report.crackles.repairs, report.crackles.samples, report.noise.repairs,
+                report.noise.samples);
 }
 
 int runRestore(const std::vector<std::string>& arguments) {
@@ -58,22 +66,27 @@ int runRestore(const std::vector<std::string>& arguments) {
     const std::string& in = args.plain[0];
     const std::string& out = args.plain[1];
     ProcessingSettings settings;
-    int32_t frames = 0;
-    if (!readSettings(args, settings) || !CliRun::checkInput("restore", in, frames)) {
+    if (!readSettings(args, settings)) {
+        return 2;
+    }
+
+    CliSession session(quiet);
+    CliRun::InterruptCancels interrupt(session.app());
+    session.setProgressLabel("convert");
+    CliRun::RunInput input;
+    if (!input.prepare("restore", in)) {
         return 2;
     }
     // An imported title: no trim, fade points 0, 0, length, length.
+    const int32_t frames = input.frames();
     settings.trimTo(0, 0, frames, frames, frames);
-
-    CliSession session(quiet);
     session.setProgressLabel("restore");
     if (!session.startAlgorithmLibrary()) {
         return 1;
     }
-    CliRun::InterruptCancels interrupt(session.app());
     AEProcessedFile output(out);
     AERestoreReport report;
-    const AERunResult result = restoreFile(in, output, settings, nullptr, &report);
+    const AERunResult result = restoreFile(input.path(), output, settings, nullptr, &report);
     if (result != AERunResult::kDone) {
         return CliRun::failRun("restore", "\"" + in + "\"", result);
     }

@@ -1,0 +1,16 @@
+# Removes every file of the install manifest. The manifest lists the files as the system
+# sees them, without DESTDIR: an install staged with DESTDIR is uninstalled with the same.
+if(NOT EXISTS "${GLEAM_MANIFEST}")
+  message(FATAL_ERROR "Nothing to uninstall: ${GLEAM_MANIFEST} does not exist")
+endif()
+file(STRINGS "${GLEAM_MANIFEST}" files)
+foreach(listed IN LISTS files)
+  set(file "$ENV{DESTDIR}${listed}")
+  if(IS_SYMLINK "${file}" OR EXISTS "${file}")
+    message(STATUS "Removing ${file}")
+    file(REMOVE "${file}")
+    if(EXISTS "${file}")
+      message(FATAL_ERROR "Could not remove ${file}")
+    endif()
+  endif()
+endforeach()

@@ -1,0 +1,22 @@
+#include "CliRestorationMode.h"
+
+#include "CliCommand.h"
+#include "RegistryStore.h"
+
+namespace CliRun {
+
+std::optional<RestorationMode> restorationMode(const std::string& command,
+                                               const std::string& text) {
+    if (text.empty()) {
+        int32_t stored = 0;
+        RegistryStore().readInt("restorationMode", stored, 0);
+        return restorationModeFrom(stored);
+    }
+    const std::optional<RestorationMode> mode = restorationModeNamed(text);
+    if (!mode) {
+        Cli::fail(command + ": --mode takes classic or enhanced, not \"" + text + "\"", 2);
+    }
+    return mode;
+}
+
+} // namespace CliRun

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "EnhancedFft.h"
+
+#include <cstdint>
+#include <vector>
+
+// The autoregressive kernels of the enhanced impulse remover. Coefficients are a[0] = 1,
+// a[1..order], so that the prediction error is e[n] = sum_k a[k] x[n - k].
+namespace EnhancedAr {
+
+// Levinson-Durbin recursion on autocorrelation r[0..order]; writes a[0..order] and stops
+// early (later coefficients 0) when the error power collapses.
+void levinson(const double* r, int32_t order, double* a);
+// rc[l] = sum_i a[i] a[i + l], l = 0..order: the autocorrelation of the coefficients.
+void coefficientCorrelation(const double* a, int32_t order, double* rc);
+// e[n] = sum_k a[k] x[n - k] for n in [0, count), samples before x[0] taken as 0.
+void predictionError(const float* x, int32_t count, const float* a, int32_t order, float* e);
+// d[n] = sum_k a[k] e[n + k] for n in [0, count), samples past the end taken as 0: the
+// prediction error matched to the model, which peaks where one sample is out of place.
+void matchedResidual(const float* e, int32_t count, const float* a, int32_t order, float* d);
+
+} // namespace EnhancedAr
+
+// Autocorrelation of a Hann-windowed analysis window through an FFT, with buffers made
+// in the constructor.
+class EnhancedAutocorrelation {
+public:
+    // Windows of `length` samples, lags 0..maxLag.
+    EnhancedAutocorrelation(int32_t length, int32_t maxLag);
+
+    // r[0..lags] of x[0 .. length) under the Hann window (plain sums).
+    void compute(const float* x, double* r, int32_t lags);
+
+private:
+    int32_t length_;
+    EnhancedFft fft_;
+    std::vector<float> window_;
+};

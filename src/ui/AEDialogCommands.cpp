@@ -1,0 +1,277 @@
+#include "AEDialogCommands.h"
+
+#include "AECDImport.h"
+#include "AECDImportDialog.h"
+#include "AEMainView.h"
+#include "AEMainWindow.h"
+#include "AESoundcardDialog.h"
+
+#include "AEApplication.h"
+#include "AEBackgroundJob.h"
+#include "AEExport.h"
+#include "AEFlacExport.h"
+#include "AEFormatImport.h"
+#include "AEWaveImport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Directory slots of the application (DirectorySettings order).
+constexpr int kAudioExportDir = 1;
+constexpr int kWaveImportDir = 4;
+
+constexpr int32_t kStringChooseWave = 3001;
+constexpr int32_t kStringExportTitle = 3058;
+constexpr int32_t kStringWavFilter = 3059;
+constexpr int32_t kStringExportFailed = 3200;
+
+constexpr int kPollMilliseconds = 50;
+
+} // namespace
+
+AEDialogCommands::AEDialogCommands(AEApplication& app, AEMainWindow& window)
+    : app_(app), window_(window) {
+    poll_.setInterval(kPollMilliseconds);
+    connect(&poll_, &QTimer::timeout, this, [this] { collect(); });
+}
+
+AEDialogCommands::~AEDialogCommands() {
+    delete soundcard_;
+    if (cdImport_) {
+        // Closed without its buttons: stop and wait for the copy, free the program.
+        std::unique_ptr<AECDImport> import = cdImport_->takeImport();
+        import->close();
+        delete cdImport_;
+    }
+    finishingCd_.reset();
+    addJob_.reset();
+    exportJob_.reset();
+    flacJob_.reset();
+}
+
+QString AEDialogCommands::text(int32_t id) const {
+    return QString::fromUtf8(app_.loadString(app_.stringId(id, 0)));
+}
+
+void AEDialogCommands::stopTransport() {
+    if (app_.engine().state() != AEAudioEngine::kIdle) {
+        app_.engine().stop();
+    }
+}
+
+bool AEDialogCommands::working() const {
+    return exportJob_ || flacJob_ || addJob_ || finishingCd_;
+}
+
+// --- Sound card --------------------------------------------------------------------------
+
+void AEDialogCommands::soundcardSettings() {
+    stopTransport();
+    if (app_.isBusy() || soundcard_) {
+        return;
+    }
+    auto* dialog = new AESoundcardDialog(
+        app_.soundcardSettings(), AESoundcardDialog::deviceNames(true),
+        AESoundcardDialog::deviceNames(false), [this](int32_t id) { return text(id); }, &window_);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+        if (result == QDialog::Accepted && app_.soundcardSettings().changed()) {
+            app_.engine().reconfigure(app_.bufferSettings());
+        }
+        soundcard_ = nullptr;
+        dialog->deleteLater();
+    });
+    soundcard_ = dialog;
+    dialog->show();
+}
+
+// --- Export ------------------------------------------------------------------------------
+
+void AEDialogCommands::exportAudio() {
+    AEProject* project = app_.project();
+    if (app_.isBusy() || !window_.projectLoaded() || !project) {
+        return;
+    }
+    stopTransport();
+    if (exportJob_) {
+        finishExport(); // ended, not yet collected
+    }
+    app_.setBusy(true);
+    const int32_t current = project->currentTitle();
+    if (project->titleCount() > 0 && current >= 0) {
+        const QString source = QString::fromStdString(app_.fileManager().getFileName(current));
+        const QString folder = QString::fromStdString(app_.directory(kAudioExportDir));
+        const QString chosen = window_.fileChooser().saveFile(
+            &window_, text(kStringExportTitle), QDir(folder).filePath(QFileInfo(source).fileName()),
+            text(kStringWavFilter), QStringLiteral("wav"));
+        if (!chosen.isEmpty()) {
+            exportPath_ = chosen.toStdString();
+            // The copy keeps the program busy until it ends (and clears the flag itself).
+            exportJob_ = AEExport::exportTitleAudio(app_.fileManager(), current, exportPath_);
+            if (exportJob_) {
+                app_.setDirectory(kAudioExportDir, QFileInfo(chosen).absolutePath().toStdString());
+                poll_.start();
+                return;
+            }
+        }
+    }
+    app_.setBusy(false);
+}
+
+void AEDialogCommands::finishExport() {
+    lastExport_ = static_cast<AEFileCopy::Result>(exportJob_->wait());
+    exportJob_.reset();
+    switch (lastExport_) {
+    case AEFileCopy::kCopied:
+    case AEFileCopy::kCancelled:
+    case AEFileCopy::kDiskFull: // the copy has said so itself
+        break;
+    case AEFileCopy::kTooShort:
+        // The copy never began, so the program is still marked busy for it.
+        app_.setBusy(false);
+        [[fallthrough]];
+    case AEFileCopy::kOpenFailed:
+    case AEFileCopy::kReadFailed:
+        app_.alert(text(kStringExportFailed).toStdString() + "\n" + exportPath_);
+        break;
+    }
+}
+
+// --- FLAC export -------------------------------------------------------------------------
+
+void AEDialogCommands::exportFlac() {
+    AEProject* project = app_.project();
+    if (app_.isBusy() || !window_.projectLoaded() || !project || flacJob_) {
+        return;
+    }
+    stopTransport();
+    const int32_t current = project->currentTitle();
+    if (project->titleCount() == 0 || current < 0) {
+        return;
+    }
+    app_.setBusy(true);
+    const QString source = QString::fromStdString(app_.fileManager().getFileName(current));
+    const QString folder = QString::fromStdString(app_.directory(AEFlacExport::kDirectorySlot));
+    const QString name = QFileInfo(source).completeBaseName() + QStringLiteral(".") +
+                         QString::fromLatin1(AEFlacExport::kExtension);
+    const QString chosen = window_.fileChooser().saveFile(
+        &window_, QString::fromStdString(AEFlacExport::dialogTitle()), QDir(folder).filePath(name),
+        QString::fromStdString(AEFlacExport::dialogFilter()),
+        QString::fromLatin1(AEFlacExport::kExtension));
+    if (chosen.isEmpty()) {
+        app_.setBusy(false);
+        return;
+    }
+    app_.setDirectory(AEFlacExport::kDirectorySlot, QFileInfo(chosen).absolutePath().toStdString());
+    // The export keeps the program busy, reports write failures and frees the program.
+    exportPath_ = chosen.toStdString();
+    flacJob_ = AEFlacExport::exportTitleInBackground(app_.fileManager(), current, exportPath_);
+    if (!flacJob_) {
+        app_.setBusy(false);
+        return;
+    }
+    poll_.start();
+}
+
+// --- WAVE and other audio file import ----------------------------------------------------
+
+void AEDialogCommands::importWaveFiles() {
+    importFiles(text(kStringChooseWave), text(kStringWavFilter), kWaveImportDir);
+}
+
+void AEDialogCommands::importAudioFiles() {
+    importFiles(QString::fromStdString(AEFormatImport::dialogTitle()),
+                QString::fromStdString(AEFormatImport::dialogFilter()),
+                AEFormatImport::kDirectorySlot);
+}
+
+void AEDialogCommands::importFiles(const QString& title, const QString& filter, int folderSlot) {
+    AEProject* project = app_.project();
+    if (!window_.projectLoaded() || !project || project->titleCount() >= AEProject::kMaxTitles ||
+        app_.isBusy()) {
+        return;
+    }
+    app_.setBusy(true);
+    addJob_.reset(); // an ended one, not yet collected
+    const QStringList chosen = window_.fileChooser().openFiles(
+        &window_, title, QString::fromStdString(app_.directory(folderSlot)), filter);
+    if (chosen.isEmpty()) {
+        app_.setBusy(false);
+        return;
+    }
+    app_.setDirectory(folderSlot, QFileInfo(chosen.first()).absolutePath().toStdString());
+    std::vector<std::string> paths;
+    paths.reserve(static_cast<size_t>(chosen.size()));
+    for (const QString& path : chosen) {
+        paths.push_back(path.toStdString());
+    }
+    AEWaveImport::fillImportList(paths, importList_);
+    window_.view().setTransportEnabled(false);
+    addReport_ = {};
+    addJob_ = AEAddToProject::start(*project, app_.fileManager(), importList_, &addReport_);
+    poll_.start();
+}
+
+// --- CD import ---------------------------------------------------------------------------
+
+bool AEDialogCommands::importFromCd() {
+    stopTransport();
+    if (app_.isBusy() || cdImport_) {
+        return false;
+    }
+    finishingCd_.reset(); // its files have been added: the program is not busy
+    const AECDImport::Target target{
+        &importList_, window_.projectLoaded() ? app_.project() : nullptr, &app_.fileManager()};
+    auto* dialog = new AECDImportDialog(
+        target, window_.fileChooser(), [this](int32_t id) { return text(id); },
+        [this] { window_.redraw(); }, &window_);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    connect(dialog, &QDialog::finished, this, [this, dialog] { cdDialogClosed(dialog); });
+    cdImport_ = dialog;
+    dialog->start();
+    dialog->show();
+    return true;
+}
+
+void AEDialogCommands::cdDialogClosed(AECDImportDialog* dialog) {
+    std::unique_ptr<AECDImport> import = dialog->takeImport();
+    import->close();
+    AEBackgroundJob* adding = import->addJob();
+    if (adding && !adding->finished()) {
+        // Destroying the run would wait for the files to be added: keep it until then.
+        finishingCd_ = std::move(import);
+        poll_.start();
+    }
+    cdImport_ = nullptr;
+    dialog->deleteLater();
+}
+
+// --- Threads -----------------------------------------------------------------------------
+
+void AEDialogCommands::collect() {
+    if (exportJob_ && exportJob_->finished()) {
+        finishExport();
+    }
+    if (flacJob_ && flacJob_->finished()) {
+        lastFlacExport_ = static_cast<AEFlacExport::Result>(flacJob_->wait());
+        flacJob_.reset();
+        // An export that could not open the title never marked itself busy, nor said why.
+        app_.setBusy(false);
+        if (lastFlacExport_ == AEFlacExport::kNoTitle ||
+            lastFlacExport_ == AEFlacExport::kCannotRead) {
+            app_.alert(text(kStringExportFailed).toStdString() + "\n" + exportPath_);
+        }
+    }
+    if (addJob_ && addJob_->finished()) {
+        addJob_->wait();
+        addJob_.reset();
+    }
+    if (finishingCd_ && finishingCd_->addJob()->finished()) {
+        finishingCd_.reset();
+    }
+    if (!working()) {
+        poll_.stop();
+    }
+}

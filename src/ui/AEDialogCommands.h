@@ -1,0 +1,84 @@
+#pragma once
+
+#include "AEAddToProject.h"
+#include "AECDImportDialog.h"
+#include "AEFileCopy.h"
+#include "AEFlacExport.h"
+#include "AEImportList.h"
+#include "AESoundcardDialog.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class AEApplication;
+class AEBackgroundJob;
+class AECDImport;
+class AEMainWindow;
+
+// The main window's commands that work through dialogs and threads of their own: the
+// sound card settings, the export of the current title's audio, the WAVE import and the
+// CD import. It owns the window's import list and the threads these commands start; the
+// window stays responsive meanwhile (the dialogs are modal but do not block the caller).
+class AEDialogCommands : public QObject {
+    Q_OBJECT
+public:
+    AEDialogCommands(AEApplication& app, AEMainWindow& window);
+    // Closes an open dialog and waits for the threads still running.
+    ~AEDialogCommands() override;
+
+    // "Soundcard settings": the dialog; a confirmed change reopens the device with it.
+    void soundcardSettings();
+    // "Export Audiotrack As...": the current title's audio into a WAVE file, copied on a
+    // thread with the shared progress display.
+    void exportAudio();
+    // "Import WAVE files": the chosen files are checked and the accepted ones added to the
+    // project on a thread.
+    void importWaveFiles();
+    // "Import Audio Files...": the same for FLAC, Ogg Vorbis, Opus, MP3 and WAVE files of
+    // any rate and format, converted into title files on the way in.
+    void importAudioFiles();
+    // "Export Audiotrack as FLAC...": the current title's audio as a tagged FLAC file,
+    // encoded on a thread with the shared progress display.
+    void exportFlac();
+    // "Import Tracks from CD...": false when the program was busy.
+    bool importFromCd();
+
+    AEImportList& importList() { return importList_; }
+    AESoundcardDialog* soundcardDialog() const { return soundcard_; }
+    AECDImportDialog* cdImportDialog() const { return cdImport_; }
+    // A copy or an add-to-project thread is still to be collected.
+    bool working() const;
+    AEFileCopy::Result lastExportResult() const { return lastExport_; }
+    AEFlacExport::Result lastFlacExportResult() const { return lastFlacExport_; }
+    // What the last WAVE import added, once it has ended.
+    const AEAddToProject::Report& lastWaveImport() const { return addReport_; }
+
+private:
+    QString text(int32_t id) const;
+    void stopTransport();
+    void collect();
+    void finishExport();
+    void importFiles(const QString& title, const QString& filter, int folderSlot);
+    void cdDialogClosed(AECDImportDialog* dialog);
+
+    AEApplication& app_;
+    AEMainWindow& window_;
+    AEImportList importList_;
+    QTimer poll_;
+    QPointer<AESoundcardDialog> soundcard_;
+    QPointer<AECDImportDialog> cdImport_;
+    std::unique_ptr<AEBackgroundJob> exportJob_;
+    std::string exportPath_;
+    AEFileCopy::Result lastExport_ = AEFileCopy::kCopied;
+    std::unique_ptr<AEBackgroundJob> flacJob_;
+    AEFlacExport::Result lastFlacExport_ = AEFlacExport::kWritten;
+    std::unique_ptr<AEBackgroundJob> addJob_;
+    AEAddToProject::Report addReport_;
+    // A closed CD import whose files are still being added to the project.
+    std::unique_ptr<AECDImport> finishingCd_;
+};

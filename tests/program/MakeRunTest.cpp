@@ -1,0 +1,127 @@
+// `make run` without a display: one line saying so, then gleam-cli records a worn record
+// through the virtual sound card, restores it, builds a project of both and prints the
+// title list, naming the files it wrote.
+#include "AEFileManager.h"
+#include "AEProject.h"
+#include "AudioFile.h"
+#include "support/TestDirs.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace {
+
+struct ScriptRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+ScriptRun runGleam(const std::string& demoDir) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    // The demo brings its own sound card, whatever the caller's settings say.
+    env.remove("GLEAM_AUDIO");
+    env.insert("GLEAM_DEMO_DIR", QString::fromStdString(demoDir));
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(GLEAM_RUN_SCRIPT, {GLEAM_BUILD_DIR});
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The left channel of a 16-bit stereo file.
+std::vector<int16_t> leftChannel(const std::string& path) {
+    AudioFile file(path);
+    std::vector<int16_t> left;
+    if (!file.open(FAccessMode::kRead)) {
+        return left;
+    }
+    std::vector<int16_t> block(2 * 4096);
+    int32_t got = 0;
+    while ((got = file.read(4096, block.data())) > 0) {
+        for (int32_t i = 0; i < got; ++i) {
+            left.push_back(block[static_cast<size_t>(i) * 2]);
+        }
+    }
+    file.close();
+    return left;
+}
+
+// Sample-to-sample jumps above a quarter of full scale: what clicks look like in music
+// that moves far less from one sample to the next.
+int32_t bigJumps(const std::vector<int16_t>& samples) {
+    int32_t jumps = 0;
+    for (size_t i = 1; i < samples.size(); ++i) {
+        jumps += std::abs(samples[i] - samples[i - 1]) > 8192 ? 1 : 0;
+    }
+    return jumps;
+}
+
+const char* const kWritten[] = {"turntable.wav", "recording.wav", "recording.pk", "restored.wav",
+                                "restored.pk",   "demo.dat",      "tracklist.txt"};
+
+} // namespace
+
+TEST(MakeRun, WithoutADisplayTheCoreShowsItsWork) {
+    TestDir dir;
+    const std::string demo = dir.file("demo");
+    const ScriptRun run = runGleam(demo);
+    ASSERT_EQ(run.code, 0) << run.out.toStdString() << run.err.toStdString();
+    const QStringList lines = run.out.split('\n');
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines[0].startsWith("No display")) << lines[0].toStdString();
+    EXPECT_FALSE(lines.size() > 1 && lines[1].startsWith("No display"));
+
+    for (const char* name : kWritten) {
+        const std::string path = demo + "/" + name;
+        EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
+        EXPECT_GT(std::filesystem::file_size(path), 0u) << path;
+        EXPECT_TRUE(run.out.contains(QString::fromStdString(path))) << "names " << path;
+    }
+
+    // A recording of ten seconds (whole buffers), restored to the same length.
+    const int32_t recorded = AEFileManager::framesOf(demo + "/recording.wav");
+    EXPECT_GE(recorded, 10 * 44100);
+    EXPECT_LT(recorded, 11 * 44100);
+    EXPECT_EQ(AEFileManager::framesOf(demo + "/restored.wav"), recorded);
+    const int32_t clicksBefore = bigJumps(leftChannel(demo + "/recording.wav"));
+    const int32_t clicksAfter = bigJumps(leftChannel(demo + "/restored.wav"));
+    EXPECT_GE(clicksBefore, 20) << "the worn record has its clicks";
+    EXPECT_LT(clicksAfter * 4, clicksBefore) << "most of them are gone";
+
+    // The project and the title list it printed.
+    std::unique_ptr<AEProject> project = AEProject::load(demo + "/demo.dat");
+    ASSERT_NE(project, nullptr);
+    ASSERT_EQ(project->titleCount(), 2);
+    EXPECT_TRUE(run.out.contains("01\tWorn record, as recorded")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("02\tWorn record, restored")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Remaining\t79:"));
+    std::ifstream list(demo + "/tracklist.txt");
+    std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("Worn record, restored"), std::string::npos) << text;
+}
+
+TEST(MakeRun, ASecondRunReplacesItsFilesAndKeepsOthers) {
+    TestDir dir;
+    const std::string demo = dir.file("demo");
+    std::filesystem::create_directories(demo);
+    const std::string mine = demo + "/notes.txt";
+    std::ofstream(mine) << "the user's own file\n";
+    ASSERT_EQ(runGleam(demo).code, 0);
+    const ScriptRun again = runGleam(demo);
+    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    std::unique_ptr<AEProject> project = AEProject::load(demo + "/demo.dat");
+    ASSERT_NE(project, nullptr);
+    EXPECT_EQ(project->titleCount(), 2) << "a new project, not one grown by the last run";
+    EXPECT_TRUE(std::filesystem::exists(mine));
+}

@@ -1,0 +1,288 @@
+// The window program's start: the checks, the window at its size in the middle of the
+// screen, the start dialog's three answers (given by the test, never left waiting), the
+// project named on the command line, and the project saved at shutdown.
+#include "AEMainWindow.h"
+#include "AEProject.h"
+#include "AETitle.h"
+#include "AEWindowApplication.h"
+#include "RegistryStore.h"
+#include "project/ProjectTestSupport.h"
+#include "support/TestDirs.h"
+#include "ui/UiTestSupport.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+constexpr int32_t kQuestion = 3100;
+constexpr int32_t kCreateNew = 3101;
+constexpr int32_t kOpenExisting = 3102;
+constexpr int32_t kCancel = 3103;
+
+// The window application as the program makes it, with the test's file chooser and,
+// when asked, a screen of another colour depth.
+class TestApplication : public AEWindowApplication {
+public:
+    TestApplication(std::string commandLine, ScriptedChooser::Shared& chooser,
+                    ScriptedDialogs& dialogs)
+        : AEWindowApplication(std::move(commandLine)), chooser_(chooser) {
+        setDialogs(&dialogs);
+    }
+    ~TestApplication() override { setDialogs(nullptr); }
+    int32_t depth = 0; // 0: the real screen's
+
+protected:
+    int32_t screenBitsPerPixel() const override {
+        return depth > 0 ? depth : AEWindowApplication::screenBitsPerPixel();
+    }
+    void windowMade(AEMainWindow& window) override {
+        window.setFileChooser(std::make_unique<ScriptedChooser>(chooser_));
+    }
+
+private:
+    ScriptedChooser::Shared& chooser_;
+};
+
+// What the start dialog asked, and what the program was like meanwhile.
+struct StartDialogAnswer {
+    QString question;
+    QStringList buttons;
+    bool windowShownMeanwhile = false;
+    bool engineRunningMeanwhile = false;
+    QSize windowSize;
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        widgetTestApp();
+        RegistryStore().writeText("customLang", "-");
+    }
+
+    QString text(AEApplication& app, int32_t id) {
+        return QString::fromUtf8(app.loadString(app.stringId(id, 0)));
+    }
+
+    // Runs `app` whole: start hook, message loop, then a quit asked through the
+    // program's own request. The start dialog, when it comes, gets button `answer`.
+    // One timer does both, so the quit can never reach the dialog's own loop first.
+    StartDialogAnswer runAnswering(TestApplication& app, int32_t answer) {
+        StartDialogAnswer seen;
+        const QString wanted = text(app, answer);
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                // The main loop runs: the start is over.
+                driver.stop();
+                app.requestQuit();
+                return;
+            }
+            seen.question = box->text();
+            seen.engineRunningMeanwhile = app.engine().threadRunning();
+            if (AEMainWindow* window = app.window()) {
+                seen.windowShownMeanwhile = window->isVisible();
+                seen.windowSize = window->size();
+            }
+            for (QAbstractButton* button : box->buttons()) {
+                seen.buttons << button->text();
+            }
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == wanted) {
+                    button->click();
+                    return;
+                }
+            }
+            box->reject();
+        });
+        driver.start(10);
+        EXPECT_EQ(app.run(), 0);
+        return seen;
+    }
+
+    // Answers the start dialog with `answer` and the file dialog that follows (titled
+    // with string `fileDialogTitle`) with `path`.
+    void startChoosing(TestApplication& app, int32_t answer, const std::string& path,
+                       int32_t fileDialogTitle) {
+        chooser_.answers.push_back(QString::fromStdString(path));
+        runAnswering(app, answer);
+        ASSERT_EQ(chooser_.titles.size(), 1u);
+        EXPECT_EQ(chooser_.titles[0], text(app, fileDialogTitle));
+    }
+
+    // The project of `path` is the program's, and the window says so.
+    static void expectProjectOpen(TestApplication& app, const std::string& path) {
+        ASSERT_NE(app.project(), nullptr);
+        EXPECT_EQ(app.projectPath(), path);
+        ASSERT_NE(app.window(), nullptr);
+        EXPECT_TRUE(app.window()->projectLoaded());
+        EXPECT_EQ(app.window()->windowTitle(), QString::fromStdString(path + "  -  Gleam!"));
+    }
+
+    TestDir dir_;
+    ScriptedDialogs dialogs_;
+    ScriptedChooser::Shared chooser_;
+};
+
+std::string readLog() {
+    return ProjectTest::readFile(std::string(std::getenv("XDG_STATE_HOME")) + "/Gleam/AE.log");
+}
+
+// A project at `path` with one title of 8 seconds of test audio.
+void makeProject(const std::string& directory, const std::string& path) {
+    const std::string wave = directory + "/44100-2-16-8s.wav";
+    ProjectTest::writeWave(wave, 8 * 44100);
+    std::unique_ptr<AEProject> project = AEProject::createForPath(path);
+    ASSERT_TRUE(project->addImportedFile(wave));
+    ASSERT_TRUE(project->save(path));
+}
+
+} // namespace
+
+TEST_F(StartupTest, CancelLeavesTheProgramWithoutAProjectAndQuitsCleanly) {
+    setenv("GLEAM_LOG", "1", 1);
+    {
+        TestApplication app({}, chooser_, dialogs_);
+        const StartDialogAnswer seen = runAnswering(app, kCancel);
+        EXPECT_EQ(seen.question, text(app, kQuestion));
+        EXPECT_EQ(seen.buttons, (QStringList{text(app, kCreateNew), text(app, kOpenExisting),
+                                             text(app, kCancel)}));
+        // The window is up before the question is asked.
+        EXPECT_TRUE(seen.windowShownMeanwhile);
+        EXPECT_EQ(seen.windowSize, QSize(AEMainWindow::kWidth, AEMainWindow::kHeight));
+        EXPECT_EQ(app.project(), nullptr);
+        EXPECT_TRUE(chooser_.titles.empty()) << "Cancel opens no file dialog";
+        ASSERT_NE(app.window(), nullptr);
+        EXPECT_FALSE(app.window()->projectLoaded());
+        EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
+        EXPECT_TRUE(seen.engineRunningMeanwhile);
+        EXPECT_TRUE(app.quitRequested());
+        EXPECT_TRUE(dialogs_.alerts.empty());
+    }
+    unsetenv("GLEAM_LOG");
+    const std::string log = readLog();
+    EXPECT_NE(log.find("----- AE starting up --------"), std::string::npos);
+    EXPECT_TRUE(log.ends_with("--- AE shutdown complete ----\n")) << log;
+}
+
+TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
+    const std::string path = dir_.file("Side A.dat");
+    const std::string wave = dir_.file("44100-2-16-8s.wav");
+    ProjectTest::writeWave(wave, 8 * 44100);
+    {
+        TestApplication app({}, chooser_, dialogs_);
+        startChoosing(app, kCreateNew, path, 3074);
+        expectProjectOpen(app, path);
+        ASSERT_NE(app.project(), nullptr);
+        // Changed after the last save: only the shutdown can have written this.
+        ASSERT_TRUE(app.project()->addImportedFile(wave));
+        app.project()->title(0)->setDisplayName("Saved at exit");
+    }
+    std::unique_ptr<AEProject> reloaded = AEProject::load(path);
+    ASSERT_NE(reloaded, nullptr);
+    ASSERT_EQ(reloaded->titleCount(), 1);
+    EXPECT_EQ(reloaded->title(0)->displayName(), "Saved at exit");
+}
+
+TEST_F(StartupTest, OpenExistingOpensTheChosenProject) {
+    const std::string path = dir_.file("Tapes.dat");
+    makeProject(dir_.path(), path);
+    TestApplication app({}, chooser_, dialogs_);
+    startChoosing(app, kOpenExisting, path, 3061);
+    expectProjectOpen(app, path);
+    ASSERT_NE(app.project(), nullptr);
+    EXPECT_EQ(app.project()->titleCount(), 1);
+    EXPECT_TRUE(dialogs_.alerts.empty());
+}
+
+TEST_F(StartupTest, CancelledFileDialogAfterOpenExistingLeavesNoProject) {
+    TestApplication app({}, chooser_, dialogs_);
+    startChoosing(app, kOpenExisting, {}, 3061);
+    EXPECT_EQ(app.project(), nullptr);
+    EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
+}
+
+TEST_F(StartupTest, ProjectOnTheCommandLineSkipsTheStartDialog) {
+    const std::string path = dir_.file("Party.dat");
+    makeProject(dir_.path(), path);
+    TestApplication app(path, chooser_, dialogs_);
+    const StartDialogAnswer seen = runAnswering(app, kCancel);
+    EXPECT_TRUE(seen.question.isEmpty()) << "no start dialog with a project path";
+    expectProjectOpen(app, path);
+    ASSERT_NE(app.project(), nullptr);
+    EXPECT_EQ(app.project()->titleCount(), 1);
+    EXPECT_TRUE(chooser_.titles.empty());
+}
+
+TEST_F(StartupTest, AProjectThatFailsToOpenSaysWhyAndLeavesNoProject) {
+    const std::string path = dir_.file("broken.dat");
+    ProjectTest::writeFile(path, "not a project at all");
+    TestApplication app(path, chooser_, dialogs_);
+    runAnswering(app, kCancel);
+    EXPECT_EQ(app.project(), nullptr);
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_NE(dialogs_.alerts[0].find(app.loadString(app.stringId(3003, 0))), std::string::npos);
+    EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
+}
+
+TEST_F(StartupTest, WindowOpensCentredAtItsSizeWhateverThePositionStored) {
+    RegistryStore store;
+    store.writeInt("wndXpos", 3000);
+    store.writeInt("wndYpos", -40);
+    TestApplication app("/nowhere/none.dat", chooser_, dialogs_);
+    ASSERT_TRUE(app.open());
+    AEMainWindow* window = app.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(app.mainWindow(), window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->size(), QSize(738, 548));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(window->x(), screen.x() + (screen.width() - 738) / 2);
+    EXPECT_EQ(window->y(), screen.y() + (screen.height() - 548) / 2);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Gleam!"));
+}
+
+TEST_F(StartupTest, TooFewColoursStopTheStartBeforeAnythingRuns) {
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vortanix", "Gleam")
+        .remove("mp3ExportDir");
+    TestApplication app({}, chooser_, dialogs_);
+    app.depth = 8;
+    EXPECT_FALSE(app.open());
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(dialogs_.alerts[0], "You need at least 32768 colors to run Gleam!");
+    // The check comes before the screen saver, the directories, the device and the worker.
+    EXPECT_EQ(app.window(), nullptr);
+    EXPECT_FALSE(app.engine().threadRunning());
+    EXPECT_FALSE(app.deviceServices().screenSaverDisabled());
+    std::string text;
+    EXPECT_FALSE(RegistryStore().readText("mp3ExportDir", text, "-"));
+
+    // The whole start: no window, no start dialog, a quit and a clean end.
+    const StartDialogAnswer seen = runAnswering(app, kCreateNew);
+    EXPECT_TRUE(seen.question.isEmpty());
+    EXPECT_TRUE(app.quitRequested());
+    EXPECT_EQ(app.project(), nullptr);
+    EXPECT_TRUE(chooser_.titles.empty());
+}
+
+TEST_F(StartupTest, SixteenBitScreenStarts) {
+    TestApplication app({}, chooser_, dialogs_);
+    app.depth = 16;
+    EXPECT_TRUE(app.open());
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    EXPECT_NE(app.window(), nullptr);
+    EXPECT_TRUE(app.engine().threadRunning());
+    std::string text;
+    EXPECT_TRUE(RegistryStore().readText("mp3ExportDir", text, "-"));
+}

@@ -1,0 +1,330 @@
+// The dialog "Importing Audio tracks from CD" behind its menu command, against CD images
+// the tests make: the lists, the copy with its progress and its controls, the hand-over to
+// the project, failures named, and Cancel stopping a copy.
+#include "AECDImportDialog.h"
+#include "DialogTestSupport.h"
+
+#include "AEMainView.h"
+#include "AudioFile.h"
+#include "CddaDriveList.h"
+#include "support/CdImage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+using DialogTest::DialogCommandTest;
+using DialogTest::waitUntil;
+namespace fs = std::filesystem;
+
+class CdDialogTest : public DialogCommandTest {
+protected:
+    void TearDown() override {
+        if (AECDImportDialog* dialog = commands().cdImportDialog()) {
+            dialog->import().stop();
+            ASSERT_TRUE(waitUntil([dialog] { return !dialog->import().copying(); }));
+            dialog->reject();
+        }
+        DialogCommandTest::TearDown();
+        unsetenv("GLEAM_CD_IMAGES");
+    }
+
+    // Names the images in GLEAM_CD_IMAGES and chooses the first for the dialog, with
+    // "song.wav" in the test folder as the target.
+    void useImages(const std::vector<const CdTest::CdImage*>& images) {
+        std::string list;
+        for (const CdTest::CdImage* image : images) {
+            list += (list.empty() ? "" : ":") + image->cuePath();
+        }
+        setenv("GLEAM_CD_IMAGES", list.c_str(), 1);
+        imageDrive_ = CddaDriveList().count() - static_cast<int32_t>(images.size());
+        RegistryStore store;
+        store.writeInt("selectedReader", imageDrive_);
+        store.writeText("importName", dir_.file("song.wav").c_str());
+    }
+
+    AECDImportDialog& open() {
+        window_->command(AEMainWindow::kImportFromCd);
+        AECDImportDialog* dialog = commands().cdImportDialog();
+        EXPECT_NE(dialog, nullptr);
+        return *dialog;
+    }
+
+    static void selectRows(AECDImportDialog& dialog, std::initializer_list<int> rows) {
+        for (int row : rows) {
+            dialog.tracks()->topLevelItem(row)->setSelected(true);
+        }
+    }
+
+    static bool copyEnded(AECDImportDialog& dialog) {
+        return !dialog.import().copying() && dialog.importButton()->isEnabled();
+    }
+
+    static std::vector<int16_t> wavSamples(const std::string& path) {
+        AudioFile file(path);
+        if (!file.open(FAccessMode::kRead) || file.channels() != 2 || file.bits() != 16) {
+            return {};
+        }
+        std::vector<int16_t> samples(static_cast<size_t>(file.frames()) * 2);
+        return file.read(file.frames(), samples.data()) == file.frames() ? samples
+                                                                         : std::vector<int16_t>{};
+    }
+
+    std::string trackName(int32_t track) { return stdText(3007) + " " + std::to_string(track); }
+
+    int32_t imageDrive_ = 0;
+};
+
+TEST_F(CdDialogTest, TheDiscsTracksAreListedWithTheirLengths) {
+    const CdTest::CdImage disc(dir_.path(), "disc-600-675-d150", {{600}, {675}, {150, true}});
+    useImages({&disc});
+    newProject();
+    AECDImportDialog& dialog = open();
+    EXPECT_EQ(dialog.windowTitle(), text(3069));
+    EXPECT_TRUE(dialog.isModal());
+    EXPECT_TRUE(app_->isBusy());
+    EXPECT_EQ(dialog.importButton()->text(), text(3070));
+    EXPECT_TRUE(dialog.importButton()->isDefault());
+    EXPECT_EQ(dialog.cancelButton()->text(), text(3090));
+    EXPECT_EQ(dialog.updateButton()->text(), text(3107));
+    EXPECT_EQ(dialog.addToProject()->text(), text(3097));
+    EXPECT_EQ(dialog.browseButton()->text(), QStringLiteral("..."));
+
+    QTreeWidget* tracks = dialog.tracks();
+    EXPECT_EQ(tracks->headerItem()->text(0), text(3067));
+    EXPECT_EQ(tracks->headerItem()->text(1), text(3068));
+    EXPECT_EQ(tracks->columnWidth(0), 100);
+    EXPECT_EQ(tracks->columnWidth(1), 90);
+    EXPECT_EQ(tracks->selectionMode(), QAbstractItemView::ExtendedSelection);
+    ASSERT_EQ(tracks->topLevelItemCount(), 3);
+    const char* lengths[] = {"00:00:08", "00:00:09", "00:00:02"};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(tracks->topLevelItem(row)->text(0).toStdString(), trackName(row + 1));
+        EXPECT_EQ(tracks->topLevelItem(row)->text(1).toStdString(), lengths[row]);
+    }
+    EXPECT_EQ(dialog.drives()->currentIndex(), imageDrive_);
+    EXPECT_TRUE(dialog.drives()->currentText().startsWith(QStringLiteral("SCSI ID ")));
+    EXPECT_EQ(dialog.path()->text(), QString::fromStdString(dir_.file("song.wav")));
+    EXPECT_FALSE(dialog.path()->isEnabled()) << "changed only through \"...\"";
+    EXPECT_TRUE(dialog.addToProject()->isEnabled());
+    EXPECT_FALSE(dialog.addToProject()->isChecked());
+
+    // While it is open no other import starts; Cancel closes it and frees the program.
+    EXPECT_FALSE(commands().importFromCd());
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(commands().cdImportDialog(), nullptr);
+    EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(CdDialogTest, TwoTracksAreCopiedAndAddedToTheProject) {
+    const CdTest::CdImage disc(dir_.path(), "disc-600-600-d150", {{600}, {600}, {150, true}});
+    useImages({&disc});
+    AEProject& project = newProject();
+    AECDImportDialog& dialog = open();
+    selectRows(dialog, {0, 1, 2});
+    dialog.addToProject()->setChecked(true);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return copyEnded(dialog) && project.titleCount() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return !app_->isBusy(); }));
+    EXPECT_EQ(project.sourcePath(0), dir_.file("song_1.wav"));
+    EXPECT_EQ(project.sourcePath(1), dir_.file("song_2.wav"));
+    EXPECT_FALSE(fs::exists(dir_.file("song_3.wav"))) << "the data track is skipped";
+    EXPECT_EQ(wavSamples(dir_.file("song_2.wav")), disc.trackSamples(2));
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    EXPECT_EQ(dialog.status()->text(), text(3132));
+    EXPECT_EQ(dialog.progress()->value(), 0);
+    for (QWidget* control : std::initializer_list<QWidget*>{dialog.drives(), dialog.browseButton(),
+                                                            dialog.updateButton(), dialog.tracks(),
+                                                            dialog.addToProject()}) {
+        EXPECT_TRUE(control->isEnabled());
+    }
+    // The choices were stored when Import was pressed.
+    int32_t add = 0;
+    int32_t reader = -1;
+    std::string name;
+    RegistryStore store;
+    store.readInt("addToProject", add, 0);
+    store.readInt("selectedReader", reader, -1);
+    store.readText("importName", name, "", 1023);
+    EXPECT_EQ(add, 1);
+    EXPECT_EQ(reader, imageDrive_);
+    EXPECT_EQ(name, dir_.file("song.wav"));
+
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(commands().cdImportDialog(), nullptr);
+    EXPECT_FALSE(app_->isBusy());
+    EXPECT_TRUE(window_->view().control(AEMainView::kRecord)->isEnabled());
+}
+
+TEST_F(CdDialogTest, AFailingTrackIsReportedByNameAndTheOthersKept) {
+    const CdTest::CdImage disc(dir_.path(), "disc-600-600-600", {{600}, {600}, {600}});
+    useImages({&disc});
+    AEProject& project = newProject();
+    AECDImportDialog& dialog = open();
+    // Track 2 loses all but its first second after the table of contents was read.
+    fs::resize_file(disc.binPath(), static_cast<uintmax_t>(disc.start(2) + 75) * 2352);
+    selectRows(dialog, {0, 1});
+    dialog.addToProject()->setChecked(true);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return copyEnded(dialog) && !dialogs_.alerts.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return project.titleCount() == 1 && !app_->isBusy(); }));
+    EXPECT_EQ(dialogs_.alerts, (std::vector<std::string>{stdText(3133) + "\n" + trackName(2)}));
+    EXPECT_EQ(dialog.status()->text(), text(3133));
+    EXPECT_TRUE(fs::exists(dir_.file("song_1.wav")));
+    EXPECT_FALSE(fs::exists(dir_.file("song_2.wav"))) << "no partial file";
+    EXPECT_EQ(project.sourcePath(0), dir_.file("song_1.wav"));
+}
+
+// Holds the copy thread at its first progress beyond a quarter until released, so that
+// the test acts while the copy surely still runs.
+class CopyHold {
+public:
+    explicit CopyHold(AECDImportDialog& dialog) {
+        connection_ = QObject::connect(
+            &dialog, &AECDImportDialog::progressShown, &dialog,
+            [this](int position, const QString&) {
+                if (position > AECDImportView::kProgressRange / 4 && !held_.exchange(true)) {
+                    std::unique_lock<std::mutex> lock(mutex_);
+                    released_.wait(lock, [this] { return release_; });
+                }
+            },
+            Qt::DirectConnection);
+    }
+    ~CopyHold() {
+        releaseCopy();
+        QObject::disconnect(connection_);
+    }
+    void releaseCopy() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            release_ = true;
+        }
+        released_.notify_all();
+    }
+
+private:
+    QMetaObject::Connection connection_;
+    std::atomic<bool> held_{false};
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool release_ = false;
+};
+
+TEST_F(CdDialogTest, CancelStopsTheCopyAndKeepsTheDialogOpen) {
+    const CdTest::CdImage disc(dir_.path(), "disc-1500-600", {{1500}, {600}});
+    useImages({&disc});
+    AEProject& project = newProject();
+    AECDImportDialog& dialog = open();
+    selectRows(dialog, {0, 1});
+    dialog.addToProject()->setChecked(true);
+    CopyHold hold(dialog);
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return dialog.progress()->value() > 65535 / 4; }));
+    // Copying: the controls rest, the status names the file; Cancel stays to stop.
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             dialog.drives(), dialog.browseButton(), dialog.importButton(), dialog.updateButton(),
+             dialog.tracks(), dialog.addToProject()}) {
+        EXPECT_FALSE(control->isEnabled());
+    }
+    EXPECT_TRUE(
+        dialog.status()->text().startsWith(QString::fromStdString(dir_.file("song_1.wav"))));
+    EXPECT_TRUE(dialog.status()->text().endsWith(QStringLiteral(" %")));
+    ASSERT_TRUE(dialog.cancelButton()->isEnabled());
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    hold.releaseCopy();
+    ASSERT_TRUE(waitUntil([&] { return copyEnded(dialog); }));
+    EXPECT_EQ(commands().cdImportDialog(), &dialog) << "a stop leaves the dialog open";
+    EXPECT_EQ(dialog.status()->text(), text(3131));
+    EXPECT_FALSE(fs::exists(dir_.file("song_1.wav")));
+    EXPECT_FALSE(fs::exists(dir_.file("song_2.wav")));
+    EXPECT_TRUE(dialogs_.alerts.empty()) << "a stop is no failure";
+    QApplication::processEvents();
+    EXPECT_EQ(project.titleCount(), 0);
+    EXPECT_TRUE(app_->isBusy()) << "still open";
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(commands().cdImportDialog(), nullptr);
+    EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(CdDialogTest, TheTargetIsChosenWithTheBrowseButton) {
+    const CdTest::CdImage disc(dir_.path(), "disc-600", {{600}});
+    useImages({&disc});
+    AECDImportDialog& dialog = open();
+    const QString chosen = QString::fromStdString(dir_.file("rips/take.wav"));
+    chooser_.answers.push_back(chosen);
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton);
+    EXPECT_EQ(chooser_.titles.back(), text(3106));
+    EXPECT_EQ(chooser_.proposed.back(), QString::fromStdString(dir_.file("song.wav")));
+    EXPECT_EQ(dialog.path()->text(), chosen);
+    EXPECT_EQ(dialog.import().importName(), chosen.toStdString());
+    QTest::mouseClick(dialog.browseButton(), Qt::LeftButton); // cancelled
+    EXPECT_EQ(dialog.path()->text(), chosen);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    std::string name;
+    RegistryStore().readText("importName", name, "", 1023);
+    EXPECT_EQ(name, chosen.toStdString()) << "Cancel stores it too";
+}
+
+TEST_F(CdDialogTest, TheSameDriveAgainDoesNotReloadButUpdateAlwaysDoes) {
+    const CdTest::CdImage first(dir_.path(), "disc-600-600", {{600}, {600}});
+    const CdTest::CdImage second(dir_.path(), "disc-600-600-600", {{600}, {600}, {600}});
+    useImages({&first, &second});
+    AECDImportDialog& dialog = open();
+    ASSERT_EQ(dialog.tracks()->topLevelItemCount(), 2);
+    const int32_t fills = dialog.import().lists().fills();
+    emit dialog.drives()->activated(imageDrive_);
+    EXPECT_EQ(dialog.import().lists().fills(), fills);
+    emit dialog.drives()->activated(imageDrive_ + 1);
+    EXPECT_GT(dialog.import().lists().fills(), fills);
+    EXPECT_EQ(dialog.tracks()->topLevelItemCount(), 3);
+    EXPECT_EQ(dialog.drives()->currentIndex(), imageDrive_ + 1);
+    const int32_t before = dialog.import().lists().fills();
+    QTest::mouseClick(dialog.updateButton(), Qt::LeftButton);
+    EXPECT_GT(dialog.import().lists().fills(), before);
+    EXPECT_EQ(dialog.tracks()->topLevelItemCount(), 3);
+}
+
+TEST_F(CdDialogTest, AddToProjectNeedsAProjectAndNothingOpensWhileBusy) {
+    const CdTest::CdImage disc(dir_.path(), "disc-600", {{600}});
+    useImages({&disc});
+    RegistryStore().writeInt("addToProject", 1);
+    AECDImportDialog& dialog = open();
+    EXPECT_FALSE(dialog.addToProject()->isEnabled());
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+
+    app_->setBusy(true);
+    EXPECT_FALSE(commands().importFromCd());
+    window_->command(AEMainWindow::kImportFromCd);
+    EXPECT_EQ(commands().cdImportDialog(), nullptr);
+    app_->setBusy(false);
+}
+
+TEST_F(CdDialogTest, WithoutDrivesTheDialogSaysSo) {
+    setenv("GLEAM_CD_IMAGES", "", 1);
+    if (CddaDriveList().count() > 0) {
+        GTEST_SKIP() << "this machine has a CD drive";
+    }
+    AECDImportDialog& dialog = open();
+    EXPECT_EQ(dialog.drives()->count(), 0);
+    EXPECT_EQ(dialog.tracks()->topLevelItemCount(), 0);
+    EXPECT_EQ(dialog.status()->text(), text(3134));
+    // Import with nothing to copy writes and adds nothing.
+    QTest::mouseClick(dialog.importButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return copyEnded(dialog); }));
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(app_->isBusy());
+}
+
+} // namespace

@@ -1,0 +1,147 @@
+// The sound card settings dialog behind its menu command: what it shows, every change
+// bounded and stored at once, the delay text, and OK and Cancel with the device reopened
+// only after a confirmed change.
+#include "AESoundcardDialog.h"
+#include "DialogTestSupport.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+using DialogTest::DialogCommandTest;
+
+class SoundcardDialogTest : public DialogCommandTest {
+protected:
+    int32_t stored(const char* name) {
+        int32_t value = -1;
+        RegistryStore().readInt(name, value, -1);
+        return value;
+    }
+    // The dialog opened through the menu command.
+    AESoundcardDialog& open() {
+        window_->command(AEMainWindow::kSoundcardSettings);
+        AESoundcardDialog* dialog = commands().soundcardDialog();
+        EXPECT_NE(dialog, nullptr);
+        return *dialog;
+    }
+    // Types `text` into `field` as the user would, replacing what it held.
+    static void type(QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
+    QString delayText(int32_t milliseconds) {
+        return QStringLiteral("%1 %2 ms").arg(text(3122)).arg(milliseconds);
+    }
+};
+
+TEST_F(SoundcardDialogTest, OpensWithTheStoredValuesAndTheirDelay) {
+    RegistryStore store;
+    store.writeInt("mme_numBuff_play", 10);
+    store.writeInt("mme_buffSize_play", 8192);
+    store.writeInt("mme_numBuff_rec", 7);
+    store.writeInt("mme_buffSize_rec", 16000);
+    AESoundcardDialog& dialog = open();
+    EXPECT_EQ(dialog.windowTitle(), text(3117));
+    EXPECT_TRUE(dialog.isModal());
+    EXPECT_EQ(dialog.playBuffers()->text(), QStringLiteral("10"));
+    EXPECT_EQ(dialog.playSize()->text(), QStringLiteral("8192"));
+    EXPECT_EQ(dialog.recordBuffers()->text(), QStringLiteral("7"));
+    EXPECT_EQ(dialog.recordSize()->text(), QStringLiteral("16000"));
+    EXPECT_EQ(dialog.delay()->text(), delayText(464));
+    QStringList groups;
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+        groups << group->title();
+    }
+    EXPECT_EQ(groups, (QStringList{text(3118), text(3119)}));
+    // The devices that take the format, the stored one chosen.
+    EXPECT_EQ(dialog.playDevice()->count(), AESoundcardDialog::deviceNames(true).size());
+    EXPECT_GE(dialog.playDevice()->count(), 1);
+    EXPECT_EQ(dialog.playDevice()->currentIndex(), 0);
+    EXPECT_EQ(dialog.recordDevice()->currentIndex(), 0);
+    dialog.reject();
+}
+
+TEST_F(SoundcardDialogTest, StoredValuesOutOfBoundsAreShownBounded) {
+    RegistryStore store;
+    store.writeInt("mme_numBuff_play", 2);
+    store.writeInt("mme_buffSize_play", 40001);
+    AESoundcardDialog& dialog = open();
+    EXPECT_EQ(dialog.playBuffers()->text(), QStringLiteral("4"));
+    EXPECT_EQ(dialog.playSize()->text(), QStringLiteral("32768"));
+    EXPECT_EQ(dialog.delay()->text(), delayText(743));
+    dialog.reject();
+}
+
+TEST_F(SoundcardDialogTest, EveryChangeIsBoundedAndStoredAtOnce) {
+    AESoundcardDialog& dialog = open();
+    type(dialog.playBuffers(), QStringLiteral("3"));
+    EXPECT_EQ(stored("mme_numBuff_play"), 4);
+    type(dialog.playBuffers(), QStringLiteral("12"));
+    EXPECT_EQ(stored("mme_numBuff_play"), 10);
+    EXPECT_EQ(dialog.delay()->text(), delayText(1857)) << "10 × 250 × 32768 / 44100";
+    type(dialog.playSize(), QStringLiteral("5000"));
+    EXPECT_EQ(stored("mme_buffSize_play"), 8192);
+    EXPECT_EQ(dialog.delay()->text(), delayText(464));
+    type(dialog.recordSize(), QStringLiteral("40000"));
+    EXPECT_EQ(stored("mme_buffSize_rec"), 32768);
+    type(dialog.recordSize(), QStringLiteral("10001"));
+    EXPECT_EQ(stored("mme_buffSize_rec"), 10000);
+    type(dialog.recordBuffers(), QStringLiteral("six"));
+    EXPECT_EQ(stored("mme_numBuff_rec"), 4) << "not a number reads as 0";
+    // Leaving a field shows what was stored for it.
+    emit dialog.recordBuffers()->editingFinished();
+    EXPECT_EQ(dialog.recordBuffers()->text(), QStringLiteral("4"));
+    dialog.reject();
+}
+
+TEST_F(SoundcardDialogTest, CancelStoresTheStartingValuesAndLeavesTheDevice) {
+    const int32_t buffersBefore = app_->device().getNumPlayBuffers();
+    ASSERT_FALSE(app_->engine().threadRunning());
+    AESoundcardDialog& dialog = open();
+    type(dialog.playBuffers(), QStringLiteral("8"));
+    type(dialog.recordSize(), QStringLiteral("9000"));
+    EXPECT_EQ(stored("mme_numBuff_play"), 8);
+    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(commands().soundcardDialog(), nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(stored("mme_numBuff_play"), 4);
+    EXPECT_EQ(stored("mme_buffSize_rec"), 32768);
+    EXPECT_FALSE(app_->soundcardSettings().changed());
+    EXPECT_EQ(app_->device().getNumPlayBuffers(), buffersBefore);
+    EXPECT_FALSE(app_->engine().threadRunning()) << "the device was not reopened";
+}
+
+TEST_F(SoundcardDialogTest, OkWithoutChangesDoesNotReopenTheDevice) {
+    AESoundcardDialog& dialog = open();
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(commands().soundcardDialog(), nullptr);
+    EXPECT_FALSE(app_->engine().threadRunning());
+}
+
+TEST_F(SoundcardDialogTest, OkWithAChangeReopensTheDeviceWithIt) {
+    AESoundcardDialog& dialog = open();
+    type(dialog.playBuffers(), QStringLiteral("6"));
+    type(dialog.playSize(), QStringLiteral("16384"));
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(stored("mme_numBuff_play"), 6);
+    EXPECT_EQ(stored("mme_buffSize_play"), 16384);
+    EXPECT_EQ(app_->device().getNumPlayBuffers(), 6);
+    EXPECT_EQ(app_->device().framesPerBuffer(true), 16384 / 4);
+    EXPECT_TRUE(app_->engine().threadRunning());
+    EXPECT_EQ(app_->soundcardSettings().values().numBuffPlay, 6);
+}
+
+TEST_F(SoundcardDialogTest, NothingOpensWhileBusy) {
+    app_->setBusy(true);
+    window_->command(AEMainWindow::kSoundcardSettings);
+    EXPECT_EQ(commands().soundcardDialog(), nullptr);
+    app_->setBusy(false);
+}
+
+} // namespace

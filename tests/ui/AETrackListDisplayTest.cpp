@@ -1,0 +1,390 @@
+// The title list: rows and colours as drawn, selection by click, in-place editing, the
+// title-state switch and dropping WAVE files.
+#include "AETrackListDisplay.h"
+
+#include "AEImportList.h"
+#include "AETitleStateSwitch.h"
+#include "FClassRegistry.h"
+#include "ListWaveformTestSupport.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace {
+
+using namespace ListWaveformTest;
+
+constexpr int32_t kEightSeconds = 8 * 44100;
+
+class TrackListTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        list_ = std::make_unique<AETrackListDisplay>(*app_, importList_);
+        list_->resize(320, 160);
+    }
+    void TearDown() override {
+        list_.reset();
+        AppFixture::TearDown();
+    }
+    AETrackListDisplay& list() { return *list_; }
+    AEProject& titles(int count) {
+        AEProject& project = projectOf(count);
+        list_->refresh();
+        return project;
+    }
+    // A double click as the window system delivers it: press and release, then the
+    // double-click event and its release.
+    void doubleClick(QPoint at) {
+        QTest::mouseClick(list_.get(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list_.get(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(list_.get(), Qt::LeftButton, {}, at);
+    }
+    void rightClick(QPoint at, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(list_.get(), Qt::RightButton, modifiers, at);
+    }
+    // Opens the editor of `kind` on the current row `row` and ends it with `key`.
+    void edit(int32_t row, int x, const QString& text, Qt::Key key = Qt::Key_Return) {
+        doubleClick(QPoint(x, row * 16 + 8));
+        ASSERT_NE(list_->editor(), nullptr);
+        list_->editor()->setText(text);
+        QTest::keyClick(list_->editor(), key);
+        EXPECT_EQ(list_->editor(), nullptr);
+    }
+
+    AEImportList importList_;
+    std::unique_ptr<AETrackListDisplay> list_;
+};
+
+} // namespace
+
+TEST_F(TrackListTest, IsRegisteredAsAView) {
+    EXPECT_TRUE(FClassRegistry::instance().isKindOf("AETrackListDisplay", "UView"));
+}
+
+TEST_F(TrackListTest, RowNumbersHaveTwoDigitsBelowTen) {
+    EXPECT_EQ(AETrackListDisplay::rowNumber(0), QStringLiteral("01"));
+    EXPECT_EQ(AETrackListDisplay::rowNumber(8), QStringLiteral("09"));
+    EXPECT_EQ(AETrackListDisplay::rowNumber(9), QStringLiteral("10"));
+    EXPECT_EQ(AETrackListDisplay::rowNumber(98), QStringLiteral("99"));
+    titles(10);
+    ASSERT_EQ(list().rows().size(), 10u);
+    EXPECT_EQ(list().rows()[8].number, QStringLiteral("09"));
+    EXPECT_EQ(list().rows()[9].number, QStringLiteral("10"));
+    EXPECT_EQ(list().rows()[9].name, QStringLiteral("Song 10"));
+    EXPECT_EQ(list().rows()[9].artist, QStringLiteral("Artist 10"));
+    EXPECT_EQ(list().rows()[9].pause, QStringLiteral("2"));
+    // The playing length runs from the start point to the end point.
+    EXPECT_EQ(list().rows()[9].length, QStringLiteral("00:10"));
+}
+
+TEST_F(TrackListTest, RowsAreDrawnSixteenPixelsApartWithTheBarBehindTheCurrentOne) {
+    AEProject& project = titles(3);
+    ASSERT_TRUE(project.select(1));
+    project.title(2)->setStateCode(AETitleProcessState::kProcessed);
+    list().refresh();
+    const QImage image = render(list());
+    // The bar fills row 1 (y 16..31) and nothing else.
+    EXPECT_TRUE(same(image.pixel(310, 16), AETrackListDisplay::kBar));
+    EXPECT_TRUE(same(image.pixel(310, 31), AETrackListDisplay::kBar));
+    EXPECT_TRUE(same(image.pixel(310, 15), AETrackListDisplay::kBackground));
+    EXPECT_TRUE(same(image.pixel(310, 32), AETrackListDisplay::kBackground));
+    // Text sits on its own row: the number column of row 0 has text pixels between y 0
+    // and 15 only, and nothing is drawn below the last row.
+    const QRect row0Number(5, 0, 20, 16);
+    EXPECT_GT(count(image, AETrackListDisplay::kText, row0Number), 0);
+    EXPECT_EQ(count(image, AETrackListDisplay::kProcessed, row0Number), 0);
+    EXPECT_EQ(count(image, AETrackListDisplay::kBackground, QRect(0, 48, 320, 112)), 320 * 112);
+    // The processed title is written in its own colour.
+    const QRect row2Name(26, 32, 94, 16);
+    EXPECT_GT(count(image, AETrackListDisplay::kProcessed, row2Name), 0);
+    EXPECT_EQ(count(image, AETrackListDisplay::kText, row2Name), 0);
+    // Mode 1 draws no bar.
+    AETrackListDisplay plain(*app_, importList_, 1);
+    plain.resize(320, 160);
+    plain.refresh();
+    EXPECT_EQ(count(render(plain), AETrackListDisplay::kBar), 0);
+}
+
+TEST_F(TrackListTest, LongNamesAreCutToTheirColumn) {
+    AEProject& project = titles(1);
+    project.title(0)->setDisplayName(std::string(80, 'W'));
+    project.title(0)->setArtist(std::string(80, 'M'));
+    list().refresh();
+    const QImage image = render(list());
+    // Nothing of the name reaches the artist column's first pixels, nor the artist the
+    // pause column.
+    EXPECT_EQ(count(image, AETrackListDisplay::kText, QRect(121, 0, 2, 16)), 0);
+    EXPECT_EQ(count(image, AETrackListDisplay::kText, QRect(242, 0, 4, 16)), 0);
+}
+
+TEST_F(TrackListTest, ClickChoosesTheTitleAndBelowTheLastRowTheLastTitle) {
+    AEProject& project = titles(3);
+    QSignalSpy shown(&list(), &AETrackListDisplay::titleShown);
+    QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(60, 16 + 5));
+    EXPECT_EQ(project.currentTitle(), 1);
+    QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(60, 150));
+    EXPECT_EQ(project.currentTitle(), 2);
+    EXPECT_EQ(shown.count(), 2);
+    EXPECT_TRUE(list().rows()[2].selected);
+    EXPECT_FALSE(list().rows()[0].selected);
+}
+
+TEST_F(TrackListTest, ClicksAreIgnoredWhileBusyOrWithoutTitles) {
+    AEProject& project = titles(3);
+    app_->setBusy(true);
+    QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(project.currentTitle(), 0);
+    app_->setBusy(false);
+    importList_.adding = true;
+    QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(project.currentTitle(), 0);
+    importList_.adding = false;
+    titles(0);
+    QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(60, 40));
+    EXPECT_EQ(list().rowAt(40), -1);
+}
+
+TEST_F(TrackListTest, SingleClickOnTheCurrentNameDoesNotEditButADoubleClickDoes) {
+    titles(2);
+    QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(50, 8));
+    EXPECT_EQ(list().editor(), nullptr);
+    EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditNone);
+    doubleClick(QPoint(50, 8));
+    ASSERT_NE(list().editor(), nullptr);
+    EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditName);
+    EXPECT_EQ(list().editRow(), 0);
+    EXPECT_EQ(list().editor()->text(), QStringLiteral("Song 1"));
+    EXPECT_EQ(list().editor()->geometry(), QRect(QPoint(26, 2), QPoint(120, 15)));
+    // What is typed stays within what a project file's text record holds.
+    EXPECT_EQ(list().editor()->maxLength(), AETrackListDisplay::kMaxEditChars);
+    EXPECT_EQ(app_->inPlaceEditor(), dynamic_cast<AEInPlaceEditor*>(list().editor()));
+}
+
+TEST_F(TrackListTest, DoubleClickOnAnotherTitleChoosesItThenEdits) {
+    AEProject& project = titles(2);
+    doubleClick(QPoint(50, 16 + 8));
+    EXPECT_EQ(project.currentTitle(), 1);
+    // The first click chose it; the second one, on the current title now, edits.
+    ASSERT_NE(list().editor(), nullptr);
+    EXPECT_EQ(list().editRow(), 1);
+}
+
+TEST_F(TrackListTest, DoubleClickRangesAreTriedNameFirst) {
+    EXPECT_EQ(AETrackListDisplay::editKindAt(25), AETrackListDisplay::kEditNone);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(26), AETrackListDisplay::kEditName);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(123), AETrackListDisplay::kEditName);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(124), AETrackListDisplay::kEditName);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(125), AETrackListDisplay::kEditArtist);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(241), AETrackListDisplay::kEditArtist);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(242), AETrackListDisplay::kEditNone);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(243), AETrackListDisplay::kEditPause);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(258), AETrackListDisplay::kEditPause);
+    EXPECT_EQ(AETrackListDisplay::editKindAt(259), AETrackListDisplay::kEditNone);
+
+    titles(2);
+    doubleClick(QPoint(124, 8));
+    ASSERT_NE(list().editor(), nullptr);
+    EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditName);
+    list().endEdit();
+    doubleClick(QPoint(125, 8));
+    ASSERT_NE(list().editor(), nullptr);
+    EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditArtist);
+    EXPECT_EQ(list().editor()->geometry(), QRect(QPoint(123, 2), QPoint(241, 15)));
+    list().endEdit();
+    doubleClick(QPoint(250, 8));
+    ASSERT_NE(list().editor(), nullptr);
+    EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditPause);
+    EXPECT_EQ(list().editor()->geometry(), QRect(QPoint(243, 2), QPoint(257, 15)));
+    list().endEdit();
+    doubleClick(QPoint(242, 8));
+    EXPECT_EQ(list().editor(), nullptr);
+}
+
+TEST_F(TrackListTest, PauseTextsAreReadAsWholeSecondsFromZeroToFour) {
+    AEProject& project = titles(1);
+    edit(0, 250, QStringLiteral("7"));
+    EXPECT_EQ(project.pauseSeconds(0), "4");
+    edit(0, 250, QStringLiteral("abc"), Qt::Key_Escape);
+    EXPECT_EQ(project.pauseSeconds(0), "0");
+    edit(0, 250, QStringLiteral("-3"));
+    EXPECT_EQ(project.pauseSeconds(0), "0");
+    edit(0, 250, QStringLiteral("3s"));
+    EXPECT_EQ(project.pauseSeconds(0), "3");
+    EXPECT_EQ(list().rows()[0].pause, QStringLiteral("3"));
+    EXPECT_EQ(app_->inPlaceEditor(), nullptr);
+}
+
+TEST_F(TrackListTest, NameAndArtistAreStoredOnEnterEscapeOrClose) {
+    AEProject& project = titles(1);
+    edit(0, 60, QStringLiteral("Moonlight"));
+    EXPECT_EQ(project.displayName(0), "Moonlight");
+    edit(0, 160, QStringLiteral("Grandpa's 78s"), Qt::Key_Escape);
+    EXPECT_EQ(project.artist(0), "Grandpa's 78s");
+    // The application closes the open editor with message 3; the text is kept.
+    doubleClick(QPoint(60, 8));
+    ASSERT_NE(list().editor(), nullptr);
+    list().editor()->setText(QStringLiteral("Side B"));
+    app_->postAppMessage(AppHost::kTagCloseEditor);
+    deliver();
+    EXPECT_EQ(list().editor(), nullptr);
+    EXPECT_EQ(project.displayName(0), "Side B");
+    EXPECT_EQ(list().rows()[0].name, QStringLiteral("Side B"));
+}
+
+TEST_F(TrackListTest, ANewEditorEndsTheOpenOne) {
+    AEProject& project = titles(1);
+    doubleClick(QPoint(60, 8));
+    ASSERT_NE(list().editor(), nullptr);
+    list().editor()->setText(QStringLiteral("First"));
+    list().mouseDown(QPoint(160, 8), Qt::LeftButton, {}, true);
+    EXPECT_EQ(project.displayName(0), "First");
+    EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditArtist);
+    EXPECT_EQ(app_->inPlaceEditor(), dynamic_cast<AEInPlaceEditor*>(list().editor()));
+}
+
+TEST_F(TrackListTest, RightClickSwitchesTheTitleToItsOwnFileAsProcessed) {
+    AEProject& project = titles(2);
+    QSignalSpy shown(&list(), &AETrackListDisplay::titleShown);
+    rightClick(QPoint(60, 16 + 4));
+    EXPECT_EQ(project.currentTitle(), 1);
+    EXPECT_EQ(project.stateCode(1), AETitleProcessState::kProcessed);
+    EXPECT_EQ(project.processedPath(1), project.audioBase(1) + ".wav");
+    EXPECT_EQ(project.stateCode(0), AETitleProcessState::kNotProcessed);
+    EXPECT_TRUE(list().rows()[1].processed);
+    EXPECT_EQ(shown.count(), 1);
+}
+
+TEST_F(TrackListTest, CtrlRightClickSwitchesEveryTitle) {
+    AEProject& project = titles(3);
+    // Title 1 is processed into a file of 400 000 frames; title 2's processed file is gone.
+    const std::string processed = dir_.file("44100-2-16-processed.p.wav");
+    ProjectTest::writeWave(processed, 400000);
+    project.title(1)->setProcessedPath(processed);
+    project.title(1)->setStateCode(AETitleProcessState::kProcessed);
+    const std::string lost = dir_.file("missing.p.wav");
+    project.title(2)->setProcessedPath(lost);
+    project.title(2)->setStateCode(AETitleProcessState::kProcessed);
+    const std::string base2 = project.audioBase(2);
+    QSignalSpy changed(&list(), &AETrackListDisplay::titlesChanged);
+
+    rightClick(QPoint(60, 40), Qt::ControlModifier);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(project.currentTitle(), 0);
+    EXPECT_EQ(project.stateCode(0), AETitleProcessState::kProcessed);
+    // The processed file became title 1's recording, with 20 ms fades at both ends.
+    EXPECT_EQ(project.stateCode(1), AETitleProcessState::kNotProcessed);
+    EXPECT_EQ(project.audioBase(1), processed.substr(0, processed.size() - 4));
+    EXPECT_EQ(project.fadePoint(1, 0), 0);
+    EXPECT_EQ(project.fadePoint(1, 1), 882);
+    EXPECT_EQ(project.fadePoint(1, 2), 400000 - 882);
+    EXPECT_EQ(project.fadePoint(1, 3), 400000);
+    EXPECT_EQ(project.currentAudioPath(1), processed);
+    // A processed file that cannot be read leaves the title as it was.
+    EXPECT_EQ(project.stateCode(2), AETitleProcessState::kProcessed);
+    EXPECT_EQ(project.audioBase(2), base2);
+
+    // Switching twice more brings title 1 back to the same state.
+    rightClick(QPoint(60, 40), Qt::ControlModifier);
+    EXPECT_EQ(project.stateCode(1), AETitleProcessState::kProcessed);
+    EXPECT_EQ(project.processedPath(1), processed);
+}
+
+TEST_F(TrackListTest, TooShortProcessedFileIsNotTaken) {
+    AETitle title(0, "t", "a");
+    title.setAudioBase(dir_.file("rec"));
+    const std::string processed = dir_.file("44100-2-16-999.p.wav");
+    ProjectTest::writeWave(processed, 999);
+    title.setProcessedPath(processed);
+    title.setStateCode(AETitleProcessState::kProcessed);
+    EXPECT_FALSE(AETitleStateSwitch::run(title));
+    EXPECT_EQ(title.audioBase(), dir_.file("rec"));
+    ProjectTest::writeWave(processed, 1000);
+    EXPECT_TRUE(AETitleStateSwitch::run(title));
+    EXPECT_EQ(title.fadePoint(3), 1000);
+}
+
+TEST_F(TrackListTest, DroppedFilesAreCheckedAndTheGoodOnesAdded) {
+    AEProject& project = titles(1);
+    const std::vector<std::string> files = {
+        writeSine(dir_.file("44100-2-16-8s.wav"), 2, 44100, kEightSeconds),
+        writeSine(dir_.file("44100-2-16-6s.wav"), 2, 44100, 6 * 44100),
+        writeSine(dir_.file("44100-1-16-8s.wav"), 1, 44100, kEightSeconds),
+        dir_.file("missing.wav"),
+    };
+    {
+        std::ofstream text(dir_.file("notes.wav"));
+        text << "not audio at all";
+    }
+    std::vector<std::string> dropped = files;
+    dropped.push_back(dir_.file("notes.wav"));
+
+    // A real drop event on the list.
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& f : dropped) {
+        urls << QUrl::fromLocalFile(QString::fromStdString(f));
+    }
+    data.setUrls(urls);
+    QSignalSpy started(&list(), &AETrackListDisplay::importStarted);
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&list(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&list(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(started.count(), 1);
+    list().waitForAdding();
+    EXPECT_EQ(list().addReport().added, 2);
+    EXPECT_FALSE(importList_.adding);
+    deliver();
+    // One message for all the refused files.
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(dialogs_.alerts[0].find("44100-2-16-8s.wav"), std::string::npos);
+    list().operationEnded();
+    ASSERT_EQ(project.titleCount(), 3);
+    EXPECT_EQ(project.sourcePath(1), files[0]);
+    EXPECT_EQ(list().rows().size(), 3u);
+    EXPECT_EQ(list().rows()[1].name, QStringLiteral("44100-2-16-8s"));
+    EXPECT_EQ(list().rows()[2].name, QStringLiteral("44100-1-16-8s.wav.stereo"));
+    EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(TrackListTest, DropOfOnlyBadFilesAddsNothing) {
+    AEProject& project = titles(1);
+    const std::string shortFile = writeSine(dir_.file("44100-2-16-6s.wav"), 2, 44100, 6 * 44100);
+    EXPECT_FALSE(list().dropFiles({shortFile}));
+    EXPECT_FALSE(app_->isBusy());
+    EXPECT_FALSE(importList_.adding);
+    deliver();
+    EXPECT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(project.titleCount(), 1);
+}
+
+TEST_F(TrackListTest, DropIsRefusedWhileBusyOrWithoutProject) {
+    const std::string good = writeSine(dir_.file("44100-2-16-8s.wav"), 2, 44100, kEightSeconds);
+    EXPECT_FALSE(list().acceptsDrop());
+    EXPECT_FALSE(list().dropFiles({good}));
+    AEProject& project = titles(1);
+    EXPECT_TRUE(list().acceptsDrop());
+    app_->setBusy(true);
+    EXPECT_FALSE(list().dropFiles({good}));
+    app_->setBusy(false);
+    importList_.adding = true;
+    EXPECT_FALSE(list().acceptsDrop());
+    importList_.adding = false;
+    EXPECT_EQ(project.titleCount(), 1);
+    deliver();
+    EXPECT_TRUE(dialogs_.alerts.empty());
+}
+
+TEST_F(TrackListTest, LongListsGrowSoTheyCanScroll) {
+    titles(40);
+    EXPECT_EQ(list().minimumHeight(), 40 * 16);
+    EXPECT_EQ(list().rowAt(40 * 16 + 300), 39);
+}

@@ -1,0 +1,565 @@
+// The main window's transport on the virtual sound card: recording and the stop procedure
+// with its 7-second rule, playback through the faders and switches, winding, the keyboard
+// table, the settings clipboard, the live displays, and the look of the fader strip in the
+// four languages.
+#include "AEApplication.h"
+#include "AEFaderCaption.h"
+#include "AELevelMeter.h"
+#include "AEMainView.h"
+#include "AEMainWindow.h"
+#include "AETrackListDisplay.h"
+#include "AETransportControl.h"
+#include "EngineTestSupport.h"
+#include "MainWindowTestFixture.h"
+#include "RegistryStore.h"
+#include "RemainingTime.h"
+#include "UiTestSupport.h"
+#include "support/TestDirs.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QDir>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using State = AEMainView::TransportState;
+
+constexpr int32_t kRate = 44100;
+
+// Processes the window's events until `done` holds; false after `timeout`.
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// Interleaved stereo frames of a sine of `frequency` Hz at `amplitude` (full scale 32767).
+std::vector<int16_t> sine(double seconds, double frequency, double amplitude) {
+    const auto frames = static_cast<size_t>(seconds * kRate);
+    std::vector<int16_t> samples(frames * 2);
+    for (size_t i = 0; i < frames; ++i) {
+        const double v =
+            amplitude * 32767.0 *
+            std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / kRate);
+        samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(std::lround(v));
+    }
+    return samples;
+}
+
+// The largest absolute sample of a file's frames from `skipFrames` on.
+int32_t peakOf(const std::vector<int16_t>& samples, size_t skipFrames) {
+    int32_t peak = 0;
+    for (size_t i = 2 * skipFrames; i < samples.size(); ++i) {
+        peak = std::max(peak, std::abs(int32_t{samples[i]}));
+    }
+    return peak;
+}
+
+class AETransportTest : public MainWindowTestFixture {
+protected:
+    void SetUp() override {
+        // Each case chooses its pace and output; the input is silence.
+        unsetenv("GLEAM_VIRTUAL_PACE");
+        unsetenv("GLEAM_VIRTUAL_OUTPUT");
+        unsetenv("GLEAM_VIRTUAL_INPUT");
+        // Each case starts with the playback buttons off, whatever the last one left.
+        RegistryStore store;
+        for (const char* name : {"monoButton", "loopButton", "bypassButton"}) {
+            store.writeFlag(name, false);
+        }
+        makeWindow(true);
+        ASSERT_FALSE(HasFatalFailure());
+        chooser_.answers.push_back(QString::fromStdString(dir_.file("Tapes.dat")));
+        window_->command(AEMainWindow::kNewProject);
+        ASSERT_NE(app_->project(), nullptr);
+        ASSERT_TRUE(window_->projectLoaded());
+    }
+    void TearDown() override {
+        app_->engine().stop();
+        QTest::qWait(50);
+        MainWindowTestFixture::TearDown();
+        unsetenv("GLEAM_VIRTUAL_PACE");
+        unsetenv("GLEAM_VIRTUAL_OUTPUT");
+    }
+
+    AEMainView& view() { return window_->view(); }
+    AEProject& project() { return *app_->project(); }
+    AEAudioEngine& engine() { return app_->engine(); }
+    std::string text(int32_t id) { return app_->loadString(app_->stringId(id, 0)); }
+    void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(&view(), static_cast<Qt::Key>(k), modifiers);
+    }
+    void typed(char c) { QTest::keyClick(&view(), c); }
+
+    // Adds a title made of `samples`, named by its parameters, and makes it current.
+    void addTitle(const std::string& name, const std::vector<int16_t>& samples) {
+        const std::string path = dir_.file(name + ".wav");
+        ASSERT_TRUE(EngineTest::writeWave(path, samples));
+        ASSERT_TRUE(project().addImportedFile(path));
+        window_->currentTitleChanged();
+    }
+
+    // Records in real time until the recording holds `seconds`, then presses stop.
+    void recordFor(double seconds) {
+        view().button(AEMainView::kRecord)->click();
+        ASSERT_EQ(engine().state(), AEAudioEngine::kRecording);
+        ASSERT_TRUE(window_->transport().recording());
+        ASSERT_TRUE(waitFor([&] { return engine().position() >= seconds * kRate; }, 30s));
+        view().button(AEMainView::kStop)->click();
+    }
+
+    // Plays the current title to its end at full speed; the frames the card played.
+    std::vector<int16_t> playThrough(const std::string& outputName) {
+        const std::string out = dir_.file(outputName);
+        setenv("GLEAM_VIRTUAL_PACE", "fast", 1);
+        setenv("GLEAM_VIRTUAL_OUTPUT", out.c_str(), 1);
+        engine().seek(0);
+        view().button(AEMainView::kPlay)->click();
+        EXPECT_TRUE(window_->transport().playing());
+        EXPECT_TRUE(waitFor([&] { return !window_->transport().playing(); }, 60s));
+        EXPECT_TRUE(waitFor([&] { return engine().state() == AEAudioEngine::kIdle; }, 5s));
+        return EngineTest::readWave(out);
+    }
+};
+
+} // namespace
+
+// --- The stop procedure -----------------------------------------------------------------
+
+TEST_F(AETransportTest, AFiveSecondRecordingIsDeletedWithItsFilesAndTheUserIsTold) {
+    recordFor(5.0);
+    EXPECT_EQ(view().transportState(), State::kStopped);
+    EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
+    EXPECT_EQ(project().titleCount(), 0);
+    EXPECT_EQ(project().currentTitle(), -1);
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(dialogs_.alerts[0], text(3105));
+    // Neither the recording nor its peak file is left behind.
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+        EXPECT_EQ(entry.path().filename().string().find("Title_"), std::string::npos)
+            << entry.path();
+    }
+    EXPECT_TRUE(view().button(AEMainView::kRecord)->isEnabled());
+    EXPECT_TRUE(view().button(AEMainView::kPlay)->isEnabled());
+}
+
+TEST_F(AETransportTest, ATenSecondRecordingIsKeptWithTwentyMillisecondFades) {
+    recordFor(10.0);
+    ASSERT_EQ(project().titleCount(), 1);
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    const AETitle& title = *project().title(0);
+    const int32_t length = AEFileManager::framesOf(title.currentAudioPath());
+    ASSERT_GE(length, 10 * kRate);
+    EXPECT_LT(length, 11 * kRate);
+    EXPECT_EQ(title.fadePoint(0), 0);
+    EXPECT_EQ(title.fadePoint(1), 882);
+    EXPECT_EQ(title.fadePoint(2), length - 882);
+    EXPECT_EQ(title.fadePoint(3), length);
+    EXPECT_EQ(title.length(), length);
+    EXPECT_EQ(engine().rangeStart(), 0);
+    EXPECT_EQ(engine().rangeEnd(), length);
+    // The disc now has that much less room: the title and its pause of 2 s.
+    EXPECT_EQ(view().remainingTime(),
+              QString::fromStdString(remainingTimeText(&project(), app_->cdCapacitySeconds())));
+    EXPECT_TRUE(view().remainingTime().startsWith(QStringLiteral("79:4")));
+}
+
+TEST_F(AETransportTest, ARecordingTheEngineEndsByItselfKeepsTheSameRule) {
+    view().button(AEMainView::kRecord)->click();
+    ASSERT_TRUE(waitFor([&] { return engine().position() > 0; }, 10s));
+    // The engine stops as at its record limit, and tells the window by message.
+    engine().stop();
+    ASSERT_TRUE(waitFor([&] { return !dialogs_.alerts.empty(); }, 5s));
+    EXPECT_EQ(dialogs_.alerts[0], text(3105));
+    EXPECT_EQ(project().titleCount(), 0);
+    EXPECT_EQ(view().transportState(), State::kStopped);
+    QTest::qWait(100);
+    EXPECT_EQ(dialogs_.alerts.size(), 1u) << "told once";
+}
+
+TEST_F(AETransportTest, TheStopMessageOfAnEarlierRecordingLeavesANewOneRunning) {
+    view().button(AEMainView::kRecord)->click();
+    view().button(AEMainView::kStop)->click();
+    // Recording again before the first recording's message has arrived.
+    view().button(AEMainView::kRecord)->click();
+    ASSERT_EQ(engine().state(), AEAudioEngine::kRecording);
+    QTest::qWait(200);
+    EXPECT_EQ(engine().state(), AEAudioEngine::kRecording);
+    EXPECT_TRUE(window_->transport().recording());
+    EXPECT_EQ(project().titleCount(), 1);
+    view().button(AEMainView::kStop)->click();
+    EXPECT_EQ(project().titleCount(), 0);
+    EXPECT_EQ(dialogs_.alerts.size(), 2u);
+}
+
+TEST_F(AETransportTest, RecordingIsRefusedAtNinetyNineTitles) {
+    addTitle("44100-2-16-sine-7s", sine(7.5, 440.0, 0.3));
+    const std::string path = project().title(0)->currentAudioPath();
+    while (project().titleCount() < AEProject::kMaxTitles) {
+        ASSERT_TRUE(project().addImportedFile(path));
+    }
+    view().button(AEMainView::kRecord)->click();
+    EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
+    EXPECT_EQ(project().titleCount(), AEProject::kMaxTitles);
+    ASSERT_TRUE(waitFor([&] { return !dialogs_.alerts.empty(); }, 5s));
+    EXPECT_EQ(dialogs_.alerts[0], text(3000));
+}
+
+TEST_F(AETransportTest, UseLeftChannelIsRefusedWhileRecording) {
+    window_->command(AEMainWindow::kUseRightChannel);
+    ASSERT_FALSE(window_->monoUseLeft());
+    EXPECT_FALSE(engine().playbackSwitches()->monoUseLeft());
+    view().button(AEMainView::kRecord)->click();
+    ASSERT_EQ(engine().state(), AEAudioEngine::kRecording);
+    window_->command(AEMainWindow::kUseLeftChannel);
+    EXPECT_FALSE(window_->monoUseLeft());
+    EXPECT_FALSE(window_->action(AEMainWindow::kUseLeftChannel)->isChecked());
+    EXPECT_TRUE(window_->action(AEMainWindow::kUseRightChannel)->isChecked());
+    EXPECT_FALSE(engine().playbackSwitches()->monoUseLeft());
+    view().button(AEMainView::kStop)->click();
+    window_->command(AEMainWindow::kUseLeftChannel);
+    EXPECT_TRUE(window_->monoUseLeft());
+    EXPECT_TRUE(engine().playbackSwitches()->monoUseLeft());
+}
+
+// --- Keys ----------------------------------------------------------------------------------
+
+TEST_F(AETransportTest, KeysDriveTheTransport) {
+    addTitle("44100-2-16-sine-1000Hz-full-10s", sine(10.0, 1000.0, 1.0));
+    // Enter plays; the meters, the clip marks and the position follow the sound (with
+    // bypass on, full scale stays above the clip level).
+    view().button(AEMainView::kBypass)->setChecked(true);
+    key(Qt::Key_Return);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    EXPECT_EQ(view().transportState(), State::kPlaying);
+    EXPECT_TRUE(waitFor([&] { return view().meter(0)->level() > 90; }, 5s));
+    EXPECT_TRUE(waitFor([&] { return view().meter(0)->clipped(); }, 5s));
+    EXPECT_FALSE(view().meter(2)->clipped());
+    EXPECT_TRUE(waitFor([&] { return view().positionText() != QStringLiteral("0:00:00"); }, 5s));
+    // How the window looks while it plays, for a look before release.
+    for (int slot : {0, 2, 3}) {
+        view().processorSwitch(slot)->setChecked(true);
+        view().slider(slot)->setValue(300000 * (slot + 1) / 3);
+    }
+    window_->resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
+    window_->show();
+    QTest::qWait(100);
+    QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
+    EXPECT_TRUE(
+        window_->grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-playing.png")));
+    // Space stops.
+    key(Qt::Key_Space);
+    EXPECT_EQ(view().transportState(), State::kStopped);
+    EXPECT_TRUE(waitFor([&] { return engine().state() == AEAudioEngine::kIdle; }, 2s));
+    EXPECT_GT(engine().position(), 0);
+    // The clip marks stay lit until clicked.
+    EXPECT_TRUE(view().meter(1)->clipped());
+    QTest::mouseClick(view().meter(1), Qt::LeftButton);
+    EXPECT_FALSE(view().meter(0)->clipped());
+    EXPECT_FALSE(view().meter(1)->clipped());
+    EXPECT_FALSE(engine().clipFlag(0));
+    // 0 goes back to the start.
+    typed('0');
+    EXPECT_EQ(engine().position(), 0);
+    EXPECT_EQ(view().positionText(), QStringLiteral("0:00:00"));
+    // Space plays again; 0 while playing stops.
+    key(Qt::Key_Space);
+    EXPECT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    typed('0');
+    EXPECT_EQ(view().transportState(), State::kStopped);
+    EXPECT_FALSE(engine().isPlayingOrRecording());
+
+    // * records; Space stops, and the short recording goes.
+    typed('*');
+    EXPECT_EQ(engine().state(), AEAudioEngine::kRecording);
+    EXPECT_EQ(project().titleCount(), 2);
+    EXPECT_FALSE(view().button(AEMainView::kPlay)->isEnabled());
+    key(Qt::Key_Return); // not while recording
+    EXPECT_EQ(engine().state(), AEAudioEngine::kRecording);
+    key(Qt::Key_Space);
+    EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
+    EXPECT_EQ(project().titleCount(), 1);
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(dialogs_.alerts[0], text(3105));
+
+    // Nothing while busy.
+    app_->setBusy(true);
+    key(Qt::Key_Return);
+    EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
+    app_->setBusy(false);
+}
+
+TEST_F(AETransportTest, ArrowKeysStepThroughTheTitlesAndDeleteRemovesOne) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    addTitle("44100-2-16-sine-880Hz-9s", sine(9.0, 880.0, 0.3));
+    ASSERT_EQ(project().currentTitle(), 1);
+    key(Qt::Key_Up);
+    EXPECT_EQ(project().currentTitle(), 0);
+    EXPECT_EQ(engine().filePath(), project().title(0)->currentAudioPath());
+    key(Qt::Key_Up); // no title before the first
+    EXPECT_EQ(project().currentTitle(), 0);
+    key(Qt::Key_Down);
+    EXPECT_EQ(project().currentTitle(), 1);
+
+    dialogs_.answer = false;
+    key(Qt::Key_Delete);
+    ASSERT_EQ(dialogs_.questions.size(), 1u);
+    EXPECT_EQ(dialogs_.questions[0], text(3053));
+    EXPECT_EQ(project().titleCount(), 2);
+    dialogs_.answer = true;
+    key(Qt::Key_Delete);
+    EXPECT_EQ(project().titleCount(), 1);
+    EXPECT_FALSE(app_->isBusy());
+    // Removing keeps the files.
+    EXPECT_TRUE(std::filesystem::exists(dir_.file("44100-2-16-sine-880Hz-9s.wav")));
+}
+
+TEST_F(AETransportTest, TheGaugesShowFreeSpaceAndTheEnginesLoad) {
+    EXPECT_GT(app_->freePercent(), 0);
+    EXPECT_EQ(view().freeSpace(), app_->freePercent());
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    key(Qt::Key_Return);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    const auto shown = [&] {
+        return view().loadText() == QStringLiteral("%1 %2 %")
+                                        .arg(QString::fromStdString(text(3223)))
+                                        .arg(engine().load());
+    };
+    EXPECT_TRUE(waitFor(shown, 2s));
+    key(Qt::Key_Space);
+}
+
+TEST_F(AETransportTest, RewindAndForwardMoveOneSecondWithinTheTitle) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    const int32_t length = 8 * kRate;
+    engine().seek(0);
+    view().button(AEMainView::kForward)->click();
+    EXPECT_EQ(engine().position(), kRate);
+    view().button(AEMainView::kRewind)->click();
+    EXPECT_EQ(engine().position(), 0);
+    view().button(AEMainView::kRewind)->click();
+    EXPECT_EQ(engine().position(), 0) << "not before the start";
+    for (int i = 0; i < 12; ++i) {
+        view().button(AEMainView::kForward)->click();
+    }
+    EXPECT_EQ(engine().position(), length) << "not past the end";
+    // Held down, forward and rewind go on moving every 50 ms.
+    QPushButton* rewind = view().button(AEMainView::kRewind);
+    QTest::mousePress(rewind, Qt::LeftButton);
+    QTest::qWait(260);
+    QTest::mouseRelease(rewind, Qt::LeftButton);
+    EXPECT_LE(engine().position(), length - 3 * kRate);
+    // With loop on, winding keeps within the title's trim points.
+    engine().seek(length);
+    project().title(0)->setFadePoint(0, 2 * kRate);
+    project().title(0)->setFadePoint(3, 5 * kRate);
+    engine().setRange(2 * kRate, 2 * kRate, 5 * kRate, 5 * kRate);
+    view().button(AEMainView::kLoop)->setChecked(true);
+    view().button(AEMainView::kForward)->click();
+    EXPECT_EQ(engine().position(), 5 * kRate);
+    for (int i = 0; i < 5; ++i) {
+        view().button(AEMainView::kRewind)->click();
+    }
+    EXPECT_EQ(engine().position(), 2 * kRate);
+    view().button(AEMainView::kLoop)->setChecked(false);
+}
+
+// --- Settings clipboard ---------------------------------------------------------------------
+
+TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    addTitle("44100-2-16-sine-880Hz-9s", sine(9.0, 880.0, 0.3));
+    // Ctrl+V with nothing copied changes nothing.
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(project().title(1)->processorParam(0), 0);
+
+    key(Qt::Key_Up);
+    ASSERT_EQ(project().currentTitle(), 0);
+    const int32_t values[AEMainView::kSliders] = {100000, 250000, 0, 999999, 500000, 1000000};
+    const bool on[AEMainView::kSliders] = {true, false, true, true, false, true};
+    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+        view().slider(slot)->setValue(values[slot]);
+        view().processorSwitch(slot)->setChecked(on[slot]);
+    }
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(window_->transport().clipboardFilled());
+
+    key(Qt::Key_Down);
+    ASSERT_EQ(project().currentTitle(), 1);
+    // The faders show the second title's own settings.
+    EXPECT_EQ(view().slider(5)->value(), 0);
+    EXPECT_FALSE(view().processorSwitch(0)->isChecked());
+    key(Qt::Key_V, Qt::ControlModifier);
+    const AETitle& second = *project().title(1);
+    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+        EXPECT_EQ(second.processorParam(slot), values[slot]) << slot;
+        EXPECT_EQ(second.processorEnabled(slot), on[slot]) << slot;
+        EXPECT_EQ(view().slider(slot)->value(), values[slot]) << slot;
+        EXPECT_EQ(view().processorSwitch(slot)->isChecked(), on[slot]) << slot;
+        EXPECT_EQ(view().processorSwitch(slot)->text(),
+                  QString::fromStdString(text(on[slot] ? 3220 : 3221)));
+        EXPECT_EQ(engine().playbackSwitches()->processorOff(slot), !on[slot]) << slot;
+    }
+    // The clipboard keeps what was copied, whatever the faders did since.
+    view().slider(0)->setValue(777777);
+    key(Qt::Key_Up);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(project().title(0)->processorParam(0), values[0]);
+}
+
+TEST_F(AETransportTest, ATitleChosenInTheListBringsItsSettingsOntoTheFaders) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    view().slider(1)->setValue(420000);
+    view().processorSwitch(1)->setChecked(true);
+    addTitle("44100-2-16-sine-880Hz-9s", sine(9.0, 880.0, 0.3));
+    EXPECT_EQ(view().slider(1)->value(), 0);
+    EXPECT_FALSE(view().processorSwitch(1)->isChecked());
+    ASSERT_TRUE(project().select(0));
+    emit window_->trackList().titleShown();
+    EXPECT_EQ(view().slider(1)->value(), 420000);
+    EXPECT_TRUE(view().processorSwitch(1)->isChecked());
+    EXPECT_FALSE(engine().playbackSwitches()->processorOff(1));
+    // Keys typed with the list's scroll area under the mouse still reach the key table.
+    for (const QAbstractScrollArea* area : view().findChildren<QAbstractScrollArea*>()) {
+        EXPECT_EQ(area->focusPolicy(), Qt::NoFocus);
+    }
+}
+
+TEST_F(AETransportTest, PasteIsRefusedWhilePlaying) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    view().slider(2)->setValue(600000);
+    key(Qt::Key_C, Qt::ControlModifier);
+    view().slider(2)->setValue(100000);
+    key(Qt::Key_Return);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(project().title(0)->processorParam(2), 100000);
+    key(Qt::Key_Space);
+}
+
+// --- Faders and switches into the playback chain ------------------------------------------
+
+TEST_F(AETransportTest, FadersAndSwitchesReachThePlaybackChain) {
+    // A quiet 60 Hz tone: the bass fader's peak sits on it.
+    const double amplitude = 0.1;
+    addTitle("44100-2-16-sine-60Hz-4s", sine(4.0, 60.0, amplitude));
+    const size_t skip = kRate; // the card's lead-in and the chain's latency
+    const int32_t bass = 3;
+    view().processorSwitch(bass)->setChecked(true);
+    view().slider(bass)->setValue(0);
+    const int32_t flat = peakOf(playThrough("bass-0.wav"), skip);
+    EXPECT_NEAR(flat, amplitude * 32767, amplitude * 32767 * 0.1);
+
+    view().slider(bass)->setValue(AEMainView::kSliderMaximum);
+    EXPECT_EQ(project().title(0)->processorParam(bass), AEMainView::kSliderMaximum)
+        << "the title keeps what is heard";
+    const int32_t boosted = peakOf(playThrough("bass-1.wav"), skip);
+    EXPECT_GT(boosted, 4 * flat);
+
+    // Its switch off: the fader stays where it is, the sound is flat again.
+    view().processorSwitch(bass)->setChecked(false);
+    EXPECT_TRUE(engine().playbackSwitches()->processorOff(bass));
+    EXPECT_FALSE(project().title(0)->processorEnabled(bass));
+    const int32_t off = peakOf(playThrough("bass-off.wav"), skip);
+    EXPECT_NEAR(off, flat, flat * 0.1);
+
+    // Bypass skips every stage.
+    view().processorSwitch(bass)->setChecked(true);
+    view().button(AEMainView::kBypass)->setChecked(true);
+    EXPECT_TRUE(engine().playbackSwitches()->bypassButton());
+    const int32_t bypassed = peakOf(playThrough("bass-bypass.wav"), skip);
+    EXPECT_NEAR(bypassed, flat, flat * 0.1);
+    view().button(AEMainView::kBypass)->setChecked(false);
+}
+
+TEST_F(AETransportTest, MonoIsRefusedWhilePlayingAndFollowsTheChannelChoice) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    view().button(AEMainView::kMono)->setChecked(true);
+    EXPECT_TRUE(engine().playbackSwitches()->monoButton());
+    key(Qt::Key_Return);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    view().button(AEMainView::kMono)->setChecked(false);
+    EXPECT_TRUE(view().button(AEMainView::kMono)->isChecked());
+    EXPECT_TRUE(engine().playbackSwitches()->monoButton());
+    key(Qt::Key_Space);
+    view().button(AEMainView::kMono)->setChecked(false);
+    EXPECT_FALSE(engine().playbackSwitches()->monoButton());
+}
+
+// --- Processing -----------------------------------------------------------------------------
+
+TEST_F(AETransportTest, ProcessingStopsPlaybackAndHoldsTheFadersUntilItEnds) {
+    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
+    key(Qt::Key_Return);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    view().button(AEMainView::kProcessCurrent)->click();
+    EXPECT_FALSE(engine().isPlayingOrRecording());
+    EXPECT_EQ(view().transportState(), State::kStopped);
+    ASSERT_TRUE(app_->isBusy());
+    // The run and live restoration share the algorithm library.
+    EXPECT_FALSE(view().slider(0)->isEnabled());
+    EXPECT_FALSE(view().processorSwitch(0)->isEnabled());
+    EXPECT_FALSE(view().button(AEMainView::kPlay)->isEnabled());
+    EXPECT_TRUE(view().button(AEMainView::kCancelProcessing)->isEnabled());
+    key(Qt::Key_Return); // keys wait too
+    EXPECT_FALSE(engine().isPlayingOrRecording());
+    ASSERT_TRUE(waitFor([&] { return !app_->isBusy(); }, 60s));
+    EXPECT_TRUE(project().title(0)->processState().isProcessed());
+    EXPECT_TRUE(view().slider(0)->isEnabled());
+    EXPECT_TRUE(view().processorSwitch(0)->isEnabled());
+    EXPECT_TRUE(view().button(AEMainView::kPlay)->isEnabled());
+}
+
+// --- The look -----------------------------------------------------------------------------
+
+// In every language the window at its first size keeps every fader name in whole words
+// at a readable size, and every control says what it does.
+TEST(AETransportLook, CaptionsKeepWholeWordsAndEveryControlHasATooltip) {
+    widgetTestApp();
+    for (const char* lang : {"en", "de", "jp", "fr"}) {
+        RegistryStore().writeText("customLang", lang);
+        AEApplication app;
+        app.setSaveSettingsAtExit(false);
+        AEMainWindow window(app);
+        window.resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
+        window.show();
+        QApplication::processEvents();
+        for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+            const AEFaderCaption* caption = window.view().caption(slot);
+            EXPECT_TRUE(caption->wordsWhole()) << lang << " " << caption->text().toStdString();
+            EXPECT_GE(caption->fittedPoints(), AEFaderCaption::kSmallestPoints) << lang;
+            // All six are drawn at one size.
+            EXPECT_EQ(caption->fittedPoints(), window.view().caption(0)->fittedPoints());
+            EXPECT_FALSE(window.view().processorSwitch(slot)->text().isEmpty()) << lang;
+        }
+        for (const QWidget* w : window.view().findChildren<QWidget*>()) {
+            const bool control = qobject_cast<const QPushButton*>(w) ||
+                                 qobject_cast<const QSlider*>(w) ||
+                                 qobject_cast<const AELevelMeter*>(w);
+            if (control && w->isVisible()) {
+                EXPECT_FALSE(w->toolTip().isEmpty()) << lang << " " << w->metaObject()->className();
+            }
+        }
+    }
+    RegistryStore().writeText("customLang", "-");
+}

@@ -1,0 +1,544 @@
+// The waveform view: drawing from peaks (rendered and checked pixel by pixel), zoom,
+// the visible range, clicks, Ctrl-clicks and dragging the fade handles, and peaks built
+// on a worker thread.
+#include "AEWaveformView.h"
+
+#include "AEAudioEngine.h"
+#include "AEMainView.h"
+#include "AEMainWindow.h"
+#include "AETrackListDisplay.h"
+#include "AEWaveformPanel.h"
+#include "FClassRegistry.h"
+#include "ListWaveformTestSupport.h"
+#include "MainWindowTestFixture.h"
+#include "RegistryStore.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+using namespace ListWaveformTest;
+using WaveformMath::Points;
+
+class WaveformTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        view_ = std::make_unique<AEWaveformView>(*app_);
+        view_->resize(400, 100);
+    }
+    void TearDown() override {
+        view_.reset();
+        AppFixture::TearDown();
+    }
+    AEWaveformView& view() { return *view_; }
+    // One title of `frames` frames whose peak file holds `records`, shown at `zoom`.
+    AETitle& titleWithPeaks(int32_t frames, const std::vector<PeakRecord>& records,
+                            int32_t zoom = 256) {
+        AEProject& project = projectOf(1, frames);
+        AETitle& t = *project.title(0);
+        t.setZoom(zoom);
+        writePeaks(t.currentAudioPath(), records);
+        view_->refresh();
+        EXPECT_EQ(view_->peaks().state(), AEWaveformPeaks::State::kReady);
+        return t;
+    }
+    // `n` records of a quiet signal.
+    static std::vector<PeakRecord> quiet(int n) {
+        return std::vector<PeakRecord>(static_cast<size_t>(n), PeakRecord{-8, 8, -8, 8});
+    }
+    void setPoints(AETitle& t, Points p) {
+        for (int k = 0; k < 4; ++k) {
+            t.setFadePoint(k, p[static_cast<size_t>(k)]);
+        }
+        view_->refresh();
+    }
+    std::unique_ptr<AEWaveformView> view_;
+};
+
+} // namespace
+
+TEST(WaveformMathTest, ZoomStaysInItsSeries) {
+    EXPECT_EQ(WaveformMath::zoomIn(256), 256);
+    EXPECT_EQ(WaveformMath::zoomIn(512), 256);
+    EXPECT_EQ(WaveformMath::zoomOut(524288), 524288);
+    EXPECT_EQ(WaveformMath::zoomOut(262144), 524288);
+    EXPECT_EQ(WaveformMath::zoomIn(32768), 16384);
+    EXPECT_EQ(WaveformMath::zoomOut(32768), 65536);
+    // A value outside the series goes to the end the user moves towards.
+    EXPECT_EQ(WaveformMath::zoomIn(1000), 256);
+    EXPECT_EQ(WaveformMath::zoomOut(1000), 524288);
+    EXPECT_EQ(WaveformMath::zoomIn(0), 256);
+    EXPECT_EQ(WaveformMath::zoomOut(1048576), 524288);
+}
+
+TEST(WaveformMathTest, VisibleRangeGivesTheCtrlClickPoints) {
+    EXPECT_EQ(WaveformMath::visibleRange(100000, 500000, 300000),
+              (Points{100000, 100882, 299118, 300000}));
+    EXPECT_EQ(WaveformMath::visibleRange(0, 200000, 300000), (Points{0, 882, 199118, 200000}));
+}
+
+TEST(WaveformMathTest, DraggingTheStartTakesTheFadeInEndAlong) {
+    const Points start{44100, 88200, 132300, 176400};
+    EXPECT_EQ(WaveformMath::drag(start, 0, 45100, 300000), (Points{45100, 89200, 132300, 176400}));
+    EXPECT_EQ(WaveformMath::drag(start, 3, 175400, 300000), (Points{44100, 88200, 131300, 175400}));
+    EXPECT_EQ(WaveformMath::drag(start, 1, 90000, 300000), (Points{44100, 90000, 132300, 176400}));
+    EXPECT_EQ(WaveformMath::drag(start, 2, 130000, 300000), (Points{44100, 88200, 130000, 176400}));
+    // Points stay in order and inside the title.
+    EXPECT_EQ(WaveformMath::drag(start, 0, -5000, 300000), (Points{0, 44100, 132300, 176400}));
+    EXPECT_EQ(WaveformMath::drag(start, 0, 200000, 300000),
+              (Points{88200, 132300, 132300, 176400}));
+    EXPECT_EQ(WaveformMath::drag(start, 3, 900000, 300000), (Points{44100, 88200, 255900, 300000}));
+    EXPECT_EQ(WaveformMath::drag(start, 1, 10, 300000), (Points{44100, 44100, 132300, 176400}));
+}
+
+TEST(WaveformMathTest, ViewStartStaysInsideTheTitle) {
+    EXPECT_EQ(WaveformMath::validViewStart(-500, 1000, 100000), 0);
+    EXPECT_EQ(WaveformMath::validViewStart(1000000, 10240, 100000), (100000 - 10240) / 256 * 256);
+    EXPECT_EQ(WaveformMath::validViewStart(5000, 200000, 100000), 0);
+    EXPECT_EQ(WaveformMath::validViewStart(5000, 1000, 100000), 4864);
+}
+
+TEST_F(WaveformTest, IsRegisteredAsAView) {
+    EXPECT_TRUE(FClassRegistry::instance().isKindOf("AEWaveformView", "UView"));
+}
+
+TEST_F(WaveformTest, ExtremePeakBytesReachRowsSixAndThirtyEight) {
+    // Column 103: clear of the time texts at the top left.
+    std::vector<PeakRecord> records = quiet(110);
+    records[103] = {-128, 127, -128, 127};
+    AETitle& t = titleWithPeaks(110 * 256, records);
+    setPoints(t, {-1, -1, -1, -1});
+    const QImage image = render(view());
+    // Left channel from (−128 >> 3) + 22 = 6 to (127 >> 3) + 23 = 38.
+    EXPECT_FALSE(same(image.pixel(103, 6), AEWaveformView::kBackground));
+    EXPECT_FALSE(same(image.pixel(103, 38), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(103, 5), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(103, 39), AEWaveformView::kBackground));
+    // Right channel 44 pixels lower: 50 to 82.
+    EXPECT_FALSE(same(image.pixel(103, 50), AEWaveformView::kBackground));
+    EXPECT_FALSE(same(image.pixel(103, 82), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(103, 49), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(103, 83), AEWaveformView::kBackground));
+    // A quiet column: −8 and 8 give 21..24 on the left.
+    EXPECT_TRUE(same(image.pixel(105, 20), AEWaveformView::kBackground));
+    EXPECT_FALSE(same(image.pixel(105, 21), AEWaveformView::kBackground));
+    EXPECT_FALSE(same(image.pixel(105, 24), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(105, 25), AEWaveformView::kBackground));
+    // The data ends at column 110, marked over the whole height.
+    EXPECT_EQ(view().endColumn(), 110);
+    EXPECT_TRUE(same(image.pixel(110, 45), AEWaveformView::kEnd));
+    EXPECT_TRUE(same(image.pixel(111, 45), AEWaveformView::kBackground));
+}
+
+TEST_F(WaveformTest, AWideColumnShowsTheLoudestRecordUnderIt) {
+    std::vector<PeakRecord> records = quiet(4096);
+    // One loud record inside column 101 at zoom 1024 (4 records per column).
+    records[406] = {-128, 127, -64, 64};
+    titleWithPeaks(4096 * 256, records, 1024);
+    const QImage image = render(view());
+    EXPECT_FALSE(same(image.pixel(101, 6), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(100, 6), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(102, 6), AEWaveformView::kBackground));
+    EXPECT_FALSE(same(image.pixel(101, 58), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(101, 57), AEWaveformView::kBackground));
+}
+
+TEST_F(WaveformTest, SelectionColoursAndHandlesFollowThePoints) {
+    AETitle& t = titleWithPeaks(1000 * 256, quiet(1000));
+    setPoints(t, {100 * 256, 120 * 256, 280 * 256, 300 * 256});
+    const QImage image = render(view());
+    // Columns 100..300 in the selection colour, the others in the normal one.
+    EXPECT_TRUE(same(image.pixel(99, 22), AEWaveformView::kWaveform));
+    EXPECT_TRUE(same(image.pixel(150, 22), AEWaveformView::kSelection));
+    EXPECT_TRUE(same(image.pixel(300, 66), AEWaveformView::kSelection));
+    EXPECT_TRUE(same(image.pixel(301, 66), AEWaveformView::kWaveform));
+    // Handles of 12 × 12: start at the bottom right of its line end, fade-in end at the
+    // top right, fade-out start at the top left, end at the bottom left.
+    EXPECT_EQ(view().handleRect(0), QRect(100, 88, 12, 12));
+    EXPECT_EQ(view().handleRect(1), QRect(120, 0, 12, 12));
+    EXPECT_EQ(view().handleRect(2), QRect(268, 0, 12, 12));
+    EXPECT_EQ(view().handleRect(3), QRect(288, 88, 12, 12));
+    EXPECT_TRUE(same(image.pixel(101, 89), AEWaveformView::kFade));
+    EXPECT_TRUE(same(image.pixel(131, 1), AEWaveformView::kFade));
+    EXPECT_TRUE(same(image.pixel(268, 1), AEWaveformView::kFade));
+    EXPECT_TRUE(same(image.pixel(299, 99), AEWaveformView::kFade));
+    // The fade-in line climbs from (100, 99) to (120, 1).
+    EXPECT_TRUE(same(image.pixel(110, 50), AEWaveformView::kFade) ||
+                same(image.pixel(111, 50), AEWaveformView::kFade));
+    EXPECT_GT(count(image, AEWaveformView::kFade, QRect(112, 12, 8, 76)), 0);
+}
+
+TEST_F(WaveformTest, NothingOfThePointsIsDrawnWhileOneIsUnset) {
+    AETitle& t = titleWithPeaks(1000 * 256, quiet(1000));
+    setPoints(t, {100 * 256, -1, 280 * 256, 300 * 256});
+    EXPECT_TRUE(view().markersUnset());
+    const QImage image = render(view());
+    EXPECT_EQ(count(image, AEWaveformView::kFade), 0);
+    EXPECT_EQ(count(image, AEWaveformView::kSelection), 0);
+    EXPECT_GT(count(image, AEWaveformView::kWaveform), 0);
+    // A click clears all four, in the title and in the engine.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(50, 40));
+    EXPECT_EQ(view().points(), (Points{-1, -1, -1, -1}));
+    // The click still places the transport where it was made.
+    EXPECT_EQ(app_->engine().position(), 50 * 256);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(t.fadePoint(k), -1);
+    }
+    EXPECT_EQ(app_->engine().rangeStart(), -1);
+    EXPECT_EQ(app_->engine().rangeEnd(), -1);
+    // A Ctrl-click does not set them either.
+    QTest::mouseClick(&view(), Qt::LeftButton, Qt::ControlModifier, QPoint(50, 40));
+    EXPECT_EQ(t.fadePoint(0), -1);
+}
+
+TEST_F(WaveformTest, ZoomStopsAtBothEndsAndIsStoredWithTheTitle) {
+    AETitle& t = titleWithPeaks(4000 * 256, quiet(4000), 512);
+    view().zoomIn();
+    EXPECT_EQ(view().zoom(), 256);
+    view().zoomIn();
+    EXPECT_EQ(view().zoom(), 256);
+    EXPECT_EQ(t.zoom(), 256);
+    for (int i = 0; i < 20; ++i) {
+        view().zoomOut();
+    }
+    EXPECT_EQ(view().zoom(), 524288);
+    EXPECT_EQ(t.zoom(), 524288);
+    // A stored zoom outside the series is not taken.
+    t.setZoom(1000);
+    AEWaveformView other(*app_);
+    other.resize(400, 100);
+    other.refresh();
+    EXPECT_EQ(other.zoom(), 32768);
+}
+
+TEST_F(WaveformTest, ZoomKeepsTheVisibleRangeValid) {
+    titleWithPeaks(100000 * 256, quiet(100000), 256);
+    // Scrolled to the end at the narrowest zoom, then zoomed out step by step: the view
+    // never starts beyond what the title can fill.
+    view().scrollTo(int64_t{100000} * 256);
+    EXPECT_EQ(view().viewStart(), (100000 - 400) * 256);
+    EXPECT_EQ(view().viewEnd(), 100000 * 256);
+    for (int i = 0; i < 12; ++i) {
+        view().zoomOut();
+        EXPECT_GE(view().viewStart(), 0);
+        EXPECT_EQ(view().viewStart() % 256, 0);
+        EXPECT_LE(int64_t{view().viewStart()},
+                  std::max<int64_t>(0, int64_t{100000} * 256 - view().viewFrames()));
+        EXPECT_EQ(view().viewEnd(), view().viewStart() + view().viewFrames());
+    }
+    // Zooming in keeps the middle of the view in the middle.
+    view().scrollTo(0);
+    while (view().zoom() > 4096) {
+        view().zoomIn();
+    }
+    view().scrollTo(40000 * 256);
+    const int64_t middle = view().viewStart() + view().viewFrames() / 2;
+    view().zoomIn();
+    EXPECT_NEAR(static_cast<double>(view().viewStart() + view().viewFrames() / 2),
+                static_cast<double>(middle), 256.0);
+}
+
+TEST_F(WaveformTest, CtrlClickSetsThePointsToTheVisiblePart) {
+    AETitle& t = titleWithPeaks(300000, quiet(300000 / 256), 1024);
+    view().setVisibleRange(100000, 500000);
+    QSignalSpy changed(&view(), &AEWaveformView::pointsChanged);
+    QTest::mouseClick(&view(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, 40));
+    EXPECT_EQ(view().points(), (Points{100000, 100882, 299118, 300000}));
+    EXPECT_EQ(t.fadePoint(0), 100000);
+    EXPECT_EQ(t.fadePoint(1), 100882);
+    EXPECT_EQ(t.fadePoint(2), 299118);
+    EXPECT_EQ(t.fadePoint(3), 300000);
+    EXPECT_EQ(app_->engine().rangeStart(), 100000);
+    EXPECT_EQ(app_->engine().rangeEnd(), 300000);
+    EXPECT_EQ(t.zoom(), 1024);
+    EXPECT_GE(changed.count(), 1);
+}
+
+TEST_F(WaveformTest, DraggingTheStartHandleMovesTheFadeInEndWithIt) {
+    AETitle& t = titleWithPeaks(1000 * 256, quiet(1000));
+    setPoints(t, {44100, 88200, 132300, 176400});
+    const QPoint grab = view().handleRect(0).center();
+    QTest::mousePress(&view(), Qt::LeftButton, {}, grab);
+    // Four columns at 256 frames each: 1 024 frames on.
+    QMouseEvent move(QEvent::MouseMove, QPointF(grab + QPoint(4, 0)),
+                     QPointF(view().mapToGlobal(grab + QPoint(4, 0))), Qt::NoButton, Qt::LeftButton,
+                     {});
+    QApplication::sendEvent(&view(), &move);
+    EXPECT_EQ(view().points(), (Points{45124, 89224, 132300, 176400}));
+    // Each move reaches the title and the engine at once.
+    EXPECT_EQ(t.fadePoint(0), 45124);
+    EXPECT_EQ(t.fadePoint(1), 89224);
+    EXPECT_EQ(app_->engine().rangeStart(), 45124);
+    QTest::mouseRelease(&view(), Qt::LeftButton, {}, grab + QPoint(4, 0));
+    EXPECT_EQ(t.fadePoint(0), 45124);
+    // Dragging the end takes the fade-out start along.
+    const QPoint end = view().handleRect(3).center();
+    QTest::mousePress(&view(), Qt::LeftButton, {}, end);
+    QMouseEvent back(QEvent::MouseMove, QPointF(end - QPoint(10, 0)),
+                     QPointF(view().mapToGlobal(end - QPoint(10, 0))), Qt::NoButton, Qt::LeftButton,
+                     {});
+    QApplication::sendEvent(&view(), &back);
+    QTest::mouseRelease(&view(), Qt::LeftButton, {}, end - QPoint(10, 0));
+    EXPECT_EQ(view().points(), (Points{45124, 89224, 132300 - 2560, 176400 - 2560}));
+    EXPECT_EQ(app_->engine().rangeEnd(), 176400 - 2560);
+}
+
+TEST_F(WaveformTest, ClickSetsThePositionAndTheCursorShowsIt) {
+    titleWithPeaks(300 * 256, quiet(300));
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(100, 40));
+    // The transport starts there; the cursor allows for what the device holds.
+    EXPECT_EQ(app_->engine().position(), 100 * 256);
+    const int32_t buffered = app_->device().totalBufferedFrames(true);
+    EXPECT_EQ(view().storedPosition(), 100 * 256 + buffered);
+    const int32_t column = (100 * 256 + buffered) / 256 - buffered / 256;
+    EXPECT_EQ(view().currentCursorColumn(), column);
+    const QImage image = render(view());
+    EXPECT_EQ(view().cursorColumn(), column);
+    EXPECT_TRUE(same(image.pixel(column, 45), AEWaveformView::kCursor));
+    // A click beyond the end of the title does nothing.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(399, 40));
+    EXPECT_EQ(app_->engine().position(), 100 * 256);
+}
+
+TEST_F(WaveformTest, ClicksAreIgnoredWhileBusy) {
+    AETitle& t = titleWithPeaks(300000, quiet(300000 / 256), 1024);
+    app_->setBusy(true);
+    QTest::mouseClick(&view(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, 40));
+    EXPECT_EQ(t.fadePoint(1), 882);
+    app_->setBusy(false);
+}
+
+TEST_F(WaveformTest, PeaksAreBuiltOnAWorkerAndDrawingNeverReadsAudio) {
+    AEProject& project = projectOf(1, 20 * 44100);
+    AETitle& t = *project.title(0);
+    ProjectTest::writeWave(t.currentAudioPath(), 20 * 44100);
+    t.setZoom(4096);
+    view().refresh();
+    EXPECT_EQ(view().peaks().state(), AEWaveformPeaks::State::kBuilding);
+    // Until the peaks are there, nothing of a waveform is drawn.
+    EXPECT_EQ(count(render(view()), AEWaveformView::kSelection), 0);
+    view().peaks().waitForBuild();
+    EXPECT_EQ(view().peaks().state(), AEWaveformPeaks::State::kReady);
+    EXPECT_TRUE(std::filesystem::exists(AEPeakData::peakPath(t.currentAudioPath())));
+    // The worker asks for a refresh; without the audio the view still draws.
+    std::filesystem::remove(t.currentAudioPath());
+    deliver();
+    view().refresh();
+    const QImage image = render(view());
+    EXPECT_GT(count(image, AEWaveformView::kSelection), 0);
+    // Records run out at 20 s / 256 frames; 16 of them per column.
+    EXPECT_EQ(view().endColumn(), (20 * 44100 / 256 + 15) / 16);
+}
+
+TEST_F(WaveformTest, PanelShowsTheVisibleRangeAndScrollsTheView) {
+    projectOf(1, 100000 * 256);
+    app_->project()->title(0)->setZoom(256);
+    AEWaveformPanel panel(*app_);
+    panel.resize(400, 120);
+    EXPECT_TRUE(panel.startText().isEmpty());
+    EXPECT_FALSE(panel.scrollBar().isEnabled());
+    panel.view().refresh();
+    EXPECT_TRUE(panel.scrollBar().isEnabled());
+    panel.view().setVisibleRange(65 * 44100, 3725 * 44100);
+    EXPECT_EQ(panel.startText(), QStringLiteral("0:01:05"));
+    EXPECT_EQ(panel.endText(), QStringLiteral("1:02:05"));
+    // The bar counts records: moving it moves the view.
+    panel.scrollBar().setValue(1000);
+    EXPECT_EQ(panel.view().viewStart(), 1000 * 256);
+    EXPECT_EQ(panel.startText(), QStringLiteral("0:00:05"));
+    EXPECT_EQ(panel.scrollBar().maximum(),
+              100000 - static_cast<int>(panel.view().viewFrames() / 256));
+}
+
+TEST_F(WaveformTest, NoTitleOrBlankDrawsOnlyTheBackground) {
+    view().refresh();
+    const QImage empty = render(view());
+    EXPECT_EQ(count(empty, AEWaveformView::kBackground), 400 * 100);
+    titleWithPeaks(10 * 256, quiet(10));
+    view().setBlank(true);
+    EXPECT_EQ(count(render(view()), AEWaveformView::kBackground), 400 * 100);
+    view().setBlank(false);
+    EXPECT_LT(count(render(view()), AEWaveformView::kBackground), 400 * 100);
+}
+
+// The main window with a project of three titles: the list, the waveform with its fade
+// handles, and a screenshot for a look.
+TEST(ListWaveformWindow, ShowsTitlesAndTheCurrentWaveform) {
+    widgetTestApp();
+    TestDir dir;
+    RegistryStore().writeText("customLang", "en");
+    AEApplication app;
+    app.setSaveSettingsAtExit(false);
+    ScriptedDialogs dialogs;
+    app.setDialogs(&dialogs);
+    {
+        AEMainWindow window(app);
+        app.setMainWindow(&window);
+        const std::string path = dir.file("Party.dat");
+        app.setProject(AEProject::createForPath(path), path);
+        AEProject& project = *app.project();
+        const char* names[] = {"Side A, song 1", "Side A, song 2", "Side B, song 1"};
+        const int32_t lengths[] = {185 * 44100, 142 * 44100, 201 * 44100};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(project.addTitle(false));
+            AETitle& t = *project.title(i);
+            t.setDisplayName(names[i]);
+            t.setArtist("Grandpa's records");
+            t.setAudioBase(dir.file("44100-2-16-title" + std::to_string(i + 1)));
+            t.setLength(lengths[i]);
+            t.setFadePoint(0, 3 * 44100);
+            t.setFadePoint(1, 6 * 44100);
+            t.setFadePoint(2, lengths[i] - 8 * 44100);
+            t.setFadePoint(3, lengths[i] - 2 * 44100);
+            // A record-like outline: a slow swell with a beat.
+            std::vector<PeakRecord> records(static_cast<size_t>(lengths[i] / 256));
+            for (size_t k = 0; k < records.size(); ++k) {
+                const double swell = 0.35 + 0.3 * std::sin(static_cast<double>(k) / 900.0 + i);
+                const double beat = (k % 86) < 10 ? 0.35 : 0.0;
+                const auto v = static_cast<int8_t>(std::min(127.0, 127.0 * (swell + beat)));
+                records[k] = {static_cast<int8_t>(-v), v, static_cast<int8_t>(-v * 9 / 10),
+                              static_cast<int8_t>(v * 9 / 10)};
+            }
+            writePeaks(t.currentAudioPath(), records);
+        }
+        project.title(2)->setStateCode(AETitleProcessState::kProcessed);
+        project.title(2)->setProcessedPath(project.title(2)->audioBase() + ".wav");
+        ASSERT_TRUE(project.select(1));
+        window.setProjectTitle(path);
+        window.refreshMainView(true);
+        window.show();
+        QApplication::processEvents();
+        AEWaveformView& wave = window.waveform();
+        EXPECT_EQ(window.trackList().rows().size(), 3u);
+        EXPECT_TRUE(window.trackList().rows()[1].selected);
+        EXPECT_EQ(wave.titleLength(), 142 * 44100);
+        EXPECT_EQ(wave.zoom(), 32768);
+        // The whole title fits: handles of both fades are on screen.
+        QApplication::processEvents();
+        const QImage image = wave.grab().toImage();
+        EXPECT_GT(count(image, AEWaveformView::kFade), 4 * 100);
+        EXPECT_GT(count(image, AEWaveformView::kSelection), 1000);
+        // Zoom buttons reach the view.
+        window.control(AEMainView::kZoomIn, 1);
+        EXPECT_EQ(wave.zoom(), 16384);
+        EXPECT_EQ(project.title(1)->zoom(), 16384);
+        window.control(AEMainView::kZoomOut, 1);
+        // A click on the first row shows that title.
+        QTest::mouseClick(&window.trackList(), Qt::LeftButton, {}, QPoint(60, 5));
+        EXPECT_EQ(project.currentTitle(), 0);
+        EXPECT_EQ(wave.titleLength(), 185 * 44100);
+
+        QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
+        QApplication::processEvents();
+        EXPECT_TRUE(
+            window.grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/list-waveform-en.png")));
+        app.setMainWindow(nullptr);
+    }
+    app.setDialogs(nullptr);
+    RegistryStore().writeText("customLang", "-");
+}
+
+// The window with the start-up checks run, so the engine and the virtual sound card work,
+// and an empty project.
+class LiveWindowTest : public MainWindowTestFixture {
+protected:
+    void SetUp() override {
+        unsetenv("GLEAM_VIRTUAL_PACE");
+        unsetenv("GLEAM_VIRTUAL_OUTPUT");
+        // The card's input, read from when it opens: a sine, so recordings have a shape.
+        const std::string input = dir_.file("44100-2-16-input.wav");
+        writeSine(input, 2, 44100, 30 * 44100);
+        setenv("GLEAM_VIRTUAL_INPUT", input.c_str(), 1);
+        makeWindow(true);
+        ASSERT_FALSE(HasFatalFailure());
+        const std::string path = dir_.file("Tapes.dat");
+        app_->setProject(AEProject::createForPath(path), path);
+        window_->refreshMainView(true);
+        window_->show();
+    }
+    void TearDown() override {
+        app_->engine().stop();
+        QTest::qWait(50);
+        MainWindowTestFixture::TearDown();
+        unsetenv("GLEAM_VIRTUAL_INPUT");
+    }
+    AEWaveformView& view() { return window_->waveform(); }
+    AEAudioEngine& engine() { return app_->engine(); }
+    void press(int32_t tag) { window_->view().button(tag)->click(); }
+};
+
+// Playback in real time: the cursor moves on between two screenshots of the window.
+TEST_F(LiveWindowTest, CursorMovesWhilePlaying) {
+    const std::string wave = dir_.file("44100-2-16-20s.wav");
+    ProjectTest::writeWave(wave, 20 * 44100);
+    ASSERT_TRUE(app_->fileManager().newImportFile(wave));
+    ASSERT_TRUE(app_->project()->addImportedFile(wave));
+    app_->project()->title(0)->setZoom(1024);
+    window_->currentTitleChanged();
+    QApplication::processEvents();
+    ASSERT_EQ(view().zoom(), 1024);
+    ASSERT_EQ(view().peaks().state(), AEWaveformPeaks::State::kReady);
+
+    press(AEMainView::kPlay);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    // Past the frames the card holds before the first one is heard.
+    QTest::qWait(1500);
+    const QImage first = window_->grab().toImage();
+    const int32_t firstColumn = view().cursorColumn();
+    QTest::qWait(700);
+    const QImage second = window_->grab().toImage();
+    const int32_t secondColumn = view().cursorColumn();
+    engine().stop();
+    first.save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/list-waveform-playing-1.png"));
+    second.save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/list-waveform-playing-2.png"));
+    ASSERT_GE(firstColumn, 0);
+    // 0.7 s at 1 024 frames per column: about 30 columns on (a loaded machine lags).
+    EXPECT_GT(secondColumn, firstColumn + 10);
+    EXPECT_LT(secondColumn, firstColumn + 150);
+    const QPoint origin = view().mapTo(window_.get(), QPoint(0, 0));
+    EXPECT_TRUE(same(second.pixel(origin + QPoint(secondColumn, 40)), AEWaveformView::kCursor));
+    EXPECT_FALSE(same(second.pixel(origin + QPoint(firstColumn, 40)), AEWaveformView::kCursor));
+}
+
+// Recording: the view draws the recording's own peaks as they grow, and the file's peaks
+// once it has stopped.
+TEST_F(LiveWindowTest, DrawsTheRecordingAsItGrows) {
+    press(AEMainView::kRecord);
+    ASSERT_EQ(engine().state(), AEAudioEngine::kRecording);
+    QTest::qWait(1500);
+    window_->refreshWaveform();
+    ASSERT_TRUE(view().hasTitle());
+    // No worker reads the growing file.
+    EXPECT_EQ(view().peaks().state(), AEWaveformPeaks::State::kNone);
+    EXPECT_GT(view().titleLength(), 44100 / 2);
+    const QImage live = render(view());
+    EXPECT_GT(count(live, AEWaveformView::kWaveform, QRect(0, 6, 20, 77)), 20);
+    EXPECT_EQ(count(live, AEWaveformView::kFade), 0);
+    EXPECT_EQ(count(live, AEWaveformView::kSelection), 0);
+    EXPECT_GE(view().endColumn(), 1);
+
+    // A title must last 7 seconds to be kept.
+    for (int i = 0; i < 200 && engine().position() < 7 * 44100 + 4410; ++i) {
+        QTest::qWait(50);
+    }
+    press(AEMainView::kStop);
+    for (int i = 0; i < 20 && engine().state() != AEAudioEngine::kIdle; ++i) {
+        QTest::qWait(50);
+    }
+    QTest::qWait(100);
+    ASSERT_EQ(app_->project()->titleCount(), 1);
+    // The finished recording's peak file is read now.
+    view().refresh();
+    view().peaks().waitForBuild();
+    EXPECT_EQ(view().peaks().state(), AEWaveformPeaks::State::kReady);
+    EXPECT_GE(view().titleLength(), 7 * 44100);
+    EXPECT_GT(count(render(view()), AEWaveformView::kSelection), 100);
+}
