@@ -2,9 +2,9 @@
 // processing run. Budget: slots 3 to 7 together under 25 ns per frame.
 #include "AlgorithmLibrary.h"
 #include "FadeEnvelope.h"
+#include "FrameConversion.h"
 #include "NormalizerProcessor.h"
 #include "ProcessorChain.h"
-#include "FrameConversion.h"
 
 #include <benchmark/benchmark.h>
 

@@ -17,7 +17,6 @@
 namespace {
 
 constexpr int32_t kSectorFrames = 588;
-constexpr int32_t kSectorBytes = 2352;
 constexpr int32_t kSectorsPerSecond = 75;
 constexpr int32_t kFirstPregapSectors = 2 * kSectorsPerSecond;
 // Frames read and written at a time (a whole number of sectors).
@@ -209,8 +208,7 @@ std::string cueSheet(const std::vector<TrackPlan>& plans, const std::string& bin
     return sheet;
 }
 
-Result exportImage(const AEProject& project, const std::string& cuePath,
-                   int32_t capacitySeconds) {
+Result prepare(const AEProject& project, int32_t capacitySeconds, std::vector<TrackPlan>& plans) {
     if (project.titleCount() == 0) {
         return kNoTitles;
     }
@@ -218,13 +216,22 @@ Result exportImage(const AEProject& project, const std::string& cuePath,
     if (!project.totalTime(total, capacitySeconds)) {
         return kTooLong;
     }
-    std::vector<TrackPlan> plans;
     if (!planTracks(project, plans)) {
         return kCannotRead;
     }
     if (discSectors(plans) > int64_t{capacitySeconds} * kSectorsPerSecond) {
         return kTooLong;
     }
+    return kWritten;
+}
+
+Result exportImage(const AEProject& project, const std::string& cuePath, int32_t capacitySeconds) {
+    std::vector<TrackPlan> plans;
+    const Result prepared = prepare(project, capacitySeconds, plans);
+    return prepared == kWritten ? writeImage(plans, cuePath) : prepared;
+}
+
+Result writeImage(const std::vector<TrackPlan>& plans, const std::string& cuePath) {
     const std::string binPath = FNPath(cuePath).withExtension("bin");
     FPendingFile bin(binPath);
     FPendingFile cue(cuePath);

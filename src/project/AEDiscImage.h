@@ -44,9 +44,16 @@ std::string cueSheet(const std::vector<TrackPlan>& plans, const std::string& bin
 // Sectors the image takes on the disc, the first track's two-second pregap included.
 int64_t discSectors(const std::vector<TrackPlan>& plans);
 
-// Writes `cuePath` and the BIN beside it (same name, extension "bin"). Both appear only
-// once complete; a failure or cancel leaves neither half-written. Shows progress through
-// the application and stops when the user cancels.
+// Checks that the project has titles, fits a disc of `capacitySeconds` and that every
+// title's audio opens, and plans its tracks; kWritten when all is well.
+Result prepare(const AEProject& project, int32_t capacitySeconds, std::vector<TrackPlan>& plans);
+// Writes the planned tracks to `cuePath` and the BIN beside it (the writing half of
+// exportImage, which a thread can do on its own).
+Result writeImage(const std::vector<TrackPlan>& plans, const std::string& cuePath);
+
+// prepare and writeImage: writes `cuePath` and the BIN beside it (same name, extension "bin"). Both
+// appear only once complete; a failure or cancel leaves neither half-written. Shows progress
+// through the application and stops when the user cancels.
 Result exportImage(const AEProject& project, const std::string& cuePath,
                    int32_t capacitySeconds = AEProject::kDefaultCdCapacitySeconds);
 

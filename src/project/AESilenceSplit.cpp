@@ -105,7 +105,8 @@ int32_t robustLevel(const int16_t* samples, int32_t frames, int32_t* scratch) {
         return 0;
     }
     for (int32_t i = 0; i < frames; ++i) {
-        scratch[i] = std::max(std::abs(int32_t{samples[2 * i]}), std::abs(int32_t{samples[2 * i + 1]}));
+        scratch[i] =
+            std::max(std::abs(int32_t{samples[2 * i]}), std::abs(int32_t{samples[2 * i + 1]}));
     }
     int32_t* nth = scratch + (frames - 1 - kImpulseSamples);
     std::nth_element(scratch, nth, scratch + frames);

@@ -84,8 +84,8 @@ Result propose(const AEProject& project, int32_t index, const AESilenceSplit::Se
     const int32_t peak = AESilenceSplit::sustainedPeak(peaks.data(), peaks.blockCount(), range);
     const int32_t threshold = AESilenceSplit::thresholdLevel(peak, settings.thresholdDb);
     const int32_t minSilence = std::max(framesOf(settings.minSilenceSeconds), 1);
-    const auto stretches = AESilenceSplit::candidates(peaks.data(), peaks.blockCount(), range,
-                                                      threshold, minSilence);
+    const auto stretches =
+        AESilenceSplit::candidates(peaks.data(), peaks.blockCount(), range, threshold, minSilence);
     AESilenceSplit::GapFinder finder(threshold, minSilence);
     if (const Result result = findGaps(source, stretches, finder); result != kDone) {
         return result;

@@ -1,7 +1,7 @@
 #include "StageBuffers.h"
 
-#include "ProcessorSwitches.h"
 #include "FrameConversion.h"
+#include "ProcessorSwitches.h"
 
 StageBuffers::StageBuffers() {
     for (int32_t c = 0; c < 2; ++c) {

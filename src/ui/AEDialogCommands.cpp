@@ -5,12 +5,16 @@
 #include "AEMainView.h"
 #include "AEMainWindow.h"
 #include "AESoundcardDialog.h"
+#include "AEWaveformView.h"
 
 #include "AEApplication.h"
 #include "AEBackgroundJob.h"
+#include "AEDiscImage.h"
 #include "AEExport.h"
 #include "AEFlacExport.h"
 #include "AEFormatImport.h"
+#include "AETimeText.h"
+#include "AETitleSplit.h"
 #include "AEWaveImport.h"
 
 #include <QDir>
@@ -26,6 +30,10 @@ constexpr int32_t kStringChooseWave = 3001;
 constexpr int32_t kStringExportTitle = 3058;
 constexpr int32_t kStringWavFilter = 3059;
 constexpr int32_t kStringExportFailed = 3200;
+
+constexpr int32_t kStringExportDisc = 3260;
+constexpr int32_t kStringDiscFilter = 3267;
+constexpr int32_t kStringSplitQuestion = 3269;
 
 constexpr int kPollMilliseconds = 50;
 
@@ -49,6 +57,7 @@ AEDialogCommands::~AEDialogCommands() {
     addJob_.reset();
     exportJob_.reset();
     flacJob_.reset();
+    discJob_.reset();
 }
 
 QString AEDialogCommands::text(int32_t id) const {
@@ -62,7 +71,7 @@ void AEDialogCommands::stopTransport() {
 }
 
 bool AEDialogCommands::working() const {
-    return exportJob_ || flacJob_ || addJob_ || finishingCd_;
+    return exportJob_ || flacJob_ || addJob_ || finishingCd_ || discJob_;
 }
 
 // --- Sound card --------------------------------------------------------------------------
@@ -175,6 +184,79 @@ void AEDialogCommands::exportFlac() {
     poll_.start();
 }
 
+// --- CD image ----------------------------------------------------------------------------
+
+void AEDialogCommands::exportDiscImage() {
+    AEProject* project = app_.project();
+    if (app_.isBusy() || !window_.projectLoaded() || !project || discJob_) {
+        return;
+    }
+    stopTransport();
+    // The tracks are planned here, so the thread never touches the project.
+    std::vector<AEDiscImage::TrackPlan> plans;
+    const auto prepared = AEDiscImage::prepare(*project, app_.cdCapacitySeconds(), plans);
+    if (prepared != AEDiscImage::kWritten) {
+        app_.alert(text(AEDiscImage::messageId(prepared)).toStdString());
+        return;
+    }
+    app_.setBusy(true);
+    const QString folder = QString::fromStdString(app_.directory(kAudioExportDir));
+    const QString name = QString::fromStdString(project->projectTitle()).trimmed();
+    const QString chosen = window_.fileChooser().saveFile(
+        &window_, text(kStringExportDisc).remove(QStringLiteral("...")),
+        QDir(folder).filePath((name.isEmpty() ? QStringLiteral("disc") : name) + ".cue"),
+        text(kStringDiscFilter), QStringLiteral("cue"));
+    if (chosen.isEmpty()) {
+        app_.setBusy(false);
+        return;
+    }
+    app_.setDirectory(kAudioExportDir, QFileInfo(chosen).absolutePath().toStdString());
+    exportPath_ = chosen.toStdString();
+    discJob_ = std::make_unique<AEBackgroundJob>([plans = std::move(plans), path = exportPath_] {
+        return static_cast<int32_t>(AEDiscImage::writeImage(plans, path));
+    });
+    poll_.start();
+}
+
+// --- Split at silences -------------------------------------------------------------------
+
+void AEDialogCommands::splitAtSilences() {
+    AEProject* project = app_.project();
+    if (app_.isBusy() || !window_.projectLoaded() || !project || project->currentTitle() < 0) {
+        return;
+    }
+    stopTransport();
+    const int32_t index = project->currentTitle();
+    app_.setBusy(true);
+    AETitleSplit::Proposal proposal;
+    auto result = AETitleSplit::propose(*project, index, {}, proposal);
+    if (result == AETitleSplit::kDone) {
+        // The proposed starts stay in the status line while the user decides.
+        std::string starts;
+        for (size_t s = 0; s < proposal.fades.size(); ++s) {
+            starts += (s ? "   " : "") + std::to_string(index + static_cast<int32_t>(s) + 1) +
+                      ": " + AETimeText::minutesSeconds(proposal.fades[s][1]);
+        }
+        window_.showStatus(starts);
+        // The song starts stay on the waveform while the question is open.
+        std::vector<int32_t> marks;
+        for (const AESilenceSplit::Range& song : proposal.songs) {
+            marks.push_back(song.start);
+        }
+        window_.waveform().setSplitMarks(std::move(marks));
+        const bool yes = app_.askYesNo(app_.stringId(kStringSplitQuestion, 0));
+        window_.waveform().clearSplitMarks();
+        result = yes ? AETitleSplit::accept(*project, proposal) : AETitleSplit::kCancelled;
+    }
+    app_.setBusy(false);
+    if (const int32_t id = AETitleSplit::messageId(result); id != 0) {
+        app_.alert(text(id).toStdString());
+    }
+    if (result == AETitleSplit::kDone) {
+        window_.currentTitleChanged();
+    }
+}
+
 // --- WAVE and other audio file import ----------------------------------------------------
 
 void AEDialogCommands::importWaveFiles() {
@@ -262,6 +344,14 @@ void AEDialogCommands::collect() {
         if (lastFlacExport_ == AEFlacExport::kNoTitle ||
             lastFlacExport_ == AEFlacExport::kCannotRead) {
             app_.alert(text(kStringExportFailed).toStdString() + "\n" + exportPath_);
+        }
+    }
+    if (discJob_ && discJob_->finished()) {
+        const auto result = static_cast<AEDiscImage::Result>(discJob_->wait());
+        discJob_.reset();
+        app_.setBusy(false);
+        if (result != AEDiscImage::kWritten && result != AEDiscImage::kCancelled) {
+            app_.alert(text(AEDiscImage::messageId(result)).toStdString() + "\n" + exportPath_);
         }
     }
     if (addJob_ && addJob_->finished()) {

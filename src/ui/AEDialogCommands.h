@@ -47,6 +47,12 @@ public:
     void exportFlac();
     // "Import Tracks from CD...": false when the program was busy.
     bool importFromCd();
+    // "Export CD image...": the project as OUT.cue and OUT.bin, written on a thread with
+    // the shared progress display; a project longer than the disc is refused first.
+    void exportDiscImage();
+    // "Split at silences...": the songs found in the current title, shown with their
+    // start times for the user to accept (one title per song) or cancel.
+    void splitAtSilences();
 
     AEImportList& importList() { return importList_; }
     AESoundcardDialog* soundcardDialog() const { return soundcard_; }
@@ -78,6 +84,7 @@ private:
     std::unique_ptr<AEBackgroundJob> flacJob_;
     AEFlacExport::Result lastFlacExport_ = AEFlacExport::kWritten;
     std::unique_ptr<AEBackgroundJob> addJob_;
+    std::unique_ptr<AEBackgroundJob> discJob_;
     AEAddToProject::Report addReport_;
     // A closed CD import whose files are still being added to the project.
     std::unique_ptr<AECDImport> finishingCd_;

@@ -111,6 +111,7 @@ QWidget* AEMainView::buildTop() {
     auto* listButtons = new QHBoxLayout;
     listButtons->addWidget(makeButton(kImportWave, 3018, QString(), false));
     listButtons->addStretch(1);
+    listButtons->addWidget(makeButton(kSplitAtSilences, 3261, QStringLiteral("\u2702"), false));
     listButtons->addWidget(makeButton(kMoveUp, 3021, QStringLiteral("\u25B2"), false));
     listButtons->addWidget(makeButton(kMoveDown, 3022, QStringLiteral("\u25BC"), false));
     listButtons->addWidget(makeButton(kRemoveTitle, 3020, QStringLiteral("\u2212"), false));
@@ -339,7 +340,7 @@ void AEMainView::setControlsEnabled(bool enabled) {
 
 void AEMainView::setTransportEnabled(bool enabled) {
     for (int32_t tag : {kRecord, kPlay, kRewind, kForward, kImportWave, kDeleteTitle, kRemoveTitle,
-                        kMoveUp, kMoveDown, kProcessCurrent, kProcessAll}) {
+                        kMoveUp, kMoveDown, kProcessCurrent, kProcessAll, kSplitAtSilences}) {
         if (QPushButton* b = button(tag)) {
             b->setEnabled(enabled);
         }

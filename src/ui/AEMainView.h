@@ -46,6 +46,7 @@ public:
         kMoveUp = 93,
         kMoveDown = 94,
         kProcessCurrent = 95,
+        kSplitAtSilences = 96,
         kProcessAll = 9877,
         kCancelProcessing = 9878,
     };

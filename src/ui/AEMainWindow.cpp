@@ -142,6 +142,7 @@ void AEMainWindow::buildMenus() {
     addCommand(file, 3078, kExportAudio);
     addCommand(file, 3143, kExportFlac);
     addCommand(file, 3079, kExportTitleList);
+    addCommand(file, 3260, kExportDiscImage);
     file->addSeparator();
     addCommand(file, 3080, kSelectTempDirectory);
     file->addSeparator();
@@ -170,6 +171,8 @@ void AEMainWindow::buildMenus() {
     QMenu* normalize = menuBar()->addMenu(text(3091));
     addCommand(normalize, 3092, kNormalizeSelected);
     addCommand(normalize, 3093, kNormalizeAll);
+    normalize->addSeparator();
+    addCommand(normalize, 3261, kSplitAtSilences);
 
     QMenu* import = menuBar()->addMenu(text(3085));
     addCommand(import, 3086, kImportFromCd);
@@ -439,6 +442,12 @@ bool AEMainWindow::command(int32_t number) {
     case kExportFlac:
         dialogCommands_->exportFlac();
         return true;
+    case kExportDiscImage:
+        dialogCommands_->exportDiscImage();
+        return true;
+    case kSplitAtSilences:
+        dialogCommands_->splitAtSilences();
+        return true;
     case kImportAudioFiles:
         dialogCommands_->importAudioFiles();
         return true;
@@ -568,6 +577,9 @@ void AEMainWindow::control(int32_t tag, int32_t value) {
         break;
     case AEMainView::kImportWave:
         dialogCommands_->importWaveFiles();
+        break;
+    case AEMainView::kSplitAtSilences:
+        dialogCommands_->splitAtSilences();
         break;
     case AEMainView::kZoomIn:
     case AEMainView::kZoomOut:

@@ -54,6 +54,8 @@ public:
         kRestorationEnhanced = 12021,
         kExportFlac = 12022,
         kImportAudioFiles = 12023,
+        kExportDiscImage = 12024,
+        kSplitAtSilences = 12025,
     };
     static constexpr int kWidth = 738;
     static constexpr int kHeight = 548;

@@ -25,7 +25,7 @@ using WaveformMath::Points;
 } // namespace
 
 // Calm and dark: the waveform in a cool blue, the selection brighter, the fades in amber,
-// the live cursor in red.
+// the live cursor in red, proposed split points in green.
 const QColor AEWaveformView::kBackground(0x11, 0x13, 0x17);
 const QColor AEWaveformView::kWaveform(0x4a, 0x6f, 0x99);
 const QColor AEWaveformView::kSelection(0x8f, 0xc4, 0xff);
@@ -33,6 +33,7 @@ const QColor AEWaveformView::kFade(0xf0, 0xb4, 0x29);
 const QColor AEWaveformView::kCursor(0xff, 0x4d, 0x3d);
 const QColor AEWaveformView::kEnd(0x6b, 0x71, 0x7a);
 const QColor AEWaveformView::kText(0xe8, 0xea, 0xed);
+const QColor AEWaveformView::kSplitMark(0x4c, 0xe0, 0x7a);
 
 AEWaveformView::AEWaveformView(AEApplication& app, QWidget* parent) : QWidget(parent), app_(app) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -132,6 +133,16 @@ void AEWaveformView::setBlank(bool blank) {
     update();
 }
 
+void AEWaveformView::setSplitMarks(std::vector<int32_t> frames) {
+    splitMarks_ = std::move(frames);
+    update();
+}
+
+void AEWaveformView::clearSplitMarks() {
+    splitMarks_.clear();
+    update();
+}
+
 void AEWaveformView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // One column of extremes per pixel, made here so that drawing allocates nothing.
@@ -159,12 +170,14 @@ void AEWaveformView::paintEvent(QPaintEvent*) {
     const AEPeakData* peaks = peaks_.data();
     if (!peaks) {
         drawBuilding(p);
+        drawSplitMarks(p);
         return;
     }
     drawWaveform(p, gatherColumns(peaks));
     if (!markersUnset()) {
         drawFades(p);
     }
+    drawSplitMarks(p);
     const int32_t cursor = currentCursorColumn();
     if (cursor >= 0) {
         p.setPen(kCursor);
@@ -279,6 +292,22 @@ void AEWaveformView::drawBuilding(QPainter& p) {
     p.setFont(f);
     p.setPen(kText);
     p.drawText(rect(), Qt::AlignCenter, text);
+}
+
+void AEWaveformView::drawSplitMarks(QPainter& p) {
+    if (zoom_ <= 0) {
+        return;
+    }
+    p.setPen(kSplitMark);
+    for (const int32_t frame : splitMarks_) {
+        if (frame < viewStart_) {
+            continue;
+        }
+        const int32_t x = WaveformMath::column(frame, viewStart_, zoom_);
+        if (x < width()) {
+            p.drawLine(x, 0, x, height() - 1);
+        }
+    }
 }
 
 bool AEWaveformView::recordingShown() const {

@@ -16,8 +16,9 @@ class AETitle;
 class QTimer;
 
 // The current title's waveform, drawn from its peaks: the selection between start and end
-// in the selection colour, the fade lines with their handles, the end of the data and the
-// play cursor (the panel around it shows the times of the visible range). A click sets the play
+// in the selection colour, the fade lines with their handles, the end of the data, the
+// play cursor and any proposed split points (the panel around it shows the times of the
+// visible range). A click sets the play
 // position, Ctrl-click sets the points to the visible range, the handles drag the points.
 // Points and zoom are stored with the title and handed to the engine at once.
 class AEWaveformView : public QWidget {
@@ -39,6 +40,7 @@ public:
     static const QColor kCursor;
     static const QColor kEnd;
     static const QColor kText;
+    static const QColor kSplitMark;
 
     explicit AEWaveformView(AEApplication& app, QWidget* parent = nullptr);
 
@@ -54,6 +56,11 @@ public:
     void setVisibleRange(int32_t start, int32_t end);
     // Draw nothing but the background.
     void setBlank(bool blank);
+    // Proposed split points (frames of the shown title), drawn as lines across the view
+    // until cleared.
+    void setSplitMarks(std::vector<int32_t> frames);
+    void clearSplitMarks();
+    const std::vector<int32_t>& splitMarks() const { return splitMarks_; }
 
     // A title is shown.
     bool hasTitle() const { return shown_ != nullptr; }
@@ -108,6 +115,7 @@ private:
     void followRecording();
     void drawFades(QPainter& p);
     void drawBuilding(QPainter& p);
+    void drawSplitMarks(QPainter& p);
     void flush(QPainter& p, int& lines);
 
     AEApplication& app_;
@@ -131,5 +139,6 @@ private:
     WaveformMath::Points dragStart_{};
     std::array<QLine, kBatchLines> lines_{};
     std::vector<int8_t> columns_;
+    std::vector<int32_t> splitMarks_;
     QTimer* timer_ = nullptr;
 };

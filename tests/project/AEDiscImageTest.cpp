@@ -137,8 +137,7 @@ TEST_F(DiscImageTest, ProgressCountsEveryBlockOfAudio) {
     ProjectTest::RecordingHost host;
     addTitle("a", kSevenSeconds, 10);
     addTitle("b", kSevenSeconds + 5000, 11);
-    ASSERT_EQ(AEDiscImage::exportImage(project, dir.file("progress.cue")),
-              AEDiscImage::kWritten);
+    ASSERT_EQ(AEDiscImage::exportImage(project, dir.file("progress.cue")), AEDiscImage::kWritten);
     EXPECT_GT(host.progressMaximum, 0);
     EXPECT_EQ(host.progressValue, host.progressMaximum);
     EXPECT_EQ(host.progressEnds, 1);
@@ -179,6 +178,24 @@ TEST_F(DiscImageTest, ProjectLongerThanTheDiscIsRefusedAndNothingWritten) {
     EXPECT_FALSE(fs::exists(dir.file("long.bin")));
     // It fits a disc just long enough (the first track's pregap counted).
     EXPECT_EQ(AEDiscImage::exportImage(project, cue, 35), AEDiscImage::kWritten);
+}
+
+TEST_F(DiscImageTest, QuotesInNamesAndTrimsPastTheFileStayHarmless) {
+    addTitle("first", kSevenSeconds, 12);
+    addTitle("second", kSevenSeconds, 13);
+    project.title(0)->setDisplayName("Say \"hi\"\nagain");
+    // A trim end past the file plays no further than the file.
+    project.title(1)->setFadePoint(2, kSevenSeconds + 5000);
+    project.title(1)->setFadePoint(3, kSevenSeconds + 9000);
+    std::vector<AEDiscImage::TrackPlan> plans;
+    ASSERT_TRUE(AEDiscImage::planTracks(project, plans));
+    ASSERT_EQ(plans.size(), 2u);
+    EXPECT_EQ(plans[1].frames, kSevenSeconds);
+    EXPECT_EQ(plans[1].fadePoints[2], kSevenSeconds);
+    const std::string sheet = AEDiscImage::cueSheet(plans, "x.bin");
+    EXPECT_NE(sheet.find("TITLE \"Say 'hi' again\"\n"), std::string::npos) << sheet;
+    EXPECT_EQ(AEDiscImage::discSectors(plans),
+              150 + 2 * AEDiscImage::paddedSectors(kSevenSeconds) + 2 * 75);
 }
 
 TEST_F(DiscImageTest, MissingAudioOrEmptyProjectWritesNothing) {

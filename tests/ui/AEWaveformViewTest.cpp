@@ -542,3 +542,51 @@ TEST_F(LiveWindowTest, DrawsTheRecordingAsItGrows) {
     EXPECT_GE(view().titleLength(), 7 * 44100);
     EXPECT_GT(count(render(view()), AEWaveformView::kSelection), 100);
 }
+
+// --- Proposed split points ------------------------------------------------------------
+
+namespace {
+
+// Column `x` is drawn in the split mark colour from top to bottom.
+bool markedColumn(const QImage& image, int x) {
+    return count(image, AEWaveformView::kSplitMark, QRect(x, 0, 1, image.height())) ==
+           image.height();
+}
+
+} // namespace
+
+TEST_F(WaveformTest, SplitMarksAreDrawnAtTheirColumnsAcrossTheView) {
+    AETitle& t = titleWithPeaks(300 * 256, quiet(300));
+    setPoints(t, {-1, -1, -1, -1});
+    // Columns 30 and 60 (a frame inside the column counts); before the view and past its
+    // width nothing is drawn.
+    view().setSplitMarks({30 * 256, 60 * 256 + 100, 500 * 256, -5});
+    const QImage image = render(view());
+    EXPECT_TRUE(markedColumn(image, 30));
+    EXPECT_TRUE(markedColumn(image, 60));
+    EXPECT_EQ(count(image, AEWaveformView::kSplitMark), 2 * image.height());
+    // The waveform beside a mark is untouched.
+    EXPECT_TRUE(same(image.pixel(31, 22), AEWaveformView::kWaveform));
+}
+
+TEST_F(WaveformTest, SplitMarksFollowTheZoomAndTheScrolledRange) {
+    AETitle& t = titleWithPeaks(2000 * 256, quiet(2000), 1024);
+    setPoints(t, {-1, -1, -1, -1});
+    view().setSplitMarks({100 * 1024, 250 * 1024});
+    EXPECT_TRUE(markedColumn(render(view()), 100));
+    view().scrollTo(50 * 1024);
+    ASSERT_EQ(view().viewStart(), 50 * 1024);
+    const QImage image = render(view());
+    EXPECT_TRUE(markedColumn(image, 50));
+    EXPECT_TRUE(markedColumn(image, 200));
+    EXPECT_EQ(count(image, AEWaveformView::kSplitMark), 2 * image.height());
+}
+
+TEST_F(WaveformTest, ClearedSplitMarksAreGone) {
+    titleWithPeaks(300 * 256, quiet(300));
+    view().setSplitMarks({40 * 256});
+    ASSERT_TRUE(markedColumn(render(view()), 40));
+    view().clearSplitMarks();
+    EXPECT_TRUE(view().splitMarks().empty());
+    EXPECT_EQ(count(render(view()), AEWaveformView::kSplitMark), 0);
+}

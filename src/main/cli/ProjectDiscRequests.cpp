@@ -92,8 +92,7 @@ int exportDisc(const std::string& path, const std::vector<std::string>& args, bo
     }
     const std::string out = absolutePath(args[0]);
     if (FNPath(out).extension() != "cue") {
-        return Cli::fail("project: the disc image is named OUT.cue (its audio goes to OUT.bin)",
-                         2);
+        return Cli::fail("project: the disc image is named OUT.cue (its audio goes to OUT.bin)", 2);
     }
     CliSession session(quiet);
     session.setProgressLabel("export-disc");
@@ -101,8 +100,7 @@ int exportDisc(const std::string& path, const std::vector<std::string>& args, bo
     if (!project) {
         return 1;
     }
-    const auto result =
-        AEDiscImage::exportImage(*project, out, session.app().cdCapacitySeconds());
+    const auto result = AEDiscImage::exportImage(*project, out, session.app().cdCapacitySeconds());
     session.deliver();
     if (result == AEDiscImage::kCancelled) {
         return Cli::fail("project: cancelled");

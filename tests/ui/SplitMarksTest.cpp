@@ -1,0 +1,94 @@
+// The proposed split points on the waveform while the split question is open, gone after
+// the answer; and the main view's split button running the command.
+#include "AEMainView.h"
+#include "AEWaveformView.h"
+#include "DialogTestSupport.h"
+#include "ProjectTestSupport.h"
+#include "SplitTestSides.h"
+
+#include <QPushButton>
+
+#include <cstdlib>
+
+namespace {
+
+// Answers the question like the scripted dialogs and notes the marks the view had then.
+class InspectingDialogs : public ScriptedDialogs {
+public:
+    explicit InspectingDialogs(const AEWaveformView& view) : view_(view) {}
+    bool askYesNo(const std::string& text) override {
+        marksAsked.push_back(view_.splitMarks());
+        return ScriptedDialogs::askYesNo(text);
+    }
+    std::vector<std::vector<int32_t>> marksAsked;
+
+private:
+    const AEWaveformView& view_;
+};
+
+class SplitMarksCommandTest : public DialogTest::DialogCommandTest {
+protected:
+    void SetUp() override {
+        DialogCommandTest::SetUp();
+        inspecting_ = std::make_unique<InspectingDialogs>(window_->waveform());
+        app_->setDialogs(inspecting_.get());
+    }
+    void TearDown() override {
+        app_->setDialogs(&dialogs_);
+        DialogCommandTest::TearDown();
+    }
+    // A side of three songs as the current title; the true song starts.
+    std::vector<int32_t> addSide(uint32_t seed) {
+        newProject();
+        const auto side =
+            SplitTest::SideBuilder(seed).song(8).gap(2).song(9).gap(2).song(8).build();
+        const std::string path = dir_.file("side-44100-2-16.wav");
+        ProjectTest::writeWaveSamples(path, side.samples);
+        EXPECT_TRUE(app_->project()->addImportedFile(path));
+        EXPECT_TRUE(app_->project()->currentTitle() == 0 || app_->project()->select(0));
+        return side.songStarts;
+    }
+    // The marks shown at question `q` lie within 50 ms of `starts`.
+    void expectMarksAt(size_t q, const std::vector<int32_t>& starts) {
+        ASSERT_GT(inspecting_->marksAsked.size(), q);
+        const std::vector<int32_t>& marks = inspecting_->marksAsked[q];
+        ASSERT_EQ(marks.size(), starts.size());
+        for (size_t s = 0; s < starts.size(); ++s) {
+            EXPECT_LE(std::abs(marks[s] - starts[s]), SplitTest::kRate / 20) << "song " << s;
+        }
+    }
+    std::unique_ptr<InspectingDialogs> inspecting_;
+};
+
+TEST_F(SplitMarksCommandTest, TheProposalIsOnTheWaveformOnlyWhileTheQuestionIsOpen) {
+    const std::vector<int32_t> starts = addSide(41);
+    EXPECT_TRUE(window_->waveform().splitMarks().empty());
+
+    inspecting_->answer = false;
+    window_->command(AEMainWindow::kSplitAtSilences);
+    expectMarksAt(0, starts);
+    EXPECT_TRUE(window_->waveform().splitMarks().empty()) << "cancelled";
+    EXPECT_EQ(app_->project()->titleCount(), 1);
+
+    inspecting_->answer = true;
+    window_->command(AEMainWindow::kSplitAtSilences);
+    expectMarksAt(1, starts);
+    EXPECT_TRUE(window_->waveform().splitMarks().empty()) << "accepted";
+    EXPECT_EQ(app_->project()->titleCount(), 3);
+}
+
+TEST_F(SplitMarksCommandTest, TheMainViewButtonRunsTheSplit) {
+    const std::vector<int32_t> starts = addSide(42);
+    QPushButton* button = window_->view().button(AEMainView::kSplitAtSilences);
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->toolTip().isEmpty());
+    ASSERT_TRUE(button->isEnabled());
+    inspecting_->answer = false;
+    button->click();
+    ASSERT_EQ(inspecting_->questions.size(), 1u);
+    EXPECT_EQ(inspecting_->questions[0], stdText(3269));
+    expectMarksAt(0, starts);
+    EXPECT_EQ(app_->project()->titleCount(), 1);
+}
+
+} // namespace
