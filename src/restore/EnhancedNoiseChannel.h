@@ -1,9 +1,9 @@
 #pragma once
 
 #include "EnhancedFft.h"
+#include "EnhancedLsaGain.h"
 #include "EnhancedNoiseSettings.h"
 #include "EnhancedNoiseTracker.h"
-#include "EnhancedSpectralGain.h"
 #include "RepairReport.h"
 
 #include <complex>
@@ -30,7 +30,7 @@ public:
 private:
     EnhancedFft fft_;
     EnhancedNoiseTracker tracker_;
-    EnhancedSpectralGain gain_;
+    EnhancedLsaGain gain_;
     std::vector<float> window_;
     std::vector<float> input_;
     std::vector<float> overlap_;

@@ -64,12 +64,10 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     connect(view_, &AEMainView::clipResetRequested, this, [this] { transport_->clearClipMarks(); });
     buildTitleViews();
     // Keys typed over the list go to the view's key table (arrows step through the
-    // titles), and a title chosen in the list brings its settings onto the faders.
+    // titles). A title chosen in the list reaches currentTitleChanged (AEMainWindowTitles).
     for (QAbstractScrollArea* area : view_->findChildren<QAbstractScrollArea*>()) {
         area->setFocusPolicy(Qt::NoFocus);
     }
-    connect(trackList_, &AETrackListDisplay::titleShown, this,
-            [this] { transport_->showTitleSettings(); });
     RegistryStore store;
     int32_t useLeft = 1;
     store.readInt("monoUseLeft", useLeft, 1);

@@ -3,9 +3,9 @@
 // independence of call lengths.
 #include "EnhancedNoiseReducer.h"
 #include "EnhancedImpulseRemover.h"
+#include "EnhancedLsaGain.h"
 #include "EnhancedNoiseTracker.h"
 #include "EnhancedSignals.h"
-#include "EnhancedSpectralGain.h"
 
 using namespace signal_test;
 using namespace enhanced_test;
@@ -32,23 +32,23 @@ std::vector<float> denoised(const std::vector<float>& x, float p, int32_t block 
     return out;
 }
 
-TEST(EnhancedSpectralGainTest, ExponentialIntegralMatchesKnownValues) {
-    EXPECT_NEAR(EnhancedSpectralGain::exponentialIntegral(0.1f), 1.8229240f, 1e-4);
-    EXPECT_NEAR(EnhancedSpectralGain::exponentialIntegral(1.0f), 0.2193839f, 1e-4);
-    EXPECT_NEAR(EnhancedSpectralGain::exponentialIntegral(2.0f), 0.0489005f, 1e-5);
-    EXPECT_NEAR(EnhancedSpectralGain::exponentialIntegral(5.0f), 0.0011483f, 1e-6);
+TEST(EnhancedLsaGainTest, ExponentialIntegralMatchesKnownValues) {
+    EXPECT_NEAR(EnhancedLsaGain::exponentialIntegral(0.1f), 1.8229240f, 1e-4);
+    EXPECT_NEAR(EnhancedLsaGain::exponentialIntegral(1.0f), 0.2193839f, 1e-4);
+    EXPECT_NEAR(EnhancedLsaGain::exponentialIntegral(2.0f), 0.0489005f, 1e-5);
+    EXPECT_NEAR(EnhancedLsaGain::exponentialIntegral(5.0f), 0.0011483f, 1e-6);
 }
 
-TEST(EnhancedSpectralGainTest, HalfExpIntegralExpMatchesItsDefinition) {
+TEST(EnhancedLsaGainTest, HalfExpIntegralExpMatchesItsDefinition) {
     for (const float v : {1e-6f, 0.01f, 0.3f, 0.99f, 1.0f, 1.5f, 4.0f, 12.0f, 30.0f}) {
-        const double expected = std::exp(0.5 * EnhancedSpectralGain::exponentialIntegral(v));
-        EXPECT_NEAR(EnhancedSpectralGain::halfExpIntegralExp(v), expected, 1e-4 * expected) << v;
+        const double expected = std::exp(0.5 * EnhancedLsaGain::exponentialIntegral(v));
+        EXPECT_NEAR(EnhancedLsaGain::halfExpIntegralExp(v), expected, 1e-4 * expected) << v;
     }
 }
 
-TEST(EnhancedSpectralGainTest, GainRisesWithTheSnrAndStopsAtTheFloor) {
+TEST(EnhancedLsaGainTest, GainRisesWithTheSnrAndStopsAtTheFloor) {
     constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
-    EnhancedSpectralGain gain;
+    EnhancedLsaGain gain;
     std::vector<float> power(kBins), noise(kBins, 1.0f), g(kBins);
     for (int32_t k = 0; k < kBins; ++k) {
         power[k] = static_cast<float>(std::pow(10.0, (k % 50) / 10.0 - 1.0)); // -10 .. +39 dB

@@ -8,11 +8,11 @@
 // The MMSE log-spectral-amplitude gain of one channel, frame by frame, with the
 // decision-directed a-priori SNR (which carries last frame's gain and SNR per bin). No
 // smoothing across frequency: it would pull tonal peaks down.
-class EnhancedSpectralGain {
+class EnhancedLsaGain {
 public:
     using Settings = EnhancedNoiseSettings;
 
-    EnhancedSpectralGain();
+    EnhancedLsaGain();
 
     // gain[k] for periodogram power[k] over noise[k] (kBins each), not below `floor`.
     void compute(const float* power, const float* noise, float floor, float* gain);

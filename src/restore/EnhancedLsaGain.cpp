@@ -1,17 +1,17 @@
-#include "EnhancedSpectralGain.h"
+#include "EnhancedLsaGain.h"
 
 #include <algorithm>
 #include <cmath>
 
-EnhancedSpectralGain::EnhancedSpectralGain()
+EnhancedLsaGain::EnhancedLsaGain()
     : lastGain_(Settings::kBins, 1.0f), lastSnr_(Settings::kBins, 1.0f) {}
 
-void EnhancedSpectralGain::reset() {
+void EnhancedLsaGain::reset() {
     std::fill(lastGain_.begin(), lastGain_.end(), 1.0f);
     std::fill(lastSnr_.begin(), lastSnr_.end(), 1.0f);
 }
 
-float EnhancedSpectralGain::exponentialIntegral(float v) {
+float EnhancedLsaGain::exponentialIntegral(float v) {
     if (v <= 1.0f) {
         // Series with the Euler constant folded in (error below 2e-7).
         const float poly =
@@ -28,7 +28,7 @@ float EnhancedSpectralGain::exponentialIntegral(float v) {
     return ratio * std::exp(-v) / v;
 }
 
-float EnhancedSpectralGain::halfExpIntegralExp(float v) {
+float EnhancedLsaGain::halfExpIntegralExp(float v) {
     if (v <= 1.0f) {
         // exp((poly - ln v) / 2) = exp(poly / 2) / sqrt(v): no logarithm needed.
         const float poly =
@@ -45,8 +45,7 @@ float EnhancedSpectralGain::halfExpIntegralExp(float v) {
     return 1.0f + h * (1.0f + h * (0.5f + h * (1.0f / 6.0f)));
 }
 
-void EnhancedSpectralGain::compute(const float* power, const float* noise, float floor,
-                                   float* gain) {
+void EnhancedLsaGain::compute(const float* power, const float* noise, float floor, float* gain) {
     const float weight = Settings::kDecisionWeight;
     for (int32_t k = 0; k < Settings::kBins; ++k) {
         const float snr = std::min(power[k] / noise[k], Settings::kPosterioriCeiling);
