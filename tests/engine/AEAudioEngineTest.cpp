@@ -212,7 +212,10 @@ TEST_F(AEAudioEngineTest, ALoopJumpsBackToItsStartEveryTime) {
     EXPECT_EQ(engine.state(), AEAudioEngine::kPlayingRange) << "a loop never ends by itself";
     EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 0);
     engine.stop();
-    EXPECT_EQ(engine.state(), AEAudioEngine::kClosing);
+    // The worker may already have closed the device by the time we look.
+    const int32_t stopping = engine.state();
+    EXPECT_TRUE(stopping == AEAudioEngine::kClosing || stopping == AEAudioEngine::kIdle)
+        << stopping;
     EXPECT_TRUE(waitForIdle(engine));
 
     const std::vector<int16_t> played = playedAfterLeadIn();
