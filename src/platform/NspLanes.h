@@ -13,10 +13,11 @@
 // Numbers side by side (GCC and Clang vector types), for kernels whose sums must keep the
 // order in which they are written, so that the compiler may not reorder them itself, yet
 // run independent sums together. Two doubles and four floats are the width every x86-64
-// processor has; four doubles are for the NSP_WIDE_TARGET forms of a kernel only.
+// processor has; four doubles and eight floats are for the NSP_WIDE_TARGET forms of a kernel only.
 using NspLanes = double __attribute__((vector_size(16)));
 using NspFloatLanes = float __attribute__((vector_size(16)));
 using NspWideLanes = double __attribute__((vector_size(32)));
+using NspWideFloatLanes = float __attribute__((vector_size(32)));
 
 template <class V> constexpr int kNspLanesOf = sizeof(V) / sizeof(V{}[0]);
 

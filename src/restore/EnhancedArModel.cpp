@@ -1,8 +1,32 @@
 #include "EnhancedArModel.h"
 
+#include "NspTaps.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+namespace {
+
+// out[n] = in[n] + sum_{k = 1..order} a[k] in[n + kStep k] for n in [from, to), with every
+// input present.
+template <int32_t kStep>
+NSP_WIDE_TARGET void addTapsWide(const float* in, const float* a, int32_t order, int32_t from,
+                                 int32_t to, float* out) {
+    nspAddTaps<NspWideFloatLanes, 4, kStep>(a + 1, order, in + from, out + from, to - from);
+}
+
+template <int32_t kStep>
+void addTaps(const float* in, const float* a, int32_t order, int32_t from, int32_t to, float* out) {
+    std::copy(in + from, in + std::max(from, to), out + from);
+    if (nspWideLanes()) {
+        addTapsWide<kStep>(in, a, order, from, to, out);
+    } else {
+        nspAddTaps<NspFloatLanes, 4, kStep>(a + 1, order, in + from, out + from, to - from);
+    }
+}
+
+} // namespace
 
 namespace EnhancedAr {
 
@@ -42,28 +66,31 @@ void coefficientCorrelation(const double* a, int32_t order, double* rc) {
     }
 }
 
-void predictionError(const float* x, int32_t count, const float* a, int32_t order, float* e) {
-    std::copy_n(x, count, e);
-    // Tap by tap: each inner loop is a contiguous multiply-add that vectorises.
-    for (int32_t k = 1; k <= order && k < count; ++k) {
-        const float ak = a[k];
-        float* __restrict out = e + k;
-        const float* __restrict in = x;
-        for (int32_t n = 0; n < count - k; ++n) {
-            out[n] += ak * in[n];
+void predictionError(const float* x, int32_t from, int32_t to, const float* a, int32_t order,
+                     float* e) {
+    // Outputs before `order` lack some of their past: they take the taps they have.
+    const int32_t full = std::clamp(order, from, std::max(from, to));
+    for (int32_t n = from; n < full; ++n) {
+        float acc = x[n];
+        for (int32_t k = 1; k <= std::min(order, n); ++k) {
+            acc += a[k] * x[n - k];
         }
+        e[n] = acc;
     }
+    addTaps<-1>(x, a, order, full, to, e);
 }
 
-void matchedResidual(const float* e, int32_t count, const float* a, int32_t order, float* d) {
-    std::copy_n(e, count, d);
-    for (int32_t k = 1; k <= order && k < count; ++k) {
-        const float ak = a[k];
-        float* __restrict out = d;
-        const float* __restrict in = e + k;
-        for (int32_t n = 0; n < count - k; ++n) {
-            out[n] += ak * in[n];
+void matchedResidual(const float* e, int32_t count, int32_t from, int32_t to, const float* a,
+                     int32_t order, float* d) {
+    // Outputs within `order` of the end lack some of their future.
+    const int32_t full = std::clamp(count - order, from, std::max(from, to));
+    addTaps<1>(e, a, order, from, full, d);
+    for (int32_t n = full; n < to; ++n) {
+        float acc = e[n];
+        for (int32_t k = 1; k <= std::min(order, count - 1 - n); ++k) {
+            acc += a[k] * e[n + k];
         }
+        d[n] = acc;
     }
 }
 
@@ -104,5 +131,32 @@ void EnhancedAutocorrelation::compute(const float* x, double* r, int32_t lags) {
     const double scale = 1.0 / fft_.size();
     for (int32_t lag = 0; lag <= lags; ++lag) {
         r[lag] = time[lag] * scale;
+    }
+}
+
+void EnhancedAutocorrelation::update(const float* before, const float* after,
+                                     const uint8_t* changed, int32_t from, int32_t to, double* r,
+                                     int32_t lags) const {
+    // With h the windowed samples before and c the windowed change, the new sums are
+    // r[k] + sum_n c[n] (h[n + k] + h[n - k] + c[n + k]).
+    const float* w = window_.data();
+    const auto windowed = [&](int32_t n) {
+        return n < 0 || n >= length_
+                   ? 0.0
+                   : static_cast<double>(w[n]) * (changed[n] ? before[n] : after[n]);
+    };
+    const auto change = [&](int32_t n) {
+        return n < from || n >= to || !changed[n]
+                   ? 0.0
+                   : static_cast<double>(w[n]) * (static_cast<double>(after[n]) - before[n]);
+    };
+    for (int32_t n = std::max(from, 0); n < std::min(to, length_); ++n) {
+        if (!changed[n]) {
+            continue;
+        }
+        const double c = change(n);
+        for (int32_t k = 0; k <= lags; ++k) {
+            r[k] += c * (windowed(n + k) + windowed(n - k) + change(n + k));
+        }
     }
 }

@@ -14,11 +14,15 @@ namespace EnhancedAr {
 void levinson(const double* r, int32_t order, double* a);
 // rc[l] = sum_i a[i] a[i + l], l = 0..order: the autocorrelation of the coefficients.
 void coefficientCorrelation(const double* a, int32_t order, double* rc);
-// e[n] = sum_k a[k] x[n - k] for n in [0, count), samples before x[0] taken as 0.
-void predictionError(const float* x, int32_t count, const float* a, int32_t order, float* e);
-// d[n] = sum_k a[k] e[n + k] for n in [0, count), samples past the end taken as 0: the
-// prediction error matched to the model, which peaks where one sample is out of place.
-void matchedResidual(const float* e, int32_t count, const float* a, int32_t order, float* d);
+// e[n] = sum_k a[k] x[n - k] for n in [from, to), samples before x[0] taken as 0. The
+// taps are added in order of k, so every form and every range gives the same bits.
+void predictionError(const float* x, int32_t from, int32_t to, const float* a, int32_t order,
+                     float* e);
+// d[n] = sum_k a[k] e[n + k] for n in [from, to), samples at or past e[count] taken as 0:
+// the prediction error matched to the model, which peaks where one sample is out of place.
+// Reads e[from .. min(to + order, count)).
+void matchedResidual(const float* e, int32_t count, int32_t from, int32_t to, const float* a,
+                     int32_t order, float* d);
 
 } // namespace EnhancedAr
 
@@ -31,6 +35,13 @@ public:
 
     // r[0..lags] of x[0 .. length) under the Hann window (plain sums).
     void compute(const float* x, double* r, int32_t lags);
+
+    // Brings r[0..lags] from the window before a repair to the window after it, where
+    // after[n] differs from before[n] only where changed[n] is set, all within [from, to).
+    // `before` need only be right where changed[n] is set; elsewhere `after` is read.
+    // Costs a few products per changed sample and lag instead of two transforms.
+    void update(const float* before, const float* after, const uint8_t* changed, int32_t from,
+                int32_t to, double* r, int32_t lags) const;
 
 private:
     int32_t length_;

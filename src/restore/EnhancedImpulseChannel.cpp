@@ -16,28 +16,41 @@ constexpr int32_t kQuarter = EnhancedImpulseSettings::kQuarter;
 EnhancedImpulseChannel::EnhancedImpulseChannel(const EnhancedImpulseSettings& settings)
     : settings_(settings), autocorrelation_(kWindow, Settings::kMaxOrder), finder_(kWindow),
       lsar_(Settings::kMaxCluster, Settings::kMaxOrder, kWindow), window_(kWindow),
-      original_(kWindow), error_(kWindow), matched_(kWindow), sigma_(kWindow), scratch_(kWindow),
-      mask_(kWindow), accepted_(kWindow) {}
+      original_(kWindow), error_(kWindow), matched_(kWindow), sigma_(kWindow),
+      keys_(2 * static_cast<size_t>(kWindow)), mask_(kWindow), accepted_(kWindow) {
+    // Seeds are looked for a group's width either side of the middle block; grown regions
+    // reach at most their longest length beyond.
+    const int32_t reach = std::max(settings_.group, settings_.fixedSpan ? 1 : settings_.maxLength);
+    detectFrom_ = std::max(kBlock - reach, 0);
+    detectTo_ = std::min(2 * kBlock + settings_.group + reach, kWindow);
+    const int32_t slack = settings_.margin + 1;
+    activeFrom_ = std::max(detectFrom_ - slack, 0);
+    activeTo_ = std::min(detectTo_ + slack, kWindow);
+}
 
 void EnhancedImpulseChannel::processBlock(const float* in, float* out, float kHi) {
     std::copy(window_.begin() + kBlock, window_.end(), window_.begin());
     std::copy_n(in, kBlock, window_.begin() + 2 * kBlock);
     if (kHi > 0.0f) {
-        std::copy(window_.begin(), window_.end(), original_.begin());
-        std::fill(mask_.begin(), mask_.end(), uint8_t{0});
+        // Repairs land in the active stretch only: that is all that must be kept.
+        std::copy(window_.begin() + activeFrom_, window_.begin() + activeTo_,
+                  original_.begin() + activeFrom_);
+        std::fill(mask_.begin() + activeFrom_, mask_.begin() + activeTo_, uint8_t{0});
         const int32_t highest = settings_.highOrder;
         autocorrelation_.compute(window_.data(), r_.data(), highest);
         bool repaired = false;
         for (const int32_t order : {settings_.lowOrder, settings_.highOrder}) {
             if (repaired) {
                 // The second model learns from the window without the large clicks.
-                autocorrelation_.compute(window_.data(), r_.data(), highest);
+                autocorrelation_.update(original_.data(), window_.data(), mask_.data(), activeFrom_,
+                                        activeTo_, r_.data(), highest);
             }
             if (r_[0] < Settings::kSilentPower || !detect(order, kHi)) {
                 break;
             }
-            measureExcitation();
-            std::copy(original_.begin(), original_.end(), window_.begin());
+            measureExcitation(order);
+            std::copy(original_.begin() + activeFrom_, original_.begin() + activeTo_,
+                      window_.begin() + activeFrom_);
             const EnhancedLsar::Outcome outcome =
                 lsar_.solve(window_.data(), kWindow, mask_.data(), accepted_.data(), model_.data(),
                             order, excitation_.data(), kQuarter, settings_.beta);
@@ -58,47 +71,69 @@ bool EnhancedImpulseChannel::detect(int32_t order, float kHi) {
     for (int32_t k = 0; k <= order; ++k) {
         modelFloat_[static_cast<size_t>(k)] = static_cast<float>(model_[static_cast<size_t>(k)]);
     }
-    EnhancedAr::predictionError(window_.data(), kWindow, modelFloat_.data(), order, error_.data());
-    EnhancedAr::matchedResidual(error_.data(), kWindow, modelFloat_.data(), order, matched_.data());
-    EnhancedRobustScale::localScale(matched_.data(), kWindow, kBlock, 2 * kBlock, kQuarter,
-                                    Settings::kScaleFloor, sigma_.data(), scratch_.data());
+    // Only disturbances that start in the middle block are looked for: the statistic is
+    // needed where their seeds and grown regions can lie, not in the whole window.
+    const int32_t from = detectFrom_;
+    const int32_t to = detectTo_;
+    errorFrom_ = from;
+    errorTo_ = std::min(to + order, kWindow);
+    EnhancedAr::predictionError(window_.data(), errorFrom_, errorTo_, modelFloat_.data(), order,
+                                error_.data());
+    EnhancedAr::matchedResidual(error_.data(), kWindow, from, to, modelFloat_.data(), order,
+                                matched_.data());
+    EnhancedRobustScale::localScale(matched_.data(), from, to, kBlock, 2 * kBlock, kQuarter,
+                                    Settings::kScaleFloor, sigma_.data(), keys_.data());
     float* ratio = sigma_.data(); // the scale is used once: the ratio takes its place
-    for (int32_t n = 0; n < kWindow; ++n) {
+    for (int32_t n = from; n < to; ++n) {
         ratio[n] = std::fabs(matched_[static_cast<size_t>(n)]) / ratio[n];
     }
     bool any = false;
     for (const EnhancedRegion& region :
-         finder_.find(ratio, kWindow, kBlock, 2 * kBlock, settings_, kHi)) {
+         finder_.find(ratio + from, to - from, kBlock - from, 2 * kBlock - from, settings_, kHi)) {
         // Unknowns need `order` known samples before and after them within the window.
-        const int32_t from = std::max(region.start, order);
-        const int32_t to = std::min(region.end, kWindow - order);
-        for (int32_t n = from; n < to; ++n) {
+        const int32_t first = std::max(region.start + from, order);
+        const int32_t last = std::min(region.end + from, kWindow - order);
+        for (int32_t n = first; n < last; ++n) {
             mask_[static_cast<size_t>(n)] = 1;
             any = true;
         }
     }
-    return any || std::find(mask_.begin(), mask_.end(), uint8_t{1}) != mask_.end();
+    return any || std::find(mask_.begin() + activeFrom_, mask_.begin() + activeTo_, uint8_t{1}) !=
+                      mask_.begin() + activeTo_;
 }
 
-void EnhancedImpulseChannel::measureExcitation() {
+void EnhancedImpulseChannel::measureExcitation(int32_t order) {
     // Innovation variance per quarter from the median prediction error: what music of
     // that place excites the model with.
     // Only the quarters that hold unknowns are asked for.
     const auto toSigma = static_cast<float>(Settings::kMadToSigma);
-    for (int32_t q = 0; q < kWindow / kQuarter; ++q) {
-        const auto first = mask_.begin() + q * kQuarter;
+    for (int32_t q = activeFrom_ / kQuarter; q * kQuarter < activeTo_; ++q) {
+        const int32_t start = q * kQuarter;
+        const auto first = mask_.begin() + start;
         if (std::find(first, first + kQuarter, uint8_t{1}) == first + kQuarter) {
             continue;
         }
-        const float s = toSigma * EnhancedRobustScale::medianMagnitude(error_.data() + q * kQuarter,
-                                                                       kQuarter, scratch_.data());
+        // The error of a quarter at the edge of the detection range is completed first.
+        if (start < errorFrom_) {
+            EnhancedAr::predictionError(window_.data(), start, errorFrom_, modelFloat_.data(),
+                                        order, error_.data());
+            errorFrom_ = start;
+        }
+        if (start + kQuarter > errorTo_) {
+            EnhancedAr::predictionError(window_.data(), errorTo_, start + kQuarter,
+                                        modelFloat_.data(), order, error_.data());
+            errorTo_ = start + kQuarter;
+        }
+        const float s = toSigma * EnhancedRobustScale::medianMagnitude(error_.data() + start,
+                                                                       kQuarter, keys_.data());
         excitation_[static_cast<size_t>(q)] = s * s;
     }
 }
 
 void EnhancedImpulseChannel::count() {
     bool inside = false;
-    for (const uint8_t marked : mask_) {
+    for (int32_t n = activeFrom_; n < activeTo_; ++n) {
+        const uint8_t marked = mask_[static_cast<size_t>(n)];
         if (marked) {
             ++report_.samples;
             report_.repairs += inside ? 0 : 1;

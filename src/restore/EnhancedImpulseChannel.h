@@ -32,7 +32,7 @@ public:
 private:
     // One detection pass with a model of `order`; false when nothing was found.
     bool detect(int32_t order, float kHi);
-    void measureExcitation();
+    void measureExcitation(int32_t order);
     void count();
 
     const EnhancedImpulseSettings& settings_;
@@ -44,7 +44,7 @@ private:
     std::vector<float> error_;
     std::vector<float> matched_;
     std::vector<float> sigma_;
-    std::vector<float> scratch_;
+    std::vector<uint32_t> keys_; // scratch of the medians
     std::vector<uint8_t> mask_;
     std::vector<uint8_t> accepted_;
     std::array<double, Settings::kMaxOrder + 1> r_{};
@@ -52,4 +52,10 @@ private:
     std::array<float, Settings::kMaxOrder + 1> modelFloat_{};
     std::array<float, Settings::kWindow / Settings::kQuarter> excitation_{};
     RepairReport report_;
+    int32_t detectFrom_ = 0; // where the detection statistic is computed
+    int32_t detectTo_ = 0;
+    int32_t activeFrom_ = 0; // where unknowns can lie
+    int32_t activeTo_ = 0;
+    int32_t errorFrom_ = 0; // where error_ holds the prediction error of this pass
+    int32_t errorTo_ = 0;
 };

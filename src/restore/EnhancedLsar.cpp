@@ -1,6 +1,7 @@
 #include "EnhancedLsar.h"
 
 #include "EnhancedArModel.h"
+#include "NspTaps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +10,31 @@ namespace {
 
 constexpr double kRegularisation = 1e-9; // of rc[0], on the diagonal
 
+// sum of e[n]^2, e[n] = sum_k a[k] x[n - k] (a[0] = 1), over n in [order, count); e holds
+// count values.
+NSP_WIDE_TARGET void addPastTapsWide(const double* a, int32_t order, const double* x, double* e,
+                                     int32_t count) {
+    nspAddTaps<NspWideLanes, 4, -1>(a + 1, order, x, e, count);
+}
+
+double predictionPower(const double* x, int32_t count, const double* a, int32_t order, double* e) {
+    const int32_t outputs = count - order;
+    if (outputs <= 0) {
+        return 0.0;
+    }
+    std::copy_n(x + order, outputs, e);
+    if (nspWideLanes()) {
+        addPastTapsWide(a, order, x + order, e, outputs);
+    } else {
+        nspAddTaps<NspLanes, 8, -1>(a + 1, order, x + order, e, outputs);
+    }
+    double power = 0.0;
+    for (int32_t n = 0; n < outputs; ++n) {
+        power += e[n] * e[n];
+    }
+    return power;
+}
+
 } // namespace
 
 EnhancedLsar::EnhancedLsar(int32_t maxCluster, int32_t maxOrder, int32_t windowLength)
@@ -16,7 +42,9 @@ EnhancedLsar::EnhancedLsar(int32_t maxCluster, int32_t maxOrder, int32_t windowL
       first_(static_cast<size_t>(maxCluster)),
       matrix_(static_cast<size_t>(maxCluster) * static_cast<size_t>(maxCluster)),
       solution_(static_cast<size_t>(maxCluster)), rc_(static_cast<size_t>(maxOrder) + 1),
-      segment_(static_cast<size_t>(windowLength)) {}
+      segment_(static_cast<size_t>(windowLength)),
+      known_(static_cast<size_t>(windowLength) + 2 * static_cast<size_t>(maxOrder) + 1),
+      error_(static_cast<size_t>(windowLength)) {}
 
 EnhancedLsar::Outcome EnhancedLsar::solve(float* window, int32_t length, const uint8_t* unknown,
                                           uint8_t* accepted, const double* a, int32_t order,
@@ -64,6 +92,13 @@ bool EnhancedLsar::solveCluster(float* window, int32_t length, const uint8_t* un
     const double* rc = rc_.data();
     const double diagonal = rc[0] * (1.0 + kRegularisation);
 
+    // The known samples within reach of the cluster, unknowns and samples beyond the
+    // window as 0: known[t - base] for t in [base, u[m - 1] + order].
+    const int32_t base = u[0] - order;
+    double* known = known_.data();
+    for (int32_t t = base; t <= u[m - 1] + order; ++t) {
+        known[t - base] = t < lo || t >= hi || unknown[t] ? 0.0 : window[t];
+    }
     // The normal matrix, lower profile only: unknowns further apart than the order are
     // not coupled.
     for (int32_t i = 0, j = 0; i < m; ++i) {
@@ -76,12 +111,11 @@ bool EnhancedLsar::solveCluster(float* window, int32_t length, const uint8_t* un
             row[k] = rc[u[i] - u[k]];
         }
         row[i] = diagonal;
-        // Right-hand side: the known samples within reach of this unknown.
+        // Right-hand side: the known samples within reach of this unknown, on both sides.
+        const double* left = known + (u[i] - base);
         double sum = 0.0;
-        for (int32_t t = std::max(lo, u[i] - order); t <= std::min(hi - 1, u[i] + order); ++t) {
-            if (!unknown[t]) {
-                sum += rc[std::abs(t - u[i])] * window[t];
-            }
+        for (int32_t k = 1; k <= order; ++k) {
+            sum += rc[k] * (left[-k] + left[k]);
         }
         solution_[static_cast<size_t>(i)] = -sum;
     }
@@ -113,14 +147,7 @@ bool EnhancedLsar::solveCluster(float* window, int32_t length, const uint8_t* un
     for (int32_t i = 0; i < m; ++i) {
         segment[u[i] - lo] = solution_[static_cast<size_t>(i)];
     }
-    double left = 0.0;
-    for (int32_t n = order; n < hi - lo; ++n) {
-        double e = 0.0;
-        for (int32_t k = 0; k <= order; ++k) {
-            e += a[k] * segment[n - k];
-        }
-        left += e * e;
-    }
+    const double left = predictionPower(segment, hi - lo, a, order, error_.data());
     const int32_t dof = std::max(hi - lo - order - m, 1);
     const double level = std::max(levelSum / m, left / dof);
     if (!(removed > static_cast<double>(beta) * m * level)) {

@@ -41,4 +41,6 @@ private:
     std::vector<double> solution_;
     std::vector<double> rc_;      // coefficient autocorrelation
     std::vector<double> segment_; // the cluster's span with the solution in place
+    std::vector<double> known_;   // the known samples within the cluster's reach
+    std::vector<double> error_;   // the prediction error of the span after the repair
 };

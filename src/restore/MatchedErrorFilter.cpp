@@ -1,61 +1,22 @@
 #include "MatchedErrorFilter.h"
 
-#include "NspLanes.h"
+#include "NspTaps.h"
 
 #include <algorithm>
 
 namespace {
 
-// out[n] = out[n] + Σ taps[k − 1] · from[n − k], k = 1 .. p, adding the taps in order of k
-// as a sample-by-sample filter would. Runs of kTile outputs stay in registers while every
-// tap is added, so each product costs one load instead of a load and a store of its sum.
-template <class V, int32_t kVectors>
-[[gnu::always_inline]] inline void addTapsIn(const double* taps, int32_t p, const double* from,
-                                             double* out, int32_t count) {
-    constexpr int32_t kWidth = kNspLanesOf<V>;
-    constexpr int32_t kTile = kVectors * kWidth;
-    int32_t n = 0;
-    for (; n + kTile <= count; n += kTile) {
-        V acc[kVectors];
-#pragma GCC unroll 16
-        for (int32_t j = 0; j < kVectors; ++j) {
-            nspLoad(acc[j], out + n + kWidth * j);
-        }
-        const double* x = from + n - 1;
-        for (int32_t k = 1; k <= p; ++k, --x) {
-            V c;
-            nspFill(c, taps[k - 1]);
-#pragma GCC unroll 16
-            for (int32_t j = 0; j < kVectors; ++j) {
-                V v;
-                nspLoad(v, x + kWidth * j);
-                acc[j] += c * v;
-            }
-        }
-#pragma GCC unroll 16
-        for (int32_t j = 0; j < kVectors; ++j) {
-            nspStore(out + n + kWidth * j, acc[j]);
-        }
-    }
-    for (; n < count; ++n) {
-        double acc = out[n];
-        for (int32_t k = 1; k <= p; ++k) {
-            acc += taps[k - 1] * from[n - k];
-        }
-        out[n] = acc;
-    }
-}
-
+// out[n] += Σ taps[k − 1] · from[n − k], k = 1 .. p.
 NSP_WIDE_TARGET void addTapsWide(const double* taps, int32_t p, const double* from, double* out,
                                  int32_t count) {
-    addTapsIn<NspWideLanes, 4>(taps, p, from, out, count);
+    nspAddTaps<NspWideLanes, 4, -1>(taps, p, from, out, count);
 }
 
 void addTaps(const double* taps, int32_t p, const double* from, double* out, int32_t count) {
     if (nspWideLanes()) {
         addTapsWide(taps, p, from, out, count);
     } else {
-        addTapsIn<NspLanes, 8>(taps, p, from, out, count);
+        nspAddTaps<NspLanes, 8, -1>(taps, p, from, out, count);
     }
 }
 

@@ -5,7 +5,9 @@
 #include "CrackleRemover.h"
 #include "EnhancedArModel.h"
 #include "EnhancedLsar.h"
+#include "EnhancedRobustScale.h"
 #include "EnhancedSignals.h"
+#include "NspLanes.h"
 
 using namespace signal_test;
 using namespace enhanced_test;
@@ -56,6 +58,29 @@ TEST(EnhancedArKernelsTest, LevinsonFindsTheCoefficientsOfAKnownProcess) {
     EXPECT_NEAR(a[2], 0.8, 0.03);
 }
 
+TEST(EnhancedArKernelsTest, UpdatedAutocorrelationEqualsAFreshOne) {
+    // Changes in two clusters, one at the edge of the changed stretch, and lags that reach
+    // past both ends of the window.
+    const std::vector<float> before = musicMix(3072, 12);
+    std::vector<float> after = before;
+    std::vector<uint8_t> changed(3072, 0);
+    for (const int32_t n : {1100, 1101, 1102, 1150, 1500, 1501, 2047, 3040}) {
+        after[n] += 0.3f;
+        changed[n] = 1;
+    }
+    EnhancedAutocorrelation autocorrelation(3072, 100);
+    double r[101];
+    double fresh[101];
+    autocorrelation.compute(before.data(), r, 100);
+    const double r0Before = r[0];
+    autocorrelation.update(before.data(), after.data(), changed.data(), 1024, 3072, r, 100);
+    autocorrelation.compute(after.data(), fresh, 100);
+    for (int32_t k = 0; k <= 100; ++k) {
+        EXPECT_NEAR(r[k], fresh[k], 1e-5 * fresh[0]) << k;
+    }
+    EXPECT_GT(std::fabs(fresh[0] - r0Before), 1e-3 * fresh[0]); // the change mattered
+}
+
 TEST(EnhancedArKernelsTest, MatchedResidualPeaksAtAnIsolatedSpike) {
     std::vector<float> x = sine(440.0, 0.3, 3072);
     x[1500] += 0.5f;
@@ -68,13 +93,85 @@ TEST(EnhancedArKernelsTest, MatchedResidualPeaksAtAnIsolatedSpike) {
     float af[17];
     std::copy(a, a + 17, af);
     std::vector<float> e(3072), d(3072);
-    EnhancedAr::predictionError(x.data(), 3072, af, 16, e.data());
-    EnhancedAr::matchedResidual(e.data(), 3072, af, 16, d.data());
+    EnhancedAr::predictionError(x.data(), 0, 3072, af, 16, e.data());
+    EnhancedAr::matchedResidual(e.data(), 3072, 0, 3072, af, 16, d.data());
     int32_t peak = 0;
     for (int32_t n = 100; n < 2972; ++n) {
         peak = std::fabs(d[n]) > std::fabs(d[peak]) ? n : peak;
     }
     EXPECT_EQ(peak, 1500);
+}
+
+TEST(EnhancedArKernelsTest, FiltersGiveTheBitsOfThePlainSumsOnAnyRangeAndWidth) {
+    // The plain sums, tap after tap, with the samples beyond the window left out.
+    const std::vector<float> x = musicMix(700, 4);
+    std::vector<float> a(101);
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> tap(-0.3f, 0.3f);
+    for (float& v : a) {
+        v = tap(random);
+    }
+    const auto count = static_cast<int32_t>(x.size());
+    for (const int32_t order : {16, 48, 100}) {
+        std::vector<float> e(x.size()), d(x.size());
+        for (int32_t n = 0; n < count; ++n) {
+            float acc = x[n];
+            for (int32_t k = 1; k <= std::min(order, n); ++k) {
+                acc += a[k] * x[n - k];
+            }
+            e[n] = acc;
+        }
+        for (int32_t n = 0; n < count; ++n) {
+            float acc = e[n];
+            for (int32_t k = 1; k <= std::min(order, count - 1 - n); ++k) {
+                acc += a[k] * e[n + k];
+            }
+            d[n] = acc;
+        }
+        for (const bool wide : {false, true}) {
+            nspAllowWideLanes(wide);
+            for (const auto& [from, to] : {std::pair{0, count}, {3, 97}, {150, 583}, {650, 700}}) {
+                std::vector<float> ee(x.size(), -1.0f), dd(x.size(), -1.0f);
+                EnhancedAr::predictionError(x.data(), 0, count, a.data(), order, ee.data());
+                EnhancedAr::matchedResidual(ee.data(), count, from, to, a.data(), order, dd.data());
+                std::vector<float> ep(x.size(), -1.0f);
+                EnhancedAr::predictionError(x.data(), from, to, a.data(), order, ep.data());
+                for (int32_t n = 0; n < count; ++n) {
+                    const bool inside = n >= from && n < to;
+                    ASSERT_EQ(ee[n], e[n]) << order << " " << wide << " " << n;
+                    ASSERT_EQ(dd[n], inside ? d[n] : -1.0f) << order << " " << wide << " " << n;
+                    ASSERT_EQ(ep[n], inside ? e[n] : -1.0f) << order << " " << wide << " " << n;
+                }
+            }
+        }
+        nspAllowWideLanes(true);
+    }
+}
+
+TEST(EnhancedRobustScaleTest, MedianMagnitudeIsExactForAnyCountAndTies) {
+    std::mt19937 random(6);
+    std::normal_distribution<float> value(0.0f, 0.01f);
+    std::vector<uint32_t> scratch(2 * 300);
+    for (const int32_t count : {1, 2, 3, 16, 17, 255, 256, 300}) {
+        for (const int32_t kind : {0, 1, 2}) {
+            std::vector<float> x(static_cast<size_t>(count));
+            for (int32_t i = 0; i < count; ++i) {
+                // Noise, noise with zeros and large clicks, and a few repeated values.
+                x[i] = kind == 0   ? value(random)
+                       : kind == 1 ? (i % 3 == 0 ? 0.0f : (i % 7 == 0 ? 50.0f : value(random)))
+                                   : static_cast<float>(i % 4) * (i % 2 ? -0.5f : 0.5f);
+            }
+            std::vector<float> sorted(x.size());
+            std::transform(x.begin(), x.end(), sorted.begin(),
+                           [](float v) { return std::fabs(v); });
+            std::sort(sorted.begin(), sorted.end());
+            const float expected =
+                count % 2 ? sorted[count / 2] : 0.5f * (sorted[count / 2 - 1] + sorted[count / 2]);
+            EXPECT_EQ(EnhancedRobustScale::medianMagnitude(x.data(), count, scratch.data()),
+                      expected)
+                << count << " " << kind;
+        }
+    }
 }
 
 TEST(EnhancedLsarTest, FillsAGapInASineAndRefusesToReplaceMusic) {
@@ -118,13 +215,24 @@ TEST(EnhancedImpulseRemoverTest, OutputLagsByTheReportedLatencyAtPZero) {
     EXPECT_EQ(stage.latency(), 2048);
 }
 
+// Two kinds of material: sines, a drum-like pulse train (a thump every quarter second)
+// and low noise; and the same with a snare-like rattle on every beat, a burst of noise as
+// loud as the clicks themselves.
+enum class Drum { kPulses, kWithSnare };
+
+std::vector<float> mix(int32_t count, uint32_t seed, Drum drum) {
+    return musicMix(count, seed, 0.3, click_signals::kNoiseRms, drum == Drum::kWithSnare);
+}
+
 TEST(EnhancedImpulseRemoverTest, CleanMusicIsAlmostUntouched) {
-    for (const uint32_t seed : {7u, 8u, 9u}) {
-        std::vector<float> x = musicMix(kSeconds6, seed);
-        quantise(x);
-        const int32_t limit = kSeconds6 / 1000; // 0.1 %
-        EXPECT_LT(changedSamples(x, enhancedClick(x, 0.5f), kLatency), limit) << seed;
-        EXPECT_LT(changedSamples(x, enhancedCrackle(x, 0.5f), kLatency), limit) << seed;
+    for (const Drum drum : {Drum::kPulses, Drum::kWithSnare}) {
+        for (const uint32_t seed : {7u, 8u, 9u}) {
+            std::vector<float> x = mix(kSeconds6, seed, drum);
+            quantise(x);
+            const int32_t limit = kSeconds6 / 1000; // 0.1 %
+            EXPECT_LT(changedSamples(x, enhancedClick(x, 0.5f), kLatency), limit) << seed;
+            EXPECT_LT(changedSamples(x, enhancedCrackle(x, 0.5f), kLatency), limit) << seed;
+        }
     }
 }
 
@@ -153,41 +261,45 @@ void tally(Tally& t, const click_signals::ClickedSignal& s, const std::vector<fl
 
 enum class Kind { kSpikes, kBursts };
 
-click_signals::ClickedSignal damaged(Kind kind, uint32_t seed) {
-    const std::vector<float> clean = musicMix(kSeconds6, seed);
+click_signals::ClickedSignal damaged(Kind kind, uint32_t seed, Drum drum) {
+    const std::vector<float> clean = mix(kSeconds6, seed, drum);
     return kind == Kind::kSpikes
                ? click_signals::withClicks(clean, click_signals::Shape::Spike, 30, seed + 1)
                : withBursts(clean, 30, seed + 2);
 }
 
-TEST(EnhancedImpulseRemoverTest, RepairsSpikesAtHalfSensitivity) {
+Tally enhancedTally(Kind kind, Drum drum) {
     Tally t;
     for (const uint32_t seed : {10u, 20u, 30u}) {
-        const auto s = damaged(Kind::kSpikes, seed);
+        const auto s = damaged(kind, seed, drum);
         tally(t, s, enhancedClick(s.dirty, 0.5f), kLatency);
     }
-    EXPECT_GE(t.repaired * 10, t.clicks * 9); // 27 of 30
-    EXPECT_LE(t.regionDb(), -12.0);
+    return t;
 }
 
-TEST(EnhancedImpulseRemoverTest, RepairsDecayingBurstsAtHalfSensitivity) {
-    Tally t;
-    for (const uint32_t seed : {10u, 20u, 30u}) {
-        const auto s = damaged(Kind::kBursts, seed);
-        tally(t, s, enhancedClick(s.dirty, 0.5f), kLatency);
+TEST(EnhancedImpulseRemoverTest, RepairsSpikesAndDecayingBurstsAtHalfSensitivity) {
+    for (const Kind kind : {Kind::kSpikes, Kind::kBursts}) {
+        const Tally t = enhancedTally(kind, Drum::kPulses);
+        EXPECT_GE(t.repaired * 10, t.clicks * 9); // 27 of 30
+        EXPECT_LE(t.regionDb(), -12.0);
     }
-    // Bursts that land in a drum's attack are left alone by design (the excitation test
-    // cannot tell them from the drum): 79 of 90 are repaired and the region error falls
-    // by 9.5 dB, short of 27 of 30 and 12 dB.
-    EXPECT_GE(t.repaired * 10, t.clicks * 8);
-    EXPECT_LE(t.regionDb(), -8.0);
+}
+
+TEST(EnhancedImpulseRemoverTest, SpikesStandOutOfASnareButBurstsInsideItMayNot) {
+    EXPECT_LE(enhancedTally(Kind::kSpikes, Drum::kWithSnare).regionDb(), -12.0);
+    // A burst of noise as loud as the rattle it lands in, within a few milliseconds of the
+    // beat, cannot be told from the rattle: such bursts (about one in ten) are left alone
+    // and keep the region error at about -9.5 dB.
+    const Tally bursts = enhancedTally(Kind::kBursts, Drum::kWithSnare);
+    EXPECT_GE(bursts.repaired * 10, bursts.clicks * 8);
+    EXPECT_LE(bursts.regionDb(), -8.0);
 }
 
 TEST(EnhancedImpulseRemoverTest, RepairsClicksBetterThanTheClassicStage) {
     Tally enhanced;
     Tally classic;
     for (const uint32_t seed : {10u, 20u, 30u}) {
-        const auto s = damaged(Kind::kBursts, seed);
+        const auto s = damaged(Kind::kBursts, seed, Drum::kWithSnare);
         tally(enhanced, s, enhancedClick(s.dirty, 0.5f), kLatency);
         ClickRemover stage;
         tally(classic, s, repaired(stage, s.dirty, 0.5f), stage.latency());
@@ -197,22 +309,25 @@ TEST(EnhancedImpulseRemoverTest, RepairsClicksBetterThanTheClassicStage) {
 }
 
 TEST(EnhancedImpulseRemoverTest, DenseTicksLoseAtLeast3dBOfTheirError) {
-    double before = 0.0;
-    double after = 0.0;
-    double classicAfter = 0.0;
-    for (const uint32_t seed : {31u, 41u, 51u}) {
-        const std::vector<float> clean = musicMix(kSeconds6, seed);
-        const auto ticks = withTicks(clean, 600.0, 0.05, seed + 1);
-        const int32_t span = kSeconds6;
-        before += click_signals::errorEnergy(clean, ticks.dirty, 0, 0, span);
-        after += click_signals::errorEnergy(clean, enhancedCrackle(ticks.dirty, 0.5f), kLatency, 0,
-                                            span);
-        CrackleRemover stage; // lags by 18 samples without reporting it
-        classicAfter +=
-            click_signals::errorEnergy(clean, repaired(stage, ticks.dirty, 0.5f), 18, 0, span);
+    for (const Drum drum : {Drum::kPulses, Drum::kWithSnare}) {
+        double before = 0.0;
+        double after = 0.0;
+        double classicAfter = 0.0;
+        for (const uint32_t seed : {31u, 41u, 51u}) {
+            const std::vector<float> clean = mix(kSeconds6, seed, drum);
+            const auto ticks = withTicks(clean, 600.0, 0.05, seed + 1);
+            const int32_t span = kSeconds6;
+            before += click_signals::errorEnergy(clean, ticks.dirty, 0, 0, span);
+            after += click_signals::errorEnergy(clean, enhancedCrackle(ticks.dirty, 0.5f), kLatency,
+                                                0, span);
+            CrackleRemover stage; // lags by 18 samples without reporting it
+            classicAfter +=
+                click_signals::errorEnergy(clean, repaired(stage, ticks.dirty, 0.5f), 18, 0, span);
+        }
+        // Under the snare's rattle the ticks are at the rattle's level: 3.0 dB there.
+        EXPECT_LE(powerDb(after, before), drum == Drum::kPulses ? -3.0 : -2.5);
+        EXPECT_LT(after, classicAfter);
     }
-    EXPECT_LE(powerDb(after, before), -3.0);
-    EXPECT_LT(after, classicAfter);
 }
 
 TEST(EnhancedImpulseRemoverTest, ReportsRegionsAndSamplesRepaired) {
