@@ -109,7 +109,9 @@ int32_t fftSizeFor(int32_t length, int32_t maxLag) {
 } // namespace
 
 EnhancedAutocorrelation::EnhancedAutocorrelation(int32_t length, int32_t maxLag)
-    : length_(length), fft_(fftSizeFor(length, maxLag)), window_(static_cast<size_t>(length)) {
+    : length_(length), fft_(fftSizeFor(length, maxLag)), window_(static_cast<size_t>(length)),
+      maxLag_(maxLag), windowed_(static_cast<size_t>(length) + 2 * static_cast<size_t>(maxLag)),
+      change_(windowed_.size()) {
     for (int32_t n = 0; n < length; ++n) {
         window_[static_cast<size_t>(n)] = static_cast<float>(
             0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * n / std::max(length - 1, 1)));
@@ -136,27 +138,41 @@ void EnhancedAutocorrelation::compute(const float* x, double* r, int32_t lags) {
 
 void EnhancedAutocorrelation::update(const float* before, const float* after,
                                      const uint8_t* changed, int32_t from, int32_t to, double* r,
-                                     int32_t lags) const {
+                                     int32_t lags) {
     // With h the windowed samples before and c the windowed change, the new sums are
-    // r[k] + sum_n c[n] (h[n + k] + h[n - k] + c[n + k]).
+    // r[k] + sum_n c[n] (h[n + k] + h[n - k] + c[n + k]). Both are laid out with `lags`
+    // zeros on either side of the window, so that the sums over k run without tests.
+    lags = std::min(lags, maxLag_);
+    from = std::max(from, 0);
+    to = std::min(to, length_);
+    if (from >= to) {
+        return;
+    }
     const float* w = window_.data();
-    const auto windowed = [&](int32_t n) {
-        return n < 0 || n >= length_
-                   ? 0.0
-                   : static_cast<double>(w[n]) * (changed[n] ? before[n] : after[n]);
-    };
-    const auto change = [&](int32_t n) {
-        return n < from || n >= to || !changed[n]
-                   ? 0.0
-                   : static_cast<double>(w[n]) * (static_cast<double>(after[n]) - before[n]);
-    };
-    for (int32_t n = std::max(from, 0); n < std::min(to, length_); ++n) {
+    const int32_t first = std::max(from - lags, 0);
+    const int32_t last = std::min(to + lags, length_);
+    double* h = windowed_.data() + maxLag_; // h[n] for n in [from - lags, to + lags)
+    double* c = change_.data() + maxLag_;
+    std::fill(h + from - lags, h + to + lags, 0.0);
+    std::fill(c + from, c + to + lags, 0.0);
+    for (int32_t n = first; n < last; ++n) {
+        h[n] = static_cast<double>(w[n]) * (changed[n] ? before[n] : after[n]);
+    }
+    for (int32_t n = from; n < to; ++n) {
+        c[n] = changed[n] ? static_cast<double>(w[n]) *
+                                (static_cast<double>(after[n]) - static_cast<double>(before[n]))
+                          : 0.0;
+    }
+    for (int32_t n = from; n < to; ++n) {
         if (!changed[n]) {
             continue;
         }
-        const double c = change(n);
+        const double cn = c[n];
+        const double* ahead = h + n;
+        const double* behind = h + n;
+        const double* next = c + n;
         for (int32_t k = 0; k <= lags; ++k) {
-            r[k] += c * (windowed(n + k) + windowed(n - k) + change(n + k));
+            r[k] += cn * (ahead[k] + behind[-k] + next[k]);
         }
     }
 }

@@ -41,10 +41,13 @@ public:
     // `before` need only be right where changed[n] is set; elsewhere `after` is read.
     // Costs a few products per changed sample and lag instead of two transforms.
     void update(const float* before, const float* after, const uint8_t* changed, int32_t from,
-                int32_t to, double* r, int32_t lags) const;
+                int32_t to, double* r, int32_t lags);
 
 private:
     int32_t length_;
     EnhancedFft fft_;
     std::vector<float> window_;
+    int32_t maxLag_;
+    std::vector<double> windowed_; // update(): the windowed samples before, padded by maxLag
+    std::vector<double> change_;   // ... and the windowed change, padded the same
 };

@@ -131,13 +131,15 @@ void EnhancedImpulseChannel::measureExcitation(int32_t order) {
 }
 
 void EnhancedImpulseChannel::count() {
-    bool inside = false;
+    int32_t samples = 0;
+    int32_t starts = 0;
+    uint8_t previous = 0;
     for (int32_t n = activeFrom_; n < activeTo_; ++n) {
-        const uint8_t marked = mask_[static_cast<size_t>(n)];
-        if (marked) {
-            ++report_.samples;
-            report_.repairs += inside ? 0 : 1;
-        }
-        inside = marked != 0;
+        const uint8_t marked = mask_[static_cast<size_t>(n)] != 0 ? 1 : 0;
+        samples += marked;
+        starts += marked & (previous ^ 1);
+        previous = marked;
     }
+    report_.samples += samples;
+    report_.repairs += starts;
 }
