@@ -1,14 +1,115 @@
 #include "EnhancedLsaGain.h"
 
+#include "EnhancedNoiseLanes.h"
+
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+using namespace noise_lanes;
+
+// exp(E1(v) / 2) in every lane, for v > 0. Up to v = 1 it is q(v) / sqrt(v), q(v) =
+// exp((E1(v) + ln v) / 2) being smooth there: a polynomial fit (error below 1.1e-7). Above,
+// a rational approximation of v e^v E1(v) (error below 5e-5); E1(v) <= 0.22 there, so three
+// terms of the series of exp are exact to 1e-5. Above 20, E1 is below 1e-10.
+template <class V> [[gnu::always_inline]] inline void halfExpIntegralExpIn(V& v) {
+    V result;
+    fill(result, 1.0f);
+    // Bins well above the noise (most of the music) need nothing more.
+    if (!anyOf<V>(v <= 20.0f)) {
+        v = result;
+        return;
+    }
+    V inverseRoot = v;
+    inverseSqrtInPlace(inverseRoot);
+    const auto small = v <= 1.0f;
+    const auto between = (v > 1.0f) & (v <= 20.0f);
+    if (anyOf<V>(small)) {
+        const V q =
+            0.7493060034f +
+            v * (0.3746527936f +
+                 v * (3.356612359e-6f +
+                      v * (-0.010427699f + v * (0.002663532011f +
+                                                v * (-0.0002540918976f + v * -9.623212693e-6f)))));
+        result = small ? q * inverseRoot : result;
+    }
+    // Nor do bins at or below the noise: the exponential is for the few in between.
+    if (anyOf<V>(between)) {
+        const V ratio = (v * v + 2.334733f * v + 0.250621f) / (v * v + 3.330657f * v + 1.681534f);
+        V e = -v;
+        expInPlace(e);
+        const V h = 0.5f * ratio * e * (inverseRoot * inverseRoot);
+        const V series = 1.0f + h * (1.0f + h * (0.5f + h * (1.0f / 6.0f)));
+        result = between ? series : result;
+    }
+    v = result;
+}
+
+// In two passes, so that each loop's chain of dependent steps is short and the processor
+// can work on several groups of bins at once: first the a-priori SNR and the argument v of
+// the exponential integral, then the gain.
+template <class V>
+[[gnu::always_inline]] inline void computeIn(const float* power, const float* inverseNoise,
+                                             float floor, float* lastClean, float* wiener,
+                                             float* argument, float* gain) {
+    using Settings = EnhancedNoiseSettings;
+    constexpr int32_t kWidth = kNspLanesOf<V>;
+    constexpr int32_t kBins = EnhancedLsaGain::kPaddedBins;
+    const float weight = Settings::kDecisionWeight;
+    V ceiling, prioriFloor, vFloor, one, zero, gainFloor;
+    fill(ceiling, Settings::kPosterioriCeiling);
+    fill(prioriFloor, Settings::kPrioriFloor);
+    fill(vFloor, 1e-8f);
+    fill(one, 1.0f);
+    fill(zero, 0.0f);
+    fill(gainFloor, floor);
+    for (int32_t k = 0; k < kBins; k += kWidth) {
+        V p, n, previous;
+        nspLoad(p, power + k);
+        nspLoad(n, inverseNoise + k);
+        nspLoad(previous, lastClean + k);
+        V snr = p * n;
+        lowerTo(snr, ceiling);
+        V excess = snr - 1.0f;
+        raiseTo(excess, zero);
+        V priori = weight * previous + (1.0f - weight) * excess;
+        raiseTo(priori, prioriFloor);
+        const V w = priori / (1.0f + priori);
+        V v = w * snr;
+        raiseTo(v, vFloor);
+        nspStore(wiener + k, w);
+        nspStore(argument + k, v);
+    }
+    for (int32_t k = 0; k < kBins; k += kWidth) {
+        V p, n, w, v;
+        nspLoad(p, power + k);
+        nspLoad(n, inverseNoise + k);
+        nspLoad(w, wiener + k);
+        nspLoad(v, argument + k);
+        V snr = p * n;
+        lowerTo(snr, ceiling);
+        halfExpIntegralExpIn(v);
+        V g = w * v;
+        lowerTo(g, one);
+        nspStore(lastClean + k, g * g * snr);
+        raiseTo(g, gainFloor);
+        nspStore(gain + k, g);
+    }
+}
+
+NSP_WIDE_TARGET void computeWide(const float* power, const float* inverseNoise, float floor,
+                                 float* lastClean, float* wiener, float* argument, float* gain) {
+    computeIn<NspWideFloatLanes>(power, inverseNoise, floor, lastClean, wiener, argument, gain);
+}
+
+} // namespace
+
 EnhancedLsaGain::EnhancedLsaGain()
-    : lastGain_(Settings::kBins, 1.0f), lastSnr_(Settings::kBins, 1.0f) {}
+    : lastClean_(kPaddedBins, 1.0f), wiener_(kPaddedBins), argument_(kPaddedBins) {}
 
 void EnhancedLsaGain::reset() {
-    std::fill(lastGain_.begin(), lastGain_.end(), 1.0f);
-    std::fill(lastSnr_.begin(), lastSnr_.end(), 1.0f);
+    std::fill(lastClean_.begin(), lastClean_.end(), 1.0f);
 }
 
 float EnhancedLsaGain::exponentialIntegral(float v) {
@@ -29,37 +130,19 @@ float EnhancedLsaGain::exponentialIntegral(float v) {
 }
 
 float EnhancedLsaGain::halfExpIntegralExp(float v) {
-    if (v <= 1.0f) {
-        // exp((poly - ln v) / 2) = exp(poly / 2) / sqrt(v): no logarithm needed.
-        const float poly =
-            -0.57721566f +
-            v * (0.99999193f +
-                 v * (-0.24991055f + v * (0.05519968f + v * (-0.00976004f + v * 0.00107857f))));
-        return std::exp(0.5f * poly) / std::sqrt(v);
-    }
-    if (v > 20.0f) {
-        return 1.0f; // E1 below 1e-10
-    }
-    // E1(v) <= 0.22 here: three terms of the series of exp are exact to 1e-5.
-    const float h = 0.5f * exponentialIntegral(v);
-    return 1.0f + h * (1.0f + h * (0.5f + h * (1.0f / 6.0f)));
+    NspFloatLanes lanes;
+    nspFill(lanes, v);
+    halfExpIntegralExpIn(lanes);
+    return lanes[0];
 }
 
-void EnhancedLsaGain::compute(const float* power, const float* noise, float floor, float* gain) {
-    const float weight = Settings::kDecisionWeight;
-    for (int32_t k = 0; k < Settings::kBins; ++k) {
-        const float snr = std::min(power[k] / noise[k], Settings::kPosterioriCeiling);
-        const float previous = lastGain_[static_cast<size_t>(k)];
-        const float priori =
-            std::max(weight * previous * previous * lastSnr_[static_cast<size_t>(k)] +
-                         (1.0f - weight) * std::max(snr - 1.0f, 0.0f),
-                     Settings::kPrioriFloor);
-        const float wiener = priori / (1.0f + priori);
-        const float v = std::max(wiener * snr, 1e-8f);
-        const float lsa = halfExpIntegralExp(v);
-        const float g = std::min(wiener * lsa, 1.0f);
-        lastGain_[static_cast<size_t>(k)] = g;
-        lastSnr_[static_cast<size_t>(k)] = snr;
-        gain[k] = std::max(g, floor);
+void EnhancedLsaGain::compute(const float* power, const float* inverseNoise, float floor,
+                              float* gain) {
+    if (nspWideLanes()) {
+        computeWide(power, inverseNoise, floor, lastClean_.data(), wiener_.data(), argument_.data(),
+                    gain);
+    } else {
+        computeIn<NspFloatLanes>(power, inverseNoise, floor, lastClean_.data(), wiener_.data(),
+                                 argument_.data(), gain);
     }
 }

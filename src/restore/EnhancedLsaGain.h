@@ -6,7 +6,7 @@
 #include <vector>
 
 // The MMSE log-spectral-amplitude gain of one channel, frame by frame, with the
-// decision-directed a-priori SNR (which carries last frame's gain and SNR per bin). No
+// decision-directed a-priori SNR (which carries last frame's gain² × SNR per bin). No
 // smoothing across frequency: it would pull tonal peaks down.
 class EnhancedLsaGain {
 public:
@@ -14,8 +14,13 @@ public:
 
     EnhancedLsaGain();
 
-    // gain[k] for periodogram power[k] over noise[k] (kBins each), not below `floor`.
-    void compute(const float* power, const float* noise, float floor, float* gain);
+    // Arrays of the gain are this long (kBins rounded up to whole lanes); the bins beyond
+    // kBins are worked like the others and mean nothing.
+    static constexpr int32_t kPaddedBins = (Settings::kBins + 7) / 8 * 8;
+
+    // gain[k] for periodogram power[k] over the noise power, given as its inverse
+    // inverseNoise[k] (kPaddedBins each), not below `floor`.
+    void compute(const float* power, const float* inverseNoise, float floor, float* gain);
     // Forgets the last frame (as at the start).
     void reset();
 
@@ -25,6 +30,7 @@ public:
     static float halfExpIntegralExp(float v);
 
 private:
-    std::vector<float> lastGain_;
-    std::vector<float> lastSnr_;
+    std::vector<float> lastClean_; // last frame's gain² × SNR per bin
+    std::vector<float> wiener_;    // this frame's, between the passes
+    std::vector<float> argument_;
 };

@@ -35,7 +35,7 @@ private:
     std::vector<float> input_;
     std::vector<float> overlap_;
     std::vector<float> power_;
-    std::vector<float> noise_;
     std::vector<float> gains_;
+    int32_t hop_ = 0; // ring slot of the next input hop
     RepairReport report_;
 };

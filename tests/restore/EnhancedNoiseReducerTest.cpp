@@ -2,10 +2,15 @@
 // the noise-presence guard on material without broadband noise, its gain kernel, and its
 // independence of call lengths.
 #include "EnhancedNoiseReducer.h"
+#include "EnhancedFloorPeakedness.h"
+#include "EnhancedFrequencyMedian.h"
 #include "EnhancedImpulseRemover.h"
 #include "EnhancedLsaGain.h"
 #include "EnhancedNoiseTracker.h"
 #include "EnhancedSignals.h"
+#include "NspLanes.h"
+
+#include <numeric>
 
 using namespace signal_test;
 using namespace enhanced_test;
@@ -47,7 +52,7 @@ TEST(EnhancedLsaGainTest, HalfExpIntegralExpMatchesItsDefinition) {
 }
 
 TEST(EnhancedLsaGainTest, GainRisesWithTheSnrAndStopsAtTheFloor) {
-    constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
+    constexpr int32_t kBins = EnhancedLsaGain::kPaddedBins;
     EnhancedLsaGain gain;
     std::vector<float> power(kBins), noise(kBins, 1.0f), g(kBins);
     for (int32_t k = 0; k < kBins; ++k) {
@@ -68,23 +73,122 @@ TEST(EnhancedLsaGainTest, GainRisesWithTheSnrAndStopsAtTheFloor) {
 }
 
 TEST(EnhancedNoiseTrackerTest, EstimateOfWhiteNoiseIsFlatAndNearItsPower) {
-    // White noise of variance s2 has the mean bin power s2 × sum(w^2) = s2 × 1024.
+    // The spectrum of white noise: complex Gaussian bins, their periodogram exponential
+    // with mean 1.
     constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
     EnhancedNoiseTracker tracker;
     std::mt19937 random(9);
-    std::exponential_distribution<float> power(1.0f);
-    std::vector<float> frame(kBins), noise(kBins);
+    std::normal_distribution<float> part(0.0f, std::sqrt(0.5f));
+    std::vector<std::complex<float>> spectrum(kBins);
+    std::vector<float> frame(EnhancedNoiseTracker::kPaddedBins);
+    const float* noise = nullptr;
     for (int32_t f = 0; f < 300; ++f) {
-        for (float& p : frame) {
-            p = power(random); // the periodogram of white noise: exponential, mean 1
+        for (int32_t k = 0; k < kBins; ++k) {
+            spectrum[k] = {part(random), part(random)};
+            frame[k] = std::norm(spectrum[k]);
         }
-        tracker.update(frame.data(), noise.data());
+        noise = tracker.update(spectrum.data(), frame.data());
     }
     EXPECT_GT(tracker.presence(), 0.99f);
+    EXPECT_LT(tracker.peakedness(), EnhancedNoiseSettings::kPeakedFrom);
     for (int32_t k = EnhancedNoiseSettings::kMedianFromBin; k < kBins; ++k) {
         ASSERT_GT(noise[k], 0.6f) << k;
         ASSERT_LT(noise[k], 1.6f) << k;
     }
+}
+
+TEST(EnhancedNoiseTrackerTest, MedianAcrossFrequencyMatchesASortedWindow) {
+    constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
+    constexpr int32_t kHalf = EnhancedNoiseSettings::kMedianHalfWidth;
+    for (const bool wide : {false, true}) {
+        nspAllowWideLanes(wide);
+        std::mt19937 random(wide ? 3 : 4);
+        std::uniform_int_distribution<int32_t> level(0, 40); // many equal values
+        std::vector<float> estimate(kBins + 2 * kHalf + 32);
+        for (float& e : estimate) {
+            e = static_cast<float>(level(random)) * 0.25f;
+        }
+        std::vector<float> smoothed(kBins + 16, -1.0f);
+        EnhancedFrequencyMedian::apply(estimate.data(), smoothed.data());
+        for (int32_t k = EnhancedNoiseSettings::kMedianFromBin; k < kBins; ++k) {
+            std::vector<float> window(estimate.begin() + k, estimate.begin() + k + 2 * kHalf + 1);
+            std::nth_element(window.begin(), window.begin() + kHalf, window.end());
+            ASSERT_EQ(smoothed[k], window[kHalf]) << k << (wide ? " wide" : " narrow");
+        }
+    }
+    nspAllowWideLanes(true);
+}
+
+TEST(EnhancedNoiseTrackerTest, TicksAreNotTakenForNoise) {
+    // The spectrum of a frame with a few dozen ticks: noise-like bin by bin, but peaked
+    // back in time.
+    constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
+    constexpr int32_t kSize = EnhancedNoiseSettings::kFftSize;
+    EnhancedNoiseTracker tracker;
+    EnhancedFft fft(kSize);
+    std::mt19937 random(10);
+    std::uniform_int_distribution<int32_t> place(0, kSize - 1);
+    std::uniform_real_distribution<float> height(-1.0f, 1.0f);
+    std::vector<float> frame(EnhancedNoiseTracker::kPaddedBins);
+    for (int32_t f = 0; f < 300; ++f) {
+        std::fill_n(fft.time(), kSize, 0.0f);
+        for (int32_t tick = 0; tick < 28; ++tick) {
+            fft.time()[place(random)] += height(random);
+        }
+        fft.forward();
+        for (int32_t k = 0; k < kBins; ++k) {
+            frame[k] = std::norm(fft.spectrum()[k]);
+        }
+        tracker.update(fft.spectrum(), frame.data());
+    }
+    EXPECT_GT(tracker.peakedness(), EnhancedNoiseSettings::kPeakedAt);
+    EXPECT_LT(tracker.presence(), 0.01f);
+}
+
+// A windowed frame of `size` samples with `ticks` unit-height ticks at random places, or
+// Gaussian noise when ticks is 0, in `fft`'s spectrum; its periodogram in `power`.
+void floorFrame(EnhancedFft& fft, int32_t ticks, std::mt19937& random, std::vector<float>& power) {
+    const int32_t size = fft.size();
+    std::normal_distribution<float> gauss(0.0f, 1.0f);
+    std::uniform_int_distribution<int32_t> place(0, size - 1);
+    for (int32_t n = 0; n < size; ++n) {
+        fft.time()[n] = ticks == 0 ? gauss(random) : 0.0f;
+    }
+    for (int32_t t = 0; t < ticks; ++t) {
+        fft.time()[place(random)] += 1.0f;
+    }
+    for (int32_t n = 0; n < size; ++n) {
+        fft.time()[n] *= static_cast<float>(std::sin(std::numbers::pi * n / size)); // sqrt-Hann
+    }
+    fft.forward();
+    for (int32_t k = 0; k < fft.bins(); ++k) {
+        power[k] = std::norm(fft.spectrum()[k]);
+    }
+}
+
+TEST(EnhancedFloorPeakednessTest, NoiseIsNotPeakedButTicksAre) {
+    constexpr int32_t kSize = EnhancedNoiseSettings::kFftSize;
+    EnhancedFft fft(kSize);
+    EnhancedFloorPeakedness peaked;
+    std::mt19937 random(21);
+    std::vector<float> power(fft.bins());
+    // A floor estimate at the mean bin power of each kind of frame.
+    for (const int32_t ticks : {0, 28, 100}) {
+        floorFrame(fft, ticks, random, power);
+        const float mean =
+            std::accumulate(power.begin(), power.end(), 0.0f) / static_cast<float>(power.size());
+        const std::vector<float> floor(power.size(), mean);
+        const float kurtosis = peaked.measure(fft.spectrum(), power.data(), floor.data());
+        if (ticks == 0) {
+            EXPECT_GT(kurtosis, 2.0f);
+            EXPECT_LT(kurtosis, EnhancedNoiseSettings::kPeakedFrom);
+        } else {
+            EXPECT_GT(kurtosis, EnhancedNoiseSettings::kPeakedAt) << ticks;
+        }
+    }
+    // Nothing at the floor (all far above it): no judgement.
+    const std::vector<float> low(power.size(), 1e-12f);
+    EXPECT_LT(peaked.measure(fft.spectrum(), power.data(), low.data()), 0.0f);
 }
 
 TEST(EnhancedNoiseReducerTest, UnchangedAtPZeroButLate) {
@@ -192,6 +296,82 @@ TEST(EnhancedNoiseReducerTest, GuardFindsHissUnderMusic) {
               -10.0);
 }
 
+// Drums with a snare and struck notes: music whose noise-like bursts come and go.
+std::vector<float> snareMusic(int32_t count, uint32_t seed) {
+    std::vector<float> x = musicMix(count, seed, 0.3, 0.0, true);
+    add(x, noteMusic(count, seed + 2, 0.05));
+    return x;
+}
+
+TEST(EnhancedNoiseReducerTest, GuardLeavesCrackleWithoutHissAlone) {
+    // Dense ticks are broadband but not hiss: the noise stage leaves them (and the music
+    // beside them) to the crackle stage.
+    const int32_t count = 10 * kSecond;
+    for (const uint32_t seed : {31u, 32u, 33u}) {
+        std::vector<float> music = musicMix(count, seed, 0.3, 0.0, false);
+        add(music, noteMusic(count, seed + 1));
+        std::vector<float> x = withTicks(music, 600.0, 0.05, seed + 2, 2048).dirty;
+        quantise(x);
+        std::vector<float> damage = x;
+        for (size_t n = 0; n < x.size(); ++n) {
+            damage[n] -= music[n];
+        }
+        float presence = 1.0f;
+        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
+        const LevelChange change = largestLevelChange(x, out, &damage);
+        EXPECT_LT(change.db, 0.5) << seed << ": " << change;
+        EXPECT_LT(presence, 0.3f) << seed;
+    }
+}
+
+TEST(EnhancedNoiseReducerTest, GuardLeavesSnareMusicAlone) {
+    const int32_t count = 10 * kSecond;
+    for (const uint32_t seed : {41u, 42u, 43u}) {
+        std::vector<float> x = snareMusic(count, seed);
+        quantise(x);
+        float presence = 1.0f;
+        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
+        const LevelChange change = largestLevelChange(x, out);
+        EXPECT_LT(change.db, 0.5) << seed << ": " << change;
+        EXPECT_LT(presence, 0.3f) << seed;
+    }
+}
+
+TEST(EnhancedNoiseReducerTest, LowersHissBetweenSnareHits) {
+    const int32_t count = 10 * kSecond;
+    constexpr int32_t kPiece = 4096;
+    for (const uint32_t seed : {51u, 52u, 53u}) {
+        // Tones and a drum, and a snare-like instrument about three times a second.
+        std::vector<float> music = musicMix(count, seed, 0.3, 0.0, false);
+        const std::vector<float> snare = snareHits(count, seed + 1, 3.0, 0.15);
+        add(music, snare);
+        const std::vector<float> noise = hiss(count, -50.0, seed + 3);
+        std::vector<float> x = music;
+        add(x, noise);
+        float presence = 0.0f;
+        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
+        EXPECT_GT(presence, 0.7f) << seed; // the hits hide the floor now and then
+        // What is left of the hiss (and what became of the music) in the pieces where the
+        // snare lies under the hiss, after the estimate has settled.
+        std::vector<float> left = out;
+        for (size_t n = 0; n < out.size(); ++n) {
+            left[n] -= music[n];
+        }
+        double before = 0.0, after = 0.0;
+        int32_t gaps = 0;
+        for (int32_t at = 3 * kSecond; at + kPiece <= count - kSecond; at += kPiece) {
+            const double hissPower = bandPower(noise, at, kPiece, 2000.0, 16000.0);
+            if (bandPower(snare, at, kPiece, 2000.0, 16000.0) < 0.1 * hissPower) {
+                before += hissPower;
+                after += bandPower(left, at, kPiece, 2000.0, 16000.0);
+                ++gaps;
+            }
+        }
+        ASSERT_GT(gaps, 5) << seed;
+        EXPECT_LE(powerDb(after, before), -10.0) << seed;
+    }
+}
+
 TEST(EnhancedNoiseReducerTest, ReportsTheHopsItLowered) {
     const int32_t count = 4 * kSecond;
     RepairReport withNoise;
@@ -212,6 +392,15 @@ TEST(EnhancedNoiseReducerTest, ResultsDoNotDependOnTheCallLength) {
     for (const int32_t block : {1, 511, 512, 4096, 9999}) {
         EXPECT_EQ(denoised(x, 0.6f, block), whole) << block;
     }
+}
+
+TEST(EnhancedNoiseReducerTest, WideAndNarrowLanesGiveTheSameBits) {
+    std::vector<float> x = snareMusic(4 * kSecond, 61);
+    add(x, hiss(4 * kSecond, -50.0, 62));
+    nspAllowWideLanes(false);
+    const auto narrow = denoised(x, 0.8f, 4096);
+    nspAllowWideLanes(true);
+    EXPECT_EQ(denoised(x, 0.8f, 4096), narrow);
 }
 
 TEST(EnhancedNoiseReducerTest, RestartKeepsTheEstimateButNotTheSignal) {

@@ -179,4 +179,57 @@ inline signal_test::StereoSignal stereo(const std::vector<float>& x) {
     return {x, x};
 }
 
+// Notes with harmonics up to 12 kHz (amplitudes falling as 1/h), each struck and decaying
+// over 0.3 to 0.8 s, two or three sounding at once: music whose quiet harmonics and tails
+// reach down to any noise floor, without a noise of its own.
+inline std::vector<float> noteMusic(int32_t count, uint32_t seed, double level = 0.1) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> pitch(110.0, 880.0);
+    std::uniform_real_distribution<double> length(0.3, 0.8);
+    std::uniform_real_distribution<double> loudness(0.5, 1.0);
+    std::vector<float> out(count);
+    for (int32_t voice = 0; voice < 3; ++voice) {
+        for (int32_t at = voice * 3000; at < count;) {
+            const double f0 = pitch(random);
+            const auto span = static_cast<int32_t>(length(random) * kRate);
+            const double a = level * loudness(random);
+            for (int32_t h = 1; h * f0 < 12000.0; ++h) {
+                const double w = 2.0 * std::numbers::pi * h * f0 / kRate;
+                for (int32_t k = 0; k < span && at + k < count; ++k) {
+                    const double t = k / kRate;
+                    const double envelope = std::min(t / 0.005, 1.0) * std::exp(-t / 0.25);
+                    out[at + k] += static_cast<float>(a / h * envelope * std::sin(w * k + h));
+                }
+            }
+            at += span;
+        }
+    }
+    return out;
+}
+
+// A snare-like instrument: bursts of white noise low-passed (one pole) at 3 to 8 kHz with an
+// attack of 1 ms and a decay of 20 to 60 ms, `perSecond` of them on average at jittered
+// times, peaks near `peak`.
+inline std::vector<float> snareHits(int32_t count, uint32_t seed, double perSecond = 3.0,
+                                    double peak = 0.2) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> white(0.0, 1.0);
+    std::uniform_real_distribution<double> cutoff(3000.0, 8000.0);
+    std::uniform_real_distribution<double> decay(0.020, 0.060);
+    std::uniform_real_distribution<double> jitter(0.6, 1.4);
+    std::vector<float> out(count);
+    for (double at = 0.1 * kRate; at < count; at += jitter(random) * kRate / perSecond) {
+        const double pole = std::exp(-2 * std::numbers::pi * cutoff(random) / kRate);
+        const double tau = decay(random);
+        double low = 0.0;
+        for (int32_t k = 0; k < 8 * tau * kRate && at + k < count; ++k) {
+            const double t = k / kRate;
+            low = pole * low + (1 - pole) * white(random);
+            const double envelope = std::min(t / 0.001, 1.0) * std::exp(-t / tau);
+            out[static_cast<int32_t>(at) + k] += static_cast<float>(peak * 2.0 * envelope * low);
+        }
+    }
+    return out;
+}
+
 } // namespace enhanced_test
