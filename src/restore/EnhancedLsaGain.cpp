@@ -15,7 +15,7 @@ using namespace noise_lanes;
 // terms of the series of exp are exact to 1e-5. Above 20, E1 is below 1e-10.
 template <class V> [[gnu::always_inline]] inline void halfExpIntegralExpIn(V& v) {
     V result;
-    fill(result, 1.0f);
+    nspFill(result, 1.0f);
     // Bins well above the noise (most of the music) need nothing more.
     if (!anyOf<V>(v <= 20.0f)) {
         v = result;
@@ -58,12 +58,12 @@ template <class V>
     constexpr int32_t kBins = EnhancedLsaGain::kPaddedBins;
     const float weight = Settings::kDecisionWeight;
     V ceiling, prioriFloor, vFloor, one, zero, gainFloor;
-    fill(ceiling, Settings::kPosterioriCeiling);
-    fill(prioriFloor, Settings::kPrioriFloor);
-    fill(vFloor, 1e-8f);
-    fill(one, 1.0f);
-    fill(zero, 0.0f);
-    fill(gainFloor, floor);
+    nspFill(ceiling, Settings::kPosterioriCeiling);
+    nspFill(prioriFloor, Settings::kPrioriFloor);
+    nspFill(vFloor, 1e-8f);
+    nspFill(one, 1.0f);
+    nspFill(zero, 0.0f);
+    nspFill(gainFloor, floor);
     for (int32_t k = 0; k < kBins; k += kWidth) {
         V p, n, previous;
         nspLoad(p, power + k);

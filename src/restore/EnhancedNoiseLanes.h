@@ -28,22 +28,18 @@ template <class V> [[gnu::always_inline]] inline void raiseTo(V& a, const V& b) 
     a = b > a ? b : a;
 }
 
-template <class V> [[gnu::always_inline]] inline void fill(V& v, float x) {
-    nspFill(v, x);
-}
-
 // x = e^x to about 4e-6 relative, for x in [-80, 88] (below, e^-80: numbers near the
 // smallest normal would turn subnormal on the way, which costs a hundred cycles; above,
 // 2^127). x = n ln 2 + r with |r| <= ln 2 / 2: e^r by a polynomial of degree 4 fitted
 // there, 2^n in the exponent bits.
 template <class V> [[gnu::always_inline]] inline void expInPlace(V& x) {
     V low, high, c;
-    fill(low, -80.0f);
-    fill(high, 88.0f);
+    nspFill(low, -80.0f);
+    nspFill(high, 88.0f);
     raiseTo(x, low);
     lowerTo(x, high);
     // Rounded to the nearest integer by adding and taking away 1.5 × 2^23.
-    fill(c, 12582912.0f);
+    nspFill(c, 12582912.0f);
     const V n = (x * 1.44269504f + c) - c;
     const V r = (x - n * 0.693359375f) - n * -2.12194440e-4f;
     const V p =

@@ -72,7 +72,7 @@ struct BlockEnd {
 template <class V>
 [[gnu::always_inline]] inline void spreadOf(V& spread, const V& mean, const V& meanSquare) {
     V zero;
-    fill(zero, 0.0f);
+    nspFill(zero, 0.0f);
     spread = mean > zero ? meanSquare / (mean * mean) - 1.0f : zero;
 }
 
@@ -80,9 +80,9 @@ template <class V> [[gnu::always_inline]] inline void endBlockIn(const BlockEnd&
     constexpr float kPerWindow = 1.0f / (kBlocks * Settings::kBlockFrames);
     constexpr float kPerPair = 1.0f / (2 * Settings::kBlockFrames);
     V infinity, zero, unsteady;
-    fill(infinity, kInfinity);
-    fill(zero, 0.0f);
-    fill(unsteady, -1.0f);
+    nspFill(infinity, kInfinity);
+    nspFill(zero, 0.0f);
+    nspFill(unsteady, -1.0f);
     const size_t pairRow = static_cast<size_t>(b.pair) * kPadded;
     for (int32_t k = 0; k < kPadded; k += kNspLanesOf<V>) {
         V m;

@@ -36,6 +36,17 @@ std::vector<float> enhancedCrackle(const std::vector<float>& x, float p, int32_t
     return repaired(stage, x, p, block);
 }
 
+// The model of `order` of a 3072-sample window, as the remover fits it (with the white
+// noise correction).
+std::vector<double> fittedModel(const std::vector<float>& x, int32_t order) {
+    EnhancedAutocorrelation autocorrelation(3072, order);
+    std::vector<double> r(static_cast<size_t>(order) + 1), a(r.size());
+    autocorrelation.compute(x.data(), r.data(), order);
+    r[0] *= 1.000001;
+    EnhancedAr::levinson(r.data(), order, a.data());
+    return a;
+}
+
 TEST(EnhancedArKernelsTest, LevinsonFindsTheCoefficientsOfAKnownProcess) {
     // x[n] = 1.6 x[n-1] - 0.8 x[n-2] + w[n]: a = {1, -1.6, 0.8}.
     std::mt19937 random(3);
@@ -84,17 +95,11 @@ TEST(EnhancedArKernelsTest, UpdatedAutocorrelationEqualsAFreshOne) {
 TEST(EnhancedArKernelsTest, MatchedResidualPeaksAtAnIsolatedSpike) {
     std::vector<float> x = sine(440.0, 0.3, 3072);
     x[1500] += 0.5f;
-    EnhancedAutocorrelation autocorrelation(3072, 16);
-    double r[17];
-    autocorrelation.compute(x.data(), r, 16);
-    r[0] *= 1.000001;
-    double a[17];
-    EnhancedAr::levinson(r, 16, a);
-    float af[17];
-    std::copy(a, a + 17, af);
+    const std::vector<double> a = fittedModel(x, 16);
+    const std::vector<float> af(a.begin(), a.end());
     std::vector<float> e(3072), d(3072);
-    EnhancedAr::predictionError(x.data(), 0, 3072, af, 16, e.data());
-    EnhancedAr::matchedResidual(e.data(), 3072, 0, 3072, af, 16, d.data());
+    EnhancedAr::predictionError(x.data(), 0, 3072, af.data(), 16, e.data());
+    EnhancedAr::matchedResidual(e.data(), 3072, 0, 3072, af.data(), 16, d.data());
     int32_t peak = 0;
     for (int32_t n = 100; n < 2972; ++n) {
         peak = std::fabs(d[n]) > std::fabs(d[peak]) ? n : peak;
@@ -182,12 +187,8 @@ TEST(EnhancedLsarTest, FillsAGapInASineAndRefusesToReplaceMusic) {
         x[n] += 0.4f; // a click on the sine
         unknown[n] = 1;
     }
-    EnhancedAutocorrelation autocorrelation(3072, 32);
-    double r[33];
-    autocorrelation.compute(clean.data(), r, 32);
-    r[0] *= 1.000001;
-    double a[33];
-    EnhancedAr::levinson(r, 32, a);
+    const std::vector<double> model = fittedModel(clean, 32);
+    const double* a = model.data();
     std::vector<float> level(12, 1e-8f);
     EnhancedLsar lsar(384, 100, 3072);
     auto outcome =
