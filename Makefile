@@ -10,7 +10,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD_DIR)/CMakeCache.txt:
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGLEAM_WERROR=ON
 
 configure: deps $(BUILD_DIR)/CMakeCache.txt
 

@@ -6,6 +6,7 @@
 #include "CddaWaveWriter.h"
 
 #include "AEBackgroundJob.h"
+#include "AEFileClaim.h"
 #include "AEImportList.h"
 #include "DirectorySettings.h"
 #include "ProjectHost.h"
@@ -17,6 +18,7 @@
 #include "FNPath.h"
 
 #include <cstdio>
+#include <optional>
 #include <strings.h>
 
 namespace {
@@ -251,8 +253,15 @@ int32_t AECDImport::copyTrack(CddaDrive& drive, int32_t track, Report& report) {
         report.dataTracks.push_back(track);
         return kCddaOk;
     }
+    // A track copied before under this name, or a title's file, stays: the copy takes the
+    // next free name of the series (track_1.wav, track_1-2.wav...).
+    std::optional<AEFileClaim> claim =
+        AEFileClaim::claim(trackFileName(importName_, track), target_.project);
+    if (!claim) {
+        return kCddaCreateFailed;
+    }
     CddaWaveWriter writer;
-    const std::string name = trackFileName(importName_, track);
+    const std::string name = claim->path();
     currentFile_ = name;
     int32_t error = writer.init(name);
     if (error == kCddaOk && !trackFits(info.length, FNPath(name).directory())) {
@@ -286,6 +295,7 @@ int32_t AECDImport::copyTrack(CddaDrive& drive, int32_t track, Report& report) {
         error = writer.done();
     }
     if (error == kCddaOk) {
+        claim->keep();
         report.files.push_back(name);
         if (target_.list) {
             target_.list->add(name);

@@ -5,6 +5,7 @@
 #include "AEImportList.h"
 #include "AEMonoToStereo.h"
 #include "AEProject.h"
+#include "AETitle.h"
 #include "AppHost.h"
 #include "ProjectHost.h"
 
@@ -17,11 +18,13 @@ bool addFile(AEProject& project, const AEFileManager& files, std::string path) {
     WavePcmFormat format;
     WaveFileHandler::probeWaveFormat(path, format);
     if (WaveFileHandler::isCdMonoFormat(format)) {
-        if (!convertMonoToStereo(path, project.baseDirectory())) {
+        if (!convertMonoToStereo(path, project.baseDirectory(), &project)) {
             return false;
         }
-    } else if (!WaveFileHandler::isCdStereoFormat(format) &&
-               !AEFormatImport::convertToTitleFormat(path, project.baseDirectory())) {
+    } else if (!(WaveFileHandler::isCdStereoFormat(format) && AETitle::hasWavExtension(path)) &&
+               !AEFormatImport::convertToTitleFormat(path, project.baseDirectory(), &project)) {
+        // (A title plays a ".wav" file: one in the program's own format under another name,
+        // "take.wave", is copied like any other.)
         return false;
     }
     return files.newImportFile(path) && project.addImportedFile(path);

@@ -1,11 +1,10 @@
 #include "AEEditOperations.h"
 
 #include "AEEngineAccess.h"
+#include "AEFileClaim.h"
 #include "AEFileManager.h"
 #include "AEProject.h"
 #include "ProjectHost.h"
-
-#include "FFileSystem.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,7 +22,7 @@ constexpr int32_t kNothingRemoved = -2;
 
 namespace AEEditOperations {
 
-std::string makeTitleBaseName(std::string directory, int32_t number) {
+std::string makeTitleBaseName(std::string directory, int32_t number, const AEProject* project) {
     if (directory.empty() || directory.back() != '/') {
         directory += '/';
     }
@@ -31,8 +30,9 @@ std::string makeTitleBaseName(std::string directory, int32_t number) {
         char name[32];
         std::snprintf(name, sizeof name, "Title_%02lld", static_cast<long long>(n));
         const std::string base = directory + name;
-        // Any file of that name is taken, readable or not: recording would replace it.
-        if (!FFileSystem::exists(base + ".wav")) {
+        // Any file of that name is taken, readable or not, and so is a name a title refers
+        // to while its drive is away: recording would replace it.
+        if (!AEFileClaim::taken(base + ".wav", project)) {
             return base;
         }
     }
@@ -53,7 +53,7 @@ RecordingPlan prepareRecording(AEProject& project, const AEFileManager& files) {
     }
     plan.index = project.currentTitle();
     AETitle& title = *project.title(plan.index);
-    title.setAudioBase(makeTitleBaseName(project.baseDirectory(), plan.index));
+    title.setAudioBase(makeTitleBaseName(project.baseDirectory(), plan.index, &project));
     title.setArtist(ProjectHost::text(kStringRecorded));
     title.setStateCode(AETitleProcessState::kNotProcessed);
     for (int k = 0; k < AETitle::kFadePoints; ++k) {

@@ -14,9 +14,11 @@ namespace AEEditOperations {
 constexpr int64_t kRecordReserveFrames = 441000;
 
 // The base name (path without ".wav") for a new recorded title in `directory`:
-// "Title_NN" from `number` on, the first whose ".wav" file does not exist yet. The number
-// has at least two digits and grows past 99 when it must.
-std::string makeTitleBaseName(std::string directory, int32_t number);
+// "Title_NN" from `number` on, the first whose ".wav" file is free (AEFileClaim::taken: no
+// such file or peak file, no title of `project` refers to it). The number has at least two
+// digits and grows past 99 when it must.
+std::string makeTitleBaseName(std::string directory, int32_t number,
+                              const AEProject* project = nullptr);
 
 // What preparing a recording found.
 struct RecordingPlan {

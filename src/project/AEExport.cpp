@@ -15,9 +15,12 @@ constexpr int32_t kStringTotalTime = 3063;
 constexpr int32_t kStringTotalTooLong = 3064;
 constexpr int32_t kStringEndOfTracklist = 3065;
 
-std::string twoDigits(int32_t number) {
-    std::string text = std::to_string(number);
-    return text.size() < 2 ? "0" + text : text;
+// Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on chains of operator+.
+void appendTwoDigits(std::string& text, int32_t number) {
+    if (number < 10) {
+        text += '0';
+    }
+    text += std::to_string(number);
 }
 
 } // namespace
@@ -28,8 +31,13 @@ std::string titleListText(const AEProject& project, int32_t capacitySeconds) {
     std::string text =
         ProjectHost::text(kStringTracklistOf) + ":\n" + project.projectTitle() + "\n\n";
     for (int32_t i = 0; i < project.titleCount(); ++i) {
-        text += twoDigits(i + 1) + "\t" + project.artist(i) + "\t" + project.displayName(i) + "\t" +
-                project.lengthText(i) + "\n";
+        appendTwoDigits(text, i + 1);
+        for (const std::string& field :
+             {project.artist(i), project.displayName(i), project.lengthText(i)}) {
+            text += '\t';
+            text += field;
+        }
+        text += '\n';
     }
     std::string total;
     if (project.totalTime(total, capacitySeconds)) {

@@ -46,16 +46,16 @@ bool opusReadable() {
     return readable;
 }
 
-bool convertToTitleFormat(std::string& path, std::string directory) {
+bool convertToTitleFormat(std::string& path, std::string directory, const AEProject* project) {
     TitleFormatReader reader;
     if (!reader.open(path)) {
         return false;
     }
-    const std::string target = AETitleCopy::targetPath(path, std::move(directory));
+    std::string target = AETitleCopy::targetPath(path, std::move(directory));
     const auto read = [&reader](int16_t* samples, int32_t frames) {
         return reader.read(samples, frames);
     };
-    if (!AETitleCopy::write(read, static_cast<int32_t>(reader.frames()), target)) {
+    if (!AETitleCopy::write(read, static_cast<int32_t>(reader.frames()), target, project)) {
         return false;
     }
     path = target;

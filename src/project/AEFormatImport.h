@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class AEProject;
+
 // The import of audio that is not already the program's own (44 100 Hz 16-bit PCM WAVE,
 // stereo or mono): FLAC, Ogg Vorbis, Opus, MP3 and WAVE files of any rate, sample format
 // and channel count become a new 44 100 Hz 16-bit stereo title file (TitleFormatReader:
@@ -29,10 +31,12 @@ int64_t convertedFrames(const std::string& path);
 bool opusReadable();
 
 // Writes the converted copy of `path` into `directory`, named after the file with
-// ".stereo.wav" appended (song.flac → song.flac.stereo.wav), and replaces `path` by the
+// ".stereo.wav" appended (song.flac → song.flac.stereo.wav, or the next free name of that
+// series, AEFileClaim), and replaces `path` by the
 // copy's path. Progress, cancelling, the disk-space check and the temporary name are
 // those of every import copy (AETitleCopy); any failure returns false, leaves `path` as it
 // was and no file behind.
-bool convertToTitleFormat(std::string& path, std::string directory);
+bool convertToTitleFormat(std::string& path, std::string directory,
+                          const AEProject* project = nullptr);
 
 } // namespace AEFormatImport

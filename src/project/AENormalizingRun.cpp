@@ -81,8 +81,11 @@ AERunResult normalizeTitle(AEProject& project, int32_t index, const std::string&
     if (!title) {
         return AERunResult::kNoSuchTitle;
     }
-    auto output =
-        AEProcessedFile::claim(project.baseDirectory(), title->audioBase() + ".wav", projectPath);
+    if (!project.missingAudio({index}).empty()) {
+        return AERunResult::kMissingAudio;
+    }
+    auto output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
+                                         projectPath, &project);
     if (!output) {
         return AERunResult::kCannotWrite;
     }

@@ -73,7 +73,19 @@ bool AEPeakData::load() {
 }
 
 bool AEPeakData::build() {
-    return load() || compute();
+    return (load() && matchesAudio()) || compute();
+}
+
+bool AEPeakData::matchesAudio() {
+    if (!audioFile_ || !audioFile_->open(FAccessMode::kRead)) {
+        return false;
+    }
+    const int32_t frames = audioFile_->frames();
+    audioFile_->close();
+    // A peak file left by another audio file of the same name is of another length. A
+    // recording's peak file stops up to two blocks short of the audio's end.
+    const int32_t full = frames / kFramesPerBlock;
+    return frames >= 0 && blockCount_ <= full && blockCount_ >= full - 2;
 }
 
 bool AEPeakData::compute() {

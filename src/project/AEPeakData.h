@@ -23,8 +23,8 @@ public:
     // The file is not owned and must outlive this object.
     explicit AEPeakData(AudioFile* audioFile);
 
-    // The peak file when there is one, otherwise the peaks computed from the audio and
-    // saved; false when neither could be had.
+    // The peak file when there is one of the audio's length, otherwise the peaks computed
+    // from the audio and saved; false when neither could be had.
     bool build();
     // Reads the peak file; its last block is not counted.
     bool load();
@@ -53,6 +53,8 @@ public:
     static std::string peakPath(const std::string& audioPath);
 
 private:
+    // Whether the loaded blocks cover the audio file as it is now.
+    bool matchesAudio();
     bool resizeData(int64_t bytes, const char* failure);
     bool ensureCapacity(int64_t bytes);
     // Takes frames into the pending block and appends every block completed.

@@ -1,5 +1,6 @@
 #include "AEProcessedFile.h"
 
+#include "AEFileClaim.h"
 #include "AEFileManager.h"
 #include "AEProject.h"
 
@@ -7,11 +8,9 @@
 #include "FFileSystem.h"
 #include "FNPath.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <mutex>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -52,18 +51,6 @@ std::string nameWith(const NameParts& parts, int64_t counter) {
     return parts.directory + parts.base + number + "." + parts.tag + ".p.wav";
 }
 
-// The temporary name keeps ".wav" at the end: the audio file's type follows its extension.
-std::string writingPath(const std::string& path) {
-    const std::string stem =
-        AETitle::hasWavExtension(path) ? path.substr(0, path.size() - 4) : path;
-    return stem + ".saving.wav";
-}
-
-bool namedBy(const AETitle& title, const std::string& path) {
-    return title.sourcePath() == path || title.audioBase() + ".wav" == path ||
-           title.processedPath() == path;
-}
-
 } // namespace
 
 std::string processedFileName(const std::string& directory, const std::string& sourceName,
@@ -78,30 +65,24 @@ std::string processedFileName(const std::string& directory, const std::string& s
 
 std::unique_ptr<AEProcessedFile> AEProcessedFile::claim(const std::string& directory,
                                                         const std::string& sourceName,
-                                                        const std::string& projectPath) {
+                                                        const std::string& projectPath,
+                                                        const AEProject* project) {
     const NameParts parts = nameParts(directory, sourceName, projectPath);
-    for (int64_t counter = 0; counter <= kLastCounter; ++counter) {
-        const std::string name = nameWith(parts, counter);
-        if (FFileSystem::exists(name)) {
-            continue;
-        }
-        // Made only if nobody made it first, whichever process or thread that was.
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
-            return std::unique_ptr<AEProcessedFile>(new AEProcessedFile(name, true));
-        }
-        if (errno != EEXIST) {
-            return nullptr;
-        }
+    std::optional<AEFileClaim> claimed = AEFileClaim::claim(
+        [&parts](int64_t n) { return n <= kLastCounter ? nameWith(parts, n) : std::string(); },
+        project);
+    if (!claimed) {
+        return nullptr;
     }
-    return nullptr;
+    // From here this object removes the claimed name unless it commits.
+    claimed->keep();
+    return std::unique_ptr<AEProcessedFile>(new AEProcessedFile(claimed->path(), true));
 }
 
 AEProcessedFile::AEProcessedFile(const std::string& path) : AEProcessedFile(path, false) {}
 
 AEProcessedFile::AEProcessedFile(const std::string& path, bool claimed)
-    : pending_(path, writingPath(path)), claimed_(claimed) {}
+    : pending_(path, AEFileClaim::writingPath(path)), claimed_(claimed) {}
 
 AEProcessedFile::~AEProcessedFile() {
     if (claimed_ && !pending_.committed()) {
@@ -137,7 +118,7 @@ void AEProcessedFile::replaceTitleAudio(AEProject& project, int32_t index,
         return;
     }
     for (int32_t i = 0; i < project.titleCount(); ++i) {
-        if (namedBy(*project.title(i), older)) {
+        if (project.title(i)->refersTo(older)) {
             return;
         }
     }

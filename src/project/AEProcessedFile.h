@@ -21,12 +21,14 @@ std::string processedFileName(const std::string& directory, const std::string& s
 // written.
 class AEProcessedFile {
 public:
-    // The next processed file of `sourceName` in `directory`. Its name is taken at once (as
-    // an empty file), so runs side by side never choose the same one. Null when no name
-    // can be taken.
+    // The next processed file of `sourceName` in `directory`: the first counter whose name
+    // is free (AEFileClaim: no file or peak file has it, no title of `project` refers to
+    // it). The name is taken at once (as an empty file), so runs side by side never choose
+    // the same one. Null when no name can be taken.
     static std::unique_ptr<AEProcessedFile> claim(const std::string& directory,
                                                   const std::string& sourceName,
-                                                  const std::string& projectPath);
+                                                  const std::string& projectPath,
+                                                  const AEProject* project = nullptr);
     // A file at a path the caller chose; an existing file there is replaced on commit().
     explicit AEProcessedFile(const std::string& path);
     ~AEProcessedFile();

@@ -159,6 +159,9 @@ AERunResult processTitle(AEProject& project, int32_t index, const std::string& p
         return AERunResult::kNothingToDo;
     }
     const std::string source = title->currentAudioPath();
+    if (!project.missingAudio({index}).empty()) {
+        return AERunResult::kMissingAudio;
+    }
     const int32_t frames = AEFileManager::framesOf(source);
     if (frames < 0) {
         return AERunResult::kCannotRead;
@@ -167,8 +170,8 @@ AERunResult processTitle(AEProject& project, int32_t index, const std::string& p
     if (settings.length <= 0) {
         return AERunResult::kEmptyTitle;
     }
-    auto output =
-        AEProcessedFile::claim(project.baseDirectory(), title->audioBase() + ".wav", projectPath);
+    auto output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
+                                         projectPath, &project);
     if (!output) {
         return AERunResult::kCannotWrite;
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace {
 
@@ -18,11 +19,26 @@ constexpr int32_t kStringNoArtist = 3006;
 constexpr int32_t kStringTitle = 3007;
 constexpr int32_t kStringImported = 3010;
 constexpr int32_t kStringTitlesRemoved = 3104;
+constexpr int32_t kStringTitlesMissing = 3281;
+// Files named in one message, at most this many.
+constexpr size_t kFilesNamed = 10;
 
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+// String `id` with its "%1" replaced by the files, one a line.
+std::string withFileList(int32_t id, const std::vector<std::string>& files) {
+    std::string list;
+    for (size_t i = 0; i < files.size() && i < kFilesNamed; ++i) {
+        list += (i > 0 ? "\n" : "") + files[i];
+    }
+    if (files.size() > kFilesNamed) {
+        list += "\n...";
+    }
+    return ProjectHost::textWith(id, list);
 }
 
 bool engineIsActive() {
@@ -60,6 +76,12 @@ std::unique_ptr<AEProject> AEProject::load(const std::string& path, LoadReport* 
     if (!out.removedTitles.empty()) {
         ProjectHost::showString(kStringTitlesRemoved);
     }
+    for (const int32_t i : project->missingTitles()) {
+        out.missingFiles.push_back(project->title(i)->currentAudioPath());
+    }
+    if (!out.missingFiles.empty()) {
+        ProjectHost::showText(withFileList(kStringTitlesMissing, out.missingFiles));
+    }
     return project;
 }
 
@@ -72,28 +94,67 @@ bool AEProject::save(const std::string& path, bool* written) const {
 }
 
 void AEProject::dropUnplayableTitles(std::vector<std::string>& removed) {
-    std::vector<int32_t> checked;
     for (int32_t i = 0; i < titleCount();) {
-        const int32_t frames =
-            AEFileManager::framesOf(titles_[static_cast<size_t>(i)]->checkPath());
-        if (frames < kMinimumFrames) {
-            removed.push_back(titles_[static_cast<size_t>(i)]->displayName());
+        AETitle& t = *titles_[static_cast<size_t>(i)];
+        const int32_t frames = AEFileManager::framesOf(t.checkPath());
+        // Only audio that is there and too short goes; a title whose file is away (a drive
+        // not mounted, a file moved) or unreadable today stays with everything it holds.
+        if (frames >= 0 && frames < kMinimumFrames) {
+            removed.push_back(t.displayName());
             deleteTitle(i, false);
         } else {
-            checked.push_back(frames);
             ++i;
         }
     }
     if (titleCount() > 0) {
         makeCurrent(titleCount() - 1);
     }
+    refreshAudio();
+}
+
+std::vector<int32_t> AEProject::refreshAudio() {
+    std::vector<int32_t> changed;
     for (int32_t i = 0; i < titleCount(); ++i) {
         AETitle& t = *titles_[static_cast<size_t>(i)];
-        // The checked file is most often the one the title plays: no need to open it twice.
-        const std::string current = t.currentAudioPath();
-        t.setLength(current == t.checkPath() ? checked[static_cast<size_t>(i)]
-                                             : AEFileManager::framesOf(current));
+        const int32_t frames = AEFileManager::framesOf(t.currentAudioPath());
+        const bool missing = frames < 0;
+        if (missing != t.audioMissing() || frames != t.length()) {
+            changed.push_back(i);
+        }
+        t.setAudioMissing(missing);
+        t.setLength(frames);
     }
+    return changed;
+}
+
+std::vector<int32_t> AEProject::missingTitles() const {
+    std::vector<int32_t> missing;
+    for (int32_t i = 0; i < titleCount(); ++i) {
+        if (titles_[static_cast<size_t>(i)]->audioMissing()) {
+            missing.push_back(i);
+        }
+    }
+    return missing;
+}
+
+std::string AEProject::missingAudio(const std::vector<int32_t>& indices) const {
+    for (const int32_t i : indices) {
+        const AETitle* t = title(i);
+        if (!t) {
+            continue;
+        }
+        const std::string path = t->currentAudioPath();
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) {
+            return path;
+        }
+    }
+    return {};
+}
+
+bool AEProject::refersTo(const std::string& path) const {
+    return std::any_of(titles_.begin(), titles_.end(),
+                       [&path](const auto& t) { return t->refersTo(path); });
 }
 
 // --- Titles -----------------------------------------------------------------------------
@@ -144,8 +205,9 @@ bool AEProject::addImportedFile(const std::string& path) {
     }
     const std::string base =
         AETitle::hasWavExtension(path) ? path.substr(0, path.size() - 4) : path;
-    // The title plays base + ".wav": refuse rather than point at a file that is not there.
-    const int32_t frames = AEFileManager::framesOf(base + ".wav");
+    // The title plays `path` itself (its ".wav" in any letter case): refuse rather than
+    // point at a file that is not there.
+    const int32_t frames = AETitle::hasWavExtension(path) ? AEFileManager::framesOf(path) : -1;
     if (frames < 0 || !addTitle(true)) {
         return false;
     }

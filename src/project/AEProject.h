@@ -26,6 +26,8 @@ public:
     struct LoadReport {
         std::string error;
         std::vector<std::string> removedTitles;
+        // The files of the titles kept though their audio is away.
+        std::vector<std::string> missingFiles;
     };
 
     // An empty project in the user's home directory, titled "No CD title.".
@@ -34,8 +36,9 @@ public:
     // file name without its extension, its base directory the file's directory.
     static std::unique_ptr<AEProject> createForPath(const std::string& path);
 
-    // Reads a project file, drops the titles whose audio is missing or shorter than 7 s
-    // (reporting them once with a message) and makes the last title current. Null when
+    // Reads a project file, drops the titles whose audio is there but shorter than 7 s
+    // (reporting them once with a message), marks those whose audio is away as missing
+    // (they stay, and are saved as they were) and makes the last title current. Null when
     // the file cannot be read or is damaged; `report` says why.
     static std::unique_ptr<AEProject> load(const std::string& path, LoadReport* report = nullptr);
     // Writes the project file; the old file is replaced only once the new one is complete.
@@ -102,10 +105,20 @@ public:
 
     // Sets every title's length from its current audio file (−1 when it cannot be opened).
     void updateLengths();
+    // Looks for every title's audio again: a title whose file is away is marked missing
+    // (length −1), one whose file is back is normal again. Returns the titles that changed.
+    std::vector<int32_t> refreshAudio();
+    // The titles whose audio was missing when last looked for.
+    std::vector<int32_t> missingTitles() const;
+    // The audio file of the first of `indices` that is not there now (a drive away, a file
+    // moved), "" when all are: what plays, processes or exports a title refuses it.
+    std::string missingAudio(const std::vector<int32_t>& indices) const;
+    // Whether a title refers to `path` (its original, source or processed file).
+    bool refersTo(const std::string& path) const;
 
 private:
-    // Removes the titles whose audio is missing or shorter than kMinimumFrames (files kept),
-    // makes the last title current and sets every length.
+    // Removes the titles whose audio is there but shorter than kMinimumFrames (files kept),
+    // makes the last title current, sets every length and marks missing audio.
     void dropUnplayableTitles(std::vector<std::string>& removed);
     void renumber();
     void makeCurrent(int32_t index);

@@ -22,6 +22,8 @@ const char* describe(AERunResult result) {
         return "no such title";
     case AERunResult::kEmptyTitle:
         return "the title holds no audio";
+    case AERunResult::kMissingAudio:
+        return "the title's audio file is missing";
     }
     return "failed";
 }

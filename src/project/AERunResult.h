@@ -14,7 +14,8 @@ enum class AERunResult : int32_t {
     kNoRoom,      // the result would not fit on the disk
     kCannotWrite, // the result cannot be written or moved into place
     kNoSuchTitle,
-    kEmptyTitle, // the title's points leave no audio to process
+    kEmptyTitle,   // the title's points leave no audio to process
+    kMissingAudio, // the title's audio file is not there (a drive away, a file moved)
 };
 
 // One line for the user (English; gleam-cli prints it).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 
 bool AETitle::hasWavExtension(const std::string& path) {
     if (path.size() < 4) {
@@ -36,19 +37,50 @@ void AETitle::setProcessorEnabled(int slot, bool on) {
     processorEnabledWorking_[slot] = on;
 }
 
+namespace {
+
+std::string normalised(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
+} // namespace
+
+std::string AETitle::originalAudioPath() const {
+    if (sourcePath_.size() == audioBase_.size() + 4 && hasWavExtension(sourcePath_) &&
+        sourcePath_.compare(0, audioBase_.size(), audioBase_) == 0) {
+        return sourcePath_;
+    }
+    return audioBase_ + ".wav";
+}
+
 std::string AETitle::currentAudioPath() const {
-    return processState_.isProcessed() ? processedPath_ : audioBase_ + ".wav";
+    return processState_.isProcessed() ? processedPath_ : originalAudioPath();
 }
 
 std::string AETitle::checkPath() const {
     if (processState_.stateCode != AETitleProcessState::kNotProcessed) {
         return processedPath_;
     }
-    return hasWavExtension(audioBase_) ? audioBase_ : audioBase_ + ".wav";
+    return hasWavExtension(audioBase_) ? audioBase_ : originalAudioPath();
+}
+
+bool AETitle::refersTo(const std::string& path) const {
+    if (path.empty()) {
+        return false;
+    }
+    const std::string wanted = normalised(path);
+    for (const std::string& own : {originalAudioPath(), sourcePath_, processedPath_}) {
+        if (!own.empty() && own != kNotAvailable && own != kNotProcessed &&
+            normalised(own) == wanted) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int64_t AETitle::playingLength() const {
-    if (processState_.stateCode == AETitleProcessState::kNotProcessed) {
+    // A processed title whose file is away counts with its fade range until it is back.
+    if (processState_.stateCode == AETitleProcessState::kNotProcessed || length_ < 0) {
         return static_cast<int64_t>(fadePoints_[3]) - fadePoints_[0];
     }
     return length_;

@@ -57,13 +57,23 @@ public:
 
     int32_t length() const { return length_; }
     void setLength(int32_t frames) { length_ = frames; }
+    // The title's audio could not be found when it was last looked for (a drive away, a
+    // file moved): the title stays with all it holds, but nothing plays or reads it.
+    bool audioMissing() const { return audioMissing_; }
+    void setAudioMissing(bool missing) { audioMissing_ = missing; }
     bool isSelected() const { return selected_; }
     void setSelected(bool selected) { selected_ = selected; }
     int32_t marker(int k) const { return markers_[k]; }
     void setMarker(int k, int32_t frame) { markers_[k] = frame; }
 
-    // The file the title plays now: audioBase + ".wav", or processedPath once processed.
+    // The file the title plays now: its original audio, or processedPath once processed.
     std::string currentAudioPath() const;
+    // The unprocessed audio: audioBase + ".wav", or the source file itself when its name
+    // is audioBase with ".wav" in another letter case ("UP.WAV").
+    std::string originalAudioPath() const;
+    // Whether `path` is one of the files the title refers to (its original, source or
+    // processed file), compared as normalised paths.
+    bool refersTo(const std::string& path) const;
     // The file that must exist for the title to be kept when a project is opened.
     std::string checkPath() const;
     // Frames the title takes on the disc without its pause.
@@ -90,5 +100,6 @@ private:
     std::string sourcePath_ = kNotAvailable;
     int32_t length_ = 0;
     bool selected_ = false;
+    bool audioMissing_ = false;
     std::array<int32_t, kMarkers> markers_{-1, -1, -1};
 };

@@ -1,12 +1,14 @@
 #include "AETitleCopy.h"
 
 #include "AEAudiofile.h"
+#include "AEFileClaim.h"
 #include "ProjectHost.h"
 
 #include "DiskSpace.h"
 #include "FNPath.h"
 #include "FPendingFile.h"
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -33,13 +35,18 @@ std::string targetPath(const std::string& source, std::string directory) {
     return directory + FNPath(source).fileName() + ".stereo.wav";
 }
 
-bool write(const Read& read, int32_t frames, const std::string& target) {
+bool write(const Read& read, int32_t frames, std::string& target, const AEProject* project) {
     if (!copyFits(frames, FNPath(target).directory())) {
         ProjectHost::showString(kStringDiskFull);
         return false;
     }
+    std::optional<AEFileClaim> claim = AEFileClaim::claim(target, project);
+    if (!claim) {
+        ProjectHost::log("copying to a title file failed: no free name for it");
+        return false;
+    }
     // Declared before the copy, so the copy is closed before an unfinished file goes.
-    FPendingFile pending(target, target.substr(0, target.size() - 4) + ".saving.wav");
+    FPendingFile pending(claim->path(), AEFileClaim::writingPath(claim->path()));
     AEAudiofile copy(pending.pendingPath());
     if (!copy.create()) {
         return false;
@@ -79,6 +86,8 @@ bool write(const Read& read, int32_t frames, const std::string& target) {
         ProjectHost::showString(kStringDiskFull);
         return false;
     }
+    claim->keep();
+    target = claim->path();
     return true;
 }
 

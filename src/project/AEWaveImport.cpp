@@ -16,6 +16,12 @@
 namespace {
 
 constexpr int32_t kStringSomeRefused = 3142;
+constexpr int32_t kStringTooShort = 3284;
+constexpr int32_t kStringUnreadable = 3285;
+constexpr int32_t kStringNotAudio = 3286;
+constexpr int32_t kStringUnsupported = 3287;
+constexpr int32_t kStringNotAFile = 3288;
+constexpr int32_t kStringListFull = 3289;
 // The refused files named under the message, at most this many.
 constexpr size_t kNamesShown = 10;
 
@@ -35,7 +41,8 @@ AEWaveImport::Refusal checkForeign(const std::string& path) {
 std::string refusedMessage(const std::vector<AEWaveImport::Refused>& refused) {
     std::string text = ProjectHost::text(kStringSomeRefused) + "\n";
     for (size_t i = 0; i < refused.size() && i < kNamesShown; ++i) {
-        text += "\n" + FNPath(refused[i].path).fileName();
+        text += "\n" + FNPath(refused[i].path).fileName() + ": " +
+                ProjectHost::text(AEWaveImport::reasonString(refused[i].refusal));
     }
     if (refused.size() > kNamesShown) {
         text += "\n...";
@@ -66,12 +73,6 @@ Refusal check(const std::string& path) {
     if (frames < kMinimumFrames) {
         return kTooShort;
     }
-    // A stereo file becomes a title as it is, and a title plays its name up to ".wav"
-    // followed by ".wav"; a mono file's stereo copy is always named so.
-    if (stereo && (!AETitle::hasWavExtension(path) ||
-                   !FFileSystem::exists(path.substr(0, path.size() - 4) + ".wav"))) {
-        return kNotWavName;
-    }
     return kAccepted;
 }
 
@@ -89,12 +90,29 @@ const char* reason(Refusal refusal) {
         return "cannot be read";
     case kTooShort:
         return "shorter than 7 seconds";
-    case kNotWavName:
-        return "its name must end in .wav";
     case kListFull:
         return "too many files at once";
     }
     return "refused";
+}
+
+int32_t reasonString(Refusal refusal) {
+    switch (refusal) {
+    case kTooShort:
+        return kStringTooShort;
+    case kUnreadable:
+        return kStringUnreadable;
+    case kNotAudio:
+        return kStringNotAudio;
+    case kNoDecoder:
+        return kStringUnsupported;
+    case kNotAFile:
+        return kStringNotAFile;
+    case kListFull:
+    case kAccepted:
+        break;
+    }
+    return kStringListFull;
 }
 
 std::vector<Refused> fillImportList(const std::vector<std::string>& paths, AEImportList& list) {

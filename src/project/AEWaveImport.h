@@ -22,7 +22,6 @@ enum Refusal : int32_t {
     kNotAudio,   // neither the program's own WAVE format nor a file it can decode
     kUnreadable, // cannot be opened or read as the audio it says it holds
     kTooShort,   // under 7 seconds (at 44 100 Hz)
-    kNotWavName, // a stereo file must be named *.wav: its title plays that name
     kListFull,   // more files than the import list holds
     kNoDecoder,  // an Opus file, and the decoding library here has no Opus decoder
 };
@@ -33,11 +32,14 @@ struct Refused {
 };
 
 Refusal check(const std::string& path);
-// Why a file was refused, in a few words.
+// Why a file was refused, in a few words (English, for the command line).
 const char* reason(Refusal refusal);
+// The same in the user's language: the string id.
+int32_t reasonString(Refusal refusal);
 
 // Empties `list` and fills it with the accepted files of `paths`, in order. Returns the
-// refused ones; when there are any, one message shows string 3142 and names them.
+// refused ones; when there are any, one message shows string 3142 and names them, each
+// with the rule it failed.
 std::vector<Refused> fillImportList(const std::vector<std::string>& paths, AEImportList& list);
 
 } // namespace AEWaveImport

@@ -40,8 +40,8 @@ const char* englishText(int32_t id) {
         return "Some files could not be imported!\nThe Files must be at least\n7 seconds long and "
                "44.1 kHz, 16 Bit Stereo!";
     case 3104:
-        return "Some files could not be found or are shorter than 7 seconds\nand have been "
-               "removed from the tracklist.";
+        return "Some titles are shorter than 7 seconds\nand have been removed from the "
+               "tracklist. Their files are kept.";
     case 3173:
         return "Clicks repaired";
     case 3174:
@@ -65,6 +65,29 @@ const char* englishText(int32_t id) {
         return "FLAC Files|*.flac|||";
     case 3146:
         return "The FLAC file could not be written!";
+    case 3280:
+        return "missing";
+    case 3281:
+        return "The audio of these titles cannot be found:\n%1\nThey stay in the project and "
+               "play again once their files are back (File, Refresh).";
+    case 3282:
+        return "The audio file of this title is missing:\n%1";
+    case 3284:
+        return "shorter than 7 seconds";
+    case 3285:
+        return "cannot be read";
+    case 3286:
+        return "not an audio file";
+    case 3287:
+        return "in a format the program cannot read";
+    case 3288:
+        return "not a regular file";
+    case 3289:
+        return "too many files at once";
+    case 3290:
+        return "This file belongs to a title of the project and is not overwritten:\n%1";
+    case 3291:
+        return "An interrupted recording was repaired:\n%1";
     default:
         return "error";
     }
@@ -77,6 +100,12 @@ namespace ProjectHost {
 std::string text(int32_t id) {
     AppHost* host = AppHost::current();
     return host ? std::string(host->loadString(host->stringId(id, 0))) : englishText(id);
+}
+
+std::string textWith(int32_t id, const std::string& argument) {
+    std::string message = text(id);
+    const size_t at = message.find("%1");
+    return at == std::string::npos ? message + "\n" + argument : message.replace(at, 2, argument);
 }
 
 void showString(int32_t id) {

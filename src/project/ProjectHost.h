@@ -11,6 +11,8 @@ namespace ProjectHost {
 
 // String `id` (English id, 3000 up) in the user's language.
 std::string text(int32_t id);
+// String `id` with its "%1" replaced by `argument`.
+std::string textWith(int32_t id, const std::string& argument);
 // Asks the main thread to show string `id` (English id) in a message box.
 void showString(int32_t id);
 // Asks the main thread to show `message` in a message box.

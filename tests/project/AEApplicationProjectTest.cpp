@@ -98,15 +98,16 @@ TEST_F(ApplicationProjectTest, ShutdownSavesTheCurrentProject) {
         app.setProject(std::move(project), path);
     }
     ASSERT_TRUE(std::filesystem::exists(path));
-    // Its title has no audio, so loading drops it again; the file itself is complete.
+    // Its title has no audio yet: it comes back marked missing.
     AEProject::LoadReport report;
     auto reloaded = AEProject::load(path, &report);
     ASSERT_TRUE(reloaded) << report.error;
     EXPECT_EQ(reloaded->projectTitle(), "saved at exit");
-    EXPECT_EQ(report.removedTitles, (std::vector<std::string>{"kept"}));
+    EXPECT_EQ(reloaded->displayName(0), "kept");
+    EXPECT_EQ(reloaded->missingTitles(), (std::vector<int32_t>{0}));
 }
 
-TEST_F(ApplicationProjectTest, RemovedTitlesAreReportedInTheUsersLanguage) {
+TEST_F(ApplicationProjectTest, MissingTitlesAreReportedInTheUsersLanguage) {
     AEApplication app;
     ASSERT_EQ(app.languageOffset(), 1000);
     Alerts alerts;
@@ -116,11 +117,13 @@ TEST_F(ApplicationProjectTest, RemovedTitlesAreReportedInTheUsersLanguage) {
     image.save(dir.file("gone.dat"));
     auto project = AEProject::load(dir.file("gone.dat"));
     ASSERT_TRUE(project);
-    EXPECT_EQ(project->titleCount(), 0);
+    EXPECT_EQ(project->titleCount(), 2);
     EXPECT_EQ(project->projectTitle(), "A CD");
     FMessageQueue::deliverPending();
     ASSERT_EQ(alerts.texts.size(), 1u);
-    EXPECT_EQ(alerts.texts[0], *StringTable::instance().find(4104));
+    std::string expected = *StringTable::instance().find(4281);
+    expected.replace(expected.find("%1"), 2, dir.file("a.wav") + "\n" + dir.file("b.wav"));
+    EXPECT_EQ(alerts.texts[0], expected);
     app.setDialogs(nullptr);
 }
 

@@ -54,9 +54,13 @@ TEST_F(EditOperationsTest, TheBaseNameSkipsTitlesThatExist) {
     EXPECT_EQ(makeTitleBaseName(dir.path(), 0), dir.file("Title_00"))
         << "a folder without its trailing separator gets one";
     EXPECT_EQ(makeTitleBaseName(dir.path(), 2), dir.file("Title_03"));
-    // Only the ".wav" file counts; a peak file of that name does not.
+    // A peak file left by another recording takes the name too: its peaks are not ours.
     touch("Title_03.pk");
-    EXPECT_EQ(makeTitleBaseName(dir.path(), 3), dir.file("Title_03"));
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 3), dir.file("Title_04"));
+    // So does a title's file that is away today.
+    ASSERT_TRUE(project.addTitle(true));
+    project.title(0)->setAudioBase(dir.file("Title_04"));
+    EXPECT_EQ(makeTitleBaseName(dir.path(), 3, &project), dir.file("Title_05"));
 }
 
 TEST_F(EditOperationsTest, TheNumberGrowsPast99AndUnreadableNamesAreTaken) {

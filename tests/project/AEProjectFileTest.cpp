@@ -198,24 +198,42 @@ TEST_F(ProjectFileTest, NotAvailableInAnyCaseBecomesTheAudioPath) {
     EXPECT_EQ(project->sourcePath(0), "/elsewhere/take.wav");
 }
 
-TEST_F(ProjectFileTest, MissingTitlesAreRemovedWithOneMessage) {
+TEST_F(ProjectFileTest, TitlesWhoseAudioIsAwayStayUnchangedUntilItIsBack) {
     const std::string kept0 = audio("kept0");
     const std::string kept3 = audio("kept3");
     RecordImage image;
     image.projectHeader(1000, 4).titleBlock(0, kept0);
-    image.titleBlock(1, dir.file("gone1")).titleBlock(2, dir.file("gone2")).titleBlock(3, kept3);
+    image.titleBlock(1, dir.file("gone1"), "3").titleBlock(2, dir.file("gone2"));
+    image.titleBlock(3, kept3);
     host.languageOffset = 1000;
     auto project = load(image);
     ASSERT_TRUE(project) << report.error;
-    ASSERT_EQ(project->titleCount(), 2);
-    EXPECT_EQ(project->audioBase(0), kept0);
-    EXPECT_EQ(project->audioBase(1), kept3);
-    EXPECT_EQ(project->fileIndex(1), 1);
-    EXPECT_EQ(report.removedTitles, (std::vector<std::string>{"name 1", "name 2"}));
-    EXPECT_EQ(messagesWithData(4104), 1) << "one message, in the user's language";
-    EXPECT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(project->currentTitle(), 1);
-    EXPECT_TRUE(std::filesystem::exists(kept0 + ".wav"));
+    ASSERT_EQ(project->titleCount(), 4);
+    EXPECT_TRUE(report.removedTitles.empty());
+    EXPECT_EQ(report.missingFiles,
+              (std::vector<std::string>{dir.file("gone1.wav"), dir.file("gone2.wav")}));
+    EXPECT_EQ(project->missingTitles(), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(project->missingAudio({0, 2, 1}), dir.file("gone2.wav"));
+    EXPECT_EQ(project->length(1), -1);
+    // One message, in the user's language, naming the files.
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text,
+              "S4281\n" + dir.file("gone1.wav") + "\n" + dir.file("gone2.wav"));
+    EXPECT_EQ(project->currentTitle(), 3);
+    // The disc time still counts them.
+    EXPECT_EQ(project->totalFrames(), 4 * int64_t{308000 - 10} + 9 * 44100);
+
+    // Saved as they were, record for record.
+    ASSERT_TRUE(project->save(path));
+    EXPECT_EQ(ProjectTest::readFile(path), image.bytes());
+
+    // The drive is back: a refresh makes the title whole again.
+    ProjectTest::writeWave(dir.file("gone1.wav"), kSevenSeconds + 7);
+    EXPECT_EQ(project->refreshAudio(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(project->missingTitles(), (std::vector<int32_t>{2}));
+    EXPECT_EQ(project->length(1), kSevenSeconds + 7);
+    EXPECT_EQ(project->pauseSeconds(1), "3");
+    EXPECT_TRUE(project->refreshAudio().empty()) << "nothing changed since";
 }
 
 TEST_F(ProjectFileTest, TitlesShorterThan308699FramesAreRemoved) {
@@ -234,15 +252,18 @@ TEST_F(ProjectFileTest, TitlesShorterThan308699FramesAreRemoved) {
 
 TEST_F(ProjectFileTest, ProcessedTitlesAreCheckedByTheirProcessedFile) {
     const std::string processed = audio("take.p") + ".wav";
+    const std::string tooShort = audio("short.p", kSevenSeconds - 2) + ".wav";
     RecordImage image;
-    image.projectHeader(1000, 2);
+    image.projectHeader(1000, 3);
     image.titleBlock(0, dir.file("raw-gone"), "2", "x.wav", 3, processed);
     image.titleBlock(1, dir.file("raw-gone-too"), "2", "x.wav", 3, dir.file("missing.p.wav"));
+    image.titleBlock(2, audio("raw-there"), "2", "x.wav", 3, tooShort);
     auto project = load(image);
     ASSERT_TRUE(project) << report.error;
-    ASSERT_EQ(project->titleCount(), 1);
+    ASSERT_EQ(project->titleCount(), 2) << "the too short one goes, the missing one stays";
     EXPECT_EQ(project->currentAudioPath(0), processed);
     EXPECT_EQ(project->length(0), kSevenSeconds);
+    EXPECT_EQ(project->missingTitles(), (std::vector<int32_t>{1}));
 }
 
 TEST_F(ProjectFileTest, AnAudioBaseEndingInWavIsCheckedAsItStands) {

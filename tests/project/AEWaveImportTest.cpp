@@ -2,6 +2,8 @@
 // file, and the routine that turns waiting files into titles.
 #include "AEWaveImport.h"
 
+#include "AudioFile.h"
+
 #include "AEAddToProject.h"
 #include "AEAudiofile.h"
 #include "AEFileManager.h"
@@ -131,11 +133,67 @@ TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
     }
 }
 
-TEST_F(WaveImportTest, AStereoFileMustBeNamedAsItsTitleWillPlayIt) {
-    EXPECT_EQ(check(stereo("SIDE.WAV", kSevenSeconds)), AEWaveImport::kNotWavName);
-    EXPECT_EQ(check(stereo("side.wave", kSevenSeconds)), AEWaveImport::kNotWavName);
-    // A mono file is copied to "….stereo.wav" anyway.
-    EXPECT_EQ(check(mono("MONO.WAV", kSevenSeconds)), AEWaveImport::kAccepted);
+TEST_F(WaveImportTest, FilesAreTakenByTheirContentWhateverTheirExtension) {
+    // A stereo file named *.wav in any letter case plays as it is, under its own name; one
+    // under another name is copied to a ".wav" in the base directory.
+    AEImportList list;
+    for (const char* name : {"UP.WAV", "side.wave", "MONO.WAV"}) {
+        const std::string path = std::string(name) == "MONO.WAV" ? mono(name, kSevenSeconds)
+                                                                 : stereo(name, kSevenSeconds);
+        EXPECT_EQ(check(path), AEWaveImport::kAccepted) << name;
+        list.add(path);
+    }
+    const auto report = AEAddToProject::run(project, files, list);
+    EXPECT_EQ(report.added, 3);
+    EXPECT_EQ(project.currentAudioPath(0), dir.file("UP.WAV"));
+    EXPECT_EQ(project.displayName(0), "UP");
+    EXPECT_EQ(project.length(0), kSevenSeconds);
+    EXPECT_EQ(project.currentAudioPath(1), base() + "/side.wave.stereo.wav");
+    EXPECT_EQ(project.currentAudioPath(2), base() + "/MONO.WAV.stereo.wav");
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(AEFileManager::framesOf(project.currentAudioPath(i)), kSevenSeconds) << i;
+    }
+}
+
+TEST_F(WaveImportTest, CopiesOfSameNamedFilesNeverReplaceOneAnother) {
+    // Two different recordings named take.wav, from two folders, both copied.
+    fs::create_directory(dir.file("a"));
+    fs::create_directory(dir.file("b"));
+    const std::string first = mono("a/take.wav", kSevenSeconds);
+    const auto firstSamples = monoSamples;
+    monoSamples.clear();
+    const std::string second = dir.file("b/take.wav");
+    const auto secondSamples = AudioTest::sine16(kSevenSeconds + 4410, 1, 97.0, 44100.0, 9000.0);
+    ASSERT_TRUE(AudioTest::writeSystemFile(second, secondSamples, 1));
+    for (const std::string& path : {first, second}) {
+        AEImportList list;
+        list.add(path);
+        ASSERT_EQ(AEAddToProject::run(project, files, list).added, 1);
+    }
+    ASSERT_EQ(project.titleCount(), 2);
+    EXPECT_EQ(project.currentAudioPath(0), base() + "/take.wav.stereo.wav");
+    EXPECT_EQ(project.currentAudioPath(1), base() + "/take-2.wav.stereo.wav");
+    // Each title plays its own recording, and its peaks are of that recording.
+    for (const auto& [index, samples] : {std::pair{0, firstSamples}, std::pair{1, secondSamples}}) {
+        AEAudiofile copy(project.currentAudioPath(index));
+        ASSERT_TRUE(copy.openForRead());
+        EXPECT_EQ(copy.getLength(), static_cast<int32_t>(samples.size()));
+        std::vector<int16_t> stereoFrames(samples.size() * 2);
+        ASSERT_EQ(copy.readStereo(stereoFrames.data(), copy.getLength()), copy.getLength());
+        for (size_t k = 0; k < samples.size(); k += 997) {
+            ASSERT_EQ(stereoFrames[2 * k], samples[k]) << index << " at " << k;
+        }
+        AudioFile file(project.currentAudioPath(index));
+        AEPeakData peaks(&file);
+        ASSERT_TRUE(peaks.load());
+        EXPECT_EQ(peaks.blockCount(), static_cast<int32_t>(samples.size()) / 256) << index;
+    }
+    // A name a title refers to is taken even while its file is away.
+    fs::remove(base() + "/take.wav.stereo.wav");
+    fs::remove(base() + "/take.wav.stereo.pk");
+    std::string third = mono("take.wav", kSevenSeconds);
+    ASSERT_TRUE(convertMonoToStereo(third, base(), &project));
+    EXPECT_EQ(third, base() + "/take-3.wav.stereo.wav");
 }
 
 TEST_F(WaveImportTest, TheImportListGetsTheAcceptedFilesAndOneMessageForTheRest) {
@@ -158,7 +216,8 @@ TEST_F(WaveImportTest, TheImportListGetsTheAcceptedFilesAndOneMessageForTheRest)
     // One message: the text, then the refused files by name.
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].tag, 20);
-    EXPECT_EQ(host.messages[0].text, "S3142\n\nnotes.flac\n44100-2-16-308699.wav");
+    // Each refused file with the rule it failed.
+    EXPECT_EQ(host.messages[0].text, "S3142\n\nnotes.flac: S3286\n44100-2-16-308699.wav: S3284");
 
     host.messages.clear();
     EXPECT_TRUE(AEWaveImport::fillImportList({good1}, list).empty());

@@ -1,5 +1,6 @@
 // The processing run of a title: names of processed files, what the title becomes, the
 // frames of the result, cancelling, full disks, other source formats.
+#include "AENormalizingRun.h"
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "RunTestSupport.h"
@@ -213,7 +214,8 @@ TEST_F(ProcessingRunTest, FadePointsThatLeaveNoAudioFail) {
 TEST_F(ProcessingRunTest, AMissingSourceOrTitleFails) {
     AETitle& title = importTitle(project, dir.path(), "gone", ProjectTest::testSignal(1000));
     std::filesystem::remove(dir.file("gone.wav"));
-    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kCannotRead);
+    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kMissingAudio);
+    EXPECT_EQ(normalizeTitle(project, 0, projectPath()), AERunResult::kMissingAudio);
     EXPECT_EQ(processTitle(project, 5, projectPath()), AERunResult::kNoSuchTitle);
     EXPECT_TRUE(RunTest::filesIn(dir.path()).empty());
     EXPECT_EQ(title.stateCode(), 0);

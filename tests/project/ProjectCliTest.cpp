@@ -46,7 +46,7 @@ TEST(ProjectCli, CreateThenListAnEmptyProject) {
     EXPECT_EQ(cli({"project", q(dir.file("b.dat")), "list"}).out.substr(0, 6), "Other\n");
 }
 
-TEST(ProjectCli, ListNumbersTitlesAndReportsRemovedOnes) {
+TEST(ProjectCli, ListNumbersTitlesAndMarksMissingOnes) {
     TestDir dir;
     const std::string base = dir.file("side a");
     ProjectTest::writeWave(base + ".wav", ProjectTest::kSevenSeconds);
@@ -55,12 +55,20 @@ TEST(ProjectCli, ListNumbersTitlesAndReportsRemovedOnes) {
     image.save(dir.file("p.dat"));
     CliRun run = cli({"project", q(dir.file("p.dat")), "list"});
     ASSERT_EQ(run.code, 0) << run.err;
-    // Title 0 plays from frame 10 to 308 000: 6.98 s, shown as 00:06; with its 3 s pause
-    // the total is 00:09.
+    // Each title plays from frame 10 to 308 000: 6.98 s, shown as 00:06; with the pauses
+    // of 3 and 2 s the total is 00:18. The lost title keeps its place and its time.
     EXPECT_EQ(run.out, "A CD\n01\tname 0\tartist 0\t3\t00:06\tnot processed\n"
-                       "Total time\t00:09\nRemaining\t79:50\n");
-    EXPECT_NE(run.err.find("\"name 1\""), std::string::npos) << run.err;
-    EXPECT_TRUE(std::filesystem::exists(base + ".wav"));
+                       "02\tname 1\tartist 1\t2\t00:06\tnot processed\tmissing\n"
+                       "Total time\t00:18\nRemaining\t79:41\n");
+    EXPECT_NE(run.err.find(dir.file("lost.wav")), std::string::npos) << run.err;
+    // A command that saves keeps the missing title as it was.
+    const std::string before = ProjectTest::readFile(dir.file("p.dat"));
+    ASSERT_EQ(cli({"project", q(dir.file("p.dat")), "set", "1", "--name", "A"}).code, 0);
+    CliRun after = cli({"project", q(dir.file("p.dat")), "list"});
+    EXPECT_NE(after.out.find("02\tname 1\tartist 1\t2\t00:06\tnot processed\tmissing"),
+              std::string::npos)
+        << after.out;
+    EXPECT_NE(before, ProjectTest::readFile(dir.file("p.dat")));
 }
 
 TEST(ProjectCli, ADamagedProjectFailsWithOneLine) {

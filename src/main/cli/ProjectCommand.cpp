@@ -64,10 +64,12 @@ int list(const std::string& path) {
     std::printf("%s\n", project->projectTitle().c_str());
     for (int32_t i = 0; i < project->titleCount(); ++i) {
         const AETitle& title = *project->title(i);
-        std::printf("%02d\t%s\t%s\t%s\t%s\t%s\n", i + 1, title.displayName().c_str(),
+        // A title whose audio is away gets a seventh column.
+        std::printf("%02d\t%s\t%s\t%s\t%s\t%s%s\n", i + 1, title.displayName().c_str(),
                     title.artist().c_str(), title.pauseSeconds().c_str(),
                     AETimeText::minutesSeconds(title.playingLength()).c_str(),
-                    title.processState().isProcessed() ? "processed" : "not processed");
+                    title.processState().isProcessed() ? "processed" : "not processed",
+                    title.audioMissing() ? "\tmissing" : "");
     }
     std::string total;
     const int32_t capacity = AEApplication::kCdCapacitySeconds;

@@ -52,8 +52,10 @@ std::unique_ptr<AEProject> loadProject(const std::string& path) {
         return nullptr;
     }
     for (const auto& name : report.removedTitles) {
-        Cli::fail("project: removed title \"" + name +
-                  "\": its audio is missing or shorter than 7 seconds");
+        Cli::fail("project: removed title \"" + name + "\": its audio is shorter than 7 seconds");
+    }
+    for (const auto& file : report.missingFiles) {
+        Cli::fail("project: audio missing (the title stays): \"" + file + "\"");
     }
     return project;
 }
