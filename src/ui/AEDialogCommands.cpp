@@ -16,9 +16,12 @@
 #include "AETimeText.h"
 #include "AETitleSplit.h"
 #include "AEWaveImport.h"
+#include "FNPath.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <numeric>
 
 namespace {
 
@@ -107,15 +110,18 @@ void AEDialogCommands::exportAudio() {
     if (exportJob_) {
         finishExport(); // ended, not yet collected
     }
-    app_.setBusy(true);
     const int32_t current = project->currentTitle();
+    if (current >= 0 && window_.refuseMissingAudio({current})) {
+        return;
+    }
+    app_.setBusy(true);
     if (project->titleCount() > 0 && current >= 0) {
         const QString source = QString::fromStdString(app_.fileManager().getFileName(current));
         const QString folder = QString::fromStdString(app_.directory(kAudioExportDir));
         const QString chosen = window_.fileChooser().saveFile(
             &window_, text(kStringExportTitle), QDir(folder).filePath(QFileInfo(source).fileName()),
             text(kStringWavFilter), QStringLiteral("wav"));
-        if (!chosen.isEmpty()) {
+        if (!chosen.isEmpty() && !window_.refuseTitleFile(chosen.toStdString())) {
             exportPath_ = chosen.toStdString();
             // The copy keeps the program busy until it ends (and clears the flag itself).
             exportJob_ = AEExport::exportTitleAudio(app_.fileManager(), current, exportPath_);
@@ -157,7 +163,7 @@ void AEDialogCommands::exportFlac() {
     }
     stopTransport();
     const int32_t current = project->currentTitle();
-    if (project->titleCount() == 0 || current < 0) {
+    if (project->titleCount() == 0 || current < 0 || window_.refuseMissingAudio({current})) {
         return;
     }
     app_.setBusy(true);
@@ -169,7 +175,7 @@ void AEDialogCommands::exportFlac() {
         &window_, QString::fromStdString(AEFlacExport::dialogTitle()), QDir(folder).filePath(name),
         QString::fromStdString(AEFlacExport::dialogFilter()),
         QString::fromLatin1(AEFlacExport::kExtension));
-    if (chosen.isEmpty()) {
+    if (chosen.isEmpty() || window_.refuseTitleFile(chosen.toStdString())) {
         app_.setBusy(false);
         return;
     }
@@ -192,6 +198,11 @@ void AEDialogCommands::exportDiscImage() {
         return;
     }
     stopTransport();
+    std::vector<int32_t> all(static_cast<size_t>(project->titleCount()));
+    std::iota(all.begin(), all.end(), 0);
+    if (window_.refuseMissingAudio(all)) {
+        return;
+    }
     // The tracks are planned here, so the thread never touches the project.
     std::vector<AEDiscImage::TrackPlan> plans;
     const auto prepared = AEDiscImage::prepare(*project, app_.cdCapacitySeconds(), plans);
@@ -206,7 +217,8 @@ void AEDialogCommands::exportDiscImage() {
         &window_, text(kStringExportDisc).remove(QStringLiteral("...")),
         QDir(folder).filePath((name.isEmpty() ? QStringLiteral("disc") : name) + ".cue"),
         text(kStringDiscFilter), QStringLiteral("cue"));
-    if (chosen.isEmpty()) {
+    if (chosen.isEmpty() || window_.refuseTitleFile(chosen.toStdString()) ||
+        window_.refuseTitleFile(FNPath(chosen.toStdString()).withExtension("bin"))) {
         app_.setBusy(false);
         return;
     }

@@ -10,6 +10,7 @@
 #include "AETrackListDisplay.h"
 #include "AETransportControl.h"
 #include "AEWaveformView.h"
+#include "ProjectHost.h"
 #include "RegistryStore.h"
 #include "RemainingTime.h"
 
@@ -136,6 +137,7 @@ void AEMainWindow::buildMenus() {
     file->addSeparator();
     addCommand(file, 3076, kSaveProject)->setShortcut(QKeySequence::Save);
     addCommand(file, 3077, kSaveProjectAs);
+    addCommand(file, 3283, kRefresh)->setShortcut(QKeySequence::Refresh);
     file->addSeparator();
     addCommand(file, 3078, kExportAudio);
     addCommand(file, 3143, kExportFlac);
@@ -409,8 +411,18 @@ bool AEMainWindow::command(int32_t number) {
         app_.requestQuit();
         return true;
     case kProcessAll:
-        if (!busy && project && project->titleCount() > 0) {
+        if (!busy && project && project->titleCount() > 0 &&
+            !refuseMissingAudio(allTitles(*project))) {
             startProcessing(allTitles(*project));
+        }
+        return true;
+    case kRefresh:
+        if (!busy && project) {
+            // A drive that came back: its titles play again.
+            stopTransport();
+            project->refreshAudio();
+            refreshTitleViews();
+            refreshRemainingTime();
         }
         return true;
     case kSaveProjectAs:
@@ -480,6 +492,10 @@ bool AEMainWindow::command(int32_t number) {
         if (project && project->titleCount() > 0 && !busy) {
             const bool all = number == kNormalizeAll;
             if (!all && project->currentTitle() < 0) {
+                return true;
+            }
+            if (refuseMissingAudio(all ? allTitles(*project)
+                                       : std::vector<int32_t>{project->currentTitle()})) {
                 return true;
             }
             if (app_.askYesNo(app_.stringId(all ? 3088 : 3089, 0))) {
@@ -563,7 +579,8 @@ void AEMainWindow::control(int32_t tag, int32_t value) {
         removeTitle(tag == AEMainView::kDeleteTitle);
         break;
     case AEMainView::kProcessCurrent:
-        if (!app_.isBusy() && project && project->currentTitle() >= 0) {
+        if (!app_.isBusy() && project && project->currentTitle() >= 0 &&
+            !refuseMissingAudio({project->currentTitle()})) {
             startProcessing({project->currentTitle()});
         }
         break;
@@ -600,6 +617,27 @@ void AEMainWindow::control(int32_t tag, int32_t value) {
         }
         break;
     }
+}
+
+bool AEMainWindow::refuseMissingAudio(const std::vector<int32_t>& indices) {
+    AEProject* project = app_.project();
+    const std::string missing = project ? project->missingAudio(indices) : std::string();
+    if (missing.empty()) {
+        return false;
+    }
+    project->refreshAudio();
+    refreshTitleViews();
+    app_.alert(ProjectHost::textWith(3282, missing));
+    return true;
+}
+
+bool AEMainWindow::refuseTitleFile(const std::string& path) {
+    const AEProject* project = app_.project();
+    if (!project || !project->refersTo(path)) {
+        return false;
+    }
+    app_.alert(ProjectHost::textWith(3290, path));
+    return true;
 }
 
 void AEMainWindow::startProcessing(std::vector<int32_t> indices) {

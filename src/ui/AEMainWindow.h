@@ -56,6 +56,7 @@ public:
         kImportAudioFiles = 12023,
         kExportDiscImage = 12024,
         kSplitAtSilences = 12025,
+        kRefresh = 12026,
     };
     static constexpr int kWidth = 738;
     static constexpr int kHeight = 548;
@@ -97,6 +98,12 @@ public:
     AEWaveformView& waveform() const;
     StatusProgress& progress() { return *progress_; }
     QAction* action(int32_t number) const;
+    // True (after telling the user, naming the file) when the audio of one of `indices` is
+    // not there: what plays, processes or exports titles asks this first.
+    bool refuseMissingAudio(const std::vector<int32_t>& indices);
+    // True (after telling the user) when `path` is a file a title of the project refers to:
+    // an export never replaces a title's audio.
+    bool refuseTitleFile(const std::string& path);
 
     // AEMainWindowHooks
     void end() override;

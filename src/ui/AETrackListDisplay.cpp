@@ -25,6 +25,7 @@ const FRegisterClass registerAETrackListDisplay("AETrackListDisplay", "UView");
 
 constexpr int32_t kStringListTip = 3231;
 constexpr int32_t kStringDropHint = 3233;
+constexpr int32_t kStringMissing = 3280;
 
 bool hasLocalFiles(const QMimeData* data) {
     if (!data || !data->hasUrls()) {
@@ -76,6 +77,7 @@ private:
 const QColor AETrackListDisplay::kBackground(0x11, 0x13, 0x17);
 const QColor AETrackListDisplay::kText(0xe8, 0xea, 0xed);
 const QColor AETrackListDisplay::kProcessed(0x5f, 0xd0, 0x8c);
+const QColor AETrackListDisplay::kMissing(0xe0, 0xa0, 0x40);
 const QColor AETrackListDisplay::kBar(0x2d, 0x4f, 0x7c);
 
 AETrackListDisplay::AETrackListDisplay(AEApplication& app, AEImportList& importList, int32_t mode,
@@ -116,7 +118,10 @@ void AETrackListDisplay::refresh() {
         row.name = QString::fromStdString(t->displayName());
         row.artist = QString::fromStdString(t->artist());
         row.pause = QString::fromStdString(t->pauseSeconds());
-        row.length = QString::fromStdString(AETimeText::minutesSeconds(t->playingLength()));
+        row.missing = t->audioMissing();
+        row.length = row.missing
+                         ? QString::fromUtf8(app_.loadString(app_.stringId(kStringMissing, 0)))
+                         : QString::fromStdString(AETimeText::minutesSeconds(t->playingLength()));
         row.processed = t->stateCode() == AETitleProcessState::kProcessed;
         row.selected = i == project->currentTitle();
         rows_.push_back(std::move(row));
@@ -176,6 +181,9 @@ void AETrackListDisplay::paintEvent(QPaintEvent* event) {
         p.drawText(kNameX, y, metrics.elidedText(row.name, Qt::ElideRight, kNameWidth));
         p.drawText(kArtistX, y, metrics.elidedText(row.artist, Qt::ElideRight, kArtistWidth));
         p.drawText(kPauseX, y, row.pause);
+        if (row.missing) {
+            p.setPen(kMissing);
+        }
         p.drawText(kLengthX, y, row.length);
     }
 }

@@ -46,6 +46,7 @@ public:
     static const QColor kBackground;
     static const QColor kText;
     static const QColor kProcessed;
+    static const QColor kMissing;
     static const QColor kBar;
 
     // `mode` 0 draws the selection bar. `importList` is the main window's.
@@ -97,6 +98,8 @@ public:
         QString length;
         bool processed = false;
         bool selected = false;
+        // The title's audio is away: its length column says so.
+        bool missing = false;
     };
     const std::vector<Row>& rows() const { return rows_; }
 

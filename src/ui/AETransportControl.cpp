@@ -1,5 +1,7 @@
 #include "AETransportControl.h"
 
+#include "ProjectHost.h"
+
 #include "AEApplication.h"
 #include "AEEditOperations.h"
 #include "AETimeText.h"
@@ -12,6 +14,7 @@
 namespace {
 
 constexpr int32_t kStringDeviceNotOpened = 3126;
+constexpr int32_t kStringAudioMissing = 3282;
 
 } // namespace
 
@@ -80,6 +83,11 @@ bool AETransportControl::play() {
     AEProject* project = app_.project();
     const AETitle* title = currentTitle();
     if (!title || app_.isBusy() || playing() || recording() || !engineIdle()) {
+        return false;
+    }
+    if (const std::string missing = project->missingAudio({project->currentTitle()});
+        !missing.empty()) {
+        app_.alert(ProjectHost::textWith(kStringAudioMissing, missing));
         return false;
     }
     AEAudioEngine& engine = app_.engine();

@@ -6,6 +6,7 @@
 #include "AEFormatImport.h"
 #include "AEMainView.h"
 #include "AudioTestSupport.h"
+#include "ProjectHost.h"
 #include "ProjectTestSupport.h"
 
 #include <QPushButton>
@@ -78,16 +79,26 @@ TEST_F(ExportCommandTest, AFolderThatCannotBeWrittenIsReportedAndLeavesNoFile) {
     EXPECT_FALSE(app_->isBusy());
 }
 
-TEST_F(ExportCommandTest, ATitleFileThatIsGoneIsReported) {
+TEST_F(ExportCommandTest, AGoneTitleFileOrATitlesOwnFileIsRefused) {
     projectWithTitle();
-    fs::remove(source_);
-    const std::string out = dir_.file("side-a.wav");
-    exportTo(out);
-    EXPECT_EQ(commands().lastExportResult(), AEFileCopy::kTooShort);
+    const std::string before = ProjectTest::readFile(source_);
+    // Exporting onto the title's own file (or another title's) would destroy it.
+    exportTo(source_);
     ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], stdText(3200) + "\n" + out);
-    EXPECT_FALSE(fs::exists(out));
+    EXPECT_NE(dialogs_.alerts[0].find(source_), std::string::npos);
+    EXPECT_EQ(ProjectTest::readFile(source_), before);
+    EXPECT_FALSE(app_->isBusy());
+
+    // A file that is gone is named before any dialog opens.
+    fs::remove(source_);
+    const size_t dialogs = chooser_.titles.size();
+    exportTo(dir_.file("side-a.wav"));
+    EXPECT_EQ(chooser_.titles.size(), dialogs);
+    ASSERT_EQ(dialogs_.alerts.size(), 2u);
+    EXPECT_EQ(dialogs_.alerts[1], ProjectHost::textWith(3282, source_));
+    EXPECT_FALSE(fs::exists(dir_.file("side-a.wav")));
     EXPECT_FALSE(app_->isBusy()) << "the program is free again";
+    chooser_.answers.clear();
 }
 
 TEST_F(ExportCommandTest, NoDialogWithoutTitlesOrWhileBusy) {
@@ -219,11 +230,12 @@ TEST_F(FlacExportCommandTest, AMissingTitleFileIsReportedAndFreesTheProgram) {
     projectWithTitle();
     fs::remove(app_->fileManager().getFileName(0));
     const std::string out = dir_.file("gone.flac");
-    chooser_.answers.push_back(QString::fromStdString(out));
+    const size_t dialogs = chooser_.titles.size();
     commands().exportFlac();
     settle();
-    EXPECT_EQ(commands().lastFlacExportResult(), AEFlacExport::kCannotRead);
-    EXPECT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(chooser_.titles.size(), dialogs) << "refused before the dialog";
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(dialogs_.alerts[0], ProjectHost::textWith(3282, app_->fileManager().getFileName(0)));
     EXPECT_FALSE(fs::exists(out));
     EXPECT_FALSE(app_->isBusy());
 }

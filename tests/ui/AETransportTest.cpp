@@ -225,6 +225,28 @@ TEST_F(AETransportTest, RecordingIsRefusedAtNinetyNineTitles) {
     EXPECT_EQ(dialogs_.alerts[0], text(3000));
 }
 
+TEST_F(AETransportTest, ATitleWhoseFileIsAwayIsRefusedUntilRefreshFindsItBack) {
+    addTitle("44100-2-16-sine-8s", sine(8.0, 440.0, 0.3));
+    const std::string path = project().title(0)->currentAudioPath();
+    std::filesystem::rename(path, path + ".away");
+    view().button(AEMainView::kPlay)->click();
+    EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
+    ASSERT_TRUE(waitFor([&] { return !dialogs_.alerts.empty(); }, 5s));
+    EXPECT_NE(dialogs_.alerts[0].find(path), std::string::npos) << dialogs_.alerts[0];
+    window_->command(AEMainWindow::kRefresh);
+    ASSERT_EQ(window_->trackList().rows().size(), 1u);
+    EXPECT_TRUE(window_->trackList().rows()[0].missing);
+    EXPECT_EQ(window_->trackList().rows()[0].length.toStdString(), text(3280));
+
+    std::filesystem::rename(path + ".away", path);
+    window_->command(AEMainWindow::kRefresh);
+    EXPECT_FALSE(window_->trackList().rows()[0].missing);
+    view().button(AEMainView::kPlay)->click();
+    EXPECT_EQ(engine().state(), AEAudioEngine::kPlaying);
+    view().button(AEMainView::kStop)->click();
+    EXPECT_EQ(dialogs_.alerts.size(), 1u);
+}
+
 TEST_F(AETransportTest, UseLeftChannelIsRefusedWhileRecording) {
     window_->command(AEMainWindow::kUseRightChannel);
     ASSERT_FALSE(window_->monoUseLeft());

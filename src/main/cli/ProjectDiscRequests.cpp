@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 
 namespace ProjectCli {
 
@@ -98,6 +99,11 @@ int exportDisc(const std::string& path, const std::vector<std::string>& args, bo
     session.setProgressLabel("export-disc");
     auto project = loadProject(path);
     if (!project) {
+        return 1;
+    }
+    std::vector<int32_t> all(static_cast<size_t>(project->titleCount()));
+    std::iota(all.begin(), all.end(), 0);
+    if (!exportAllowed(*project, all, {out, FNPath(out).withExtension("bin")})) {
         return 1;
     }
     const auto result = AEDiscImage::exportImage(*project, out, session.app().cdCapacitySeconds());

@@ -69,6 +69,22 @@ bool saveProject(const AEProject& project, const std::string& path) {
     return written;
 }
 
+bool exportAllowed(const AEProject& project, const std::vector<int32_t>& indices,
+                   const std::vector<std::string>& outs) {
+    if (const std::string missing = project.missingAudio(indices); !missing.empty()) {
+        Cli::fail("project: the audio file of a title is missing: \"" + missing + "\"");
+        return false;
+    }
+    for (const std::string& out : outs) {
+        if (project.refersTo(out)) {
+            Cli::fail("project: \"" + out +
+                      "\" belongs to a title of the project; not overwritten");
+            return false;
+        }
+    }
+    return true;
+}
+
 int32_t titleIndex(const AEProject& project, const std::string& number) {
     char* end = nullptr;
     const long value = std::strtol(number.c_str(), &end, 10);
@@ -144,6 +160,9 @@ int exportTracklist(const std::string& path, const std::vector<std::string>& arg
         return Cli::fail("project: the project has no titles to list");
     }
     const std::string out = absolutePath(args[0]);
+    if (!exportAllowed(*project, {}, {out})) {
+        return 1;
+    }
     if (!AEExport::exportTitleList(project.get(), out, session.app().cdCapacitySeconds())) {
         return Cli::fail("project: cannot write \"" + out + "\"");
     }
@@ -184,6 +203,9 @@ int exportTitle(const std::string& path, const std::vector<std::string>& args, b
         return 1;
     }
     const std::string out = absolutePath(args[1]);
+    if (!exportAllowed(*chosen.project, {chosen.index}, {out})) {
+        return 1;
+    }
     session.setProgressLabel("export");
     if (FFileType::fromPath(out).extension == AEFlacExport::kExtension) {
         return exportFlac(session, chosen, args[0], out);

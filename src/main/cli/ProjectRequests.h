@@ -23,6 +23,10 @@ bool takeOption(std::vector<std::string>& args, const char* option, std::string&
 std::unique_ptr<AEProject> loadProject(const std::string& path);
 // Saves the project to `path`; false after one line on standard error.
 bool saveProject(const AEProject& project, const std::string& path);
+// False after one line on standard error when the audio of one of `indices` is missing or
+// `out` (any of `outs`) is a file a title refers to: exports never replace a title's audio.
+bool exportAllowed(const AEProject& project, const std::vector<int32_t>& indices,
+                   const std::vector<std::string>& outs);
 // The index of title `number` (1-based text); −1 after one line on standard error when it
 // names no title of the project.
 int32_t titleIndex(const AEProject& project, const std::string& number);
