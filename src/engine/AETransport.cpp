@@ -1,5 +1,7 @@
 #include "AETransport.h"
 
+#include "AERecordingJournal.h"
+
 #include <algorithm>
 
 namespace {
@@ -122,6 +124,9 @@ bool AETransport::openRecordFile(std::function<void()> endHandler) {
     file->setEndHandler(std::move(endHandler));
     auto peaks = std::make_unique<AEPeakData>(&file->audioFile());
     peaks->beginRecording();
+    // Until it is closed, a crash leaves its header short: the next start mends it.
+    AERecordingJournal::begin(filePath_);
+    recordPath_ = filePath_;
     recordFile_ = std::move(file);
     peakBuilder_ = std::move(peaks);
     return true;
@@ -142,6 +147,7 @@ bool AETransport::closeRecordFile() {
     if (recordFile_) {
         ok = recordFile_->close() && ok;
         recordFile_.reset();
+        AERecordingJournal::end(recordPath_);
     }
     return ok;
 }

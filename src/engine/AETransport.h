@@ -82,6 +82,8 @@ private:
     std::unique_ptr<AEAudiofile> recordFile_;
     std::unique_ptr<AEPeakData> peakBuilder_;
     std::string filePath_;
+    // The file being recorded, as the journal of recordings in progress knows it.
+    std::string recordPath_;
     int64_t maxRecordFrames_ = 0;
     int32_t playbackOffset_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "AEEngineAccess.h"
 #include "AEFileManager.h"
 #include "AEProjectFile.h"
+#include "AERecordingJournal.h"
 #include "AETimeText.h"
 #include "ProjectHost.h"
 
@@ -68,10 +69,12 @@ std::unique_ptr<AEProject> AEProject::load(const std::string& path, LoadReport* 
     LoadReport local;
     LoadReport& out = report ? *report : local;
     out = {};
+    const auto recovered = AERecordingJournal::recover();
     auto project = AEProjectFile::read(path, out.error);
     if (!project) {
         return nullptr;
     }
+    project->adoptRecovered(recovered);
     project->dropUnplayableTitles(out.removedTitles);
     if (!out.removedTitles.empty()) {
         ProjectHost::showString(kStringTitlesRemoved);
@@ -110,6 +113,21 @@ void AEProject::dropUnplayableTitles(std::vector<std::string>& removed) {
         makeCurrent(titleCount() - 1);
     }
     refreshAudio();
+}
+
+void AEProject::adoptRecovered(const std::vector<AERecordingJournal::Recovered>& recovered) {
+    for (const auto& r : recovered) {
+        for (auto& t : titles_) {
+            // A recording cut off before it was stopped never got its end points.
+            if (t->stateCode() == AETitleProcessState::kNotProcessed && t->refersTo(r.path) &&
+                t->fadePoint(3) <= t->fadePoint(0)) {
+                const int32_t points[AETitle::kFadePoints] = {0, 0, r.framesAfter, r.framesAfter};
+                for (int k = 0; k < AETitle::kFadePoints; ++k) {
+                    t->setFadePoint(k, points[k]);
+                }
+            }
+        }
+    }
 }
 
 std::vector<int32_t> AEProject::refreshAudio() {

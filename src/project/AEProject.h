@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AERecordingJournal.h"
 #include "AETitle.h"
 
 #include <cstdint>
@@ -120,6 +121,8 @@ private:
     // Removes the titles whose audio is there but shorter than kMinimumFrames (files kept),
     // makes the last title current, sets every length and marks missing audio.
     void dropUnplayableTitles(std::vector<std::string>& removed);
+    // Titles of recordings mended after a crash play their whole audio.
+    void adoptRecovered(const std::vector<AERecordingJournal::Recovered>& recovered);
     void renumber();
     void makeCurrent(int32_t index);
     // The name of the next new title: "Title n".

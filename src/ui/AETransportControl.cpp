@@ -46,8 +46,6 @@ bool AETransportControl::record() {
     if (plan.refusal != 0) {
         return false;
     }
-    // A file of that name from an earlier project would be appended to nothing: start clean.
-    AEFileManager::deleteAudioAndPeaks(plan.path);
     engine.setMaxRecordFrames(plan.maxRecordFrames);
     engine.startInput();
     engine.meters().clearClipFlags();
@@ -61,6 +59,9 @@ bool AETransportControl::record() {
         app_.alertString(app_.stringId(kStringDeviceNotOpened, 0));
         return false;
     }
+    // The project file knows the new title from its first second: a crash while recording
+    // leaves a title whose file the next load mends.
+    saveProjectFile();
     clipsOnInput_ = true;
     view_.setTransportState(AEMainView::TransportState::kRecording);
     return true;
@@ -144,6 +145,17 @@ bool AETransportControl::finish(bool wasRecording) {
     return wasRecording && !app_.isBusy() && keepOrRemoveRecording();
 }
 
+void AETransportControl::saveProjectFile() {
+    const AEProject* project = app_.project();
+    if (project && !app_.projectPath().empty()) {
+        bool written = false;
+        project->save(app_.projectPath(), &written);
+        if (!written) {
+            ProjectHost::log("the project file could not be saved around a recording");
+        }
+    }
+}
+
 bool AETransportControl::keepOrRemoveRecording() {
     AEProject* project = app_.project();
     if (!project || project->titleCount() == 0) {
@@ -159,6 +171,7 @@ bool AETransportControl::keepOrRemoveRecording() {
             project->select(project->titleCount() - 1);
             app_.fileManager().loadIntoEngine(project->currentTitle());
         }
+        saveProjectFile();
         return true;
     }
     const int32_t points[] = {0, kRecordedFadeFrames, length - kRecordedFadeFrames, length};
@@ -166,6 +179,7 @@ bool AETransportControl::keepOrRemoveRecording() {
         title->setFadePoint(k, points[k]);
     }
     title->setLength(length);
+    saveProjectFile();
     app_.engine().setRange(points[0], points[1], points[2], points[3]);
     app_.engine().seek(0);
     return false;

@@ -91,6 +91,8 @@ private:
     void applySwitches();
     void storeTitleSettings();
     // The 7-second rule on the title just recorded; true when it was removed.
+    // Saves the project where it lives, so a recording is never only in memory.
+    void saveProjectFile();
     bool keepOrRemoveRecording();
     bool finish(bool wasRecording);
     // The playable range of the current title: its trim points, or the whole file.

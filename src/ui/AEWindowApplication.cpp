@@ -1,5 +1,7 @@
 #include "AEWindowApplication.h"
 
+#include "AERecordingJournal.h"
+
 #include "AEMainWindow.h"
 
 #include <QGuiApplication>
@@ -24,4 +26,6 @@ void AEWindowApplication::openMainWindow() {
     windowMade(*window_);
     window_->centreOnScreen();
     window_->show();
+    // A recording cut off by a crash gets its header back before anything opens it.
+    AERecordingJournal::recover();
 }

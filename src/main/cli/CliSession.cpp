@@ -1,5 +1,7 @@
 #include "CliSession.h"
 
+#include "AERecordingJournal.h"
+
 #include "CliCommand.h"
 
 #include "FMessageQueue.h"
@@ -45,6 +47,8 @@ CliSession::CliSession(bool quiet) : quiet_(quiet) {
             Cli::progress(label_.c_str(), value, maximum, quiet_);
         }
     });
+    // A recording cut off by a crash gets its header back before anything opens it.
+    AERecordingJournal::recover();
 }
 
 CliSession::~CliSession() {
