@@ -9,7 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace AudioTest;
 
@@ -57,6 +63,136 @@ INSTANTIATE_TEST_SUITE_P(
         }
         return name;
     });
+
+// A file's kind is its content's, whatever its name says.
+struct ContentCase {
+    const char* name;
+    const char* form; // "WAVE", "AIFF" or "AIFC"
+    int32_t kind;
+};
+
+Bytes imageOf(const char* form, const Bytes& samples) {
+    if (std::string(form) == "WAVE") {
+        return pcmWave(1, 8000, 16, samples);
+    }
+    return formImage(form,
+                     {{"COMM", commBody(1, static_cast<uint32_t>(samples.size() / 2), 16, 8000.0)},
+                      {"SSND", ssndBody(0, samples)}});
+}
+
+class ContentIdentificationTest : public ::testing::TestWithParam<ContentCase> {
+protected:
+    TestDir tmp;
+};
+
+TEST_P(ContentIdentificationTest, ExistingFileIsKnownByItsFirstBytes) {
+    const std::string path = tmp.file(GetParam().name);
+    writeBytes(path, imageOf(GetParam().form, Bytes(2 * 5, 0)));
+    AudioFile file(path);
+    EXPECT_EQ(file.kind(), GetParam().kind);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.frames(), 5);
+    EXPECT_EQ(AudioFile::check(path).kind, GetParam().kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ContentIdentificationTest,
+                         ::testing::Values(ContentCase{"UP.WAV", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"x.Wav", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"wave.aif", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"no-extension", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"y.AIFF", "AIFF", kAudioKindAIFF},
+                                           ContentCase{"aiff.wav", "AIFF", kAudioKindAIFF},
+                                           ContentCase{"c.aif", "AIFC", kAudioKindAIFC}),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             for (auto& c : name) {
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             }
+                             return name;
+                         });
+
+TEST(AudioFileTypesTest, ContentNamesAKindOnlyWithBothIdentifiers) {
+    const auto kindOf = [](const char* head) {
+        return AudioFileTypes::identifyContent(reinterpret_cast<const uint8_t*>(head), 12);
+    };
+    EXPECT_EQ(kindOf("RIFF\0\0\0\0WAVE"), kAudioKindWAVE);
+    EXPECT_EQ(kindOf("FORM\0\0\0\0AIFC"), kAudioKindAIFC);
+    EXPECT_EQ(kindOf("RIFF\0\0\0\0AVI "), kAudioKindUnknown);
+    EXPECT_EQ(kindOf("FORM\0\0\0\0WAVE"), kAudioKindUnknown);
+    EXPECT_EQ(kindOf("RIFX\0\0\0\0WAVE"), kAudioKindUnknown);
+    EXPECT_EQ(AudioFileTypes::identifyContent(reinterpret_cast<const uint8_t*>("RIFF"), 4),
+              kAudioKindUnknown);
+}
+
+// Why a file does not open.
+struct ReasonCase {
+    const char* name;
+    Bytes image;
+    AudioOpenResult result;
+};
+
+std::vector<ReasonCase> reasonCases() {
+    const Bytes data = asBytes(noise16(2 * 8, 3));
+    ByteWriter aifcComm(true);
+    aifcComm.raw(commBody(2, 8, 16, 44100.0)).text("ima4").u8(0).u8(0);
+    return {
+        {"ok.wav", pcmWave(2, 44100, 16, data), AudioOpenResult::kOk},
+        {"notes.wav", Bytes(64, 'x'), AudioOpenResult::kNotAudio},
+        {"empty.wav", {}, AudioOpenResult::kNotAudio},
+        {"no-data.wav", riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}}),
+         AudioOpenResult::kDamaged},
+        {"no-channels.aif",
+         formImage("AIFF", {{"COMM", commBody(0, 8, 16, 44100.0)}, {"SSND", ssndBody(0, data)}}),
+         AudioOpenResult::kDamaged},
+        {"adpcm.wav", riffImage({{"fmt ", fmtBody(2, 2, 44100, 4, 4)}, {"data", data}}),
+         AudioOpenResult::kUnsupported},
+        {"ima4.aifc", formImage("AIFC", {{"COMM", aifcComm.bytes()}, {"SSND", ssndBody(0, data)}}),
+         AudioOpenResult::kUnsupported},
+    };
+}
+
+class OpenReasonTest : public ::testing::TestWithParam<ReasonCase> {
+protected:
+    TestDir tmp;
+};
+
+TEST_P(OpenReasonTest, OpenAndCheckSayWhy) {
+    const std::string path = tmp.file(GetParam().name);
+    writeBytes(path, GetParam().image);
+    AudioFile file(path);
+    EXPECT_EQ(file.open(FAccessMode::kRead), GetParam().result == AudioOpenResult::kOk);
+    EXPECT_EQ(file.lastOpenResult(), GetParam().result);
+    const AudioFileCheck check = AudioFile::check(path);
+    EXPECT_EQ(check.result, GetParam().result);
+    EXPECT_EQ(check.frames, GetParam().result == AudioOpenResult::kOk ? 8 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, OpenReasonTest, ::testing::ValuesIn(reasonCases()),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             for (auto& c : name) {
+                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             }
+                             return name;
+                         });
+
+TEST_F(AudioFileTest, MissingFoldersAndPipesAreRefusedAtOnce) {
+    const std::string fifo = tmp.file("pipe.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(tmp.file("folder.wav"));
+    auto checked = std::async(std::launch::async, [&] { return AudioFile::check(fifo); });
+    if (checked.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+        // Lets a reader stuck in open() go, so the failure is reported, not hung.
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        checked.wait();
+        ::close(writer);
+        FAIL() << "opening a FIFO waited for a writer";
+    }
+    EXPECT_EQ(checked.get().result, AudioOpenResult::kNotRegular);
+    EXPECT_EQ(AudioFile::check(tmp.file("folder.wav")).result, AudioOpenResult::kNotRegular);
+    EXPECT_EQ(AudioFile::check(tmp.file("missing.wav")).result, AudioOpenResult::kMissing);
+    EXPECT_STREQ(describe(AudioOpenResult::kNotRegular), "not a regular file");
+}
 
 TEST(AudioFileTypesTest, TableHasRecordsForKindsZeroToTwoOnly) {
     ASSERT_NE(AudioFileTypes::forKind(kAudioKindWAVE), nullptr);
