@@ -78,6 +78,10 @@ AudioFileCheck AudioFile::check(const std::string& path) {
     return result;
 }
 
+AudioHeaderRepair AudioFile::repairHeader(const std::string& path) {
+    return AudioHeaderRepair::repair(path);
+}
+
 void AudioFile::makeHandler() {
     switch (kind_) {
     case kAudioKindAIFF:

@@ -3,6 +3,7 @@
 #include "AudioFileCheck.h"
 #include "AudioFileTypes.h"
 #include "AudioFormat.h"
+#include "AudioHeaderRepair.h"
 #include "AudioOpenResult.h"
 #include "AudioStream.h"
 #include "ConvertingTransfer.h"
@@ -52,6 +53,8 @@ public:
 
     // Opens `path` for reading to learn its format, and closes it again.
     static AudioFileCheck check(const std::string& path);
+    // Mends the lengths in the header of a recording cut off by a crash (AudioHeaderRepair).
+    static AudioHeaderRepair repairHeader(const std::string& path);
 
     bool create() override;
     // False when the file does not open; lastOpenResult() says why.

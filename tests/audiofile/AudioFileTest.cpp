@@ -194,6 +194,95 @@ TEST_F(AudioFileTest, MissingFoldersAndPipesAreRefusedAtOnce) {
     EXPECT_STREQ(describe(AudioOpenResult::kNotRegular), "not a regular file");
 }
 
+// A recording cut off by a crash: whole frames after the header, lengths that say less
+// (or more).
+struct RepairCase {
+    const char* name;
+    uint32_t claimedFrames;
+};
+
+class HeaderRepairTest : public ::testing::TestWithParam<RepairCase> {
+protected:
+    static constexpr int32_t kFrames = 300;
+
+    // Written by the program, then its lengths set back to `claimed` frames of 4 bytes.
+    std::string crashed(const std::string& name, uint32_t claimed) {
+        const std::string path = tmp.file(name);
+        samples = noise16(2 * kFrames, 9);
+        EXPECT_TRUE(writeSystemFile(path, samples, 2));
+        Bytes bytes = readBytes(path);
+        if (AudioFile(path).kind() == kAudioKindWAVE) {
+            putLe32(bytes, 4, 36 + claimed * 4);
+            putLe32(bytes, 40, claimed * 4);
+        } else {
+            putBe32(bytes, 4, 46 + claimed * 4);
+            putBe32(bytes, 22, claimed);
+            putBe32(bytes, 42, 8 + claimed * 4);
+        }
+        writeBytes(path, bytes);
+        return path;
+    }
+    static void putBe32(Bytes& bytes, size_t offset, uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (24 - 8 * i));
+        }
+    }
+
+    TestDir tmp;
+    std::vector<int16_t> samples;
+};
+
+TEST_P(HeaderRepairTest, LengthsAreRewrittenForTheWholeFramesPresent) {
+    for (const char* extension : {".wav", ".aif"}) {
+        const std::string path =
+            crashed(std::string(GetParam().name) + extension, GetParam().claimedFrames);
+        // A partial frame at the end stays outside the data.
+        Bytes bytes = readBytes(path);
+        bytes.push_back(0x11);
+        writeBytes(path, bytes);
+
+        const AudioHeaderRepair repair = AudioFile::repairHeader(path);
+        EXPECT_TRUE(repair.ok) << extension;
+        EXPECT_TRUE(repair.changed) << extension;
+        EXPECT_EQ(repair.framesBefore, static_cast<int32_t>(GetParam().claimedFrames));
+        EXPECT_EQ(repair.framesAfter, kFrames);
+        EXPECT_EQ(fileSize(path), static_cast<int64_t>(bytes.size()));
+        AudioFile file(path);
+        ASSERT_TRUE(file.open(FAccessMode::kRead)) << extension;
+        EXPECT_EQ(file.frames(), kFrames);
+        EXPECT_FALSE(file.isTruncated());
+        EXPECT_EQ(asSamples(readToEnd(file)), samples) << extension;
+        file.close();
+
+        const AudioHeaderRepair again = AudioFile::repairHeader(path);
+        EXPECT_TRUE(again.ok && !again.changed) << extension;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, HeaderRepairTest,
+                         ::testing::Values(RepairCase{"zero", 0}, RepairCase{"old", 120},
+                                           RepairCase{"more", 1000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HeaderRepairTest, FilesThatAgreeOrAreNoAudioAreNotWritten) {
+    const std::string whole = tmp.file("whole.wav");
+    ASSERT_TRUE(writeSystemFile(whole, noise16(2 * 50, 10), 2));
+    const std::string followed = tmp.file("followed.wav");
+    writeBytes(followed, riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)},
+                                    {"data", asBytes(noise16(2 * 50, 11))},
+                                    {"LIST", Bytes(30, 'i')}}));
+    const std::string text = tmp.file("text.wav");
+    writeBytes(text, Bytes(400, 'x'));
+    for (const std::string& path : {whole, followed, text}) {
+        const Bytes before = readBytes(path);
+        const AudioHeaderRepair repair = AudioFile::repairHeader(path);
+        EXPECT_EQ(repair.ok, path != text) << path;
+        EXPECT_FALSE(repair.changed) << path;
+        EXPECT_EQ(readBytes(path), before) << path;
+    }
+    EXPECT_FALSE(AudioFile::repairHeader(tmp.file("missing.wav")).ok);
+}
+
 TEST(AudioFileTypesTest, TableHasRecordsForKindsZeroToTwoOnly) {
     ASSERT_NE(AudioFileTypes::forKind(kAudioKindWAVE), nullptr);
     EXPECT_EQ(AudioFileTypes::forKind(kAudioKindWAVE)->typeCode, ".WAV");
