@@ -356,26 +356,6 @@ TEST_F(WaveFileTest, FileCutInTheHeaderFailsAndInTheDataOpensWithTheWholeFramesP
     }
 }
 
-TEST_F(WaveFileTest, CutFileOpenedForWritingGetsItsHeaderMendedOnClose) {
-    const Bytes data = goodData();
-    std::string path = tmp.file("cut.wav");
-    Bytes image = riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}, {"data", data, 0xFFFFFFFF}});
-    image.resize(image.size() - 6); // six whole frames and half of the seventh
-    writeBytes(path, image);
-    {
-        AudioFile file(path);
-        ASSERT_TRUE(file.open(FAccessMode::kReadWrite));
-        EXPECT_EQ(file.frames(), 6);
-        EXPECT_EQ(file.headerFrames(), 0x3FFFFFFF);
-        file.seek(file.frames());
-        const int16_t frame[2] = {5, -5};
-        ASSERT_EQ(file.write(1, frame), 1);
-        file.close();
-        EXPECT_FALSE(file.isTruncated());
-    }
-    EXPECT_EQ(le32(readBytes(path), 40), 7u * 4);
-}
-
 TEST_F(WaveFileTest, DirectoriesAndUnreadableFilesDoNotOpen) {
     std::string folder = tmp.file("folder.wav");
     std::filesystem::create_directory(folder);

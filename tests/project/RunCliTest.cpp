@@ -136,22 +136,16 @@ TEST(RunCli, RestoreRefusesFilesThatAreNotAudioAndBadArguments) {
 
 // What sox makes of a file: its type and samples per channel, e.g. "aiff 20000".
 std::string soxView(const std::string& path) {
-    std::string view;
-    for (const char* option : {"-t", "-s"}) {
-        const std::string command =
-            "sox --i " + std::string(option) + " '" + path + "' 2>/dev/null";
-        std::FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) {
-            return "";
-        }
-        char line[128] = {};
-        const bool got = std::fgets(line, sizeof line, pipe) != nullptr;
+    const std::string command =
+        "echo $(sox --i -t '" + path + "' 2>&1) $(sox --i -s '" + path + "' 2>&1)";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char line[256] = {};
+    const bool got = pipe && std::fgets(line, sizeof line, pipe) != nullptr;
+    if (pipe) {
         pclose(pipe);
-        std::string text = got ? line : "?";
-        text.erase(text.find_last_not_of("\n") + 1);
-        view += (view.empty() ? "" : " ") + text;
     }
-    return view;
+    std::string view = got ? line : "";
+    return view.substr(0, view.find('\n'));
 }
 
 TEST(RunCli, RestoreReadsAFileCutShortUpToItsLastWholeFrame) {
