@@ -45,7 +45,7 @@ SoundFileReader::~SoundFileReader() {
 
 std::unique_ptr<SoundFileReader> SoundFileReader::open(const std::string& path) {
     // The library would wait on a FIFO and read a device without end. It knows files by
-    // their content, and by extension (any letter case) only for headerless MP3.
+    // their content (even a bare MP3 stream), not by their names.
     if (!FFileSystem::isRegularFile(path)) {
         return nullptr;
     }
