@@ -46,7 +46,7 @@ int runInfo(const std::vector<std::string>& args) {
     for (const auto& path : args) {
         const AudioOpenResult result = printInfo(path);
         if (result != AudioOpenResult::kOk) {
-            Cli::fail("info: cannot open \"" + path + "\" as an audio file: " + describe(result));
+            Cli::fail("info: cannot open \"" + path + "\": " + describe(result));
             status = 1;
         }
     }
