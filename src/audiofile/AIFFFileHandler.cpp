@@ -16,10 +16,15 @@ const FRegisterClass kRegistration("AIFFFileHandler", "AudioFileHandler");
 constexpr uint32_t kHeaderBytes = 54;
 constexpr uint32_t kCommonBytes = 18;
 
-bool readFormType(FFileStream& stream) {
+bool readFormType(FFileStream& stream, bool* compressible = nullptr) {
     char form[4];
-    return ChunkWalk::readId(stream, form) &&
-           (ChunkWalk::isId(form, "AIFF") || ChunkWalk::isId(form, "AIFC"));
+    if (!ChunkWalk::readId(stream, form)) {
+        return false;
+    }
+    if (compressible) {
+        *compressible = ChunkWalk::isId(form, "AIFC");
+    }
+    return ChunkWalk::isId(form, "AIFF") || ChunkWalk::isId(form, "AIFC");
 }
 
 } // namespace
@@ -59,6 +64,8 @@ bool AIFFFileHandler::readHeader() {
     uint32_t frameCount = 0;
     uint32_t dataStart = 0;
     uint64_t soundBytes = 0;
+    uint64_t claimedBytes = 0;
+    bool compressible = false;
     bool seenForm = false;
     bool seenCommon = false;
     bool seenSound = false;
@@ -66,22 +73,37 @@ bool AIFFFileHandler::readHeader() {
         bool valid = true;
         if (ChunkWalk::isId(chunk.id, "FORM") && !seenForm) {
             seenForm = true;
-            valid = readFormType(stream);
+            valid = readFormType(stream, &compressible);
             length = 4;
         } else if (ChunkWalk::isId(chunk.id, "COMM") && !seenCommon) {
             seenCommon = true;
             valid = chunk.size >= kCommonBytes &&
                     ChunkWalk::endsWithin(offset + 8, chunk.size, fileSize) &&
                     readCommon(format, frameCount);
+            // Samples of an AIFC file are plain only with the compression type "NONE".
+            char compression[4];
+            if (valid && compressible && chunk.size >= kCommonBytes + 4 &&
+                ChunkWalk::readId(stream, compression) && !ChunkWalk::isId(compression, "NONE")) {
+                markUnsupported();
+                valid = false;
+            }
         } else if (ChunkWalk::isId(chunk.id, "SSND") && !seenSound) {
             seenSound = true;
             uint32_t soundOffset = 0;
-            valid = chunk.size >= 8 && ChunkWalk::endsWithin(offset + 8, chunk.size, fileSize) &&
-                    stream.readUInt32(soundOffset) && soundOffset <= chunk.size - 8 &&
-                    offset + 16 + soundOffset <= UINT32_MAX;
+            // A chunk running past the end is a recording cut short: nothing follows it,
+            // so "COMM" must have come before.
+            const uint64_t present =
+                std::min<uint64_t>(chunk.size, static_cast<uint64_t>(fileSize) - (offset + 8));
+            const bool cut = present < chunk.size;
+            valid = present >= 8 && stream.readUInt32(soundOffset) && soundOffset <= present - 8 &&
+                    offset + 16 + soundOffset <= UINT32_MAX && (!cut || seenCommon);
             if (valid) {
                 dataStart = static_cast<uint32_t>(offset + 16 + soundOffset);
-                soundBytes = chunk.size - 8 - soundOffset;
+                soundBytes = present - 8 - soundOffset;
+                claimedBytes = chunk.size - 8 - soundOffset;
+            }
+            if (cut) {
+                return ChunkWalk::verdict(valid, true);
             }
         }
         return ChunkWalk::verdict(valid, seenCommon && seenSound);
@@ -90,8 +112,10 @@ bool AIFFFileHandler::readHeader() {
         return false;
     }
     const uint64_t held = soundBytes / static_cast<uint64_t>(format.bytesPerFrame);
+    const uint64_t claimed = claimedBytes / static_cast<uint64_t>(format.bytesPerFrame);
     fileFormat() = format;
     frames() = static_cast<int32_t>(std::min<uint64_t>({frameCount, held, INT32_MAX}));
+    headerFrames() = static_cast<int32_t>(std::min<uint64_t>({frameCount, claimed, INT32_MAX}));
     dataOffset() = dataStart;
     swapWord() = 1;
     stream.seek(dataStart, FSeekOrigin::kBegin); // at the first frame

@@ -3,6 +3,7 @@
 #include "AIFFFileHandler.h"
 #include "AudioFileHandler.h"
 #include "FClassRegistry.h"
+#include "FFileSystem.h"
 #include "WaveFileHandler.h"
 
 #include <algorithm>
@@ -50,6 +51,37 @@ bool AudioFile::identify() {
     return handler_ != nullptr;
 }
 
+AudioOpenResult AudioFile::reasonWithoutHandler() const {
+    const std::string& path = pathName();
+    if (!FFileSystem::exists(path)) {
+        return AudioOpenResult::kMissing;
+    }
+    return FFileSystem::isRegularFile(path) ? AudioOpenResult::kNotAudio
+                                            : AudioOpenResult::kNotRegular;
+}
+
+AudioFileCheck AudioFile::check(const std::string& path) {
+    AudioFile file(path);
+    AudioFileCheck result;
+    if (file.open(FAccessMode::kRead)) {
+        result.frames = file.frames_;
+        result.headerFrames = file.headerFrames_;
+        result.sampleRate = file.file_.sampleRate;
+        result.channels = file.file_.channels;
+        result.bits = file.file_.bits;
+        result.kind = file.kind_;
+        file.close();
+    } else {
+        result.kind = AudioFileTypes::identifyFile(path);
+    }
+    result.result = file.lastOpenResult();
+    return result;
+}
+
+AudioHeaderRepair AudioFile::repairHeader(const std::string& path) {
+    return AudioHeaderRepair::repair(path);
+}
+
 void AudioFile::makeHandler() {
     switch (kind_) {
     case kAudioKindAIFF:
@@ -71,6 +103,7 @@ FRef<AudioFile> AudioFile::clone() const {
     copy->makeHandler();
     copy->state_ = state_ & kOpened;
     copy->frames_ = frames_;
+    copy->headerFrames_ = headerFrames_;
     copy->dataOffset_ = dataOffset_;
     copy->swapWord_ = swapWord_;
     copy->file_ = file_;
@@ -84,6 +117,7 @@ bool AudioFile::readFromStream(FFileStream& stream) {
     handler_.reset();
     state_ = 0;
     frames_ = 0;
+    headerFrames_ = 0;
     dataOffset_ = 0;
     swapWord_ = 0;
     file_ = client_ = AudioFormat{};
@@ -108,14 +142,25 @@ bool AudioFile::writeToStream(FFileStream& stream) const {
 }
 
 bool AudioFile::open(FAccessMode mode) {
-    if (!handler_ || openCount_ == INT16_MAX) {
+    // A file never opened may have been written since this object was made.
+    if (openCount_ == 0 && !(state_ & kOpened)) {
+        identify();
+    }
+    if (!handler_) {
+        lastOpenResult_ = reasonWithoutHandler();
+        return false;
+    }
+    if (openCount_ == INT16_MAX) {
         return false;
     }
     if (++openCount_ > 1) {
         client_ = file_;
+        lastOpenResult_ = AudioOpenResult::kOk;
         return true;
     }
-    if (!handler_->open(mode)) {
+    const bool opened = handler_->open(mode);
+    lastOpenResult_ = handler_->openResult();
+    if (!opened) {
         --openCount_;
         if (handler_->headerRejected()) {
             handler_.reset();
@@ -152,6 +197,9 @@ bool AudioFile::updateHeaderKeepingPosition() {
     FFileStream* stream = handler_->stream();
     int64_t position = stream->tell();
     bool ok = handler_->updateHeader();
+    if (ok) {
+        headerFrames_ = frames_;
+    }
     if (position >= 0) {
         stream->seek(position, FSeekOrigin::kBegin);
     }

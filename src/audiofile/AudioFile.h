@@ -1,7 +1,10 @@
 #pragma once
 
+#include "AudioFileCheck.h"
 #include "AudioFileTypes.h"
 #include "AudioFormat.h"
+#include "AudioHeaderRepair.h"
+#include "AudioOpenResult.h"
 #include "AudioStream.h"
 #include "ConvertingTransfer.h"
 
@@ -11,15 +14,20 @@
 
 class AudioFileHandler;
 
-// An audio file on disk: the one way the program reads and writes audio. Its type comes
-// from the path's extension (AIFF, AIFC, WAVE; letter case ignored), its header is read or
-// written by the handler of that type, and its frames are read and written in the client
-// format, converted on the fly from and to the file's format when the two differ. There is
-// no cache: every read and write goes to the file stream.
+// An audio file on disk: the one way the program reads and writes audio. Its type (AIFF,
+// AIFC, WAVE) comes from the file's first bytes, whatever its name; a path still to be
+// created, or a file whose content names no type, takes the type of its extension (letter
+// case ignored). Its header is read or written by the handler of that type, and its frames
+// are read and written in the client format, converted on the fly from and to the file's
+// format when the two differ. There is no cache: every read and write goes to the file
+// stream.
 //
 // Opens nest; only the first reads the header and only the last close closes the stream.
 // After every open the client format equals the file format. Writes and the format setters
 // mark the header dirty; the next flush or close rewrites its lengths and format.
+//
+// Only regular files open. A file cut short (its data chunk claims more than the file
+// holds) opens with the whole frames it holds; headerFrames() keeps what the header says.
 //
 // Reads never return frames past the file's frame count, so chunks after the sample data
 // are never taken for audio. Sequential reads (or writes) at another sample rate continue
@@ -43,7 +51,13 @@ public:
     bool readFromStream(FFileStream& stream);
     bool writeToStream(FFileStream& stream) const;
 
+    // Opens `path` for reading to learn its format, and closes it again.
+    static AudioFileCheck check(const std::string& path);
+    // Mends the lengths in the header of a recording cut off by a crash (AudioHeaderRepair).
+    static AudioHeaderRepair repairHeader(const std::string& path);
+
     bool create() override;
+    // False when the file does not open; lastOpenResult() says why.
     bool open(FAccessMode mode) override;
     bool close() override;
     // Rewrites a dirty header now; the stream keeps its position.
@@ -78,6 +92,13 @@ public:
     // The file's frames counted at the client's sample rate.
     int32_t clientFrames();
 
+    // Why the last open succeeded or failed; kOk before any open.
+    AudioOpenResult lastOpenResult() const { return lastOpenResult_; }
+    // The frames the header claimed at open, or as last written; more than frames() in a
+    // file cut short.
+    int32_t headerFrames() const { return headerFrames_; }
+    bool isTruncated() const { return headerFrames_ > frames_; }
+
     int32_t kind() const { return kind_; }
     uint32_t dataOffset() const;
     uint16_t swapWord() const;
@@ -103,8 +124,11 @@ private:
 
     enum : uint16_t { kOpened = 1, kDirty = 2 };
 
-    // Finds the kind from the path and makes its handler; false for an unknown type.
+    // Finds the kind from the file's content or the path and makes its handler; false for
+    // an unknown type.
     bool identify();
+    // Why a file without a handler does not open.
+    AudioOpenResult reasonWithoutHandler() const;
     void makeHandler();
     // Reads the header of a file never opened, so the format getters can answer.
     void refreshHeaderInfo();
@@ -123,6 +147,8 @@ private:
     uint16_t state_ = 0;
     int16_t openCount_ = 0;
     int32_t frames_ = 0;
+    int32_t headerFrames_ = 0;
+    AudioOpenResult lastOpenResult_ = AudioOpenResult::kOk;
     uint32_t dataOffset_ = 0;
     uint16_t swapWord_ = 0;
     AudioFormat file_;

@@ -33,6 +33,10 @@ int32_t& AudioFileHandler::frames() {
     return owner_.frames_;
 }
 
+int32_t& AudioFileHandler::headerFrames() {
+    return owner_.headerFrames_;
+}
+
 uint32_t& AudioFileHandler::dataOffset() {
     return owner_.dataOffset_;
 }
@@ -43,21 +47,41 @@ uint16_t& AudioFileHandler::swapWord() {
 
 bool AudioFileHandler::open(FAccessMode mode) {
     headerRejected_ = false;
-    stream_ = FFileSystem::open(owner_.pathName(), mode);
+    unsupported_ = false;
+    const std::string& path = owner_.pathName();
+    stream_ = FFileSystem::open(path, mode);
     if (!stream_) {
+        openResult_ = !FFileSystem::exists(path)          ? AudioOpenResult::kMissing
+                      : !FFileSystem::isRegularFile(path) ? AudioOpenResult::kNotRegular
+                                                          : AudioOpenResult::kUnreadable;
         return false;
     }
     unbuffer(*stream_);
     if (FFileSystem::size(*stream_) <= 0) {
         stream_.reset();
+        openResult_ = AudioOpenResult::kNotAudio;
         return false;
     }
     if (!readHeader()) {
+        openResult_ = rejection();
         stream_.reset();
         headerRejected_ = true;
         return false;
     }
+    openResult_ = AudioOpenResult::kOk;
     return true;
+}
+
+AudioOpenResult AudioFileHandler::rejection() {
+    if (unsupported_) {
+        return AudioOpenResult::kUnsupported;
+    }
+    uint8_t head[AudioFileTypes::kMagicBytes] = {};
+    stream_->rewind();
+    const int64_t got = stream_->read(head, sizeof head);
+    const bool known = got > 0 && AudioFileTypes::identifyContent(head, static_cast<size_t>(got)) !=
+                                      kAudioKindUnknown;
+    return known ? AudioOpenResult::kDamaged : AudioOpenResult::kNotAudio;
 }
 
 bool AudioFileHandler::create() {
@@ -67,6 +91,7 @@ bool AudioFileHandler::create() {
     }
     unbuffer(*stream_);
     frames() = 0;
+    headerFrames() = 0;
     if (!writeHeader()) {
         stream_.reset();
         FFileSystem::remove(owner_.pathName());

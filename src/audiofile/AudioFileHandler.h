@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioFormat.h"
+#include "AudioOpenResult.h"
 #include "FFileStream.h"
 
 #include <cstdint>
@@ -19,7 +20,8 @@ public:
     AudioFileHandler& operator=(const AudioFileHandler&) = delete;
 
     // Opens the owner's path. False when the file cannot be opened or is empty, and when
-    // the header is rejected (then headerRejected() is true and the owner drops us).
+    // the header is rejected (then headerRejected() is true and the owner drops us);
+    // openResult() says which.
     virtual bool open(FAccessMode mode);
     // Creates the file (replacing one), with no frames; a header that cannot be written
     // removes the half-made file.
@@ -33,11 +35,14 @@ public:
 
     FFileStream* stream() const { return stream_.get(); }
     bool headerRejected() const { return headerRejected_; }
+    AudioOpenResult openResult() const { return openResult_; }
 
 protected:
     // The owner's fields that a header describes.
     AudioFormat& fileFormat();
     int32_t& frames();
+    // The frames the header claims; more than frames() when the file was cut short.
+    int32_t& headerFrames();
     uint32_t& dataOffset();
     uint16_t& swapWord();
 
@@ -49,10 +54,17 @@ protected:
     uint32_t containerSize();
     // The sample rate as the whole number the headers store.
     uint32_t integerSampleRate();
+    // Called by readHeader() before it fails on a coding the program cannot read.
+    void markUnsupported() { unsupported_ = true; }
 
     AudioFile& owner_;
     std::unique_ptr<FFileStream> stream_;
 
 private:
+    // Why the header just read was rejected.
+    AudioOpenResult rejection();
+
     bool headerRejected_ = false;
+    bool unsupported_ = false;
+    AudioOpenResult openResult_ = AudioOpenResult::kOk;
 };

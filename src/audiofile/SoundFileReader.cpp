@@ -1,5 +1,7 @@
 #include "SoundFileReader.h"
 
+#include "FFileSystem.h"
+
 #include <sndfile.h>
 
 #include <cstring>
@@ -42,6 +44,11 @@ SoundFileReader::~SoundFileReader() {
 }
 
 std::unique_ptr<SoundFileReader> SoundFileReader::open(const std::string& path) {
+    // The library would wait on a FIFO and read a device without end. It knows files by
+    // their content (even a bare MP3 stream), not by their names.
+    if (!FFileSystem::isRegularFile(path)) {
+        return nullptr;
+    }
     SF_INFO info;
     std::memset(&info, 0, sizeof info);
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);

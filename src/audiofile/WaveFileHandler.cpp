@@ -43,13 +43,15 @@ bool WaveFileHandler::readFormatChunk(uint32_t size, AudioFormat& format, uint16
         !stream.readUInt16(blockAlign)) {
         return false;
     }
-    // Other format tags are compressed: opened as 8-bit, they fail the import's tests.
+    // Other format tags are compressed codings, which only the import's decoder reads.
+    if (tag != kTagPcm && tag != kTagFloat && tag != kTagExtensible) {
+        markUnsupported();
+        return false;
+    }
     uint16_t bits = 8;
     uint16_t effectiveTag = tag;
-    if (tag == kTagPcm || tag == kTagFloat || tag == kTagExtensible) {
-        if (size < 16 || !stream.readUInt16(bits)) {
-            return false;
-        }
+    if (size < 16 || !stream.readUInt16(bits)) {
+        return false;
     }
     if (tag == kTagExtensible) {
         uint16_t extraSize = 0;
@@ -62,7 +64,8 @@ bool WaveFileHandler::readFormatChunk(uint32_t size, AudioFormat& format, uint16
             return false;
         }
         if (effectiveTag != kTagPcm && effectiveTag != kTagFloat) {
-            bits = 8;
+            markUnsupported();
+            return false;
         }
     }
     // Samples of 12 or 20 bits are stored in whole bytes.
@@ -89,6 +92,7 @@ bool WaveFileHandler::readHeader() {
     format.formatFlags = 0;
     uint16_t blockAlign = 0;
     uint32_t dataSize = 0;
+    uint32_t claimedSize = 0;
     uint32_t dataStart = 0;
     bool seenRiff = false;
     bool seenFormat = false;
@@ -106,10 +110,15 @@ bool WaveFileHandler::readHeader() {
                     readFormatChunk(chunk.size, format, blockAlign);
         } else if (ChunkWalk::isId(chunk.id, "data") && !seenData) {
             seenData = true;
-            dataSize = chunk.size;
+            claimedSize = chunk.size;
+            dataSize = static_cast<uint32_t>(
+                std::min<uint64_t>(chunk.size, static_cast<uint64_t>(fileSize) - (offset + 8)));
             dataStart = static_cast<uint32_t>(offset + 8);
-            valid = ChunkWalk::endsWithin(offset + 8, chunk.size, fileSize) &&
-                    offset + 8 + chunk.size <= UINT32_MAX;
+            valid = offset + 8 + dataSize <= UINT32_MAX;
+            if (dataSize < claimedSize) {
+                // Cut short: nothing follows, so the format must have come before.
+                return ChunkWalk::verdict(valid && seenFormat, true);
+            }
         } else {
             valid = !ChunkWalk::isId(chunk.id, "RIFF") && !ChunkWalk::isId(chunk.id, "fmt ");
         }
@@ -126,6 +135,7 @@ bool WaveFileHandler::readHeader() {
     const uint32_t frameBytes = std::max<uint32_t>(blockAlign, format.bytesPerFrame);
     fileFormat() = format;
     frames() = static_cast<int32_t>(std::min<uint32_t>(dataSize / frameBytes, INT32_MAX));
+    headerFrames() = static_cast<int32_t>(std::min<uint32_t>(claimedSize / frameBytes, INT32_MAX));
     dataOffset() = dataStart;
     swapWord() = 0;
     stream.seek(dataStart, FSeekOrigin::kBegin); // at the first frame, whatever the order

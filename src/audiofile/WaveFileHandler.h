@@ -22,8 +22,11 @@ struct WavePcmFormat {
 // The reader walks the chunks: "fmt " and "data" may come in either order with other
 // chunks around them; a pad byte after an odd-sized chunk is skipped when present. It
 // refuses a file without both, with no channels, a block align or sample rate of 0, a
-// "fmt " or "data" chunk running past the end of the file, or an offset past the 32-bit
-// range. Frames = data size / block align, rounded down.
+// "fmt " chunk running past the end of the file, a compressed coding (as unsupported) or
+// an offset past the 32-bit range. Frames = data size / block align, rounded down. A
+// "data" chunk running past the end of the file (a recording cut short) is read up to the
+// end when "fmt " came before it: frames counts the whole frames present, headerFrames
+// what the header claims.
 class WaveFileHandler : public AudioFileHandler {
 public:
     explicit WaveFileHandler(AudioFile& owner);

@@ -1,20 +1,37 @@
 #include "FFileSystem.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace FFileSystem {
 
-std::unique_ptr<FFileStream> open(const std::string& path, FAccessMode mode) {
-    const char* how = mode == FAccessMode::kRead ? "rb" : "r+b";
-    std::FILE* file = std::fopen(path.c_str(), how);
-    if (!file) {
-        return nullptr;
+int openRegular(const std::string& path, int flags) {
+    // Non-blocking only for the open itself: a FIFO without a writer would wait forever.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
     }
     struct stat st {};
-    if (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(file);
+    const int status = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
+        ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::unique_ptr<FFileStream> open(const std::string& path, FAccessMode mode) {
+    const bool readOnly = mode == FAccessMode::kRead;
+    const int fd = openRegular(path, readOnly ? O_RDONLY : O_RDWR);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, readOnly ? "rb" : "r+b");
+    if (!file) {
+        ::close(fd);
         return nullptr;
     }
     return std::make_unique<FFileStream>(file, path);
@@ -54,6 +71,11 @@ bool rename(const std::string& path, const std::string& newName) {
 bool exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+bool isRegularFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 int64_t size(FFileStream& stream) {

@@ -9,8 +9,12 @@
 // destroying the stream (close() is that, spelled out).
 namespace FFileSystem {
 
-// Opens an existing file; null when it does not exist or cannot be opened with `mode`.
+// Opens an existing regular file; null when it does not exist, is anything else (a folder,
+// a FIFO, a device: refused at once, never waited on) or cannot be opened with `mode`.
 std::unique_ptr<FFileStream> open(const std::string& path, FAccessMode mode);
+// The descriptor of an existing regular file opened with the open(2) `flags` (blocking,
+// close-on-exec), or -1 as for open(). For libraries that take a descriptor.
+int openRegular(const std::string& path, int flags);
 // Creates the file (replacing an existing one) for reading and writing; null on failure.
 std::unique_ptr<FFileStream> create(const std::string& path);
 void close(std::unique_ptr<FFileStream>& stream);
@@ -19,6 +23,8 @@ bool remove(const std::string& path);
 // is taken as a whole new path. Refuses to replace an existing file.
 bool rename(const std::string& path, const std::string& newName);
 bool exists(const std::string& path);
+// True when `path` names a regular file (after following links).
+bool isRegularFile(const std::string& path);
 // Size of the stream's file in bytes, or −1.
 int64_t size(FFileStream& stream);
 // Size of the named file in bytes, or −1.

@@ -9,7 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace AudioTest;
 
@@ -28,6 +34,14 @@ protected:
     TestDir tmp;
     std::vector<int16_t> samples;
 };
+
+// A file name as a test name: letters and digits, "_" for the rest.
+std::string testName(std::string name) {
+    for (auto& c : name) {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+}
 
 struct KindCase {
     const char* name;
@@ -50,13 +64,201 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"AIFC", kAudioKindAIFC}, KindCase{"sd2", kAudioKindUnknown},
                       KindCase{"mp3", kAudioKindUnknown}, KindCase{"dat", kAudioKindUnknown},
                       KindCase{"wav.bak", kAudioKindUnknown}),
-    [](const auto& info) {
-        std::string name = info.param.name;
-        for (auto& c : name) {
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    [](const auto& info) { return testName(info.param.name); });
+
+// A file's kind is its content's, whatever its name says.
+struct ContentCase {
+    const char* name;
+    const char* form; // "WAVE", "AIFF" or "AIFC"
+    int32_t kind;
+};
+
+Bytes imageOf(const char* form, const Bytes& samples) {
+    if (std::string(form) == "WAVE") {
+        return pcmWave(1, 8000, 16, samples);
+    }
+    return formImage(form,
+                     {{"COMM", commBody(1, static_cast<uint32_t>(samples.size() / 2), 16, 8000.0)},
+                      {"SSND", ssndBody(0, samples)}});
+}
+
+class ContentIdentificationTest : public ::testing::TestWithParam<ContentCase> {
+protected:
+    TestDir tmp;
+};
+
+TEST_P(ContentIdentificationTest, ExistingFileIsKnownByItsFirstBytes) {
+    const std::string path = tmp.file(GetParam().name);
+    writeBytes(path, imageOf(GetParam().form, Bytes(2 * 5, 0)));
+    AudioFile file(path);
+    EXPECT_EQ(file.kind(), GetParam().kind);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.frames(), 5);
+    EXPECT_EQ(AudioFile::check(path).kind, GetParam().kind);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ContentIdentificationTest,
+                         ::testing::Values(ContentCase{"UP.WAV", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"x.Wav", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"wave.aif", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"no-extension", "WAVE", kAudioKindWAVE},
+                                           ContentCase{"y.AIFF", "AIFF", kAudioKindAIFF},
+                                           ContentCase{"aiff.wav", "AIFF", kAudioKindAIFF},
+                                           ContentCase{"c.aif", "AIFC", kAudioKindAIFC}),
+                         [](const auto& info) { return testName(info.param.name); });
+
+// Why a file does not open.
+struct ReasonCase {
+    const char* name;
+    Bytes image;
+    AudioOpenResult result;
+};
+
+std::vector<ReasonCase> reasonCases() {
+    const Bytes data = asBytes(noise16(2 * 8, 3));
+    ByteWriter aifcComm(true);
+    aifcComm.raw(commBody(2, 8, 16, 44100.0)).text("ima4").u8(0).u8(0);
+    return {
+        {"ok.wav", pcmWave(2, 44100, 16, data), AudioOpenResult::kOk},
+        {"notes.wav", Bytes(64, 'x'), AudioOpenResult::kNotAudio},
+        {"empty.wav", {}, AudioOpenResult::kNotAudio},
+        {"no-data.wav", riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}}),
+         AudioOpenResult::kDamaged},
+        {"no-channels.aif",
+         formImage("AIFF", {{"COMM", commBody(0, 8, 16, 44100.0)}, {"SSND", ssndBody(0, data)}}),
+         AudioOpenResult::kDamaged},
+        {"adpcm.wav", riffImage({{"fmt ", fmtBody(2, 2, 44100, 4, 4)}, {"data", data}}),
+         AudioOpenResult::kUnsupported},
+        {"ima4.aifc", formImage("AIFC", {{"COMM", aifcComm.bytes()}, {"SSND", ssndBody(0, data)}}),
+         AudioOpenResult::kUnsupported},
+    };
+}
+
+class OpenReasonTest : public ::testing::TestWithParam<ReasonCase> {
+protected:
+    TestDir tmp;
+};
+
+TEST_P(OpenReasonTest, OpenAndCheckSayWhy) {
+    const std::string path = tmp.file(GetParam().name);
+    writeBytes(path, GetParam().image);
+    AudioFile file(path);
+    EXPECT_EQ(file.open(FAccessMode::kRead), GetParam().result == AudioOpenResult::kOk);
+    EXPECT_EQ(file.lastOpenResult(), GetParam().result);
+    const AudioFileCheck check = AudioFile::check(path);
+    EXPECT_EQ(check.result, GetParam().result);
+    EXPECT_EQ(check.frames, GetParam().result == AudioOpenResult::kOk ? 8 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, OpenReasonTest, ::testing::ValuesIn(reasonCases()),
+                         [](const auto& info) { return testName(info.param.name); });
+
+TEST_F(AudioFileTest, MissingFoldersAndPipesAreRefusedAtOnce) {
+    const std::string fifo = tmp.file("pipe.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(tmp.file("folder.wav"));
+    auto checked = std::async(std::launch::async, [&] { return AudioFile::check(fifo); });
+    if (checked.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+        // Lets a reader stuck in open() go, so the failure is reported, not hung.
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        checked.wait();
+        ::close(writer);
+        FAIL() << "opening a FIFO waited for a writer";
+    }
+    EXPECT_EQ(checked.get().result, AudioOpenResult::kNotRegular);
+    EXPECT_EQ(AudioFile::check(tmp.file("folder.wav")).result, AudioOpenResult::kNotRegular);
+    EXPECT_EQ(AudioFile::check(tmp.file("missing.wav")).result, AudioOpenResult::kMissing);
+    EXPECT_STREQ(describe(AudioOpenResult::kNotRegular), "not a regular file");
+}
+
+// A recording cut off by a crash: whole frames after the header, lengths that say less
+// (or more).
+struct RepairCase {
+    const char* name;
+    uint32_t claimedFrames;
+};
+
+class HeaderRepairTest : public ::testing::TestWithParam<RepairCase> {
+protected:
+    static constexpr int32_t kFrames = 300;
+
+    // Written by the program, then its lengths set back to `claimed` frames of 4 bytes.
+    std::string crashed(const std::string& name, uint32_t claimed) {
+        const std::string path = tmp.file(name);
+        samples = noise16(2 * kFrames, 9);
+        EXPECT_TRUE(writeSystemFile(path, samples, 2));
+        Bytes bytes = readBytes(path);
+        if (AudioFile(path).kind() == kAudioKindWAVE) {
+            putLe32(bytes, 4, 36 + claimed * 4);
+            putLe32(bytes, 40, claimed * 4);
+        } else {
+            putBe32(bytes, 4, 46 + claimed * 4);
+            putBe32(bytes, 22, claimed);
+            putBe32(bytes, 42, 8 + claimed * 4);
         }
-        return name;
-    });
+        writeBytes(path, bytes);
+        return path;
+    }
+    static void putBe32(Bytes& bytes, size_t offset, uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[offset + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (24 - 8 * i));
+        }
+    }
+
+    TestDir tmp;
+    std::vector<int16_t> samples;
+};
+
+TEST_P(HeaderRepairTest, LengthsAreRewrittenForTheWholeFramesPresent) {
+    for (const char* extension : {".wav", ".aif"}) {
+        const std::string path =
+            crashed(std::string(GetParam().name) + extension, GetParam().claimedFrames);
+        // A partial frame at the end stays outside the data.
+        Bytes bytes = readBytes(path);
+        bytes.push_back(0x11);
+        writeBytes(path, bytes);
+
+        const AudioHeaderRepair repair = AudioFile::repairHeader(path);
+        EXPECT_TRUE(repair.ok) << extension;
+        EXPECT_TRUE(repair.changed) << extension;
+        EXPECT_EQ(repair.framesBefore, static_cast<int32_t>(GetParam().claimedFrames));
+        EXPECT_EQ(repair.framesAfter, kFrames);
+        EXPECT_EQ(fileSize(path), static_cast<int64_t>(bytes.size()));
+        AudioFile file(path);
+        ASSERT_TRUE(file.open(FAccessMode::kRead)) << extension;
+        EXPECT_EQ(file.frames(), kFrames);
+        EXPECT_FALSE(file.isTruncated());
+        EXPECT_EQ(asSamples(readToEnd(file)), samples) << extension;
+        file.close();
+
+        const AudioHeaderRepair again = AudioFile::repairHeader(path);
+        EXPECT_TRUE(again.ok && !again.changed) << extension;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, HeaderRepairTest,
+                         ::testing::Values(RepairCase{"zero", 0}, RepairCase{"old", 120},
+                                           RepairCase{"more", 1000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HeaderRepairTest, FilesThatAgreeOrAreNoAudioAreNotWritten) {
+    const std::string whole = tmp.file("whole.wav");
+    ASSERT_TRUE(writeSystemFile(whole, noise16(2 * 50, 10), 2));
+    const std::string followed = tmp.file("followed.wav");
+    writeBytes(followed, riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)},
+                                    {"data", asBytes(noise16(2 * 50, 11))},
+                                    {"LIST", Bytes(30, 'i')}}));
+    const std::string text = tmp.file("text.wav");
+    writeBytes(text, Bytes(400, 'x'));
+    for (const std::string& path : {whole, followed, text}) {
+        const Bytes before = readBytes(path);
+        const AudioHeaderRepair repair = AudioFile::repairHeader(path);
+        EXPECT_EQ(repair.ok, path != text) << path;
+        EXPECT_FALSE(repair.changed) << path;
+        EXPECT_EQ(readBytes(path), before) << path;
+    }
+    EXPECT_FALSE(AudioFile::repairHeader(tmp.file("missing.wav")).ok);
+}
 
 TEST(AudioFileTypesTest, TableHasRecordsForKindsZeroToTwoOnly) {
     ASSERT_NE(AudioFileTypes::forKind(kAudioKindWAVE), nullptr);

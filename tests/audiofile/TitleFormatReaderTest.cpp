@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -116,6 +117,24 @@ TEST(TitleFormatReader, FilesThatAreNotAudioAreRefused) {
         int16_t frame[2];
         EXPECT_EQ(reader.read(frame, 1), -1) << name;
     }
+}
+
+TEST(SoundFileReader, KnowsFilesByContentWhateverTheirNameAndRefusesPipesAtOnce) {
+    TestDir dir;
+    const std::string wave = dir.file("44100-2-16.wav");
+    ASSERT_TRUE(AudioTest::writeSystemFile(wave, AudioTest::noise16(2 * 1000, 8), 2));
+    for (const char* name : {"UP.FLAC", "x.Flac", "flac.wav"}) {
+        ASSERT_TRUE(GeneratedAudio::run("sox " + GeneratedAudio::quoted(wave) + " -t flac " +
+                                        GeneratedAudio::quoted(dir.file(name))));
+        auto reader = SoundFileReader::open(dir.file(name));
+        ASSERT_NE(reader, nullptr) << name;
+        EXPECT_EQ(reader->info().formatName, "FLAC") << name;
+        EXPECT_EQ(reader->info().frames, 1000) << name;
+    }
+    // Waiting here for a writer would hang the test rather than fail it.
+    const std::string fifo = dir.file("pipe.flac");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(SoundFileReader::open(fifo), nullptr);
 }
 
 TEST(SoundFileReader, OpusSupportIsWhatTheLibrarySays) {

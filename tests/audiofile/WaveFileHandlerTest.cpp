@@ -301,10 +301,8 @@ std::vector<NamedImage> badWaves() {
         {"rate_0", riffImage({{"fmt ", fmtBody(1, 2, 0, 4, 16)}, {"data", goodData()}})},
         {"bits_0", riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 0)}, {"data", goodData()}})},
         {"fmt_too_short", riffImage({{"fmt ", Bytes(10, 1)}, {"data", goodData()}})},
-        {"data_size_ffffffff",
-         riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}, {"data", goodData(), 0xFFFFFFFF}})},
-        {"data_past_end",
-         riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}, {"data", goodData(), 1000}})},
+        {"data_past_end_before_fmt",
+         riffImage({{"data", goodData(), 1000}, {"fmt ", fmtBody(1, 2, 44100, 4, 16)}})},
         {"fmt_size_ffffffff",
          riffImage({{"data", goodData()}, {"fmt ", fmtBody(1, 2, 44100, 4, 16), 0xFFFFFFFF}})},
         {"chunk_size_ffffffff", riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)},
@@ -338,17 +336,24 @@ TEST_P(BadWaveTest, OpenFailsAndLeavesNoHandler) {
 INSTANTIATE_TEST_SUITE_P(Damaged, BadWaveTest, ::testing::ValuesIn(badWaves()),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WaveFileTest, EveryTruncationOfAValidHeaderFailsTheOpen) {
-    Bytes good = pcmWave(2, 44100, 16, goodData());
+TEST_F(WaveFileTest, FileCutInTheHeaderFailsAndInTheDataOpensWithTheWholeFramesPresent) {
+    const Bytes data = goodData();
+    const Bytes good = pcmWave(2, 44100, 16, data);
     std::string path = tmp.file("truncated.wav");
-    for (size_t length = 0; length < good.size(); ++length) {
+    for (size_t length = 0; length <= good.size(); ++length) {
         writeBytes(path, Bytes(good.begin(), good.begin() + static_cast<int64_t>(length)));
         AudioFile file(path);
-        EXPECT_FALSE(file.open(FAccessMode::kRead)) << length;
+        if (length < 44) {
+            EXPECT_FALSE(file.open(FAccessMode::kRead)) << length;
+            continue;
+        }
+        const auto frames = static_cast<int32_t>((length - 44) / 4);
+        ASSERT_TRUE(file.open(FAccessMode::kRead)) << length;
+        EXPECT_EQ(file.frames(), frames) << length;
+        EXPECT_EQ(file.headerFrames(), 8) << length;
+        EXPECT_EQ(file.isTruncated(), frames < 8) << length;
+        EXPECT_EQ(readToEnd(file), Bytes(data.begin(), data.begin() + frames * 4)) << length;
     }
-    writeBytes(path, good);
-    AudioFile whole(path);
-    EXPECT_TRUE(whole.open(FAccessMode::kRead));
 }
 
 TEST_F(WaveFileTest, DirectoriesAndUnreadableFilesDoNotOpen) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // Shared body of the header fuzz targets: the input becomes a file with the given
-// extension, which is opened, read in several client formats, appended to and closed.
+// extension, which is opened, read in several client formats, appended to and closed,
+// and then has its header repaired.
 // Properties that must hold for any input abort the run when they do not.
 
 #include <cstddef>

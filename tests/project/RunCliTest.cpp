@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -130,6 +132,68 @@ TEST(RunCli, RestoreRefusesFilesThatAreNotAudioAndBadArguments) {
         EXPECT_EQ(lines(run.err), 1) << run.err;
     }
     EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"in.wav", "notes.flac"}));
+}
+
+// What sox makes of a file: its type and samples per channel, e.g. "aiff 20000".
+std::string soxView(const std::string& path) {
+    const std::string command =
+        "echo $(sox --i -t '" + path + "' 2>&1) $(sox --i -s '" + path + "' 2>&1)";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    char line[256] = {};
+    const bool got = pipe && std::fgets(line, sizeof line, pipe) != nullptr;
+    if (pipe) {
+        pclose(pipe);
+    }
+    std::string view = got ? line : "";
+    return view.substr(0, view.find('\n'));
+}
+
+TEST(RunCli, RestoreReadsAFileCutShortUpToItsLastWholeFrame) {
+    TestDir dir;
+    ProjectTest::writeWave(dir.file("cut.wav"), 20000);
+    std::filesystem::resize_file(dir.file("cut.wav"), 44 + 4 * 12345 + 3);
+    const CliRun run =
+        cli({"restore", q(dir.file("cut.wav")), q(dir.file("out.wav")), "--bass", "0.5"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(formatOf(dir.file("out.wav")), "44100-2-16 12345");
+}
+
+TEST(RunCli, OutputIsWrittenInTheFormatItsExtensionNames) {
+    TestDir dir;
+    ProjectTest::writeWaveSamples(dir.file("in.wav"), ProjectTest::testSignal(20000, 5));
+    ASSERT_EQ(cli({"normalize", q(dir.file("in.wav")), q(dir.file("ref.wav"))}).code, 0);
+    const auto reference = readStereo(dir.file("ref.wav"));
+    struct Case {
+        const char* command;
+        const char* name;
+        const char* view;
+    };
+    for (const Case& c :
+         {Case{"restore", "out.aif", "aiff 20000"}, Case{"normalize", "OUT.AIFF", "aiff 20000"},
+          Case{"normalize", "out.flac", "flac 20000"}, Case{"restore", "Out.Wav", "wav 20000"}}) {
+        const std::string out = dir.file(c.name);
+        const CliRun run = cli({c.command, q(dir.file("in.wav")), q(out)});
+        ASSERT_EQ(run.code, 0) << c.name << ": " << run.err;
+        EXPECT_EQ(soxView(out), c.view) << c.name;
+        if (std::string(c.command) == "normalize") {
+            const std::string decoded = out + ".decoded.wav";
+            ASSERT_EQ(std::system(("sox '" + out + "' -b 16 '" + decoded + "'").c_str()), 0);
+            EXPECT_EQ(readStereo(decoded), reference) << c.name;
+        }
+    }
+}
+
+TEST(RunCli, OutputNamedForNoFormatIsRefusedBeforeAnyWork) {
+    TestDir dir;
+    ProjectTest::writeWave(dir.file("in.wav"), 1000);
+    for (const char* name : {"out.mp3", "out.wav.tmp", "out"}) {
+        for (const char* command : {"restore", "normalize"}) {
+            const CliRun run = cli({command, q(dir.file("in.wav")), q(dir.file(name))});
+            EXPECT_EQ(run.code, 2) << command << " " << name;
+            EXPECT_NE(run.err.find(".wav, .aif, .aiff or .flac"), std::string::npos) << run.err;
+        }
+    }
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"in.wav"});
 }
 
 TEST(RunCli, AStoppedRestoreLeavesNoFile) {

@@ -15,22 +15,27 @@ std::string durationText(int64_t seconds) {
     return text;
 }
 
-bool printInfo(const std::string& path) {
+// Prints the file's line; on failure returns why it did not open.
+AudioOpenResult printInfo(const std::string& path) {
     AudioFile file(path);
     if (!file.open(FAccessMode::kRead)) {
-        return false;
+        return file.lastOpenResult();
     }
     const float rate = file.sampleRate();
     const int32_t frames = file.frames();
     const int64_t seconds =
         rate > 0.0f ? static_cast<int64_t>(frames / static_cast<double>(rate)) : 0;
     const int channels = file.channels();
-    std::printf("%s: %s, %.0f Hz, %d bits, %d channel%s, %d frames, %s, data offset %u\n",
+    std::printf("%s: %s, %.0f Hz, %d bits, %d channel%s, %d frames, %s, data offset %u",
                 path.c_str(), AudioFileTypes::kindName(file.kind()), static_cast<double>(rate),
                 file.bits(), channels, channels == 1 ? "" : "s", frames,
                 durationText(seconds).c_str(), file.dataOffset());
+    if (file.isTruncated()) {
+        std::printf(", truncated: header says %d frames", file.headerFrames());
+    }
+    std::printf("\n");
     file.close();
-    return true;
+    return AudioOpenResult::kOk;
 }
 
 int runInfo(const std::vector<std::string>& args) {
@@ -39,8 +44,9 @@ int runInfo(const std::vector<std::string>& args) {
     }
     int status = 0;
     for (const auto& path : args) {
-        if (!printInfo(path)) {
-            Cli::fail("info: cannot open \"" + path + "\" as an audio file");
+        const AudioOpenResult result = printInfo(path);
+        if (result != AudioOpenResult::kOk) {
+            Cli::fail("info: cannot open \"" + path + "\": " + describe(result));
             status = 1;
         }
     }
@@ -48,7 +54,8 @@ int runInfo(const std::vector<std::string>& args) {
 }
 
 const CliRegistration kInfo({"info", "info FILE...",
-                             "show kind, rate, bits, channels, frames, duration, data offset",
+                             "show kind, rate, bits, channels, frames, duration, data offset "
+                             "(and what a file cut short claims)",
                              runInfo});
 
 } // namespace

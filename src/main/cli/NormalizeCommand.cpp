@@ -1,10 +1,11 @@
 // gleam-cli normalize IN OUT: brings the loudest sample of an audio file to full scale with
 // one gain for both channels (two passes, as a title is normalized), written as 44 100 Hz
-// 16-bit stereo WAVE. IN may be any file the import takes; it is converted first as an
-// import converts it.
+// 16-bit stereo in the format OUT's extension names (WAVE, AIFF or FLAC). IN may be any
+// file the import takes; it is converted first as an import converts it.
 #include "AENormalizingRun.h"
 #include "AEProcessedFile.h"
 #include "CliCommand.h"
+#include "CliRunOutput.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
 
@@ -21,6 +22,10 @@ int runNormalize(const std::vector<std::string>& arguments) {
     if (args.size() != 2) {
         return Cli::fail(std::string("normalize: usage: ") + kUsage, 2);
     }
+    CliRun::RunOutput output;
+    if (!output.prepare("normalize", args[1])) {
+        return 2;
+    }
     CliSession session(quiet);
     CliRun::InterruptCancels interrupt(session.app());
     session.setProgressLabel("convert");
@@ -32,11 +37,13 @@ int runNormalize(const std::vector<std::string>& arguments) {
     if (!session.startAlgorithmLibrary()) {
         return 1;
     }
-    AEProcessedFile output(args[1]);
     float gain = 1.0f;
-    const AERunResult result = normalizeFile(input.path(), output, nullptr, &gain);
+    const AERunResult result = normalizeFile(input.path(), output.runFile(), nullptr, &gain);
     if (result != AERunResult::kDone) {
         return CliRun::failRun("normalize", "\"" + args[0] + "\"", result);
+    }
+    if (!output.finish("normalize")) {
+        return 1;
     }
     std::printf("%s: gain %.4f (%+.2f dB)\n", args[1].c_str(), static_cast<double>(gain),
                 20.0 * std::log10(static_cast<double>(gain)));

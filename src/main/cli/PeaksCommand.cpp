@@ -23,7 +23,7 @@ int runPeaks(const std::vector<std::string>& arguments) {
         AEPeakData peaks(&file);
         session.setProgressLabel("peaks " + FNPath(path).fileName());
         if (!file.open(FAccessMode::kRead)) {
-            Cli::fail("peaks: cannot open \"" + path + "\" as an audio file");
+            Cli::fail("peaks: cannot open \"" + path + "\": " + describe(file.lastOpenResult()));
             status = 1;
             continue;
         }

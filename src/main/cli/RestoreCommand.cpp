@@ -1,13 +1,14 @@
 // gleam-cli restore IN OUT [--click P] ... [--brilliance P]: restores an audio file as the
 // processing run restores an imported title with these slider values (P from 0 to 1; a
-// stage runs when its P is above 0), and writes OUT as 44 100 Hz 16-bit stereo WAVE. IN may
-// be any file the import takes (FLAC, Ogg Vorbis, Opus, MP3, WAVE of any rate): it is
-// converted as an import converts it first.
+// stage runs when its P is above 0), and writes OUT as 44 100 Hz 16-bit stereo in the format
+// its extension names (WAVE, AIFF or FLAC). IN may be any file the import takes (FLAC, Ogg
+// Vorbis, Opus, MP3, WAVE of any rate): it is converted as an import converts it first.
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "AETimeText.h"
 #include "CliCommand.h"
 #include "CliRestorationMode.h"
+#include "CliRunOutput.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
 
@@ -69,6 +70,10 @@ int runRestore(const std::vector<std::string>& arguments) {
     if (!readSettings(args, settings)) {
         return 2;
     }
+    CliRun::RunOutput output;
+    if (!output.prepare("restore", out)) {
+        return 2;
+    }
 
     CliSession session(quiet);
     CliRun::InterruptCancels interrupt(session.app());
@@ -84,11 +89,14 @@ int runRestore(const std::vector<std::string>& arguments) {
     if (!session.startAlgorithmLibrary()) {
         return 1;
     }
-    AEProcessedFile output(out);
     AERestoreReport report;
-    const AERunResult result = restoreFile(input.path(), output, settings, nullptr, &report);
+    const AERunResult result =
+        restoreFile(input.path(), output.runFile(), settings, nullptr, &report);
     if (result != AERunResult::kDone) {
         return CliRun::failRun("restore", "\"" + in + "\"", result);
+    }
+    if (!output.finish("restore")) {
+        return 1;
     }
     printReport(out, report);
     return 0;
