@@ -177,6 +177,53 @@ TEST_F(PlayRecordCommandTest, CtrlCEndsARecordingWithCompleteFiles) {
     EXPECT_TRUE(FFileSystem::exists(AEPeakData::peakPath(path)));
 }
 
+TEST_F(PlayRecordCommandTest, ARecordingKilledMidwayIsMendedAndImportedAtTheNextStart) {
+    ASSERT_TRUE(writeWave(input, countingFrames(20 * kRate)));
+    const std::string path = tmp.file("killed.wav");
+    QProcess process;
+    process.setProcessEnvironment(environment(false)); // real time
+    process.start(GLEAM_CLI, {"record", q(path)});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            process.waitForReadyRead(50);
+            return process.peek(4096).contains("recording");
+        },
+        10s));
+    std::this_thread::sleep_for(1500ms);
+    ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    const int64_t size = AudioTest::fileSize(path);
+    const int32_t present = static_cast<int32_t>((size - 44) / 4);
+    ASSERT_GT(present, kRate) << "more than a second was written";
+    {
+        AudioFile cut(path);
+        ASSERT_TRUE(cut.open(FAccessMode::kRead));
+        EXPECT_LT(cut.headerFrames(), present) << "the header was never completed";
+    }
+
+    // The next start of the program mends the header; the recording then imports whole.
+    const std::string project = tmp.file("p.dat");
+    ASSERT_EQ(run({"project", q(project), "create"}).code, 0);
+    const CliRun imported = run({"project", q(project), "import", q(path), "--quiet"});
+    EXPECT_EQ(imported.code, 0) << imported.err;
+    EXPECT_NE(imported.err.find(path), std::string::npos) << "the user is told";
+    AudioFile mended(path);
+    ASSERT_TRUE(mended.open(FAccessMode::kRead));
+    EXPECT_EQ(mended.frames(), present);
+    EXPECT_EQ(mended.headerFrames(), present);
+    // Every frame present is the input as it was recorded.
+    mended.close();
+    const std::vector<int16_t> recorded = readWave(path);
+    ASSERT_EQ(recorded.size(), 2u * present);
+    const std::vector<int16_t> source = countingFrames(20 * kRate);
+    const int64_t first = frameNumber(recorded.data());
+    ASSERT_GE(first, 0);
+    EXPECT_TRUE(std::equal(recorded.begin(), recorded.end(), source.begin() + 2 * first));
+    const CliRun listed = run({"project", q(project), "list"});
+    EXPECT_NE(listed.out.find("01\tkilled"), std::string::npos) << listed.out;
+}
+
 TEST_F(PlayRecordCommandTest, RecordFailsClearlyWhereItCannotWrite) {
     const std::string path = tmp.file("no/such/folder/take.wav");
     const CliRun result = run({"record", q(path), "--seconds", "1"});
