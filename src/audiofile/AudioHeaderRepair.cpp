@@ -130,7 +130,8 @@ AudioHeaderRepair AudioHeaderRepair::repair(const std::string& path) {
         }
         const uint64_t body = layout.dataChunk + 8;
         const uint64_t present = static_cast<uint64_t>(fileSize) - body;
-        if (present < layout.leadBytes) {
+        // The first frame must lie in the file and within the headers' 32-bit reach.
+        if (present < layout.leadBytes || body + layout.leadBytes > UINT32_MAX) {
             return result;
         }
         const uint64_t claimedFrames =

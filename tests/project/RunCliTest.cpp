@@ -118,6 +118,10 @@ TEST(RunCli, RestoreRefusesFilesThatAreNotAudioAndBadArguments) {
     EXPECT_NE(notAudio.code, 0);
     EXPECT_EQ(lines(notAudio.err), 1) << notAudio.err;
     EXPECT_NE(notAudio.err.find("notes.flac"), std::string::npos) << notAudio.err;
+    AudioTest::writeBytes(dir.file("no-data.wav"),
+                          AudioTest::riffImage({{"fmt ", AudioTest::fmtBody(1, 2, 44100, 4, 16)}}));
+    const CliRun damaged = cli({"restore", q(dir.file("no-data.wav")), q(dir.file("o.wav"))});
+    EXPECT_NE(damaged.err.find("no-data.wav\": damaged header"), std::string::npos) << damaged.err;
 
     ProjectTest::writeWave(dir.file("in.wav"), 1000);
     for (const QStringList& args :
@@ -131,7 +135,8 @@ TEST(RunCli, RestoreRefusesFilesThatAreNotAudioAndBadArguments) {
         EXPECT_NE(run.code, 0) << args.join(' ').toStdString();
         EXPECT_EQ(lines(run.err), 1) << run.err;
     }
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"in.wav", "notes.flac"}));
+    EXPECT_EQ(filesIn(dir.path()),
+              (std::vector<std::string>{"in.wav", "no-data.wav", "notes.flac"}));
 }
 
 // What sox makes of a file: its type and samples per channel, e.g. "aiff 20000".

@@ -6,6 +6,7 @@
 #include "ProjectHost.h"
 
 #include "AppHost.h"
+#include "AudioFile.h"
 
 #include <algorithm>
 #include <atomic>
@@ -65,7 +66,10 @@ bool RunInput::prepare(const std::string& command, const std::string& path) {
     }
     frames_ = AEFileManager::framesOf(path_);
     if (frames_ < 0) {
-        Cli::fail(command + ": cannot open \"" + path + "\" as an audio file");
+        const AudioOpenResult why = AudioFile::check(path_).result;
+        Cli::fail(command + ": cannot open \"" + path + "\"" +
+                  (why == AudioOpenResult::kOk ? std::string(" as an audio file")
+                                               : std::string(": ") + describe(why)));
         return false;
     }
     return true;
