@@ -20,14 +20,15 @@ AEAudiofile::~AEAudiofile() {
 
 bool AEAudiofile::create() {
     close();
+    // The format goes into the first header: a recording cut off before its header is
+    // rewritten must still say what it holds.
+    audioFile_.setSampleRate(kTitleRate);
+    audioFile_.setBits(16);
+    audioFile_.setChannels(2);
     if (!audioFile_.create()) {
         ProjectHost::log("creating audio file failed");
         return false;
     }
-    // The header was written with the default format; these mark it for rewriting.
-    audioFile_.setSampleRate(kTitleRate);
-    audioFile_.setBits(16);
-    audioFile_.setChannels(2);
     audioFile_.setClientFormat(audioFile_.fileFormat());
     length_ = 0;
     position_ = 0;

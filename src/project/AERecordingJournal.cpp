@@ -128,7 +128,10 @@ void begin(const std::string& path) {
         return;
     }
     std::vector<Entry> entries = journal.read();
-    entries.push_back({static_cast<long>(::getpid()), path});
+    // The next start may run in another folder.
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    entries.push_back({static_cast<long>(::getpid()), error ? path : absolute.string()});
     journal.write(entries);
 }
 
@@ -140,7 +143,11 @@ void end(const std::string& path) {
     }
     std::vector<Entry> entries = journal.read();
     const long self = ::getpid();
-    std::erase_if(entries, [&](const Entry& e) { return e.pid == self && e.path == path; });
+    std::error_code error;
+    const std::string absolute = std::filesystem::absolute(path, error).string();
+    std::erase_if(entries, [&](const Entry& e) {
+        return e.pid == self && (e.path == path || e.path == absolute);
+    });
     journal.write(entries);
 }
 
