@@ -17,11 +17,15 @@ struct CliRun {
     std::string err;
 };
 
-inline CliRun cli(const QStringList& args) {
+// `extra`: further environment variables, "NAME", "value" in turn.
+inline CliRun cli(const QStringList& args, const QStringList& extra = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LC_ALL", "C");
     environment.insert("LANG", "C");
+    for (qsizetype i = 0; i + 1 < extra.size(); i += 2) {
+        environment.insert(extra[i], extra[i + 1]);
+    }
     process.setProcessEnvironment(environment);
     process.start(GLEAM_CLI, args);
     process.waitForFinished(120000);
