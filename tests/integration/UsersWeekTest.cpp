@@ -102,10 +102,9 @@ TEST_F(UsersWeekTest, NothingIsEverLostOrOverwritten) {
     checkFiles("recorded");
 
     // Two different recordings named take.wav (mono: both are copied into the base).
-    ASSERT_EQ(gleam({"generate", q(dir.file("monday/stereo.wav")), "--seconds", "8", "--seed",
-                     "3"})
-                  .code,
-              0);
+    ASSERT_EQ(
+        gleam({"generate", q(dir.file("monday/stereo.wav")), "--seconds", "8", "--seed", "3"}).code,
+        0);
     for (const auto& [folder, seed] : {std::pair{"monday", "4"}, std::pair{"tuesday", "5"}}) {
         const std::string stereo = dir.file(std::string(folder) + "/s.wav");
         ASSERT_EQ(gleam({"generate", q(stereo), "--seconds", "8", "--seed", seed}).code, 0);
@@ -140,8 +139,7 @@ TEST_F(UsersWeekTest, NothingIsEverLostOrOverwritten) {
     ASSERT_EQ(gleam({"generate", q(cut), "--seconds", "10", "--seed", "7"}).code, 0);
     fs::resize_file(cut, 44 + int64_t{8} * kRate * 4);
     CliRun info = gleam({"info", q(cut)});
-    EXPECT_NE(info.out.find("truncated: header says 441000 frames"), std::string::npos)
-        << info.out;
+    EXPECT_NE(info.out.find("truncated: header says 441000 frames"), std::string::npos) << info.out;
     project({"import", q(cut), "--quiet"});
     files = titleFiles();
     ASSERT_EQ(files.size(), 5u);

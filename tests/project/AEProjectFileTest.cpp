@@ -10,8 +10,11 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <random>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using ProjectTest::kSevenSeconds;
 using ProjectTest::RecordImage;
@@ -234,6 +237,43 @@ TEST_F(ProjectFileTest, TitlesWhoseAudioIsAwayStayUnchangedUntilItIsBack) {
     EXPECT_EQ(project->length(1), kSevenSeconds + 7);
     EXPECT_EQ(project->pauseSeconds(1), "3");
     EXPECT_TRUE(project->refreshAudio().empty()) << "nothing changed since";
+}
+
+TEST_F(ProjectFileTest, ARecordingCutOffByACrashIsMendedAndPlaysWhole) {
+    // The recording's header still says 0 frames; the file holds eight seconds.
+    const std::string base = audio("Title_00", 8 * 44100);
+    std::string bytes = ProjectTest::readFile(base + ".wav");
+    for (size_t at : {size_t{4}, size_t{40}}) {
+        const uint32_t size = at == 4 ? 36 : 0;
+        std::memcpy(bytes.data() + at, &size, 4);
+    }
+    ProjectTest::writeFile(base + ".wav", bytes);
+    // Recorded by a process that is gone now; one still running is left alone.
+    const pid_t gone = fork();
+    if (gone == 0) {
+        _exit(0);
+    }
+    waitpid(gone, nullptr, 0);
+    const std::string journal = dir.file("recordings");
+    ProjectTest::writeFile(journal, std::to_string(gone) + " " + base + ".wav\n" +
+                                        std::to_string(getpid()) + " " + dir.file("live.wav\n"));
+    setenv("GLEAM_RECORDING_JOURNAL", journal.c_str(), 1);
+    RecordImage image;
+    image.projectHeader(1000, 1).integer("Tfid", 0).text("Tnam", base).text("Ptrn", "x");
+    for (const char* tag : {"Faio", "Faio", "Faio", "Faio"}) {
+        image.integer(tag, 0);
+    }
+    image.text("Enot", "****");
+    auto project = load(image);
+    unsetenv("GLEAM_RECORDING_JOURNAL");
+    ASSERT_TRUE(project) << report.error;
+    ASSERT_EQ(project->titleCount(), 1);
+    EXPECT_EQ(project->length(0), 8 * 44100);
+    EXPECT_EQ(project->fadePoint(0, 3), 8 * 44100) << "it plays to its end";
+    EXPECT_EQ(ProjectTest::readFile(journal),
+              std::to_string(getpid()) + " " + dir.file("live.wav\n"));
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_NE(host.messages[0].text.find(base + ".wav"), std::string::npos);
 }
 
 TEST_F(ProjectFileTest, TitlesShorterThan308699FramesAreRemoved) {
