@@ -1,5 +1,7 @@
 #include "RunLog.h"
 
+#include "FFileSystem.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -8,15 +10,7 @@
 #include <system_error>
 
 std::string RunLog::defaultPath() {
-    std::string base;
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
-        base = state;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = std::string(home) + "/.local/state";
-    } else {
-        base = "/tmp";
-    }
-    return base + "/Gleam/AE.log";
+    return FFileSystem::stateDirectory() + "/AE.log";
 }
 
 RunLog::RunLog() : path_(defaultPath()) {

@@ -1,6 +1,7 @@
 #include "FFileSystem.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,6 +89,18 @@ int64_t size(const std::string& path) {
         return -1;
     }
     return static_cast<int64_t>(st.st_size);
+}
+
+std::string stateDirectory() {
+    std::string base;
+    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
+        base = state;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.local/state";
+    } else {
+        base = "/tmp";
+    }
+    return base + "/Gleam";
 }
 
 } // namespace FFileSystem

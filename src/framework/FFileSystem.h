@@ -30,4 +30,8 @@ int64_t size(FFileStream& stream);
 // Size of the named file in bytes, or −1.
 int64_t size(const std::string& path);
 
+// The program's folder for state between runs: $XDG_STATE_HOME/Gleam (or
+// ~/.local/state/Gleam, or /tmp/Gleam without a home), without a trailing "/".
+std::string stateDirectory();
+
 } // namespace FFileSystem

@@ -3,6 +3,7 @@
 #include "ProjectHost.h"
 
 #include "AudioFile.h"
+#include "FFileSystem.h"
 
 #include <cerrno>
 #include <csignal>
@@ -109,15 +110,7 @@ std::string journalPath() {
     if (const char* path = std::getenv("GLEAM_RECORDING_JOURNAL"); path && *path) {
         return path;
     }
-    std::string base;
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state) {
-        base = state;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = std::string(home) + "/.local/state";
-    } else {
-        base = "/tmp";
-    }
-    return base + "/Gleam/recordings";
+    return FFileSystem::stateDirectory() + "/recordings";
 }
 
 void begin(const std::string& path) {

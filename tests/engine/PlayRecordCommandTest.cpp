@@ -56,6 +56,19 @@ protected:
 
     static QString q(const std::string& text) { return QString::fromStdString(text); }
 
+    // `gleam-cli record PATH` in real time, until it says it records.
+    void startRecording(QProcess& process, const std::string& path) const {
+        process.setProcessEnvironment(environment(false));
+        process.start(GLEAM_CLI, {"record", q(path)});
+        ASSERT_TRUE(process.waitForStarted());
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                process.waitForReadyRead(50);
+                return process.peek(4096).contains("recording");
+            },
+            10s));
+    }
+
     TestDir tmp;
     std::string played = tmp.file("played.wav");
     std::string input = tmp.file("44100-2-16-counting.wav");
@@ -146,15 +159,7 @@ TEST_F(PlayRecordCommandTest, CtrlCEndsARecordingWithCompleteFiles) {
     ASSERT_TRUE(writeWave(input, countingFrames(20 * kRate)));
     const std::string path = tmp.file("interrupted.wav");
     QProcess process;
-    process.setProcessEnvironment(environment(false)); // real time
-    process.start(GLEAM_CLI, {"record", q(path)});
-    ASSERT_TRUE(process.waitForStarted());
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            process.waitForReadyRead(50);
-            return process.peek(4096).contains("recording");
-        },
-        10s));
+    ASSERT_NO_FATAL_FAILURE(startRecording(process, path));
     const auto started = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(1500ms);
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
@@ -181,15 +186,7 @@ TEST_F(PlayRecordCommandTest, ARecordingKilledMidwayIsMendedAndImportedAtTheNext
     ASSERT_TRUE(writeWave(input, countingFrames(20 * kRate)));
     const std::string path = tmp.file("killed.wav");
     QProcess process;
-    process.setProcessEnvironment(environment(false)); // real time
-    process.start(GLEAM_CLI, {"record", q(path)});
-    ASSERT_TRUE(process.waitForStarted());
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            process.waitForReadyRead(50);
-            return process.peek(4096).contains("recording");
-        },
-        10s));
+    ASSERT_NO_FATAL_FAILURE(startRecording(process, path));
     std::this_thread::sleep_for(7500ms); // long enough for a title
     ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
     ASSERT_TRUE(process.waitForFinished(10000));
