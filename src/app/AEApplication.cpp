@@ -373,6 +373,9 @@ bool AEApplication::notify(FMessage& message) {
         break;
     case kTagRecordingStopped:
         recordingStopped();
+        if (mainWindow_) {
+            mainWindow_->showRecordingDropouts(data, message.getInt("data2"));
+        }
         break;
     case kTagProcessed:
         if (mainWindow_) {

@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cinttypes>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -119,6 +122,10 @@ void AEAudioEngine::turn() {
     case kIdle: {
         int16_t* buffer = nullptr;
         device_.getBuffer(buffer, 0, true); // keeps the input running; the frames go
+        // Dropouts in frames that went can be in no recording; later ones may yet be.
+        WaveDropout gone;
+        while (device_.takeInputDropout(gone, device_.inputPosition())) {
+        }
         meters_.zero();
         break;
     }
@@ -185,6 +192,7 @@ void AEAudioEngine::recordTurn() {
         handleLostDevice();
         return;
     }
+    collectDropouts();
     const int32_t frames = device_.framesPerBuffer(false);
     for (int32_t i = 0; i < kMaxInputPerTurn; ++i) {
         int16_t* buffer = nullptr;
@@ -282,7 +290,13 @@ bool AEAudioEngine::record() {
     if (!transport_.openRecordFile([this] { requestStop(); })) {
         return false;
     }
-    lossesAtStart_ = device_.inputStats();
+    // The next buffer is the recording's first frame. Dropouts already ended after that
+    // frame lie inside the recording; those before it are of no interest.
+    recordStart_ = device_.inputPosition();
+    listedDropouts_ = 0;
+    dropoutCount_ = 0;
+    dropoutFrames_ = 0;
+    collectDropouts();
     deviceLost_ = false;
     endReached_ = false;
     recordSlot_ = transport_.recordFile();
@@ -306,10 +320,18 @@ int32_t AEAudioEngine::stopLocked() {
     source_ = this;
     const int32_t position = transport_.closePlayFile();
     if (state == kRecording) {
+        AEAudiofile* file = transport_.recordFile();
+        const Dropouts lost = finishDropouts(file ? file->getLength() : 0);
         if (!transport_.closeRecordFile()) {
             ProjectHost::log("completing the recording failed");
         }
-        ProjectHost::post(AppHost::kTagRecordingStopped);
+        if (AppHost* host = AppHost::current()) {
+            constexpr auto kMost = uint64_t{std::numeric_limits<int32_t>::max()};
+            host->postAppMessage(AppHost::kTagRecordingStopped,
+                                 static_cast<int32_t>(std::min(lost.count, kMost)),
+                                 static_cast<int32_t>(std::min<uint64_t>(
+                                     static_cast<uint64_t>(lost.milliseconds()), kMost)));
+        }
     } else {
         device_.switchToRecord();
         if (inputWanted_) {
@@ -449,13 +471,57 @@ AERecordLimit AEAudioEngine::recordLimit() const {
     return limit_;
 }
 
-WaveDeviceStats AEAudioEngine::recordingLosses() const {
-    std::lock_guard lock(mutex_);
-    const WaveDeviceStats now = device_.inputStats();
-    WaveDeviceStats lost;
-    if (state_ == kRecording) {
-        lost.droppedFrames = now.droppedFrames - lossesAtStart_.droppedFrames;
-        lost.overflows = now.overflows - lossesAtStart_.overflows;
+int64_t AEAudioEngine::Dropouts::milliseconds() const {
+    constexpr uint64_t kRate = WaveFormat::kSampleRate;
+    return static_cast<int64_t>((frames * 1000 + kRate / 2) / kRate);
+}
+
+AEAudioEngine::Dropouts AEAudioEngine::recordingDropouts() const {
+    return {dropoutCount_.load(), dropoutFrames_.load()};
+}
+
+void AEAudioEngine::collectDropouts() {
+    WaveDropout dropout;
+    while (device_.takeInputDropout(dropout)) {
+        if (dropout.atFrame <= recordStart_) {
+            continue;
+        }
+        if (listedDropouts_ < dropouts_.size()) {
+            dropouts_[listedDropouts_++] = dropout;
+        }
+        dropoutCount_ += 1;
+        dropoutFrames_ += dropout.frames;
+    }
+}
+
+AEAudioEngine::Dropouts AEAudioEngine::finishDropouts(int64_t frames) {
+    collectDropouts();
+    // In order of position: those at or past the end came after the last recorded frame.
+    const uint64_t end = recordStart_ + static_cast<uint64_t>(std::max<int64_t>(frames, 0));
+    while (listedDropouts_ == dropoutCount_ && listedDropouts_ > 0 &&
+           dropouts_[listedDropouts_ - 1].atFrame >= end) {
+        --listedDropouts_;
+        dropoutCount_ -= 1;
+        dropoutFrames_ -= dropouts_[listedDropouts_].frames;
+    }
+    const Dropouts lost = recordingDropouts();
+    char line[160];
+    for (size_t i = 0; i < listedDropouts_; ++i) {
+        const uint64_t at = dropouts_[i].atFrame - recordStart_;
+        const uint64_t ms = at * 1000 / WaveFormat::kSampleRate;
+        std::snprintf(line, sizeof line,
+                      "recording dropout at frame %" PRIu64 " (%" PRIu64 ":%02" PRIu64 ":%02" PRIu64
+                      ".%03" PRIu64 "): %" PRIu64 " frames lost",
+                      at, ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000,
+                      dropouts_[i].frames);
+        ProjectHost::log(line);
+    }
+    if (lost.count > 0) {
+        std::snprintf(line, sizeof line,
+                      "recording stopped: %" PRIu64 " dropouts, %" PRIu64 " frames (%" PRId64
+                      " ms) lost",
+                      lost.count, lost.frames, lost.milliseconds());
+        ProjectHost::log(line);
     }
     return lost;
 }

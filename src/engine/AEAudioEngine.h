@@ -10,6 +10,7 @@
 #include "AEProcessorHost.h"
 #include "ProcessorSwitches.h"
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -34,7 +35,8 @@ class AEFileManager;
 // thread may read.
 //
 // Application messages: 5 when playback ends or the transport stops, 6 when a recording
-// is stopped.
+// is stopped (its dropouts and the milliseconds they lost as data and data2). Each dropout
+// of a recording goes to the run log with its place in the recording.
 class AEAudioEngine : public AEProcessorHost, public AEDeviceClient, public AEEngineAccess {
 public:
     enum State : int32_t {
@@ -130,8 +132,15 @@ public:
     setMaxRecordFrames(int64_t frames,
                        AERecordLimit::Reason reason = AERecordLimit::Reason::kDiskSpace);
     AERecordLimit recordLimit() const;
-    // Input the device dropped since the recording began (frames and overflows).
-    WaveDeviceStats recordingLosses() const;
+    // Runs of input frames that never reached a recording's file.
+    struct Dropouts {
+        uint64_t count = 0;
+        uint64_t frames = 0;
+        // The time lost, in whole milliseconds (rounded).
+        int64_t milliseconds() const;
+    };
+    // While recording, the dropouts so far; afterwards, those of the last recording.
+    Dropouts recordingDropouts() const;
 
     // --- Device -----------------------------------------------------------------------
     bool startInput();
@@ -167,6 +176,11 @@ private:
     void playTurn();
     void recordTurn();
     void handleLostDevice();
+    // Under the lock: the device's ended dropouts that fall after the recording's start.
+    void collectDropouts();
+    // Under the lock, as a recording of `frames` frames ends: forgets the dropouts past
+    // its end, logs the rest and returns their sum.
+    Dropouts finishDropouts(int64_t frames);
     void run();
     void closeFiles();
 
@@ -187,7 +201,14 @@ private:
     std::atomic<int32_t> rangeStart_{-1};
     std::atomic<int32_t> rangeEnd_{-1};
     AERecordLimit limit_;
-    WaveDeviceStats lossesAtStart_;
+    // The recording's dropouts, positions from recordStart_ on the device's input scale.
+    // Past the list's end they are only counted (a recording that bad says enough).
+    static constexpr size_t kListedDropouts = 256;
+    uint64_t recordStart_ = 0;
+    std::array<WaveDropout, kListedDropouts> dropouts_{};
+    size_t listedDropouts_ = 0;
+    std::atomic<uint64_t> dropoutCount_{0};
+    std::atomic<uint64_t> dropoutFrames_{0};
     bool inputWanted_ = false;
     std::atomic<bool> deviceLost_{false};
 

@@ -40,6 +40,8 @@ constexpr int kProjectDir = 3;
 
 constexpr const char* kAboutVersion = "Version 1.1 R3";
 
+constexpr int32_t kStringRecordingDropouts = 3300;
+
 } // namespace
 
 AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
@@ -734,6 +736,16 @@ void AEMainWindow::setRestorationMode(RestorationMode mode) {
 
 void AEMainWindow::showStatus(const std::string& text) {
     repairStatus_->setText(QString::fromStdString(text));
+}
+
+void AEMainWindow::showRecordingDropouts(int32_t dropouts, int32_t lostMilliseconds) {
+    if (dropouts > 0) {
+        statusBar()->showMessage(
+            text(kStringRecordingDropouts).arg(dropouts).arg(lostMilliseconds));
+    } else {
+        // Whatever an earlier recording lost is no news about this one.
+        statusBar()->clearMessage();
+    }
 }
 
 void AEMainWindow::showTitle(int32_t number) {

@@ -111,6 +111,7 @@ public:
     void refreshWaveform() override;
     void showTitle(int32_t number) override;
     void showStatus(const std::string& text) override;
+    void showRecordingDropouts(int32_t dropouts, int32_t lostMilliseconds) override;
     // Classic or enhanced repair stages: stored, checked in the Options menu, and given
     // to playback and to every processing run from now on.
     void setRestorationMode(RestorationMode mode);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -139,6 +140,16 @@ TEST_F(AEMainWindowTest, SaveAsWritesTheNewPathAndRetitles) {
     EXPECT_EQ(app_->projectPath(), second);
     EXPECT_EQ(window_->windowTitle(), QString::fromStdString(second + "  -  Gleam!"));
     EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(AEMainWindowTest, TheStatusLineTellsWhatARecordingLost) {
+    newProjectAt(dir_.file("Tapes.dat"));
+    for (const auto& [dropouts, milliseconds] : {std::pair{3, 30}, std::pair{0, 0}}) {
+        app_->postAppMessage(AppHost::kTagRecordingStopped, dropouts, milliseconds);
+        QApplication::processEvents();
+        EXPECT_EQ(window_->statusBar()->currentMessage(),
+                  dropouts > 0 ? text(3300).arg(dropouts).arg(milliseconds) : QString());
+    }
 }
 
 TEST_F(AEMainWindowTest, ExportTitleListOfAnEmptyProjectOpensNoDialog) {
