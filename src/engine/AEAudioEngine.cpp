@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -292,10 +290,7 @@ bool AEAudioEngine::record() {
     }
     // The next buffer is the recording's first frame. Dropouts already ended after that
     // frame lie inside the recording; those before it are of no interest.
-    recordStart_ = device_.inputPosition();
-    listedDropouts_ = 0;
-    dropoutCount_ = 0;
-    dropoutFrames_ = 0;
+    dropouts_.begin(device_.inputPosition());
     collectDropouts();
     deviceLost_ = false;
     endReached_ = false;
@@ -320,8 +315,10 @@ int32_t AEAudioEngine::stopLocked() {
     source_ = this;
     const int32_t position = transport_.closePlayFile();
     if (state == kRecording) {
+        collectDropouts();
         AEAudiofile* file = transport_.recordFile();
-        const Dropouts lost = finishDropouts(file ? file->getLength() : 0);
+        const AERecordingDropouts::Totals lost = dropouts_.end(file ? file->getLength() : 0);
+        dropouts_.log(ProjectHost::log);
         if (!transport_.closeRecordFile()) {
             ProjectHost::log("completing the recording failed");
         }
@@ -471,59 +468,11 @@ AERecordLimit AEAudioEngine::recordLimit() const {
     return limit_;
 }
 
-int64_t AEAudioEngine::Dropouts::milliseconds() const {
-    constexpr uint64_t kRate = WaveFormat::kSampleRate;
-    return static_cast<int64_t>((frames * 1000 + kRate / 2) / kRate);
-}
-
-AEAudioEngine::Dropouts AEAudioEngine::recordingDropouts() const {
-    return {dropoutCount_.load(), dropoutFrames_.load()};
-}
-
 void AEAudioEngine::collectDropouts() {
     WaveDropout dropout;
     while (device_.takeInputDropout(dropout)) {
-        if (dropout.atFrame <= recordStart_) {
-            continue;
-        }
-        if (listedDropouts_ < dropouts_.size()) {
-            dropouts_[listedDropouts_++] = dropout;
-        }
-        dropoutCount_ += 1;
-        dropoutFrames_ += dropout.frames;
+        dropouts_.note(dropout);
     }
-}
-
-AEAudioEngine::Dropouts AEAudioEngine::finishDropouts(int64_t frames) {
-    collectDropouts();
-    // In order of position: those at or past the end came after the last recorded frame.
-    const uint64_t end = recordStart_ + static_cast<uint64_t>(std::max<int64_t>(frames, 0));
-    while (listedDropouts_ == dropoutCount_ && listedDropouts_ > 0 &&
-           dropouts_[listedDropouts_ - 1].atFrame >= end) {
-        --listedDropouts_;
-        dropoutCount_ -= 1;
-        dropoutFrames_ -= dropouts_[listedDropouts_].frames;
-    }
-    const Dropouts lost = recordingDropouts();
-    char line[160];
-    for (size_t i = 0; i < listedDropouts_; ++i) {
-        const uint64_t at = dropouts_[i].atFrame - recordStart_;
-        const uint64_t ms = at * 1000 / WaveFormat::kSampleRate;
-        std::snprintf(line, sizeof line,
-                      "recording dropout at frame %" PRIu64 " (%" PRIu64 ":%02" PRIu64 ":%02" PRIu64
-                      ".%03" PRIu64 "): %" PRIu64 " frames lost",
-                      at, ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000,
-                      dropouts_[i].frames);
-        ProjectHost::log(line);
-    }
-    if (lost.count > 0) {
-        std::snprintf(line, sizeof line,
-                      "recording stopped: %" PRIu64 " dropouts, %" PRIu64 " frames (%" PRId64
-                      " ms) lost",
-                      lost.count, lost.frames, lost.milliseconds());
-        ProjectHost::log(line);
-    }
-    return lost;
 }
 
 // --- Device ----------------------------------------------------------------------------------

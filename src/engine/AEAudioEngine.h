@@ -3,6 +3,7 @@
 #include "AEAudioDevice.h"
 #include "AELevelMeters.h"
 #include "AERecordLimit.h"
+#include "AERecordingDropouts.h"
 #include "AETransport.h"
 #include "AEVolumes.h"
 
@@ -10,7 +11,6 @@
 #include "AEProcessorHost.h"
 #include "ProcessorSwitches.h"
 
-#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -132,15 +132,8 @@ public:
     setMaxRecordFrames(int64_t frames,
                        AERecordLimit::Reason reason = AERecordLimit::Reason::kDiskSpace);
     AERecordLimit recordLimit() const;
-    // Runs of input frames that never reached a recording's file.
-    struct Dropouts {
-        uint64_t count = 0;
-        uint64_t frames = 0;
-        // The time lost, in whole milliseconds (rounded).
-        int64_t milliseconds() const;
-    };
     // While recording, the dropouts so far; afterwards, those of the last recording.
-    Dropouts recordingDropouts() const;
+    AERecordingDropouts::Totals recordingDropouts() const { return dropouts_.totals(); }
 
     // --- Device -----------------------------------------------------------------------
     bool startInput();
@@ -176,11 +169,8 @@ private:
     void playTurn();
     void recordTurn();
     void handleLostDevice();
-    // Under the lock: the device's ended dropouts that fall after the recording's start.
+    // Under the lock: the device's ended dropouts to the recording's.
     void collectDropouts();
-    // Under the lock, as a recording of `frames` frames ends: forgets the dropouts past
-    // its end, logs the rest and returns their sum.
-    Dropouts finishDropouts(int64_t frames);
     void run();
     void closeFiles();
 
@@ -201,14 +191,7 @@ private:
     std::atomic<int32_t> rangeStart_{-1};
     std::atomic<int32_t> rangeEnd_{-1};
     AERecordLimit limit_;
-    // The recording's dropouts, positions from recordStart_ on the device's input scale.
-    // Past the list's end they are only counted (a recording that bad says enough).
-    static constexpr size_t kListedDropouts = 256;
-    uint64_t recordStart_ = 0;
-    std::array<WaveDropout, kListedDropouts> dropouts_{};
-    size_t listedDropouts_ = 0;
-    std::atomic<uint64_t> dropoutCount_{0};
-    std::atomic<uint64_t> dropoutFrames_{0};
+    AERecordingDropouts dropouts_;
     bool inputWanted_ = false;
     std::atomic<bool> deviceLost_{false};
 

@@ -52,7 +52,7 @@ TEST_F(AEAudioEngineJackTest, ARecordingIsAsLongAsTheTimeItRan) {
         std::this_thread::sleep_for(2500ms);
         EXPECT_EQ(engine.state(), AEAudioEngine::kRecording);
         EXPECT_GT(engine.position(), kRate);
-        const AEAudioEngine::Dropouts losses = engine.recordingDropouts();
+        const AERecordingDropouts::Totals losses = engine.recordingDropouts();
         engine.stop();
         const double ran =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

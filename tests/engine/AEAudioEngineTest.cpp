@@ -134,7 +134,7 @@ TEST_F(AEAudioEngineTest, ARecordingCountsAndLogsTheFramesItsInputLost) {
     // What the engine counts is what the file misses, and the log says where.
     const CountingGaps gaps = gapsIn(readWave(recording));
     ASSERT_GE(gaps.positions.size(), 5u);
-    const AEAudioEngine::Dropouts lost = engine.recordingDropouts();
+    const AERecordingDropouts::Totals lost = engine.recordingDropouts();
     EXPECT_EQ(lost.count, gaps.positions.size());
     EXPECT_EQ(lost.frames, static_cast<uint64_t>(gaps.frames));
     EXPECT_EQ(lost.milliseconds(), std::llround(gaps.frames * 1000.0 / kRate));

@@ -104,7 +104,7 @@ int runRecord(const std::vector<std::string>& arguments) {
     if (!byItself) {
         engine.stop();
     }
-    const AEAudioEngine::Dropouts lost = engine.recordingDropouts();
+    const AERecordingDropouts::Totals lost = engine.recordingDropouts();
     CliAudio::statusDone(quiet);
     const int32_t frames = std::max(AEFileManager::framesOf(path), 0);
     if (engine.deviceLost()) {
