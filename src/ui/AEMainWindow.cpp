@@ -393,7 +393,7 @@ bool AEMainWindow::command(int32_t number) {
         return true;
     case kSaveProject:
         if (project && project->titleCount() > 0 && !app_.projectPath().empty()) {
-            if (!project->save(app_.projectPath())) {
+            if (!app_.saveProject()) {
                 app_.alertString(app_.stringId(3004, 0));
             }
         }

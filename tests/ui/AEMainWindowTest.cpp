@@ -195,6 +195,9 @@ TEST_F(AEMainWindowTest, AProjectThatCannotBeSavedIsKeptUntilSavedElsewhere) {
         EXPECT_EQ(app_->projectPath(), path) << i;
         EXPECT_FALSE(std::filesystem::exists(fresh)) << i;
         chooser_.answers.clear();
+        window_->command(AEMainWindow::kSaveProject); // the same saving, the same refusal
+        ASSERT_FALSE(dialogs_.alerts.empty());
+        EXPECT_EQ(dialogs_.alerts.back(), text(3004).toStdString());
 
         // Saved elsewhere first, then replaced.
         dialogs_.answer = true;
