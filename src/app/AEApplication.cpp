@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -141,9 +142,7 @@ AEApplication::~AEApplication() {
     device_->close();
     device_->freeBuffers();
     // 3. The current project.
-    if (project_) {
-        project_->save(projectPath_);
-    }
+    saveProject();
     // 4. Screen saver.
     deviceServices_->restoreScreenSaver();
     // 5. Algorithm library.
@@ -287,7 +286,11 @@ bool AEApplication::askYesNo(int32_t id) {
         alertNoOwner(kMissingStringTable);
         return false;
     }
-    return dialogs_ && dialogs_->askYesNo(*text);
+    return askYesNoText(*text);
+}
+
+bool AEApplication::askYesNoText(const std::string& text) {
+    return dialogs_ && dialogs_->askYesNo(text);
 }
 
 // --- Run log ------------------------------------------------------------------------
@@ -373,6 +376,9 @@ bool AEApplication::notify(FMessage& message) {
         break;
     case kTagRecordingStopped:
         recordingStopped();
+        if (mainWindow_) {
+            mainWindow_->showRecordingDropouts(data, message.getInt("data2"));
+        }
         break;
     case kTagProcessed:
         if (mainWindow_) {
@@ -560,6 +566,25 @@ void AEApplication::setProject(std::unique_ptr<AEProject> project, std::string p
     fileManager_->setProject(project.get());
     project_ = std::move(project);
     projectPath_ = std::move(path);
+}
+
+bool AEApplication::saveProject() const {
+    if (!project_) {
+        return true;
+    }
+    // The new file is renamed over the old one, which the file's own permissions would not
+    // stop: a project the user marked read-only is refused here.
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(projectPath_, error);
+    constexpr fs::perms kWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (fs::exists(status) && (status.permissions() & kWrite) == fs::perms::none) {
+        return false;
+    }
+    bool written = false;
+    project_->save(projectPath_, &written);
+    return written;
 }
 
 void AEApplication::refreshFreeSpace(bool atStartUp) {

@@ -59,6 +59,8 @@ public:
     void alertNoOwner(const std::string& text);
     void alertString(int32_t id);
     bool askYesNo(int32_t id) override;
+    // The same with a text of its own (a string with its blanks filled).
+    bool askYesNoText(const std::string& text);
 
     // --- Flags ---------------------------------------------------------------------
     bool isBusy() const override { return busy_.load(); }
@@ -109,8 +111,11 @@ public:
     // The current project (null when none) and the path it is saved to.
     AEProject* project() const { return project_.get(); }
     const std::string& projectPath() const { return projectPath_; }
-    // Replaces the current project (the old one is discarded, not saved).
+    // Replaces the current project (the old one is discarded, not saved: see saveProject).
     void setProject(std::unique_ptr<AEProject> project, std::string path);
+    // Saves the current project to its file, as the end of the program does; true when
+    // there is none or the file was written. A file marked read-only is left as it is.
+    bool saveProject() const;
 
     // --- Fields read by other parts --------------------------------------------------
     const std::string& directory(int index) const { return directories_[index]; }

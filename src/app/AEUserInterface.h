@@ -42,6 +42,9 @@ public:
     virtual void showTitle(int32_t number) = 0;
     // A line for the status bar (what a processing run repaired); nothing by default.
     virtual void showStatus(const std::string& /*text*/) {}
+    // A recording stopped having lost `dropouts` runs of input, `lostMilliseconds` in all
+    // (0 and 0 for a clean one).
+    virtual void showRecordingDropouts(int32_t /*dropouts*/, int32_t /*lostMilliseconds*/) {}
     virtual void freeSpaceChanged() = 0;
     // Another start asked for the window.
     virtual void raise() = 0;

@@ -57,4 +57,10 @@ public:
     virtual void setDeviceNumbers(int play, int record) = 0;
     virtual bool lost() const = 0;
     virtual WaveDeviceStats inputStats() const = 0;
+    // Input frames handed out by getBuffer since the input opened: where the next input
+    // buffer begins, on the scale of WaveDropout::atFrame.
+    virtual uint64_t inputPosition() const = 0;
+    // The next input dropout that has ended, in order, when it begins at or before `upTo`;
+    // false when there is none.
+    virtual bool takeInputDropout(WaveDropout& dropout, uint64_t upTo = UINT64_MAX) = 0;
 };

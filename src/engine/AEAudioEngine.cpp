@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -119,6 +120,10 @@ void AEAudioEngine::turn() {
     case kIdle: {
         int16_t* buffer = nullptr;
         device_.getBuffer(buffer, 0, true); // keeps the input running; the frames go
+        // Dropouts in frames that went can be in no recording; later ones may yet be.
+        WaveDropout gone;
+        while (device_.takeInputDropout(gone, device_.inputPosition())) {
+        }
         meters_.zero();
         break;
     }
@@ -185,6 +190,7 @@ void AEAudioEngine::recordTurn() {
         handleLostDevice();
         return;
     }
+    collectDropouts();
     const int32_t frames = device_.framesPerBuffer(false);
     for (int32_t i = 0; i < kMaxInputPerTurn; ++i) {
         int16_t* buffer = nullptr;
@@ -282,7 +288,10 @@ bool AEAudioEngine::record() {
     if (!transport_.openRecordFile([this] { requestStop(); })) {
         return false;
     }
-    lossesAtStart_ = device_.inputStats();
+    // The next buffer is the recording's first frame. Dropouts already ended after that
+    // frame lie inside the recording; those before it are of no interest.
+    dropouts_.begin(device_.inputPosition());
+    collectDropouts();
     deviceLost_ = false;
     endReached_ = false;
     recordSlot_ = transport_.recordFile();
@@ -306,10 +315,20 @@ int32_t AEAudioEngine::stopLocked() {
     source_ = this;
     const int32_t position = transport_.closePlayFile();
     if (state == kRecording) {
+        collectDropouts();
+        AEAudiofile* file = transport_.recordFile();
+        const AERecordingDropouts::Totals lost = dropouts_.end(file ? file->getLength() : 0);
+        dropouts_.log(ProjectHost::log);
         if (!transport_.closeRecordFile()) {
             ProjectHost::log("completing the recording failed");
         }
-        ProjectHost::post(AppHost::kTagRecordingStopped);
+        if (AppHost* host = AppHost::current()) {
+            constexpr auto kMost = uint64_t{std::numeric_limits<int32_t>::max()};
+            host->postAppMessage(AppHost::kTagRecordingStopped,
+                                 static_cast<int32_t>(std::min(lost.count, kMost)),
+                                 static_cast<int32_t>(std::min<uint64_t>(
+                                     static_cast<uint64_t>(lost.milliseconds()), kMost)));
+        }
     } else {
         device_.switchToRecord();
         if (inputWanted_) {
@@ -449,15 +468,11 @@ AERecordLimit AEAudioEngine::recordLimit() const {
     return limit_;
 }
 
-WaveDeviceStats AEAudioEngine::recordingLosses() const {
-    std::lock_guard lock(mutex_);
-    const WaveDeviceStats now = device_.inputStats();
-    WaveDeviceStats lost;
-    if (state_ == kRecording) {
-        lost.droppedFrames = now.droppedFrames - lossesAtStart_.droppedFrames;
-        lost.overflows = now.overflows - lossesAtStart_.overflows;
+void AEAudioEngine::collectDropouts() {
+    WaveDropout dropout;
+    while (device_.takeInputDropout(dropout)) {
+        dropouts_.note(dropout);
     }
-    return lost;
 }
 
 // --- Device ----------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "AEAudioDevice.h"
 #include "AELevelMeters.h"
 #include "AERecordLimit.h"
+#include "AERecordingDropouts.h"
 #include "AETransport.h"
 #include "AEVolumes.h"
 
@@ -34,7 +35,8 @@ class AEFileManager;
 // thread may read.
 //
 // Application messages: 5 when playback ends or the transport stops, 6 when a recording
-// is stopped.
+// is stopped (its dropouts and the milliseconds they lost as data and data2). Each dropout
+// of a recording goes to the run log with its place in the recording.
 class AEAudioEngine : public AEProcessorHost, public AEDeviceClient, public AEEngineAccess {
 public:
     enum State : int32_t {
@@ -130,8 +132,8 @@ public:
     setMaxRecordFrames(int64_t frames,
                        AERecordLimit::Reason reason = AERecordLimit::Reason::kDiskSpace);
     AERecordLimit recordLimit() const;
-    // Input the device dropped since the recording began (frames and overflows).
-    WaveDeviceStats recordingLosses() const;
+    // While recording, the dropouts so far; afterwards, those of the last recording.
+    AERecordingDropouts::Totals recordingDropouts() const { return dropouts_.totals(); }
 
     // --- Device -----------------------------------------------------------------------
     bool startInput();
@@ -167,6 +169,8 @@ private:
     void playTurn();
     void recordTurn();
     void handleLostDevice();
+    // Under the lock: the device's ended dropouts to the recording's.
+    void collectDropouts();
     void run();
     void closeFiles();
 
@@ -187,7 +191,7 @@ private:
     std::atomic<int32_t> rangeStart_{-1};
     std::atomic<int32_t> rangeEnd_{-1};
     AERecordLimit limit_;
-    WaveDeviceStats lossesAtStart_;
+    AERecordingDropouts dropouts_;
     bool inputWanted_ = false;
     std::atomic<bool> deviceLost_{false};
 

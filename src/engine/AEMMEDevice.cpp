@@ -151,6 +151,7 @@ bool AEMMEDevice::openInput() {
 
 bool AEMMEDevice::queueInputBuffers() {
     nextInputIndex_ = 0;
+    inputPosition_ = 0;
     for (int32_t i = 0; i < inRing_.count; ++i) {
         WaveHeader& header = inRing_.header[i];
         header.data = reinterpret_cast<uint8_t*>(inRing_.data[i].data());
@@ -342,6 +343,7 @@ bool AEMMEDevice::getBuffer(int16_t*& out, int32_t /*index*/, bool isInput) {
                 header.bufferLength - bytes);
     header.user.fetch_and(~kInUse);
     in_->queue(header);
+    inputPosition_ += bytes / kBytesPerFrame;
     nextInputIndex_ = (nextInputIndex_ + 1) % inRing_.count;
     out = inScratch_.data();
     return true;
@@ -410,6 +412,10 @@ bool AEMMEDevice::lost() const {
 
 WaveDeviceStats AEMMEDevice::inputStats() const {
     return in_ ? in_->stats() : WaveDeviceStats{};
+}
+
+bool AEMMEDevice::takeInputDropout(WaveDropout& dropout, uint64_t upTo) {
+    return in_ && in_->takeDropout(dropout, upTo);
 }
 
 WaveDeviceStats AEMMEDevice::outputStats() const {

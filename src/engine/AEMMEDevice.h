@@ -76,6 +76,8 @@ public:
     // What the open input / output has seen since it was opened (zeros when closed).
     WaveDeviceStats inputStats() const override;
     WaveDeviceStats outputStats() const;
+    uint64_t inputPosition() const override { return inputPosition_; }
+    bool takeInputDropout(WaveDropout& dropout, uint64_t upTo = UINT64_MAX) override;
 
     int32_t mode() const { return mode_.load(); }
     bool inputStarted() const { return inputStarted_.load(); }
@@ -119,6 +121,7 @@ private:
     int32_t nextFillIndex_ = 0;
     int32_t nextWriteIndex_ = 0;
     int32_t nextInputIndex_ = 0;
+    uint64_t inputPosition_ = 0;
     std::atomic<int32_t> numPlayBuffers_{kDefaultBuffers};
     std::atomic<int32_t> numRecBuffers_{kDefaultBuffers};
     std::atomic<int32_t> playBufferSize_{kDefaultBufferBytes};

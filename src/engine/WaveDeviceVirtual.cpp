@@ -3,9 +3,12 @@
 #include "AudioFile.h"
 #include "WaveDeviceQueue.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -41,7 +44,39 @@ WaveDeviceVirtual::Settings WaveDeviceVirtual::fromEnvironment() {
     settings.inputPath = environment("GLEAM_VIRTUAL_INPUT");
     settings.outputPath = environment("GLEAM_VIRTUAL_OUTPUT");
     settings.fast = environment("GLEAM_VIRTUAL_PACE") == "fast";
+    const std::optional<std::vector<Overflow>> overflows =
+        parseOverflows(environment("GLEAM_VIRTUAL_OVERFLOWS"));
+    settings.overflowsValid = overflows.has_value();
+    if (overflows) {
+        settings.overflows = *overflows;
+    }
     return settings;
+}
+
+std::optional<std::vector<WaveDeviceVirtual::Overflow>>
+WaveDeviceVirtual::parseOverflows(const std::string& text) {
+    std::vector<Overflow> overflows;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    uint64_t nextFree = 0;
+    while (p != end) {
+        Overflow overflow;
+        auto [afterAt, atError] = std::from_chars(p, end, overflow.atFrame);
+        if (atError != std::errc() || afterAt == end || *afterAt != ':') {
+            return std::nullopt;
+        }
+        auto [afterFrames, framesError] = std::from_chars(afterAt + 1, end, overflow.frames);
+        if (framesError != std::errc() || overflow.frames == 0 || overflow.atFrame < nextFree) {
+            return std::nullopt;
+        }
+        overflows.push_back(overflow);
+        nextFree = overflow.atFrame + overflow.frames + 1;
+        p = afterFrames;
+        if (p != end && (*p != ',' || ++p == end)) {
+            return std::nullopt;
+        }
+    }
+    return overflows;
 }
 
 WaveDeviceInfo WaveDeviceVirtual::info() {
@@ -97,6 +132,11 @@ WaveResult WaveDeviceVirtual::start(WaveDeviceQueue& queue) {
 
 bool WaveDeviceVirtual::openFile() {
     const bool output = direction_ == WaveDirection::kOutput;
+    inputFrames_ = 0;
+    nextOverflow_ = 0;
+    if (!output && !settings_.overflowsValid) {
+        return false;
+    }
     const std::string& path = output ? settings_.outputPath : settings_.inputPath;
     inputEnded_ = path.empty();
     if (path.empty()) {
@@ -206,8 +246,40 @@ void WaveDeviceVirtual::moveBlock(uint32_t frames) {
     if (!queue_->running()) {
         return;
     }
-    readInput(frames);
-    queue_->recordFrom(block_.data(), frames);
+    recordBlock(frames);
+}
+
+void WaveDeviceVirtual::recordBlock(uint32_t frames) {
+    const std::vector<Overflow>& overflows = settings_.overflows;
+    uint32_t done = 0;
+    while (done < frames) {
+        uint32_t lost = 0;
+        while (nextOverflow_ < overflows.size() &&
+               overflows[nextOverflow_].atFrame <= inputFrames_) {
+            lost += overflows[nextOverflow_].frames;
+            skipInput(overflows[nextOverflow_].frames);
+            ++nextOverflow_;
+        }
+        const uint64_t until = nextOverflow_ < overflows.size()
+                                   ? overflows[nextOverflow_].atFrame
+                                   : std::numeric_limits<uint64_t>::max();
+        const auto n =
+            static_cast<uint32_t>(std::min<uint64_t>(frames - done, until - inputFrames_));
+        readInput(n);
+        inputFrames_ += n;
+        done += n;
+        queue_->noteStatus(false, lost > 0);
+        queue_->recordFrom(block_.data(), n, lost);
+    }
+}
+
+void WaveDeviceVirtual::skipInput(uint64_t frames) {
+    inputFrames_ += frames;
+    while (frames > 0) {
+        const auto n = static_cast<uint32_t>(std::min<uint64_t>(frames, kPeriodFrames));
+        readInput(n);
+        frames -= n;
+    }
 }
 
 void WaveDeviceVirtual::readInput(uint32_t frames) {

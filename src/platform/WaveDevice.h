@@ -59,6 +59,10 @@ public:
     // The device stopped by itself (see WaveDeviceStream::lost); queue then fails.
     bool lost() const;
     WaveDeviceStats stats() const { return queue_.stats(); }
+    // Input: the next ended dropout, in order (one owner thread; see WaveDeviceQueue).
+    bool takeDropout(WaveDropout& dropout, uint64_t upTo = UINT64_MAX) {
+        return queue_.takeDropout(dropout, upTo);
+    }
     // Buffers queued and not yet returned (marked done).
     uint64_t queuedBuffers() const { return queue_.outstanding(); }
 

@@ -2,6 +2,8 @@
 
 #include "WaveDeviceQueue.h"
 
+#include <cmath>
+
 namespace {
 
 WaveResult resultOf(PaError error) {
@@ -60,10 +62,12 @@ WaveResult WaveDevicePortAudio::start(WaveDeviceQueue& queue) {
     }
     const PaStreamParameters parameters = WaveDeviceSystem::streamParameters(paIndex_, direction_);
     const bool output = direction_ == WaveDirection::kOutput;
+    queue_ = &queue;
+    expectedAdcTime_ = 0.0;
     PaError error =
         Pa_OpenStream(&stream_, output ? nullptr : &parameters, output ? &parameters : nullptr,
                       WaveFormat::kSampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, streamCallback, &queue);
+                      paClipOff | paDitherOff, streamCallback, this);
     if (error != paNoError) {
         stream_ = nullptr;
         return resultOf(error);
@@ -101,16 +105,33 @@ std::string WaveDevicePortAudio::name() const {
     return info && info->name ? info->name : "";
 }
 
+uint32_t WaveDevicePortAudio::overflowFrames(double adcTime, uint32_t frames) const {
+    if (adcTime > 0.0 && expectedAdcTime_ > 0.0) {
+        const double gap = (adcTime - expectedAdcTime_) * WaveFormat::kSampleRate;
+        // A clock that jumps by more than ten seconds is not to be believed.
+        if (gap >= 1.0 && gap < 10.0 * WaveFormat::kSampleRate) {
+            return static_cast<uint32_t>(std::lround(gap));
+        }
+    }
+    return frames;
+}
+
 int WaveDevicePortAudio::streamCallback(const void* input, void* output, unsigned long frames,
-                                        const PaStreamCallbackTimeInfo*,
-                                        PaStreamCallbackFlags status, void* queue) {
-    auto* target = static_cast<WaveDeviceQueue*>(queue);
-    target->noteStatus((status & paOutputUnderflow) != 0, (status & paInputOverflow) != 0);
+                                        const PaStreamCallbackTimeInfo* time,
+                                        PaStreamCallbackFlags status, void* self) {
+    auto* device = static_cast<WaveDevicePortAudio*>(self);
+    WaveDeviceQueue* target = device->queue_;
+    const bool overflow = (status & paInputOverflow) != 0;
+    target->noteStatus((status & paOutputUnderflow) != 0, overflow);
     const auto count = static_cast<uint32_t>(frames);
     if (output) {
         target->playInto(static_cast<uint8_t*>(output), count);
     } else if (input) {
-        target->recordFrom(static_cast<const uint8_t*>(input), count);
+        const double adcTime = time ? time->inputBufferAdcTime : 0.0;
+        const uint32_t lost = overflow ? device->overflowFrames(adcTime, count) : 0;
+        device->expectedAdcTime_ =
+            adcTime > 0.0 ? adcTime + static_cast<double>(count) / WaveFormat::kSampleRate : 0.0;
+        target->recordFrom(static_cast<const uint8_t*>(input), count, lost);
     }
     return paContinue;
 }

@@ -54,6 +54,7 @@ uint64_t WaveDeviceQueue::drain() {
     }
     played_ = false;
     gapFrames_ = 0;
+    closeDropout();
     frames_.store(0, std::memory_order_relaxed);
     leaveBackend();
     return pushed_.load(std::memory_order_acquire);
@@ -70,6 +71,7 @@ void WaveDeviceQueue::setRunning(bool running) {
     if (current_ && offset_ > 0) {
         finishCurrent();
     }
+    closeDropout();
     leaveBackend();
 }
 
@@ -146,19 +148,62 @@ uint32_t WaveDeviceQueue::playInto(uint8_t* out, uint32_t frames) {
     return taken;
 }
 
-uint32_t WaveDeviceQueue::recordFrom(const uint8_t* in, uint32_t frames) {
+uint32_t WaveDeviceQueue::recordFrom(const uint8_t* in, uint32_t frames, uint32_t lostBefore) {
     uint32_t stored = 0;
     if (tryEnterBackend()) {
         if (running()) {
+            if (lostBefore > 0) {
+                overflowFrames_.fetch_add(lostBefore, std::memory_order_relaxed);
+                noteLoss(lostBefore);
+            }
             // moveFrames only reads the device's side when recording.
             stored = moveFrames(const_cast<uint8_t*>(in), frames);
+            if (stored > 0) {
+                closeDropout();
+                storedFrames_ += stored;
+            }
             if (stored < frames) {
                 dropped_.fetch_add(frames - stored, std::memory_order_relaxed);
+                noteLoss(frames - stored);
             }
         }
         leaveBackend();
     }
     return stored;
+}
+
+void WaveDeviceQueue::noteLoss(uint64_t frames) {
+    if (openDropout_.frames > 0 && openDropout_.atFrame == storedFrames_) {
+        openDropout_.frames += frames;
+        return;
+    }
+    closeDropout();
+    openDropout_ = {storedFrames_, frames};
+    dropouts_.fetch_add(1, std::memory_order_relaxed);
+}
+
+void WaveDeviceQueue::closeDropout() {
+    if (openDropout_.frames == 0) {
+        return;
+    }
+    const uint32_t head = dropoutHead_.load(std::memory_order_relaxed);
+    // A full list keeps what it has: the stats still count the rest.
+    if (head - dropoutTail_.load(std::memory_order_acquire) < kDropoutCapacity) {
+        dropoutList_[head % kDropoutCapacity] = openDropout_;
+        dropoutHead_.store(head + 1, std::memory_order_release);
+    }
+    openDropout_ = {};
+}
+
+bool WaveDeviceQueue::takeDropout(WaveDropout& dropout, uint64_t upTo) {
+    const uint32_t tail = dropoutTail_.load(std::memory_order_relaxed);
+    if (tail == dropoutHead_.load(std::memory_order_acquire) ||
+        dropoutList_[tail % kDropoutCapacity].atFrame > upTo) {
+        return false;
+    }
+    dropout = dropoutList_[tail % kDropoutCapacity];
+    dropoutTail_.store(tail + 1, std::memory_order_release);
+    return true;
 }
 
 uint32_t WaveDeviceQueue::room() {
@@ -190,5 +235,7 @@ WaveDeviceStats WaveDeviceQueue::stats() const {
     stats.overflows = overflows_.load(std::memory_order_relaxed);
     stats.starvedFrames = starved_.load(std::memory_order_relaxed);
     stats.droppedFrames = dropped_.load(std::memory_order_relaxed);
+    stats.overflowFrames = overflowFrames_.load(std::memory_order_relaxed);
+    stats.dropouts = dropouts_.load(std::memory_order_relaxed);
     return stats;
 }

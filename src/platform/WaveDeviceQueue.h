@@ -3,6 +3,7 @@
 #include "WaveDeviceRing.h"
 #include "WaveDeviceTypes.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -58,13 +59,18 @@ public:
     // Returns the frames that came from buffers; they form the start of `out`.
     uint32_t playInto(uint8_t* out, uint32_t frames);
     // Input: stores `frames` frames into the queued buffers; returns how many it stored.
-    uint32_t recordFrom(const uint8_t* in, uint32_t frames);
+    // `lostBefore`: frames the backend lost just before these (an overflow).
+    uint32_t recordFrom(const uint8_t* in, uint32_t frames, uint32_t lostBefore = 0);
     // Frames the buffer in progress (or the next one) still gives or takes; 0 when
     // nothing is queued or the device does not run.
     uint32_t room();
     void noteStatus(bool underflow, bool overflow);
 
     WaveDeviceStats stats() const;
+    // Owner side, one thread: the next input dropout in order of position, when it begins
+    // at or before `upTo`; false otherwise. A dropout is handed over once frames are stored
+    // after it (or the input stops); more than the list holds are only counted in the stats.
+    bool takeDropout(WaveDropout& dropout, uint64_t upTo = UINT64_MAX);
 
 private:
     bool tryEnterBackend() { return !backendBusy_.exchange(true, std::memory_order_acquire); }
@@ -74,6 +80,10 @@ private:
     void finishCurrent();
     // Moves up to `frames` frames between `device` and the queued buffers.
     uint32_t moveFrames(uint8_t* device, uint32_t frames);
+    // Input frames lost at the present position: extend the open dropout or begin one.
+    void noteLoss(uint64_t frames);
+    // Hands the open dropout to the owner's list.
+    void closeDropout();
 
     const WaveDirection direction_;
     WaveDeviceRing pending_;
@@ -88,13 +98,23 @@ private:
 
     // Held by whoever holds backendBusy_.
     WaveHeader* current_ = nullptr;
-    uint32_t offset_ = 0;    // bytes of current_ played or filled
-    bool played_ = false;    // output: a buffer has played since the last drain
-    uint64_t gapFrames_ = 0; // output: silence since the last buffer, not yet counted
+    uint32_t offset_ = 0;       // bytes of current_ played or filled
+    bool played_ = false;       // output: a buffer has played since the last drain
+    uint64_t gapFrames_ = 0;    // output: silence since the last buffer, not yet counted
+    uint64_t storedFrames_ = 0; // input: frames stored since open (never reset)
+    WaveDropout openDropout_;   // input: the losses since the last stored frame
+
+    // Ended dropouts, from the backend (head) to the owner (tail).
+    static constexpr uint32_t kDropoutCapacity = 64;
+    std::array<WaveDropout, kDropoutCapacity> dropoutList_{};
+    std::atomic<uint32_t> dropoutHead_{0};
+    std::atomic<uint32_t> dropoutTail_{0};
 
     std::atomic<uint64_t> frames_{0};
     std::atomic<uint64_t> underflows_{0};
     std::atomic<uint64_t> overflows_{0};
     std::atomic<uint64_t> starved_{0};
     std::atomic<uint64_t> dropped_{0};
+    std::atomic<uint64_t> overflowFrames_{0};
+    std::atomic<uint64_t> dropouts_{0};
 };

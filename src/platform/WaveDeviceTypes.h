@@ -63,11 +63,20 @@ struct WaveHeader {
 
 // What a device has seen since it was opened.
 struct WaveDeviceStats {
-    uint64_t frames = 0;        // frames moved to or from buffers since open or the last reset
-    uint64_t underflows = 0;    // output underflows the backend reported
-    uint64_t overflows = 0;     // input overflows the backend reported
-    uint64_t starvedFrames = 0; // output: silence played between buffers, the next came late
-    uint64_t droppedFrames = 0; // input: frames lost while no buffer was free
+    uint64_t frames = 0;         // frames moved to or from buffers since open or the last reset
+    uint64_t underflows = 0;     // output underflows the backend reported
+    uint64_t overflows = 0;      // input overflows the backend reported
+    uint64_t starvedFrames = 0;  // output: silence played between buffers, the next came late
+    uint64_t droppedFrames = 0;  // input: frames lost while no buffer was free
+    uint64_t overflowFrames = 0; // input: frames the backend lost in its overflows
+    uint64_t dropouts = 0;       // input: runs of lost frames, whatever lost them
+};
+
+// One run of input frames that never reached a buffer: `atFrame` frames had been stored
+// into buffers (counted from the device's open) when it began.
+struct WaveDropout {
+    uint64_t atFrame = 0;
+    uint64_t frames = 0;
 };
 
 // One device of the system as the device list shows it. The numbers are those that open

@@ -41,6 +41,10 @@ constexpr int kProjectDir = 3;
 
 constexpr const char* kAboutVersion = "Version 1.1 R3";
 
+constexpr int32_t kStringRecordingDropouts = 3300;
+constexpr int32_t kStringNotSavedSaveAs = 3301;
+constexpr int32_t kStringQuitUnsaved = 3302;
+
 } // namespace
 
 AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
@@ -391,7 +395,7 @@ bool AEMainWindow::command(int32_t number) {
         return true;
     case kSaveProject:
         if (project && project->titleCount() > 0 && !app_.projectPath().empty()) {
-            if (!project->save(app_.projectPath())) {
+            if (!app_.saveProject()) {
                 app_.alertString(app_.stringId(3004, 0));
             }
         }
@@ -408,7 +412,7 @@ bool AEMainWindow::command(int32_t number) {
         }
         return true;
     case kQuit:
-        app_.requestQuit();
+        quitSaving();
         return true;
     case kProcessAll:
         if (!busy && project && project->titleCount() > 0 &&
@@ -427,23 +431,7 @@ bool AEMainWindow::command(int32_t number) {
         return true;
     case kSaveProjectAs:
         if (!busy && projectLoaded_ && !aboutShown_ && project) {
-            app_.setBusy(true);
-            const QString start = QString::fromStdString(app_.directory(kProjectDir));
-            const QString chosen =
-                chooser_->saveFile(this, text(3060), QDir(start).filePath(text(3066)), text(3051),
-                                   QStringLiteral("dat"));
-            if (!chosen.isEmpty()) {
-                const std::string path = chosen.toStdString();
-                app_.setDirectory(kProjectDir, QFileInfo(chosen).absolutePath().toStdString());
-                bool written = false;
-                project->save(path, &written);
-                if (written) {
-                    openProjectFile(path);
-                } else {
-                    app_.alertString(app_.stringId(3004, 0));
-                }
-            }
-            app_.setBusy(false);
+            saveProjectAs();
         }
         return true;
     case kExportAudio:
@@ -703,6 +691,53 @@ void AEMainWindow::saveButtonStates() const {
 
 void AEMainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+    quitSaving();
+}
+
+bool AEMainWindow::saveProjectAs() {
+    AEProject* project = app_.project();
+    if (!project) {
+        return false;
+    }
+    app_.setBusy(true);
+    const QString start = QString::fromStdString(app_.directory(kProjectDir));
+    const QString chosen = chooser_->saveFile(this, text(3060), QDir(start).filePath(text(3066)),
+                                              text(3051), QStringLiteral("dat"));
+    bool written = false;
+    if (!chosen.isEmpty()) {
+        const std::string path = chosen.toStdString();
+        app_.setDirectory(kProjectDir, QFileInfo(chosen).absolutePath().toStdString());
+        project->save(path, &written);
+        if (written) {
+            openProjectFile(path);
+        } else {
+            app_.alertString(app_.stringId(3004, 0));
+        }
+    }
+    app_.setBusy(false);
+    return written;
+}
+
+bool AEMainWindow::saveBeforeReplacing() {
+    if (!app_.project()) {
+        return true;
+    }
+    // A recording in progress becomes a title first, so it is saved too.
+    stopTransport();
+    if (app_.saveProject()) {
+        return true;
+    }
+    const QString question =
+        text(kStringNotSavedSaveAs).arg(QString::fromStdString(app_.projectPath()));
+    return app_.askYesNoText(question.toStdString()) && saveProjectAs();
+}
+
+void AEMainWindow::quitSaving() {
+    // While a run works on the project it is neither saved nor left: the quit waits.
+    if (!app_.isBusy() && !saveBeforeReplacing() &&
+        !app_.askYesNo(app_.stringId(kStringQuitUnsaved, 0))) {
+        return;
+    }
     app_.requestQuit();
 }
 
@@ -774,6 +809,16 @@ void AEMainWindow::showStatus(const std::string& text) {
     repairStatus_->setText(QString::fromStdString(text));
 }
 
+void AEMainWindow::showRecordingDropouts(int32_t dropouts, int32_t lostMilliseconds) {
+    if (dropouts > 0) {
+        statusBar()->showMessage(
+            text(kStringRecordingDropouts).arg(dropouts).arg(lostMilliseconds));
+    } else {
+        // Whatever an earlier recording lost is no news about this one.
+        statusBar()->clearMessage();
+    }
+}
+
 void AEMainWindow::showTitle(int32_t number) {
     if (AEProject* project = app_.project()) {
         project->select(number);
@@ -811,6 +856,9 @@ int32_t AEMainWindow::showStartDialog(bool) {
 
 void AEMainWindow::newProject() {
     stopTransport();
+    if (!saveBeforeReplacing()) {
+        return;
+    }
     const QString start = QString::fromStdString(app_.directory(kProjectDir));
     const QString chosen = chooser_->saveFile(this, text(3074), QDir(start).filePath(text(3066)),
                                               text(3051), QStringLiteral("dat"));
@@ -834,6 +882,9 @@ void AEMainWindow::newProject() {
 
 void AEMainWindow::openProject() {
     stopTransport();
+    if (!saveBeforeReplacing()) {
+        return;
+    }
     const QString chosen = chooser_->openFile(
         this, text(3061), QString::fromStdString(app_.directory(kProjectDir)), text(3051));
     if (chosen.isEmpty()) {
@@ -846,7 +897,7 @@ void AEMainWindow::openProject() {
 }
 
 void AEMainWindow::openProjectFromPath(const std::string& path) {
-    if (app_.isBusy()) {
+    if (app_.isBusy() || !saveBeforeReplacing()) {
         return;
     }
     app_.setDirectory(kProjectDir,

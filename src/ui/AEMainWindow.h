@@ -118,6 +118,7 @@ public:
     void refreshWaveform() override;
     void showTitle(int32_t number) override;
     void showStatus(const std::string& text) override;
+    void showRecordingDropouts(int32_t dropouts, int32_t lostMilliseconds) override;
     // Classic or enhanced repair stages: stored, checked in the Options menu, and given
     // to playback and to every processing run from now on.
     void setRestorationMode(RestorationMode mode);
@@ -150,6 +151,15 @@ private:
     void removeTitle(bool deleteFiles);
     void stepTitle(int32_t direction);
     bool openProjectFile(const std::string& path);
+    // Before another project takes the current one's place: the current one is saved, or,
+    // when it cannot be, the user is told and offered Save As. False when it stays unsaved
+    // (the replacement must then wait).
+    bool saveBeforeReplacing();
+    // Asks where to save the project, saves it there and opens it from there; false when
+    // the user declines or the file is not written.
+    bool saveProjectAs();
+    // Quits once the project is saved, saved elsewhere, or the user lets it go unsaved.
+    void quitSaving();
     void startProcessing(std::vector<int32_t> indices);
     void startNormalizing(std::vector<int32_t> indices);
     void joinWorker();

@@ -52,12 +52,12 @@ TEST_F(AEAudioEngineJackTest, ARecordingIsAsLongAsTheTimeItRan) {
         std::this_thread::sleep_for(2500ms);
         EXPECT_EQ(engine.state(), AEAudioEngine::kRecording);
         EXPECT_GT(engine.position(), kRate);
-        const WaveDeviceStats losses = engine.recordingLosses();
+        const AERecordingDropouts::Totals losses = engine.recordingDropouts();
         engine.stop();
         const double ran =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        EXPECT_EQ(losses.droppedFrames, 0u);
-        EXPECT_EQ(losses.overflows, 0u);
+        EXPECT_EQ(losses.count, 0u);
+        EXPECT_EQ(losses.frames, 0u);
         EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 1);
         engine.stopThread();
         device.close();

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -98,7 +100,7 @@ TEST_F(AEAudioEngineTest, ARecordingIsTheInputSampleForSampleFromWhereItBegan) {
     ASSERT_TRUE(waitForIdle(engine));
     EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 1);
     EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 1);
-    EXPECT_EQ(engine.recordingLosses().droppedFrames, 0u);
+    EXPECT_EQ(engine.recordingDropouts().count, 0u);
 
     const std::vector<int16_t> recorded = readWave(recording);
     const size_t frames = recorded.size() / 2;
@@ -111,6 +113,40 @@ TEST_F(AEAudioEngineTest, ARecordingIsTheInputSampleForSampleFromWhereItBegan) {
         << "the recording is a gapless stretch of the input";
     expectPeaksOfTheAudio(recording);
     EXPECT_GT(engine.meter(AELevelMeters::kInLeft) + engine.meter(AELevelMeters::kInRight), -1);
+}
+
+TEST_F(AEAudioEngineTest, ARecordingCountsAndLogsTheFramesItsInputLost) {
+    opener.settings.inputPath = countingFile(30 * kRate);
+    ASSERT_FALSE(opener.settings.inputPath.empty());
+    const auto overflows =
+        WaveDeviceVirtual::parseOverflows(regularOverflows(5000, 10000, 130, 441));
+    ASSERT_TRUE(overflows);
+    opener.settings.overflows = *overflows;
+    VirtualEngine virtualEngine(opener);
+    AEAudioEngine& engine = virtualEngine.engine;
+    ASSERT_TRUE(engine.startInput());
+    const std::string recording = tmp.file("recording.wav");
+    engine.setMaxRecordFrames(2 * kRate);
+    engine.setFilePath(recording);
+    ASSERT_TRUE(engine.record());
+    ASSERT_TRUE(host.waitFor(AppHost::kTagRecordingStopped, 1, 10s));
+
+    // What the engine counts is what the file misses, and the log says where.
+    const CountingGaps gaps = gapsIn(readWave(recording));
+    ASSERT_GE(gaps.positions.size(), 5u);
+    const AERecordingDropouts::Totals lost = engine.recordingDropouts();
+    EXPECT_EQ(lost.count, gaps.positions.size());
+    EXPECT_EQ(lost.frames, static_cast<uint64_t>(gaps.frames));
+    EXPECT_EQ(lost.milliseconds(), std::llround(gaps.frames * 1000.0 / kRate));
+    std::vector<int64_t> logged;
+    for (const std::string& line : host.logLines()) {
+        long long frame = 0;
+        if (std::sscanf(line.c_str(), "recording dropout at frame %lld", &frame) == 1) {
+            EXPECT_NE(line.find("): 441 frames lost"), std::string::npos) << line;
+            logged.push_back(frame);
+        }
+    }
+    EXPECT_EQ(logged, gaps.positions);
 }
 
 TEST_F(AEAudioEngineTest, BypassedPlaybackIsTheFileUpToTheChainsConversions) {

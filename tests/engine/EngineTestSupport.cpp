@@ -82,6 +82,27 @@ int64_t frameNumber(const int16_t* frame) {
     return static_cast<int64_t>(number) - 1;
 }
 
+CountingGaps gapsIn(const std::vector<int16_t>& recorded) {
+    CountingGaps gaps;
+    for (size_t i = 2; i + 1 < recorded.size(); i += 2) {
+        const int64_t skipped = frameNumber(&recorded[i]) - frameNumber(&recorded[i - 2]) - 1;
+        if (skipped != 0) {
+            gaps.positions.push_back(static_cast<int64_t>(i / 2));
+            gaps.frames += skipped;
+        }
+    }
+    return gaps;
+}
+
+std::string regularOverflows(int64_t first, int64_t step, int count, uint32_t frames) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text +=
+            (i > 0 ? "," : "") + std::to_string(first + i * step) + ":" + std::to_string(frames);
+    }
+    return text;
+}
+
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples) {
     return AudioTest::writeSystemFile(path, samples, 2);
 }

@@ -85,6 +85,17 @@ std::vector<int16_t> countingFrames(int32_t frames);
 // The frame number a counting frame holds (−1 for silence).
 int64_t frameNumber(const int16_t* frame);
 
+// Where a recording of counting frames skips: each jump's place in the recording (frame
+// index) and how many frames it skipped.
+struct CountingGaps {
+    std::vector<int64_t> positions;
+    int64_t frames = 0;
+};
+CountingGaps gapsIn(const std::vector<int16_t>& recorded);
+// GLEAM_VIRTUAL_OVERFLOWS text for `count` overflows of `frames` frames, every `step` input
+// frames from `first` on.
+std::string regularOverflows(int64_t first, int64_t step, int count, uint32_t frames);
+
 // Writes interleaved 44.1 kHz 16-bit stereo frames as a WAVE file.
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples);
 // The frames of a WAVE file as interleaved 16-bit stereo (empty when it cannot be read).

@@ -299,6 +299,62 @@ TEST_F(WaveDeviceVirtualTest, InputWithoutFreeBuffersDropsFrames) {
     closeCleanly(*device);
 }
 
+TEST_F(WaveDeviceVirtualTest, InjectedOverflowsLoseTheirFramesAndAreReportedWhereTheyWere) {
+    const std::vector<int16_t> input = AudioTest::noise16(20000 * 2, 5);
+    auto settings = fastSettings();
+    settings.inputPath = tmp.file("in-44100-2-16.wav");
+    ASSERT_TRUE(AudioTest::writeSystemFile(settings.inputPath, input, 2));
+    settings.overflows = {{1000, 500}, {5000, 441}};
+    WaveTestBuffers buffers(4, 4096);
+    WaveTestRecorder recorder(12000, buffers);
+    auto device = openVirtual(WaveDirection::kInput, settings, recorder.callback());
+    ASSERT_TRUE(device);
+    ASSERT_TRUE(recorder.begin(*device));
+    EXPECT_EQ(device->start(), WaveResult::kOk);
+    ASSERT_TRUE(recorder.waitFinished(10s));
+
+    std::vector<int16_t> expected(input.begin(), input.begin() + 2 * 1000);
+    expected.insert(expected.end(), input.begin() + 2 * 1500, input.begin() + 2 * 5000);
+    expected.insert(expected.end(), input.begin() + 2 * 5441, input.end());
+    const std::vector<int16_t> recording = recorder.recording();
+    ASSERT_GE(recording.size(), 2u * 12000);
+    EXPECT_TRUE(std::equal(recording.begin(), recording.begin() + 2 * 12000, expected.begin()));
+    const WaveDeviceStats stats = device->stats();
+    EXPECT_EQ(stats.overflows, 2u);
+    EXPECT_EQ(stats.overflowFrames, 941u);
+    EXPECT_EQ(stats.dropouts, 2u);
+    // Placed by the frames stored before each.
+    WaveDropout dropout;
+    ASSERT_TRUE(device->takeDropout(dropout));
+    EXPECT_EQ(dropout.atFrame, 1000u);
+    EXPECT_EQ(dropout.frames, 500u);
+    EXPECT_FALSE(device->takeDropout(dropout, 4499));
+    ASSERT_TRUE(device->takeDropout(dropout));
+    EXPECT_EQ(dropout.atFrame, 4500u);
+    EXPECT_EQ(dropout.frames, 441u);
+    EXPECT_FALSE(device->takeDropout(dropout));
+    closeCleanly(*device);
+}
+
+TEST(WaveDeviceVirtualOverflows, ListsAreReadOrRefusedWhole) {
+    const std::pair<const char*, int> cases[] = {
+        {"", 0},
+        {"0:1", 1},
+        {"100:50,151:10", 2},
+        {"100:50,150:10", -1}, // touching runs would be one
+        {"200:5,100:5", -1},   // out of order
+        {"100:0", -1},
+        {"100", -1},
+        {"100:5,", -1},
+        {"-1:5", -1},
+        {"1:5;9:5", -1},
+    };
+    for (const auto& [text, count] : cases) {
+        const auto parsed = WaveDeviceVirtual::parseOverflows(text);
+        EXPECT_EQ(parsed ? static_cast<int>(parsed->size()) : -1, count) << text;
+    }
+}
+
 TEST_F(WaveDeviceVirtualTest, HeadersAreCheckedBeforeTheyAreQueued) {
     WaveTestBuffers buffers(1, 1024);
     auto device = openVirtual(WaveDirection::kOutput, {}, buffers.callback());

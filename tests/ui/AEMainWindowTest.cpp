@@ -1,6 +1,7 @@
 #include "AEMainWindow.h"
 #include "AEApplication.h"
 #include "AEMainView.h"
+#include "AEProjectFile.h"
 #include "MainWindowTestFixture.h"
 #include "RegistryStore.h"
 #include "UiTestSupport.h"
@@ -13,8 +14,10 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -139,6 +142,98 @@ TEST_F(AEMainWindowTest, SaveAsWritesTheNewPathAndRetitles) {
     EXPECT_EQ(app_->projectPath(), second);
     EXPECT_EQ(window_->windowTitle(), QString::fromStdString(second + "  -  Gleam!"));
     EXPECT_FALSE(app_->isBusy());
+}
+
+TEST_F(AEMainWindowTest, NewAndOpenSaveTheProjectTheyReplace) {
+    const std::string other = dir_.file("Other.dat");
+    ASSERT_TRUE(AEProject::createForPath(other)->save(other) || std::filesystem::exists(other));
+    for (const int32_t command : {AEMainWindow::kNewProject, AEMainWindow::kOpenProject}) {
+        const std::string path = dir_.file("Sides-" + std::to_string(command) + ".dat");
+        newProjectAt(path);
+        ASSERT_TRUE(app_->project()->addTitle(true)); // not saved yet
+        chooser_.answers.push_back(QString::fromStdString(
+            command == AEMainWindow::kNewProject ? dir_.file("Fresh.dat") : other));
+        window_->command(command);
+        std::string error;
+        const std::unique_ptr<AEProject> saved = AEProjectFile::read(path, error);
+        ASSERT_NE(saved, nullptr) << error;
+        EXPECT_EQ(saved->titleCount(), 1) << command;
+        EXPECT_NE(app_->projectPath(), path) << command;
+        EXPECT_TRUE(dialogs_.questions.empty()) << command;
+    }
+}
+
+TEST_F(AEMainWindowTest, AProjectThatCannotBeSavedIsKeptUntilSavedElsewhere) {
+    const std::function<void(const std::string&)> spoil[] = {
+        [](const std::string& path) {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::group_read |
+                                                   std::filesystem::perms::others_read);
+        },
+        [](const std::string& path) {
+            std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+        },
+    };
+    for (size_t i = 0; i < std::size(spoil); ++i) {
+        const std::string folder = dir_.file("case-" + std::to_string(i));
+        std::filesystem::create_directories(folder);
+        const std::string path = folder + "/Party.dat";
+        newProjectAt(path);
+        AEProject* project = app_->project();
+        ASSERT_TRUE(project->addTitle(true));
+        spoil[i](path);
+
+        // Declined: the project stays, nothing else is made.
+        dialogs_.answer = false;
+        dialogs_.questions.clear();
+        const std::string fresh = dir_.file("Fresh-" + std::to_string(i) + ".dat");
+        newProjectAt(fresh);
+        ASSERT_EQ(dialogs_.questions.size(), 1u) << i;
+        EXPECT_EQ(dialogs_.questions[0],
+                  text(3301).arg(QString::fromStdString(path)).toStdString());
+        EXPECT_EQ(app_->project(), project) << i;
+        EXPECT_EQ(app_->projectPath(), path) << i;
+        EXPECT_FALSE(std::filesystem::exists(fresh)) << i;
+        chooser_.answers.clear();
+        window_->command(AEMainWindow::kSaveProject); // the same saving, the same refusal
+        ASSERT_FALSE(dialogs_.alerts.empty());
+        EXPECT_EQ(dialogs_.alerts.back(), text(3004).toStdString());
+
+        // Saved elsewhere first, then replaced.
+        dialogs_.answer = true;
+        const std::string rescued = dir_.file("Rescued-" + std::to_string(i) + ".dat");
+        chooser_.answers.push_back(QString::fromStdString(rescued));
+        newProjectAt(fresh);
+        std::string error;
+        const std::unique_ptr<AEProject> saved = AEProjectFile::read(rescued, error);
+        ASSERT_NE(saved, nullptr) << error;
+        EXPECT_EQ(saved->titleCount(), 1) << i;
+        EXPECT_EQ(app_->projectPath(), fresh) << i;
+    }
+}
+
+TEST_F(AEMainWindowTest, QuitWithAnUnsaveableProjectWaitsForTheUsersWord) {
+    const std::string path = dir_.file("Party.dat");
+    newProjectAt(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    dialogs_.answer = false; // neither Save As nor quitting unsaved
+    window_->command(AEMainWindow::kQuit);
+    EXPECT_FALSE(app_->quitRequested());
+    ASSERT_EQ(dialogs_.questions.size(), 2u);
+    EXPECT_EQ(dialogs_.questions[1], text(3302).toStdString());
+    dialogs_.answer = true; // Save As, cancelled in the file dialog, then quit unsaved
+    window_->command(AEMainWindow::kQuit);
+    EXPECT_TRUE(app_->quitRequested());
+}
+
+TEST_F(AEMainWindowTest, TheStatusLineTellsWhatARecordingLost) {
+    newProjectAt(dir_.file("Tapes.dat"));
+    for (const auto& [dropouts, milliseconds] : {std::pair{3, 30}, std::pair{0, 0}}) {
+        app_->postAppMessage(AppHost::kTagRecordingStopped, dropouts, milliseconds);
+        QApplication::processEvents();
+        EXPECT_EQ(window_->statusBar()->currentMessage(),
+                  dropouts > 0 ? text(3300).arg(dropouts).arg(milliseconds) : QString());
+    }
 }
 
 TEST_F(AEMainWindowTest, ExportTitleListOfAnEmptyProjectOpensNoDialog) {

@@ -1,7 +1,8 @@
 // gleam-cli record OUT.wav [--seconds N]: records the sound card's input into a new WAVE
 // file with its peak file, as the window records a title, showing the input meters, clip
-// marks and dropped buffers on one line. Ctrl-C, the time limit, a full disk or the most a
-// WAVE file holds stops it, always with a complete file and peak file.
+// marks and dropouts on one line. Ctrl-C, the time limit, a full disk or the most a WAVE
+// file holds stops it, always with a complete file and peak file. Audio lost to dropouts
+// is told on standard error at the end.
 #include "AEApplication.h"
 #include "AEPeakData.h"
 #include "AETimeText.h"
@@ -34,13 +35,6 @@ std::string clipMarks(const AEAudioEngine& engine) {
         marks += " clip R";
     }
     return marks;
-}
-
-// Buffers the device had no room for, counted as whole buffers, plus the overflows the
-// sound system reported.
-uint64_t droppedBuffers(int32_t framesPerBuffer, const WaveDeviceStats& losses) {
-    const auto frames = static_cast<uint64_t>(std::max(framesPerBuffer, 1));
-    return (losses.droppedFrames + frames - 1) / frames + losses.overflows;
 }
 
 // The frames a recording into `path` may take: the room on its drive, or less.
@@ -94,35 +88,38 @@ int runRecord(const std::vector<std::string>& arguments) {
     }
     std::printf("%s: recording, %s\n", path.c_str(), limit.text().c_str());
     std::fflush(stdout);
-    const int32_t perBuffer = app.device().framesPerBuffer(false);
-    uint64_t dropped = 0;
     while (engine.state() == AEAudioEngine::kRecording && !app.cancelRequested()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(CliAudio::kPollMilliseconds));
         if (engine.state() != AEAudioEngine::kRecording) {
             break;
         }
-        dropped = std::max(dropped, droppedBuffers(perBuffer, engine.recordingLosses()));
         CliAudio::status(AETimeText::hoursMinutesSeconds(engine.position()) + "  L " +
                              CliAudio::bar(engine.meter(AELevelMeters::kInLeft), 20) + " R " +
                              CliAudio::bar(engine.meter(AELevelMeters::kInRight), 20) +
-                             clipMarks(engine) + "  dropped " + std::to_string(dropped),
+                             clipMarks(engine) + "  dropouts " +
+                             std::to_string(engine.recordingDropouts().count),
                          quiet);
     }
     const bool byItself = engine.state() != AEAudioEngine::kRecording;
     if (!byItself) {
-        dropped = std::max(dropped, droppedBuffers(perBuffer, engine.recordingLosses()));
         engine.stop();
     }
+    const AERecordingDropouts::Totals lost = engine.recordingDropouts();
     CliAudio::statusDone(quiet);
     const int32_t frames = std::max(AEFileManager::framesOf(path), 0);
     if (engine.deviceLost()) {
         return Cli::fail("record: the sound card stopped; \"" + path + "\" holds " +
                          AETimeText::hoursMinutesSeconds(frames) + " up to there");
     }
-    std::printf("%s: %s recorded (%" PRId32 " frames), %" PRIu64 " buffers dropped%s%s\n",
-                path.c_str(), AETimeText::hoursMinutesSeconds(frames).c_str(), frames, dropped,
-                clipMarks(engine).c_str(),
+    std::printf("%s: %s recorded (%" PRId32 " frames)%s%s\n", path.c_str(),
+                AETimeText::hoursMinutesSeconds(frames).c_str(), frames, clipMarks(engine).c_str(),
                 byItself && limit.byFileSize() ? ", stopped at the most a WAVE file holds" : "");
+    std::fflush(stdout);
+    if (lost.count > 0) {
+        std::fprintf(stderr,
+                     "gleam-cli: record: %" PRIu64 " dropouts, %" PRId64 " ms of audio lost\n",
+                     lost.count, lost.milliseconds());
+    }
     if (!FFileSystem::exists(AEPeakData::peakPath(path))) {
         return Cli::fail("record: the peak file of \"" + path + "\" was not written");
     }
