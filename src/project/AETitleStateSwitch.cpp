@@ -7,7 +7,7 @@ namespace AETitleStateSwitch {
 
 bool run(AETitle& title) {
     if (title.stateCode() == AETitleProcessState::kNotProcessed) {
-        title.setProcessedPath(title.audioBase() + ".wav");
+        title.setProcessedPath(title.originalAudioPath());
         title.setStateCode(AETitleProcessState::kProcessed);
         return true;
     }

@@ -461,7 +461,7 @@ bool AEMainWindow::command(int32_t number) {
                 const QString chosen =
                     chooser_->saveFile(this, text(3056), QDir(start).filePath("Tracklist.txt"),
                                        text(3057), QStringLiteral("txt"));
-                if (!chosen.isEmpty()) {
+                if (!chosen.isEmpty() && !refuseTitleFile(chosen.toStdString())) {
                     AEExport::exportTitleList(project, chosen.toStdString(),
                                               app_.cdCapacitySeconds());
                     app_.setDirectory(kTitleListExportDir,
