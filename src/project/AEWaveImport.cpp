@@ -6,6 +6,7 @@
 #include "AETitle.h"
 #include "ProjectHost.h"
 
+#include "AudioFile.h"
 #include "FFileSystem.h"
 #include "FFileType.h"
 #include "FNPath.h"
@@ -30,9 +31,19 @@ constexpr size_t kNamesShown = 10;
 AEWaveImport::Refusal checkForeign(const std::string& path) {
     const int64_t frames = AEFormatImport::convertedFrames(path);
     if (frames < 0) {
-        return FFileType::fromPath(path).extension == "opus" && !AEFormatImport::opusReadable()
-                   ? AEWaveImport::kNoDecoder
-                   : AEWaveImport::kNotAudio;
+        if (FFileType::fromPath(path).extension == "opus" && !AEFormatImport::opusReadable()) {
+            return AEWaveImport::kNoDecoder;
+        }
+        // A WAVE or AIFF header says more than "not audio".
+        switch (AudioFile::check(path).result) {
+        case AudioOpenResult::kUnsupported:
+            return AEWaveImport::kUnsupported;
+        case AudioOpenResult::kDamaged:
+        case AudioOpenResult::kUnreadable:
+            return AEWaveImport::kUnreadable;
+        default:
+            return AEWaveImport::kNotAudio;
+        }
     }
     return frames < AEWaveImport::kMinimumFrames ? AEWaveImport::kTooShort
                                                  : AEWaveImport::kAccepted;
@@ -88,6 +99,8 @@ const char* reason(Refusal refusal) {
         return "Opus files cannot be read: the installed libsndfile has no Opus decoder";
     case kUnreadable:
         return "cannot be read";
+    case kUnsupported:
+        return "in a coding the program cannot read (compressed WAVE or AIFC)";
     case kTooShort:
         return "shorter than 7 seconds";
     case kListFull:
@@ -105,6 +118,7 @@ int32_t reasonString(Refusal refusal) {
     case kNotAudio:
         return kStringNotAudio;
     case kNoDecoder:
+    case kUnsupported:
         return kStringUnsupported;
     case kNotAFile:
         return kStringNotAFile;

@@ -18,12 +18,13 @@ constexpr int32_t kMinimumFrames = 308700;
 
 enum Refusal : int32_t {
     kAccepted = 0,
-    kNotAFile,   // missing, a directory, a device or a pipe
-    kNotAudio,   // neither the program's own WAVE format nor a file it can decode
-    kUnreadable, // cannot be opened or read as the audio it says it holds
-    kTooShort,   // under 7 seconds (at 44 100 Hz)
-    kListFull,   // more files than the import list holds
-    kNoDecoder,  // an Opus file, and the decoding library here has no Opus decoder
+    kNotAFile,    // missing, a directory, a device or a pipe
+    kNotAudio,    // neither the program's own WAVE format nor a file it can decode
+    kUnreadable,  // cannot be opened or read as the audio it says it holds
+    kTooShort,    // under 7 seconds (at 44 100 Hz)
+    kListFull,    // more files than the import list holds
+    kNoDecoder,   // an Opus file, and the decoding library here has no Opus decoder
+    kUnsupported, // a WAVE or AIFF header of a coding the program cannot read
 };
 
 struct Refused {

@@ -109,6 +109,12 @@ TEST_F(WaveImportTest, FilesThatAreNotAudioAreRefused) {
                                                 {"fmt ", AudioTest::fmtBody(1, 2, 44100, 4, 16)},
                                                 {"data", samples}}));
     EXPECT_EQ(check(dir.file("list-first.wav")), AEWaveImport::kAccepted);
+    // A WAVE header of a coding nothing here decodes says so, rather than "not audio".
+    AudioTest::writeBytes(
+        dir.file("coded.wav"),
+        AudioTest::riffImage(
+            {{"fmt ", AudioTest::fmtBody(0x0161, 2, 44100, 4, 16)}, {"data", samples}}));
+    EXPECT_EQ(check(dir.file("coded.wav")), AEWaveImport::kUnsupported);
 }
 
 TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
