@@ -146,13 +146,8 @@ bool AETransportControl::finish(bool wasRecording) {
 }
 
 void AETransportControl::saveProjectFile() {
-    const AEProject* project = app_.project();
-    if (project && !app_.projectPath().empty()) {
-        bool written = false;
-        project->save(app_.projectPath(), &written);
-        if (!written) {
-            ProjectHost::log("the project file could not be saved around a recording");
-        }
+    if (app_.project() && !app_.projectPath().empty() && !app_.saveProject()) {
+        ProjectHost::log("the project file could not be saved around a recording");
     }
 }
 

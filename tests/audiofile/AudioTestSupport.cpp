@@ -167,13 +167,17 @@ std::vector<int16_t> noise16(int64_t samples, uint32_t seed) {
 
 Bytes asBytes(const std::vector<int16_t>& samples) {
     Bytes bytes(samples.size() * 2);
-    std::memcpy(bytes.data(), samples.data(), bytes.size());
+    if (!bytes.empty()) { // memcpy takes no null pointer, even for nothing
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
+    }
     return bytes;
 }
 
 std::vector<int16_t> asSamples(const Bytes& bytes) {
     std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    if (!samples.empty()) {
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    }
     return samples;
 }
 
