@@ -519,14 +519,17 @@ bool AEApplication::open() {
 }
 
 void AEApplication::requestQuit() {
+    // A quit refused while a long operation runs leaves everything running: the transport,
+    // and the engine's worker, without which nothing would play again.
+    if (busy_) {
+        return;
+    }
     if (mainWindow_) {
         mainWindow_->end();
     }
     engine_->requestThreadStop();
-    if (!busy_) {
-        quitRequested_ = true;
-        quit();
-    }
+    quitRequested_ = true;
+    quit();
 }
 
 // --- Progress -----------------------------------------------------------------------

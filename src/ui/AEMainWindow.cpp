@@ -35,7 +35,6 @@
 namespace {
 
 // Directory slots of the application (DirectorySettings order).
-constexpr int kAudioExportDir = 1;
 constexpr int kTitleListExportDir = 2;
 constexpr int kProjectDir = 3;
 
