@@ -21,6 +21,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -36,6 +37,7 @@ namespace {
 
 // Directory slots of the application (DirectorySettings order).
 constexpr int kTitleListExportDir = 2;
+constexpr int32_t kStringTitleListFailed = 3292;
 constexpr int kProjectDir = 3;
 
 constexpr const char* kAboutVersion = "Version 1.1 R3";
@@ -58,6 +60,9 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
         "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #1c1f24, stop:1 #2b3340);"
         "color: #e8eaed; font-size: 14pt;"));
     about_->setText(QStringLiteral("<h1>Gleam!</h1><p>%1</p>").arg(QLatin1String(kAboutVersion)));
+    // The about view goes away again on a click, Escape or a second About.
+    about_->installEventFilter(this);
+    about_->setFocusPolicy(Qt::StrongFocus);
     stack_->addWidget(view_);
     stack_->addWidget(about_);
     setCentralWidget(stack_);
@@ -241,11 +246,22 @@ void AEMainWindow::showAbout(bool show) {
         }
         stopTransport();
         stack_->setCurrentWidget(about_);
+        about_->setFocus(); // for Escape
         aboutShown_ = true;
     } else {
         stack_->setCurrentWidget(view_);
         aboutShown_ = false;
     }
+}
+
+bool AEMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool escape = event->type() == QEvent::KeyPress &&
+                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    if (watched == about_ && (event->type() == QEvent::MouseButtonPress || escape)) {
+        showAbout(false);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void AEMainWindow::stopTransport() {
@@ -449,7 +465,7 @@ bool AEMainWindow::command(int32_t number) {
         dialogCommands_->importAudioFiles();
         return true;
     case kAbout:
-        showAbout(true);
+        showAbout(!aboutShown_);
         return true;
     case kExportTitleList:
         if (!busy && projectLoaded_ && !aboutShown_ && project) {
@@ -460,11 +476,14 @@ bool AEMainWindow::command(int32_t number) {
                 const QString chosen =
                     chooser_->saveFile(this, text(3056), QDir(start).filePath("Tracklist.txt"),
                                        text(3057), QStringLiteral("txt"));
-                if (!chosen.isEmpty() && !refuseTitleFile(chosen.toStdString())) {
-                    AEExport::exportTitleList(project, chosen.toStdString(),
-                                              app_.cdCapacitySeconds());
-                    app_.setDirectory(kTitleListExportDir,
-                                      QFileInfo(chosen).absolutePath().toStdString());
+                const std::string path = chosen.toStdString();
+                if (!chosen.isEmpty() && !refuseTitleFile(path)) {
+                    if (AEExport::exportTitleList(project, path, app_.cdCapacitySeconds())) {
+                        app_.setDirectory(kTitleListExportDir,
+                                          QFileInfo(chosen).absolutePath().toStdString());
+                    } else {
+                        app_.alert(ProjectHost::textWith(kStringTitleListFailed, path));
+                    }
                 }
             }
             app_.setBusy(false);

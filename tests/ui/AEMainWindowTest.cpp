@@ -15,6 +15,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTest>
 
 #include <filesystem>
 #include <functional>
@@ -244,7 +245,7 @@ TEST_F(AEMainWindowTest, ExportTitleListOfAnEmptyProjectOpensNoDialog) {
     EXPECT_FALSE(app_->isBusy());
 }
 
-TEST_F(AEMainWindowTest, ExportTitleListWithTitlesWritesTheFile) {
+TEST_F(AEMainWindowTest, ExportTitleListWritesTheFileOrSaysWhyNot) {
     newProjectAt(dir_.file("Full.dat"));
     ASSERT_TRUE(app_->project()->addTitle(true));
     const std::string out = dir_.file("list.txt");
@@ -254,6 +255,15 @@ TEST_F(AEMainWindowTest, ExportTitleListWithTitlesWritesTheFile) {
     EXPECT_TRUE(chooser_.proposed.back().endsWith(QStringLiteral("Tracklist.txt")));
     EXPECT_TRUE(std::filesystem::exists(out));
     EXPECT_GT(std::filesystem::file_size(out), 0u);
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    // A place that cannot be written is reported, not passed over.
+    const std::string nowhere = dir_.file("gone/list.txt");
+    chooser_.answers.push_back(QString::fromStdString(nowhere));
+    window_->command(AEMainWindow::kExportTitleList);
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(dialogs_.alerts[0]),
+              text(3292).arg(QString::fromStdString(nowhere)));
+    EXPECT_FALSE(app_->isBusy());
 }
 
 TEST_F(AEMainWindowTest, MonoChannelChoiceIsCheckedAndStored) {
@@ -277,7 +287,7 @@ TEST_F(AEMainWindowTest, MonoChannelChoiceIsCheckedAndStored) {
     EXPECT_TRUE(window_->monoUseLeft());
 }
 
-TEST_F(AEMainWindowTest, AboutViewIsRefusedWhileBusy) {
+TEST_F(AEMainWindowTest, AboutIsRefusedWhileBusyAndAlwaysLeadsBack) {
     app_->setBusy(true);
     window_->command(AEMainWindow::kAbout);
     EXPECT_FALSE(window_->aboutShown());
@@ -287,9 +297,21 @@ TEST_F(AEMainWindowTest, AboutViewIsRefusedWhileBusy) {
     auto* stack = window_->findChild<QStackedWidget*>();
     ASSERT_NE(stack, nullptr);
     EXPECT_NE(stack->currentWidget(), &window_->view());
-    window_->showAbout(false);
+    // A second About, a click on it or Escape brings the main view back.
+    window_->command(AEMainWindow::kAbout);
     EXPECT_FALSE(window_->aboutShown());
     EXPECT_EQ(stack->currentWidget(), &window_->view());
+    for (int way = 0; way < 2; ++way) {
+        window_->command(AEMainWindow::kAbout);
+        ASSERT_TRUE(window_->aboutShown());
+        if (way == 0) {
+            QTest::mouseClick(stack->currentWidget(), Qt::LeftButton);
+        } else {
+            QTest::keyClick(stack->currentWidget(), Qt::Key_Escape);
+        }
+        EXPECT_FALSE(window_->aboutShown()) << way;
+        EXPECT_EQ(stack->currentWidget(), &window_->view()) << way;
+    }
 }
 
 TEST_F(AEMainWindowTest, ProcessAllNeedsTitles) {
