@@ -68,9 +68,9 @@ QString AEDialogCommands::text(int32_t id) const {
 }
 
 void AEDialogCommands::stopTransport() {
-    if (app_.engine().state() != AEAudioEngine::kIdle) {
-        app_.engine().stop();
-    }
+    // The window's stop procedure: a recording is kept or removed by its rule, its fade
+    // points set and the controls back, before the command goes on.
+    window_.stopTransport();
 }
 
 bool AEDialogCommands::working() const {

@@ -98,6 +98,10 @@ public:
     AEWaveformView& waveform() const;
     StatusProgress& progress() { return *progress_; }
     QAction* action(int32_t number) const;
+    // Stops the transport through the stop procedure (a recording keeps its 7-second
+    // rule whichever command ends it); every command that needs the transport still
+    // stops it here.
+    void stopTransport();
     // True (after telling the user, naming the file) when the audio of one of `indices` is
     // not there: what plays, processes or exports titles asks this first.
     bool refuseMissingAudio(const std::vector<int32_t>& indices);
@@ -142,9 +146,6 @@ private:
     QString text(int32_t id) const;
     void buildMenus();
     QAction* addCommand(QMenu* menu, int32_t textId, int32_t number);
-    // Stops the transport through the stop procedure (a recording keeps its 7-second
-    // rule whichever command ends it).
-    void stopTransport();
     void stopProcedure();
     // After the transport stopped: controls back, displays refreshed, and the user told
     // when the recording was too short to keep.

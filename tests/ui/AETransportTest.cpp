@@ -3,6 +3,7 @@
 // table, the settings clipboard, the live displays, and the look of the fader strip in the
 // four languages.
 #include "AEApplication.h"
+#include "AEDialogCommands.h"
 #include "AEFaderCaption.h"
 #include "AELevelMeter.h"
 #include "AEMainView.h"
@@ -119,13 +120,18 @@ protected:
         window_->currentTitleChanged();
     }
 
-    // Records in real time until the recording holds `seconds`, then presses stop.
-    void recordFor(double seconds) {
+    // Records in real time until the recording holds `seconds`, then stops it: with the
+    // stop control, or with `stop` (another command that needs the transport).
+    void recordFor(double seconds, const std::function<void()>& stop = {}) {
         view().button(AEMainView::kRecord)->click();
         ASSERT_EQ(engine().state(), AEAudioEngine::kRecording);
         ASSERT_TRUE(window_->transport().recording());
         ASSERT_TRUE(waitFor([&] { return engine().position() >= seconds * kRate; }, 30s));
-        view().button(AEMainView::kStop)->click();
+        if (stop) {
+            stop();
+        } else {
+            view().button(AEMainView::kStop)->click();
+        }
     }
 
     // Plays the current title to its end at full speed; the frames the card played.
@@ -163,8 +169,12 @@ TEST_F(AETransportTest, AFiveSecondRecordingIsDeletedWithItsFilesAndTheUserIsTol
     EXPECT_TRUE(view().button(AEMainView::kPlay)->isEnabled());
 }
 
-TEST_F(AETransportTest, ATenSecondRecordingIsKeptWithTwentyMillisecondFades) {
-    recordFor(10.0);
+TEST_F(AETransportTest, ATenSecondRecordingStoppedByACommandIsKeptWithItsFades) {
+    // The export's file dialog, cancelled: the command stopped the recording first.
+    recordFor(10.0, [&] { window_->dialogCommands().exportAudio(); });
+    EXPECT_EQ(view().transportState(), State::kStopped);
+    EXPECT_TRUE(view().button(AEMainView::kPlay)->isEnabled());
+    EXPECT_FALSE(app_->isBusy());
     ASSERT_EQ(project().titleCount(), 1);
     EXPECT_TRUE(dialogs_.alerts.empty());
     const AETitle& title = *project().title(0);
