@@ -774,6 +774,9 @@ void AEMainWindow::endOfOperationRefresh() {
     view_->setTransportEnabled(projectLoaded_);
     QApplication::restoreOverrideCursor();
     trackList_->operationEnded();
+    // An import may have made a new title current: the engine, the faders and the views
+    // follow it.
+    currentTitleChanged();
     refreshTitleViews();
     refreshRemainingTime();
 }

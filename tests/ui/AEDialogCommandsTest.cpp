@@ -10,6 +10,7 @@
 #include "ProjectTestSupport.h"
 
 #include <QPushButton>
+#include <QSlider>
 #include <QWidget>
 
 namespace {
@@ -157,6 +158,25 @@ TEST_F(WaveImportCommandTest, GoodFilesBecomeTitlesInOrder) {
     EXPECT_FALSE(app_->isBusy());
     EXPECT_TRUE(window_->view().control(AEMainView::kPlay)->isEnabled());
     EXPECT_NE(window_->view().remainingTime(), QStringLiteral("80:00")) << "refreshed";
+}
+
+TEST_F(WaveImportCommandTest, TheFadersFollowTheNewCurrentTitle) {
+    AEProject& project = newProject();
+    importFiles({wave("44100-2-16-8s.wav", 2, 44100, kEightSeconds)});
+    ASSERT_EQ(project.titleCount(), 1);
+    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+        project.title(0)->setProcessorParam(slot, 500000);
+        project.title(0)->setProcessorEnabled(slot, true);
+    }
+    window_->currentTitleChanged();
+    ASSERT_EQ(window_->view().slider(0)->value(), 500000);
+    // The imported title is current now: the faders show its settings, not the last ones.
+    importFiles({wave("44100-1-16-7s.wav", 1, 44100, 308700)});
+    ASSERT_EQ(project.currentTitle(), 1);
+    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
+        EXPECT_EQ(window_->view().slider(slot)->value(), 0) << slot;
+        EXPECT_FALSE(window_->view().processorSwitch(slot)->isChecked()) << slot;
+    }
 }
 
 TEST_F(WaveImportCommandTest, BadFilesAreReportedOnceAndTheOthersImported) {
