@@ -204,7 +204,9 @@ TEST_F(PlayRecordCommandTest, ARecordingKilledMidwayIsMendedAndImportedAtTheNext
     const std::string path = tmp.file("killed.wav");
     QProcess process;
     ASSERT_NO_FATAL_FAILURE(startRecording(process, path));
-    std::this_thread::sleep_for(7500ms); // long enough for a title
+    // Long enough for a title, however slowly a loaded machine records.
+    ASSERT_TRUE(waitUntil(
+        [&] { return AudioTest::fileSize(path) > 44 + int64_t{73} * kRate * 4 / 10; }, 60s));
     ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
     ASSERT_TRUE(process.waitForFinished(10000));
     const int64_t size = AudioTest::fileSize(path);
