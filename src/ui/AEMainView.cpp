@@ -237,7 +237,7 @@ QWidget* AEMainView::buildTransport() {
     QPushButton* bypass = makeButton(kBypass, 3025, QString(), true);
     bypass->setObjectName(QStringLiteral("bypass"));
     row->addWidget(bypass);
-    row->addWidget(makeButton(kMono, 3026, QStringLiteral("Mono"), true));
+    row->addWidget(makeButton(kMono, 3026, text_(3293), true));
     return box;
 }
 
