@@ -57,7 +57,7 @@ std::string processedFileName(const std::string& directory, const std::string& s
                               const std::string& projectPath) {
     const NameParts parts = nameParts(directory, sourceName, projectPath);
     int64_t counter = 0;
-    while (counter < kLastCounter && FFileSystem::exists(nameWith(parts, counter))) {
+    while (counter < kLastCounter && AEFileClaim::taken(nameWith(parts, counter), nullptr)) {
         ++counter;
     }
     return nameWith(parts, counter);

@@ -7,11 +7,11 @@
 #include "AETimeText.h"
 #include "ProjectHost.h"
 
+#include "FFileSystem.h"
 #include "FNPath.h"
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 
 namespace {
 
@@ -21,25 +21,11 @@ constexpr int32_t kStringTitle = 3007;
 constexpr int32_t kStringImported = 3010;
 constexpr int32_t kStringTitlesRemoved = 3104;
 constexpr int32_t kStringTitlesMissing = 3281;
-// Files named in one message, at most this many.
-constexpr size_t kFilesNamed = 10;
 
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-// String `id` with its "%1" replaced by the files, one a line.
-std::string withFileList(int32_t id, const std::vector<std::string>& files) {
-    std::string list;
-    for (size_t i = 0; i < files.size() && i < kFilesNamed; ++i) {
-        list += (i > 0 ? "\n" : "") + files[i];
-    }
-    if (files.size() > kFilesNamed) {
-        list += "\n...";
-    }
-    return ProjectHost::textWith(id, list);
 }
 
 bool engineIsActive() {
@@ -83,7 +69,8 @@ std::unique_ptr<AEProject> AEProject::load(const std::string& path, LoadReport* 
         out.missingFiles.push_back(project->title(i)->currentAudioPath());
     }
     if (!out.missingFiles.empty()) {
-        ProjectHost::showText(withFileList(kStringTitlesMissing, out.missingFiles));
+        ProjectHost::showText(
+            ProjectHost::textWith(kStringTitlesMissing, ProjectHost::lines(out.missingFiles)));
     }
     return project;
 }
@@ -97,6 +84,7 @@ bool AEProject::save(const std::string& path, bool* written) const {
 }
 
 void AEProject::dropUnplayableTitles(std::vector<std::string>& removed) {
+    std::vector<int32_t> checked;
     for (int32_t i = 0; i < titleCount();) {
         AETitle& t = *titles_[static_cast<size_t>(i)];
         const int32_t frames = AEFileManager::framesOf(t.checkPath());
@@ -106,13 +94,22 @@ void AEProject::dropUnplayableTitles(std::vector<std::string>& removed) {
             removed.push_back(t.displayName());
             deleteTitle(i, false);
         } else {
+            checked.push_back(frames);
             ++i;
         }
     }
     if (titleCount() > 0) {
         makeCurrent(titleCount() - 1);
     }
-    refreshAudio();
+    for (int32_t i = 0; i < titleCount(); ++i) {
+        AETitle& t = *titles_[static_cast<size_t>(i)];
+        // The checked file is most often the one the title plays: no need to open it twice.
+        const std::string current = t.currentAudioPath();
+        const int32_t frames = current == t.checkPath() ? checked[static_cast<size_t>(i)]
+                                                        : AEFileManager::framesOf(current);
+        t.setLength(frames);
+        t.setAudioMissing(frames < 0);
+    }
 }
 
 void AEProject::adoptRecovered(const std::vector<AERecordingJournal::Recovered>& recovered) {
@@ -162,8 +159,7 @@ std::string AEProject::missingAudio(const std::vector<int32_t>& indices) const {
             continue;
         }
         const std::string path = t->currentAudioPath();
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) {
+        if (!FFileSystem::isRegularFile(path)) {
             return path;
         }
     }

@@ -172,11 +172,11 @@ std::vector<Recovered> recover() {
     }
     journal.write(running);
     if (!recovered.empty()) {
-        std::string files;
+        std::vector<std::string> files;
         for (const Recovered& r : recovered) {
-            files += (files.empty() ? "" : "\n") + r.path;
+            files.push_back(r.path);
         }
-        ProjectHost::showText(ProjectHost::textWith(kStringRepaired, files));
+        ProjectHost::showText(ProjectHost::textWith(kStringRepaired, ProjectHost::lines(files)));
     }
     return recovered;
 }

@@ -23,8 +23,6 @@ constexpr int32_t kStringNotAudio = 3286;
 constexpr int32_t kStringUnsupported = 3287;
 constexpr int32_t kStringNotAFile = 3288;
 constexpr int32_t kStringListFull = 3289;
-// The refused files named under the message, at most this many.
-constexpr size_t kNamesShown = 10;
 
 // A file that is not the program's own WAVE format: accepted when it decodes and is at
 // least 7 seconds long once converted.
@@ -50,15 +48,12 @@ AEWaveImport::Refusal checkForeign(const std::string& path) {
 }
 
 std::string refusedMessage(const std::vector<AEWaveImport::Refused>& refused) {
-    std::string text = ProjectHost::text(kStringSomeRefused) + "\n";
-    for (size_t i = 0; i < refused.size() && i < kNamesShown; ++i) {
-        text += "\n" + FNPath(refused[i].path).fileName() + ": " +
-                ProjectHost::text(AEWaveImport::reasonString(refused[i].refusal));
+    std::vector<std::string> named;
+    for (const auto& file : refused) {
+        named.push_back(FNPath(file.path).fileName() + ": " +
+                        ProjectHost::text(AEWaveImport::reasonString(file.refusal)));
     }
-    if (refused.size() > kNamesShown) {
-        text += "\n...";
-    }
-    return text;
+    return ProjectHost::text(kStringSomeRefused) + "\n\n" + ProjectHost::lines(named);
 }
 
 } // namespace

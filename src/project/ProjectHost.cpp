@@ -102,6 +102,15 @@ std::string text(int32_t id) {
     return host ? std::string(host->loadString(host->stringId(id, 0))) : englishText(id);
 }
 
+std::string lines(const std::vector<std::string>& items) {
+    constexpr size_t kShown = 10;
+    std::string text;
+    for (size_t i = 0; i < items.size() && i < kShown; ++i) {
+        text += (i > 0 ? "\n" : "") + items[i];
+    }
+    return items.size() > kShown ? text + "\n..." : text;
+}
+
 std::string textWith(int32_t id, const std::string& argument) {
     std::string message = text(id);
     const size_t at = message.find("%1");

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class AppHost;
 
@@ -11,6 +12,8 @@ namespace ProjectHost {
 
 // String `id` (English id, 3000 up) in the user's language.
 std::string text(int32_t id);
+// `items` one a line, at most ten of them, then "..." for the rest.
+std::string lines(const std::vector<std::string>& items);
 // String `id` with its "%1" replaced by `argument`.
 std::string textWith(int32_t id, const std::string& argument);
 // Asks the main thread to show string `id` (English id) in a message box.

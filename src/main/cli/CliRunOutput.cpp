@@ -6,12 +6,10 @@
 
 #include "AudioFile.h"
 #include "FFileSystem.h"
-#include "FNPath.h"
+#include "FFileType.h"
 #include "FPendingFile.h"
 #include "FlacFileWriter.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -53,9 +51,7 @@ template <class Write> bool copyFrames(const std::string& source, Write&& write)
 namespace CliRun {
 
 std::optional<OutputFormat> outputFormat(const std::string& path) {
-    std::string extension = FNPath(path).extension();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = FFileType::fromPath(path).extension;
     if (extension == "wav") {
         return OutputFormat::kWave;
     }
