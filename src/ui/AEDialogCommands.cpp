@@ -67,12 +67,6 @@ QString AEDialogCommands::text(int32_t id) const {
     return QString::fromUtf8(app_.loadString(app_.stringId(id, 0)));
 }
 
-void AEDialogCommands::stopTransport() {
-    // The window's stop procedure: a recording is kept or removed by its rule, its fade
-    // points set and the controls back, before the command goes on.
-    window_.stopTransport();
-}
-
 bool AEDialogCommands::working() const {
     return exportJob_ || flacJob_ || addJob_ || finishingCd_ || discJob_;
 }
@@ -80,8 +74,7 @@ bool AEDialogCommands::working() const {
 // --- Sound card --------------------------------------------------------------------------
 
 void AEDialogCommands::soundcardSettings() {
-    stopTransport();
-    if (app_.isBusy() || soundcard_) {
+    if (soundcard_) {
         return;
     }
     auto* dialog = new AESoundcardDialog(
@@ -103,10 +96,6 @@ void AEDialogCommands::soundcardSettings() {
 
 void AEDialogCommands::exportAudio() {
     AEProject* project = app_.project();
-    if (app_.isBusy() || !window_.projectLoaded() || !project) {
-        return;
-    }
-    stopTransport();
     if (exportJob_) {
         finishExport(); // ended, not yet collected
     }
@@ -158,10 +147,9 @@ void AEDialogCommands::finishExport() {
 
 void AEDialogCommands::exportFlac() {
     AEProject* project = app_.project();
-    if (app_.isBusy() || !window_.projectLoaded() || !project || flacJob_) {
+    if (flacJob_) {
         return;
     }
-    stopTransport();
     const int32_t current = project->currentTitle();
     if (project->titleCount() == 0 || current < 0 || window_.refuseMissingAudio({current})) {
         return;
@@ -194,10 +182,9 @@ void AEDialogCommands::exportFlac() {
 
 void AEDialogCommands::exportDiscImage() {
     AEProject* project = app_.project();
-    if (app_.isBusy() || !window_.projectLoaded() || !project || discJob_) {
+    if (discJob_) {
         return;
     }
-    stopTransport();
     std::vector<int32_t> all(static_cast<size_t>(project->titleCount()));
     std::iota(all.begin(), all.end(), 0);
     if (window_.refuseMissingAudio(all)) {
@@ -234,10 +221,9 @@ void AEDialogCommands::exportDiscImage() {
 
 void AEDialogCommands::splitAtSilences() {
     AEProject* project = app_.project();
-    if (app_.isBusy() || !window_.projectLoaded() || !project || project->currentTitle() < 0) {
+    if (project->currentTitle() < 0) {
         return;
     }
-    stopTransport();
     const int32_t index = project->currentTitle();
     app_.setBusy(true);
     AETitleSplit::Proposal proposal;
@@ -283,8 +269,7 @@ void AEDialogCommands::importAudioFiles() {
 
 void AEDialogCommands::importFiles(const QString& title, const QString& filter, int folderSlot) {
     AEProject* project = app_.project();
-    if (!window_.projectLoaded() || !project || project->titleCount() >= AEProject::kMaxTitles ||
-        app_.isBusy()) {
+    if (project->titleCount() >= AEProject::kMaxTitles) {
         return;
     }
     app_.setBusy(true);
@@ -311,8 +296,7 @@ void AEDialogCommands::importFiles(const QString& title, const QString& filter, 
 // --- CD import ---------------------------------------------------------------------------
 
 bool AEDialogCommands::importFromCd() {
-    stopTransport();
-    if (app_.isBusy() || cdImport_) {
+    if (cdImport_) {
         return false;
     }
     finishingCd_.reset(); // its files have been added: the program is not busy

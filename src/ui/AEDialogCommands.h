@@ -24,6 +24,8 @@ class AEMainWindow;
 // sound card settings, the export of the current title's audio, the WAVE import and the
 // CD import. It owns the window's import list and the threads these commands start; the
 // window stays responsive meanwhile (the dialogs are modal but do not block the caller).
+// The window's command table has checked what every command needs (a project, no long
+// operation, no recording) and stopped the transport before any of these runs.
 class AEDialogCommands : public QObject {
     Q_OBJECT
 public:
@@ -45,7 +47,7 @@ public:
     // "Export Audiotrack as FLAC...": the current title's audio as a tagged FLAC file,
     // encoded on a thread with the shared progress display.
     void exportFlac();
-    // "Import Tracks from CD...": false when the program was busy.
+    // "Import Tracks from CD...": false when its dialog is open already.
     bool importFromCd();
     // "Export CD image...": the project as OUT.cue and OUT.bin, written on a thread with
     // the shared progress display; a project longer than the disc is refused first.
@@ -66,7 +68,6 @@ public:
 
 private:
     QString text(int32_t id) const;
-    void stopTransport();
     void collect();
     void finishExport();
     void importFiles(const QString& title, const QString& filter, int folderSlot);

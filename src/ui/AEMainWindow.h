@@ -5,6 +5,7 @@
 #include "RestorationMode.h"
 #include "StatusProgress.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 
 #include <array>
@@ -143,9 +144,41 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a command needs before it runs (its refusal is silent: the menus and buttons
+    // show the state), and whether it stops the transport first.
+    enum Need : uint8_t {
+        kAnytime = 0,
+        kProject = 1,      // a project is loaded
+        kIdle = 2,         // no long operation runs
+        kNotRecording = 4, // no recording runs
+        kMainView = 8,     // the about view is not shown
+        kTitles = 16,      // the project has titles
+        kStops = 32,       // the transport stops (the stop procedure) before it runs
+    };
+    // One row of the command table (AEMainWindowCommands.cpp): a menu command (number
+    // 12000 up, with its menu text) or a main view control (its tag, text 0).
+    struct CommandRow {
+        int32_t id;
+        int32_t textId;
+        uint8_t needs;
+        QKeySequence::StandardKey key;
+        void (*handler)(AEMainWindow& window, int32_t id);
+    };
+    static const std::vector<CommandRow>& commandTable();
+    static const CommandRow* commandRow(int32_t id);
+    bool allowed(const CommandRow& row) const;
+    void run(const CommandRow& row);
+
     QString text(int32_t id) const;
     void buildMenus();
-    QAction* addCommand(QMenu* menu, int32_t textId, int32_t number);
+    // Handlers of the table that are more than a call.
+    void setMonoUseLeft(bool useLeft);
+    void chooseBaseDirectory();
+    void exportTitleList();
+    void askToNormalize(bool all);
+    void processChosen(const std::vector<int32_t>& titles);
+    void wind(bool forward);
+    void moveTitle(bool up);
     void stopProcedure();
     // After the transport stopped: controls back, displays refreshed, and the user told
     // when the recording was too short to keep.

@@ -62,11 +62,13 @@ void AEWaveformPeaks::startBuild() {
     build_->file = std::make_unique<AudioFile>(path_);
     build_->peaks = std::make_unique<AEPeakData>(build_->file.get());
     Build* build = build_.get();
-    job_ = std::make_unique<AEBackgroundJob>([build] {
-        build->ok = build->peaks->compute();
-        ProjectHost::post(AppHost::kTagRefreshWaveform);
-        return build->ok ? 1 : 0;
-    });
+    // The refresh is posted once the job counts as finished, so collect() takes it.
+    job_ = std::make_unique<AEBackgroundJob>(
+        [build] {
+            build->ok = build->peaks->compute();
+            return build->ok ? 1 : 0;
+        },
+        AppHost::kTagRefreshWaveform);
 }
 
 bool AEWaveformPeaks::collect() {

@@ -2,6 +2,7 @@
 // a full disk, and the WAVE export of a title through it.
 #include "AEFileCopy.h"
 
+#include "AEBackgroundJob.h"
 #include "AEExport.h"
 #include "AEFileManager.h"
 #include "AEProject.h"
@@ -11,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -131,6 +134,33 @@ TEST_F(FileCopyTest, TheBackgroundCopyRunsOnItsOwnThread) {
     EXPECT_TRUE(job->finished());
     EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
     EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+}
+
+// The message that ends a job reaches a handler that can already collect it (the
+// waveform left "Building…" for good when its refresh came a moment too early).
+TEST_F(FileCopyTest, AJobAnnouncesItsEndOnlyOnceItCountsAsFinished) {
+    struct Watching : ProjectTest::RecordingHost {
+        void postAppMessage(int32_t tag, int32_t data, int32_t data2, FRef<FShared> obj) override {
+            finishedWhenPosted = job.load()->finished();
+            RecordingHost::postAppMessage(tag, data, data2, std::move(obj));
+        }
+        std::atomic<AEBackgroundJob*> job{nullptr};
+        std::atomic<bool> finishedWhenPosted{false};
+    } watching;
+    std::atomic<bool> started{false};
+    AEBackgroundJob job(
+        [&started] {
+            while (!started.load()) {
+                std::this_thread::yield();
+            }
+            return 7;
+        },
+        AppHost::kTagRefreshWaveform);
+    watching.job = &job;
+    started = true;
+    EXPECT_EQ(job.wait(), 7);
+    EXPECT_EQ(ProjectTest::messageTags(watching), (std::vector<int32_t>{27}));
+    EXPECT_TRUE(watching.finishedWhenPosted.load());
 }
 
 TEST_F(FileCopyTest, AnExportedTitleIsItsCurrentAudioFileByteForByte) {

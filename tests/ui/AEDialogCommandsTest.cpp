@@ -102,7 +102,7 @@ TEST_F(ExportCommandTest, AGoneTitleFileOrATitlesOwnFileIsRefused) {
     chooser_.answers.clear();
 }
 
-TEST_F(ExportCommandTest, NoDialogWithoutTitlesOrWhileBusy) {
+TEST_F(ExportCommandTest, NoDialogWithoutTitles) {
     window_->command(AEMainWindow::kExportAudio);
     EXPECT_TRUE(chooser_.titles.empty()) << "no project";
     newProject();
@@ -110,13 +110,6 @@ TEST_F(ExportCommandTest, NoDialogWithoutTitlesOrWhileBusy) {
     window_->command(AEMainWindow::kExportAudio);
     EXPECT_EQ(chooser_.titles.size(), asked) << "no titles";
     EXPECT_FALSE(app_->isBusy());
-
-    ProjectTest::writeWave(dir_.file("t.wav"), kEightSeconds);
-    ASSERT_TRUE(app_->project()->addImportedFile(dir_.file("t.wav")));
-    app_->setBusy(true);
-    window_->command(AEMainWindow::kExportAudio);
-    EXPECT_EQ(chooser_.titles.size(), asked) << "busy";
-    app_->setBusy(false);
 }
 
 class WaveImportCommandTest : public DialogCommandTest {
@@ -212,17 +205,6 @@ TEST_F(WaveImportCommandTest, ACancelledDialogChangesNothing) {
     EXPECT_FALSE(commands().working());
     EXPECT_EQ(project.titleCount(), 0);
     EXPECT_EQ(app_->directory(4), before);
-}
-
-TEST_F(WaveImportCommandTest, RefusedWithoutProjectOrWhileBusy) {
-    window_->control(AEMainView::kImportWave, 0);
-    EXPECT_TRUE(chooser_.titles.empty());
-    newProject();
-    const size_t asked = chooser_.titles.size();
-    app_->setBusy(true);
-    window_->control(AEMainView::kImportWave, 0);
-    EXPECT_EQ(chooser_.titles.size(), asked);
-    app_->setBusy(false);
 }
 
 // FLAC export and the import of other formats, through the same dialogs.

@@ -1,8 +1,10 @@
 #include "AEMainWindow.h"
 #include "AEApplication.h"
+#include "AEDialogCommands.h"
 #include "AEMainView.h"
 #include "AEProjectFile.h"
 #include "MainWindowTestFixture.h"
+#include "ProjectTestSupport.h"
 #include "RegistryStore.h"
 #include "UiTestSupport.h"
 #include "support/TestDirs.h"
@@ -17,6 +19,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -123,12 +126,55 @@ TEST_F(AEMainWindowTest, OpenProjectFromDiskAndFromPath) {
               std::string::npos);
 }
 
-TEST_F(AEMainWindowTest, OpenIsRefusedWhileBusy) {
+// While a long operation runs, every command that would start work or change the project
+// is refused without a dialog, a question or a change; the same for the main view's edit
+// controls. Only Quit, Save, About, the restoration mode and Help go on.
+TEST_F(AEMainWindowTest, WhileBusyNothingStartsOrChanges) {
+    newProjectAt(dir_.file("Busy.dat"));
+    ProjectTest::writeWave(dir_.file("t.wav"), 8 * 44100);
+    ASSERT_TRUE(app_->project()->addImportedFile(dir_.file("t.wav")));
+    ASSERT_TRUE(app_->project()->addImportedFile(dir_.file("t.wav")));
+    // The project as a file, to see that nothing in it changed.
+    auto saved = [&] {
+        const std::string path = dir_.file("snapshot.dat");
+        EXPECT_TRUE(AEProjectFile::write(*app_->project(), path));
+        return ProjectTest::readFile(path);
+    };
+    const std::string before = saved();
+    const size_t asked = chooser_.titles.size();
+    const std::vector<int32_t> goOn = {AEMainWindow::kQuit,
+                                       AEMainWindow::kSaveProject,
+                                       AEMainWindow::kAbout,
+                                       AEMainWindow::kRestorationClassic,
+                                       AEMainWindow::kRestorationEnhanced,
+                                       AEMainWindow::kHomePage,
+                                       AEMainWindow::kServicePage};
     app_->setBusy(true);
-    chooser_.answers.push_back(QString::fromStdString(dir_.file("x.dat")));
-    window_->command(AEMainWindow::kOpenProject);
-    window_->command(AEMainWindow::kNewProject);
-    EXPECT_TRUE(chooser_.titles.empty());
+    std::vector<int32_t> tried;
+    for (QAction* menu : window_->menuBar()->actions()) {
+        for (QAction* a : menu->menu()->findChildren<QAction*>()) {
+            const int32_t number = a->data().toInt();
+            if (number != 0 && std::find(goOn.begin(), goOn.end(), number) == goOn.end()) {
+                EXPECT_TRUE(window_->command(number));
+                tried.push_back(number);
+            }
+        }
+    }
+    for (int32_t tag : {AEMainView::kImportWave, AEMainView::kDeleteTitle, AEMainView::kRemoveTitle,
+                        AEMainView::kProcessCurrent, AEMainView::kProcessAll,
+                        AEMainView::kSplitAtSilences, AEMainView::kMoveUp, AEMainView::kMoveDown}) {
+        window_->control(tag, 1);
+    }
+    QApplication::processEvents();
+    EXPECT_GE(tried.size(), 15u);
+    EXPECT_EQ(chooser_.titles.size(), asked);
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    EXPECT_TRUE(dialogs_.questions.empty());
+    EXPECT_EQ(window_->dialogCommands().soundcardDialog(), nullptr);
+    EXPECT_EQ(window_->dialogCommands().cdImportDialog(), nullptr);
+    EXPECT_FALSE(window_->dialogCommands().working());
+    EXPECT_TRUE(window_->monoUseLeft());
+    EXPECT_EQ(saved(), before);
     app_->setBusy(false);
 }
 
@@ -277,12 +323,6 @@ TEST_F(AEMainWindowTest, MonoChannelChoiceIsCheckedAndStored) {
     RegistryStore().readInt("monoUseLeft", stored, -1);
     EXPECT_EQ(stored, 0);
 
-    // Refused while busy; the marks stay.
-    app_->setBusy(true);
-    window_->command(AEMainWindow::kUseLeftChannel);
-    EXPECT_FALSE(window_->monoUseLeft());
-    EXPECT_FALSE(window_->action(AEMainWindow::kUseLeftChannel)->isChecked());
-    app_->setBusy(false);
     window_->command(AEMainWindow::kUseLeftChannel);
     EXPECT_TRUE(window_->monoUseLeft());
 }

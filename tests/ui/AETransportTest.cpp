@@ -171,7 +171,7 @@ TEST_F(AETransportTest, AFiveSecondRecordingIsDeletedWithItsFilesAndTheUserIsTol
 
 TEST_F(AETransportTest, ATenSecondRecordingStoppedByACommandIsKeptWithItsFades) {
     // The export's file dialog, cancelled: the command stopped the recording first.
-    recordFor(10.0, [&] { window_->dialogCommands().exportAudio(); });
+    recordFor(10.0, [&] { window_->command(AEMainWindow::kExportAudio); });
     EXPECT_EQ(view().transportState(), State::kStopped);
     EXPECT_TRUE(view().button(AEMainView::kPlay)->isEnabled());
     EXPECT_FALSE(app_->isBusy());
