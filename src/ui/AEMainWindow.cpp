@@ -10,6 +10,7 @@
 #include "AETrackListDisplay.h"
 #include "AETransportControl.h"
 #include "AEWaveformView.h"
+#include "HelpMenu.h"
 #include "ProjectHost.h"
 #include "RegistryStore.h"
 #include "RemainingTime.h"
@@ -18,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -31,7 +31,6 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
-#include <QUrl>
 
 namespace {
 
@@ -40,7 +39,7 @@ constexpr int kTitleListExportDir = 2;
 constexpr int32_t kStringTitleListFailed = 3292;
 constexpr int kProjectDir = 3;
 
-constexpr const char* kAboutVersion = "Version 1.1 R3";
+constexpr int32_t kStringVersion = 3314;
 
 constexpr int32_t kStringRecordingDropouts = 3300;
 constexpr int32_t kStringNotSavedSaveAs = 3301;
@@ -59,7 +58,8 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     about_->setStyleSheet(QStringLiteral(
         "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #1c1f24, stop:1 #2b3340);"
         "color: #e8eaed; font-size: 14pt;"));
-    about_->setText(QStringLiteral("<h1>Gleam!</h1><p>%1</p>").arg(QLatin1String(kAboutVersion)));
+    about_->setText(QStringLiteral("<h1>Gleam!</h1><p>%1 %2</p>")
+                        .arg(text(kStringVersion), HelpMenu::version()));
     // The about view goes away again on a click, Escape or a second About.
     about_->installEventFilter(this);
     about_->setFocusPolicy(Qt::StrongFocus);
@@ -175,6 +175,9 @@ void AEMainWindow::buildMenus() {
                            (restorationMode_ == RestorationMode::kEnhanced));
     }
     addCommand(options, 3116, kSoundcardSettings);
+    options->addSeparator();
+    // F is the main view's key (keyTyped), shown here but not taken as a shortcut.
+    addCommand(options, 3310, kFitWaveform)->setText(text(3310) + QStringLiteral("\tF"));
 
     QMenu* normalize = menuBar()->addMenu(text(3091));
     addCommand(normalize, 3092, kNormalizeSelected);
@@ -187,8 +190,8 @@ void AEMainWindow::buildMenus() {
     addCommand(import, 3141, kImportAudioFiles);
 
     QMenu* help = menuBar()->addMenu(text(3113));
-    addCommand(help, 3114, kHomePage);
-    addCommand(help, 3115, kServicePage);
+    addCommand(help, 3311, kHomePage);
+    addCommand(help, 3312, kServicePage);
 }
 
 QAction* AEMainWindow::action(int32_t number) const {
@@ -351,6 +354,9 @@ void AEMainWindow::keyTyped(int key, Qt::KeyboardModifiers modifiers, const QStr
         return;
     case Qt::Key_Delete:
         control(AEMainView::kRemoveTitle, 1);
+        return;
+    case Qt::Key_F:
+        command(kFitWaveform);
         return;
     default:
         break;
@@ -532,10 +538,14 @@ bool AEMainWindow::command(int32_t number) {
     case kSoundcardSettings:
         dialogCommands_->soundcardSettings();
         return true;
+    case kFitWaveform:
+        waveform().fit();
+        return true;
     case kHomePage:
+        HelpMenu::openManual(app_);
+        return true;
     case kServicePage:
-        QDesktopServices::openUrl(
-            QUrl(QLatin1String(number == kHomePage ? kHomePageUrl : kServicePageUrl)));
+        HelpMenu::showInfo(app_, this);
         return true;
     default:
         return false;
