@@ -44,7 +44,8 @@ fuzz:
 bench: build
 	@find $(BUILD_DIR)/bench -type f -executable -name "bench_*" | sort | while read -r b; do echo "== $$b"; "$$b"; done
 
-# Installs both programs with their desktop entry, icons, metadata and manual page under
+# Installs both programs with their desktop entry, icons, metadata, manual page and user
+# manual under
 # PREFIX (default /usr/local); DESTDIR=… stages the files elsewhere, as packagers do.
 PREFIX ?= /usr/local
 install: build

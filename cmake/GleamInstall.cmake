@@ -1,6 +1,7 @@
 # `make install` (prefix /usr/local unless CMAKE_INSTALL_PREFIX says otherwise; DESTDIR
 # honoured): both programs, the desktop entry with the project file type, the icon in
-# several sizes, AppStream metadata and the manual page of gleam-cli. `make uninstall`
+# several sizes, AppStream metadata, the manual page of gleam-cli and the user manual (one
+# HTML file a language, which Help, User manual opens). `make uninstall`
 # removes what the last install listed in install_manifest.txt (with the same DESTDIR).
 # Every rule belongs to the
 # component "Gleam", so a test can install (and list) them into a stage of its own.
@@ -19,6 +20,9 @@ install(FILES ${GLEAM_RESOURCES}/desktop/${GLEAM_APP_ID}.mime.xml
         COMPONENT Gleam)
 install(FILES ${GLEAM_RESOURCES}/man/gleam-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT Gleam)
+# The program looks for it here (src/app/ManualLocation).
+install(DIRECTORY ${GLEAM_RESOURCES}/manual/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/gleam/manual
+        COMPONENT Gleam FILES_MATCHING PATTERN "*.html")
 install(FILES ${GLEAM_RESOURCES}/icons/${GLEAM_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT Gleam)
 

@@ -90,6 +90,10 @@ void put(const std::string& organization, const std::string& application, const 
 
 } // namespace
 
+std::string RegistryStore::filePath() const {
+    return openStore(organization_, application_)->fileName().toStdString();
+}
+
 bool RegistryStore::readText(const char* name, char* buffer, const char* defaultText,
                              size_t capacity) const {
     std::string text;

@@ -41,6 +41,8 @@ public:
     void writeRect(const char* name, const ARect& rect) const;
 
     const std::string& keyPath() const { return keyPath_; }
+    // The file that holds the key (for the user to find it, as the Help menu tells).
+    std::string filePath() const;
 
 private:
     std::string keyPath_;

@@ -14,6 +14,8 @@ public:
     static constexpr int kSlots = 6;
     static constexpr int kFadePoints = 4;
     static constexpr int kMarkers = 3;
+    // A title still at the default zoom has not been zoomed by the user: the waveform
+    // view shows it fitted to its width.
     static constexpr int32_t kDefaultZoom = 32768;
     static constexpr const char* kNotProcessed = "not yet processed";
     static constexpr const char* kNotAvailable = "not_available";

@@ -17,4 +17,10 @@ void combine(const int8_t* blocks, int64_t count, int8_t out[4]);
 int32_t gather(const int8_t* blocks, int64_t blockCount, int64_t first, int64_t step,
                int32_t columns, int8_t* out);
 
+// The same for columns of `framesPerColumn` frames from frame `firstFrame`, which need
+// not fall on block boundaries (a view fitted to a title): each column takes the blocks
+// its frames begin in, at least one.
+int32_t gatherFrames(const int8_t* blocks, int64_t blockCount, int64_t firstFrame,
+                     int64_t framesPerColumn, int32_t columns, int8_t* out);
+
 } // namespace PeakColumns

@@ -9,6 +9,7 @@
 #include "AETrackListDisplay.h"
 #include "AETransportControl.h"
 #include "AEWaveformView.h"
+#include "HelpMenu.h"
 #include "ProjectHost.h"
 #include "RegistryStore.h"
 #include "RemainingTime.h"
@@ -26,7 +27,7 @@
 
 namespace {
 
-constexpr const char* kAboutVersion = "Version 1.1 R3";
+constexpr int32_t kStringVersion = 3314;
 
 constexpr int32_t kStringRecordingDropouts = 3300;
 
@@ -43,7 +44,8 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     about_->setStyleSheet(QStringLiteral(
         "background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #1c1f24, stop:1 #2b3340);"
         "color: #e8eaed; font-size: 14pt;"));
-    about_->setText(QStringLiteral("<h1>Gleam!</h1><p>%1</p>").arg(QLatin1String(kAboutVersion)));
+    about_->setText(QStringLiteral("<h1>Gleam!</h1><p>%1 %2</p>")
+                        .arg(text(kStringVersion), HelpMenu::version()));
     // The about view goes away again on a click, Escape or a second About.
     about_->installEventFilter(this);
     about_->setFocusPolicy(Qt::StrongFocus);

@@ -58,6 +58,7 @@ public:
         kExportDiscImage = 12024,
         kSplitAtSilences = 12025,
         kRefresh = 12026,
+        kFitWaveform = 12027,
     };
     static constexpr int kWidth = 738;
     static constexpr int kHeight = 548;
@@ -90,8 +91,9 @@ public:
     AEMainView& view() const { return *view_; }
     // Recording, playback, faders and switches, the live displays.
     AETransportControl& transport() const { return *transport_; }
-    // A key typed into the main view (Enter, Space, *, +, -, 0, Ctrl+C, Ctrl+V, Up and
-    // Down for the previous and next title, Delete to remove the title).
+    // A key typed into the main view (Enter, Space, *, +, -, 0, F to fit the waveform,
+    // Ctrl+C, Ctrl+V, Up and Down for the previous and next title, Delete to remove the
+    // title).
     void keyTyped(int key, Qt::KeyboardModifiers modifiers, const QString& text);
     // The current title changed: the engine, the faders and the views follow.
     void currentTitleChanged();
@@ -134,10 +136,6 @@ public:
     void newProject() override;
     void openProject() override;
     void openProjectFromPath(const std::string& path) override;
-
-    // The two web addresses of the help menu.
-    static constexpr const char* kHomePageUrl = "https://gleam.example.org/";
-    static constexpr const char* kServicePageUrl = "https://gleam.example.org/issues";
 
 protected:
     void closeEvent(QCloseEvent* event) override;

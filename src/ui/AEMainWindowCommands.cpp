@@ -11,17 +11,16 @@
 #include "AETitleRuns.h"
 #include "AETransportControl.h"
 #include "AEWaveformView.h"
+#include "HelpMenu.h"
 #include "ProjectHost.h"
 #include "RegistryStore.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -50,7 +49,7 @@ const std::vector<MenuRow>& menuLayout() {
           W::kRefresh, kSeparator, W::kExportAudio, W::kExportFlac, W::kExportTitleList,
           W::kExportDiscImage, kSeparator, W::kSelectTempDirectory, kSeparator, W::kQuit,
           kSeparator, W::kAbout}},
-        {3108, true, {-3111, -3170, W::kSoundcardSettings}},
+        {3108, true, {-3111, -3170, W::kSoundcardSettings, kSeparator, W::kFitWaveform}},
         {3111, false, {W::kUseLeftChannel, W::kUseRightChannel}},
         {3170, false, {W::kRestorationClassic, W::kRestorationEnhanced}},
         {3091, true, {W::kNormalizeSelected, W::kNormalizeAll, kSeparator, W::kSplitAtSilences}},
@@ -120,10 +119,10 @@ const std::vector<AEMainWindow::CommandRow>& AEMainWindow::commandTable() {
          [](W& w, int32_t) { w.dialogCommands_->importAudioFiles(); }},
         {kProcessAll, 0, kIdleProject | kTitles | kStops, kNoKey,
          [](W& w, int32_t) { w.processChosen(allTitles(*w.app_.project())); }},
-        {kHomePage, 3114, kAnytime, kNoKey,
-         [](W&, int32_t) { QDesktopServices::openUrl(QUrl(QLatin1String(kHomePageUrl))); }},
-        {kServicePage, 3115, kAnytime, kNoKey,
-         [](W&, int32_t) { QDesktopServices::openUrl(QUrl(QLatin1String(kServicePageUrl))); }},
+        {kFitWaveform, 3310, kAnytime, kNoKey, [](W& w, int32_t) { w.waveform().fit(); }},
+        {kHomePage, 3311, kAnytime, kNoKey, [](W& w, int32_t) { HelpMenu::openManual(w.app_); }},
+        {kServicePage, 3312, kAnytime, kNoKey,
+         [](W& w, int32_t) { HelpMenu::showInfo(w.app_, &w); }},
 
         // Controls of the main view.
         {V::kRecord, 0, kProject, kNoKey,
@@ -248,6 +247,10 @@ void AEMainWindow::buildMenus() {
                 QAction* a = menu->addAction(text(row->textId));
                 a->setData(entry);
                 a->setShortcut(row->key);
+                if (entry == kFitWaveform) {
+                    // F is the main view's key (keyTyped), shown here but not a shortcut.
+                    a->setText(a->text() + QStringLiteral("\tF"));
+                }
                 connect(a, &QAction::triggered, this, [this, entry] { command(entry); });
                 actions_.emplace_back(entry, a);
             }
@@ -331,6 +334,9 @@ void AEMainWindow::keyTyped(int key, Qt::KeyboardModifiers modifiers, const QStr
         return;
     case Qt::Key_Delete:
         control(AEMainView::kRemoveTitle, 1);
+        return;
+    case Qt::Key_F:
+        command(kFitWaveform);
         return;
     default:
         break;

@@ -73,7 +73,13 @@ void AEWaveformView::refresh() {
         points_[static_cast<size_t>(k)] = title->fadePoint(k);
     }
     if (another) {
-        zoom_ = WaveformMath::isZoom(title->zoom()) ? title->zoom() : WaveformMath::kDefaultZoom;
+        // A project file keeps one zoom a title, and a new title starts at the default:
+        // that value (or one outside the series, from a damaged file) means nobody zoomed
+        // the title, so it is fitted. A user who zooms to exactly the default gets the fit
+        // again next time, which is the price of keeping the file's zoom as it is.
+        const int32_t stored = title->zoom();
+        fitted_ = !WaveformMath::isZoom(stored) || stored == AETitle::kDefaultZoom;
+        zoom_ = fitted_ ? WaveformMath::kDefaultZoom : stored;
         viewStart_ = 0;
     }
     if (recording() && recordingShown()) {
@@ -91,19 +97,46 @@ void AEWaveformView::refresh() {
             peaks_.request(title->currentAudioPath());
         }
     }
+    if (fitted_) {
+        zoom_ = fittingZoom();
+        viewStart_ = WaveformMath::validViewStart(viewStart_, viewFrames(), titleLength_);
+    }
     viewEnd_ = static_cast<int32_t>(std::min<int64_t>(viewStart_ + viewFrames(), INT32_MAX));
     update();
     emit rangeChanged();
+}
+
+int32_t AEWaveformView::fittingZoom() const {
+    // A growing recording is followed at the default zoom; it is fitted once it stops.
+    if (recording() && recordingShown()) {
+        return WaveformMath::kDefaultZoom;
+    }
+    return WaveformMath::fitZoom(titleLength_, width());
+}
+
+void AEWaveformView::storeZoom() {
+    if (AETitle* title = currentTitle()) {
+        title->setZoom(fitted_ ? AETitle::kDefaultZoom : zoom_);
+    }
 }
 
 void AEWaveformView::setZoom(int32_t zoom) {
     // The middle of the view stays where it was.
     const int64_t middle = viewStart_ + viewFrames() / 2;
     zoom_ = zoom;
+    fitted_ = false;
     scrollTo(middle - viewFrames() / 2);
-    if (AETitle* title = currentTitle()) {
-        title->setZoom(zoom_);
+    storeZoom();
+}
+
+void AEWaveformView::fit() {
+    if (!shown_) {
+        return;
     }
+    fitted_ = true;
+    zoom_ = fittingZoom();
+    storeZoom();
+    scrollTo(0);
 }
 
 void AEWaveformView::zoomIn() {
@@ -147,6 +180,9 @@ void AEWaveformView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // One column of extremes per pixel, made here so that drawing allocates nothing.
     columns_.assign(static_cast<size_t>(std::max(0, width())) * 4, 0);
+    if (fitted_ && shown_) {
+        zoom_ = fittingZoom();
+    }
     scrollTo(viewStart_);
 }
 
@@ -194,16 +230,18 @@ void AEWaveformView::flush(QPainter& p, int& lines) {
 }
 
 int32_t AEWaveformView::gatherColumns(const AEPeakData* peaks) {
-    const int64_t step = zoom_ / WaveformMath::kFramesPerRecord;
-    const int64_t first = std::max(0, viewStart_) / WaveformMath::kFramesPerRecord;
     const auto columns = static_cast<int32_t>(columns_.size() / 4);
     if (!peaks) {
+        // A recording is shown at a zoom of the series, on record boundaries.
+        const int64_t step = std::max(1, zoom_ / WaveformMath::kFramesPerRecord);
+        const int64_t first = std::max(0, viewStart_) / WaveformMath::kFramesPerRecord;
         return app_.engine().recordingPeaks(first, step, columns, columns_.data());
     }
     // Records run out at the title's length, or where the peak file ends.
     const int64_t end =
         std::min<int64_t>(titleLength_ / WaveformMath::kFramesPerRecord, peaks->blockCount());
-    return PeakColumns::gather(peaks->data(), end, first, step, columns, columns_.data());
+    return PeakColumns::gatherFrames(peaks->data(), end, std::max(0, viewStart_), zoom_, columns,
+                                     columns_.data());
 }
 
 void AEWaveformView::drawWaveform(QPainter& p, int32_t count) {
@@ -375,7 +413,7 @@ void AEWaveformView::mousePressEvent(QMouseEvent* event) {
     if ((event->modifiers() & Qt::ControlModifier) && !markersUnset()) {
         points_ = WaveformMath::visibleRange(viewStart_, viewEnd_, titleLength_);
         storePoints();
-        title->setZoom(zoom_);
+        storeZoom();
         emit pointsChanged();
         update();
         return;
@@ -432,7 +470,7 @@ void AEWaveformView::finishClick() {
         return;
     }
     storePoints();
-    title->setZoom(zoom_);
+    storeZoom();
     if (!markersUnset()) {
         app_.engine().setPlayStop(points_[3]);
     }

@@ -45,11 +45,21 @@ public:
     explicit AEWaveformView(AEApplication& app, QWidget* parent = nullptr);
 
     // Shows the project's current title (or nothing): its points, zoom and peaks. A title
-    // shown already keeps its visible range; built peaks are collected.
+    // shown already keeps its visible range; built peaks are collected. A title whose
+    // stored zoom is still the default (or none of the series) has never been zoomed by
+    // the user: it is shown fitted (see fit). Any other stored zoom was chosen with + and
+    // − and is kept.
     void refresh();
-    // Halve / double the zoom, keep the range valid, redraw and store the zoom.
+    // Halve / double the zoom (from a fitted zoom: the next one of the series), keep the
+    // range valid, redraw and store the zoom with the title.
     void zoomIn();
     void zoomOut();
+    // Shows the whole title across the view's width from its start, and keeps it so while
+    // its length or the view's width change. The title's stored zoom goes back to the
+    // default, which marks it as fitted for the next time it is shown. While the title is
+    // being recorded the view uses the default zoom and follows the recording instead.
+    void fit();
+    bool fitted() const { return fitted_; }
     // Scrolls the view to start at `frame` (kept valid).
     void scrollTo(int64_t frame);
     // Sets the visible range as it stands (the keys and tests).
@@ -103,6 +113,10 @@ private:
     bool recording() const;
     int32_t bufferedFrames() const;
     void setZoom(int32_t zoom);
+    // Stores the zoom with the title: the default while the view is fitted.
+    void storeZoom();
+    // The zoom of a fitted view for the title as it stands.
+    int32_t fittingZoom() const;
     // Stores the points with the title and hands them to the engine.
     void storePoints();
     void finishClick();
@@ -122,6 +136,7 @@ private:
     AEWaveformPeaks peaks_;
     const AETitle* shown_ = nullptr;
     int32_t zoom_ = WaveformMath::kDefaultZoom;
+    bool fitted_ = false;
     int32_t titleLength_ = 0;
     WaveformMath::Points points_{44100, 88200, 132300, 176400};
     int32_t viewStart_ = 0;

@@ -18,11 +18,27 @@ bool isZoom(int32_t zoom) {
 }
 
 int32_t zoomIn(int32_t zoom) {
-    return isZoom(zoom) ? std::max(kMinZoom, zoom / 2) : kMinZoom;
+    int32_t in = kMaxZoom;
+    while (in > kMinZoom && in >= zoom) {
+        in /= 2;
+    }
+    return in;
 }
 
 int32_t zoomOut(int32_t zoom) {
-    return isZoom(zoom) ? std::min(kMaxZoom, zoom * 2) : kMaxZoom;
+    int32_t out = kMinZoom;
+    while (out < kMaxZoom && out <= zoom) {
+        out *= 2;
+    }
+    return out;
+}
+
+int32_t fitZoom(int64_t titleLength, int32_t columns) {
+    if (titleLength <= 0 || columns <= 0) {
+        return kDefaultZoom;
+    }
+    const int64_t perColumn = (titleLength + columns - 1) / columns;
+    return static_cast<int32_t>(std::clamp<int64_t>(perColumn, kMinZoom, kMaxZoom));
 }
 
 int32_t column(int32_t frame, int32_t viewStart, int32_t zoom) {

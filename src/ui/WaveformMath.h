@@ -19,9 +19,15 @@ constexpr int32_t kFadeFrames = 882;
 
 // Frames per column: a power of two from 256 to 524 288.
 bool isZoom(int32_t zoom);
-// Halves / doubles within the series; a value outside it becomes 256 / 524 288.
+// Halves / doubles within the series. A value between two of it (a fitted zoom) goes to
+// the nearer one in that direction; one below or above it to 256 / 524 288.
 int32_t zoomIn(int32_t zoom);
 int32_t zoomOut(int32_t zoom);
+
+// The zoom that shows `titleLength` frames across `columns` columns: the fewest frames
+// per column that take the whole title, within 256 .. 524 288 (a title shorter than 256
+// columns' worth stays narrower). The default zoom when either is not positive.
+int32_t fitZoom(int64_t titleLength, int32_t columns);
 
 // The column of frame `frame` in a view starting at `viewStart`.
 int32_t column(int32_t frame, int32_t viewStart, int32_t zoom);

@@ -1,10 +1,12 @@
 #include "AEApplication.h"
 #include "AEAudioEngine.h"
+#include "ManualLocation.h"
 #include "StringTable.h"
 
 #include "FMessageQueue.h"
 #include "FString.h"
 #include "support/QtTestApp.h"
+#include "support/TestDirs.h"
 
 #include <QTimer>
 
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -102,6 +105,25 @@ TEST(AEApplicationLanguage, CustomLangThenLocale) {
     EXPECT_TRUE(japanese);
     EXPECT_EQ(AEApplication::chooseLanguage(false, "", english, japanese), 0);
     EXPECT_EQ(AEApplication::chooseLanguage(false, "", 0x0410, japanese), 0);
+}
+
+TEST(AEApplicationLanguage, TheManualIsFoundInTheLanguageOrElseInEnglish) {
+    TestDir dir;
+    const std::string bin = dir.file("usr/bin");
+    const std::vector<std::string> folders = ManualLocation::folders(bin);
+    ASSERT_GE(folders.size(), 2u);
+    EXPECT_EQ(folders[0], dir.file("usr/share/doc/gleam/manual"));
+    // The source tree's manual comes last, for a program run from its build tree.
+    EXPECT_EQ(ManualLocation::find({folders.back()}, StringTable::kJapanese),
+              folders.back() + "/ja.html");
+    std::filesystem::create_directories(folders[0]);
+    EXPECT_EQ(ManualLocation::find({folders[0]}, StringTable::kGerman), "");
+    std::ofstream(folders[0] + "/en.html") << "<html></html>";
+    EXPECT_EQ(ManualLocation::find(folders, StringTable::kEnglish), folders[0] + "/en.html");
+    // The first folder with a manual wins, in English where it has none in the language.
+    EXPECT_EQ(ManualLocation::find(folders, StringTable::kFrench), folders[0] + "/en.html");
+    std::ofstream(folders[0] + "/fr.html") << "<html></html>";
+    EXPECT_EQ(ManualLocation::find(folders, StringTable::kFrench), folders[0] + "/fr.html");
 }
 
 TEST_F(AEApplicationTest, StoredLanguageAndStringIds) {

@@ -1,6 +1,9 @@
 // `make install` into a stage (DESTDIR) and `make uninstall`: every file where the desktop
-// looks for it, the entry, metadata and manual page valid, the pieces naming each other
-// consistently, and nothing left behind after uninstalling.
+// looks for it, the entry, metadata and manual page valid, the user manual where the
+// program finds it, the pieces naming each other consistently, and nothing left behind
+// after uninstalling.
+#include "ManualLocation.h"
+#include "StringTable.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -182,6 +185,32 @@ TEST_F(Install, TheManualPageRendersWithoutWarnings) {
     ASSERT_EQ(rendered.status, 0) << rendered.text;
     for (const char* part : {"NAME", "SYNOPSIS", "restore", "export", ".flac", "EXIT STATUS"}) {
         EXPECT_NE(rendered.text.find(part), std::string::npos) << part;
+    }
+}
+
+TEST_F(Install, TheUserManualIsInstalledWhereTheProgramFindsIt) {
+    const std::pair<int32_t, std::string> languages[] = {{StringTable::kEnglish, "en"},
+                                                         {StringTable::kGerman, "de"},
+                                                         {StringTable::kFrench, "fr"},
+                                                         {StringTable::kJapanese, "ja"}};
+    const std::vector<std::string> folders = ManualLocation::folders(prefix() + "/bin");
+    for (const auto& [offset, lang] : languages) {
+        const std::string page = share("doc/gleam/manual/" + lang + ".html");
+        ASSERT_TRUE(fs::is_regular_file(page)) << page;
+        EXPECT_EQ(ManualLocation::find(folders, offset), page);
+        const std::string html = readText(page);
+        EXPECT_NE(html.find("<html lang=\"" + lang + "\">"), std::string::npos) << page;
+        for (const char* part :
+             {"recording", "controls", "processing", "project", "export", "cli"}) {
+            EXPECT_NE(html.find("id=\"" + std::string(part) + "\""), std::string::npos)
+                << page << " " << part;
+        }
+        // It names the window's commands as the window does (Fit, Refresh, Information).
+        for (const int32_t id : {3310, 3283, 3312}) {
+            const std::string* text = StringTable::instance().find(id + offset);
+            ASSERT_NE(text, nullptr);
+            EXPECT_NE(html.find(*text), std::string::npos) << page << " " << *text;
+        }
     }
 }
 

@@ -1,23 +1,41 @@
 #include "AEMainWindow.h"
 #include "AEApplication.h"
 #include "AEDialogCommands.h"
+#include "AEInfoDialog.h"
 #include "AEMainView.h"
 #include "AEProjectFile.h"
+#include "AETrackListDisplay.h"
+#include "AEWaveformView.h"
+#include "HelpMenu.h"
+#include "ListWaveformTestSupport.h"
 #include "MainWindowTestFixture.h"
+#include "ManualLocation.h"
 #include "ProjectTestSupport.h"
 #include "RegistryStore.h"
+#include "StringTable.h"
 #include "UiTestSupport.h"
+#include "WidgetDialogs.h"
 #include "support/TestDirs.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTest>
+#include <QUrl>
 
 #include <algorithm>
 #include <filesystem>
@@ -26,6 +44,23 @@
 #include <memory>
 
 namespace {
+
+// Takes what the program hands to the desktop to open, instead of a browser.
+class DesktopCatcher : public QObject {
+    Q_OBJECT
+public:
+    explicit DesktopCatcher(const QString& scheme) : scheme_(scheme) {
+        QDesktopServices::setUrlHandler(scheme_, this, "open");
+    }
+    ~DesktopCatcher() override { QDesktopServices::unsetUrlHandler(scheme_); }
+    std::vector<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+
+private:
+    QString scheme_;
+};
 
 class AEMainWindowTest : public MainWindowTestFixture {
 protected:
@@ -56,12 +91,17 @@ TEST_F(AEMainWindowTest, MenuHoldsEveryCommandWithItsText) {
     const std::pair<int32_t, int32_t> entries[] = {
         {12000, 3074}, {12001, 3075}, {12002, 3076}, {12006, 3077}, {12007, 3078}, {12010, 3079},
         {12003, 3080}, {12004, 3081}, {12009, 3082}, {12014, 3109}, {12015, 3110}, {12016, 3116},
-        {12013, 3092}, {12012, 3093}, {12011, 3086}, {12018, 3114}, {12019, 3115}};
+        {12013, 3092}, {12012, 3093}, {12011, 3086}, {12018, 3311}, {12019, 3312}};
     for (const auto& [number, textId] : entries) {
         QAction* a = window_->action(number);
         ASSERT_NE(a, nullptr) << number;
         EXPECT_EQ(a->text(), text(textId)) << number;
     }
+    // Fit shows its key, which the main view handles (no shortcut of the window).
+    QAction* fit = window_->action(AEMainWindow::kFitWaveform);
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fit->text(), text(3310) + QStringLiteral("\tF"));
+    EXPECT_TRUE(fit->shortcut().isEmpty());
     QStringList menus;
     for (QAction* a : window_->menuBar()->actions()) {
         menus << a->text();
@@ -382,11 +422,136 @@ TEST_F(AEMainWindowTest, SlidersSpanAMillion) {
     }
 }
 
-// Screenshots of the window in the four languages, for a look before release.
+TEST_F(AEMainWindowTest, HelpOpensTheManualOrSaysWhereItWasLookedFor) {
+    {
+        DesktopCatcher desktop(QStringLiteral("file"));
+        window_->command(AEMainWindow::kHomePage);
+        ASSERT_EQ(desktop.urls.size(), 1u);
+        // From the build tree the source tree's manual is found.
+        const QString manual = desktop.urls[0].toLocalFile();
+        EXPECT_TRUE(QFileInfo(manual).isFile()) << manual.toStdString();
+        EXPECT_EQ(QFileInfo(manual).fileName().toStdString(),
+                  ManualLocation::fileName(app_->languageOffset()));
+    }
+    EXPECT_TRUE(dialogs_.alerts.empty());
+    const std::vector<std::string> nowhere = {dir_.file("share/doc"), dir_.file("resources")};
+    EXPECT_FALSE(HelpMenu::openManual(*app_, nowhere));
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_NE(dialogs_.alerts[0].find(nowhere[0] + "\n" + nowhere[1]), std::string::npos)
+        << dialogs_.alerts[0];
+}
+
+TEST_F(AEMainWindowTest, InformationDialogTellsWhereThingsAreAndCopiesIt) {
+    window_->command(AEMainWindow::kServicePage);
+    QPointer<AEInfoDialog> info = window_->findChild<AEInfoDialog*>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_TRUE(info->isVisible());
+    const QString settings = QString::fromStdString(RegistryStore().filePath());
+    EXPECT_TRUE(settings.endsWith(QStringLiteral("/Vortanix/Gleam.conf")))
+        << settings.toStdString();
+    const QStringList facts = {QStringLiteral(GLEAM_VERSION), settings,
+                               QString::fromStdString(app_->runLog().path()), text(3317),
+                               text(3319)};
+    QStringList shown;
+    for (const QLabel* label : info->findChildren<QLabel*>()) {
+        shown << label->text();
+    }
+    for (const QString& fact : facts) {
+        EXPECT_TRUE(shown.contains(fact)) << fact.toStdString();
+    }
+    // A second call brings the same dialog forward.
+    window_->command(AEMainWindow::kServicePage);
+    EXPECT_EQ(window_->findChildren<AEInfoDialog*>().size(), 1);
+    // Copy puts all of it on the clipboard, in the user's language.
+    EXPECT_TRUE(info->copiedNote()->text().isEmpty());
+    info->copyButton()->click();
+    const QString copied = QApplication::clipboard()->text();
+    for (const QString& fact : facts + QStringList{text(3314), text(3316)}) {
+        EXPECT_TRUE(copied.contains(fact)) << fact.toStdString();
+    }
+    EXPECT_EQ(info->copiedNote()->text(), text(3323));
+    info->closeButton()->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(info.isNull());
+}
+
+namespace {
+
+// The texts of the string table in one language.
+QSet<QString> tableTexts(int32_t offset) {
+    QSet<QString> texts;
+    for (int32_t id = StringTable::kFirstId; id < StringTable::kFirstId + StringTable::kGerman;
+         ++id) {
+        if (const std::string* text = StringTable::instance().find(id + offset)) {
+            texts.insert(QString::fromStdString(*text));
+        }
+    }
+    return texts;
+}
+
+void addMenuTexts(const QList<QAction*>& actions, QStringList& texts) {
+    for (const QAction* a : actions) {
+        // A menu entry's key follows a tab.
+        texts << a->text().section(QLatin1Char('\t'), 0, 0);
+        if (a->menu()) {
+            addMenuTexts(a->menu()->actions(), texts);
+        }
+    }
+}
+
+// What the user can read in `top`: window title, labels, buttons, group boxes, menus and
+// tooltips of every widget shown.
+QStringList visibleTexts(QWidget* top) {
+    QStringList texts{top->windowTitle()};
+    QList<QWidget*> widgets = top->findChildren<QWidget*>();
+    widgets.prepend(top);
+    for (QWidget* w : widgets) {
+        if (w != top && !w->isVisibleTo(top)) {
+            continue;
+        }
+        texts << w->toolTip();
+        if (const auto* label = qobject_cast<QLabel*>(w)) {
+            texts << label->text();
+        } else if (const auto* button = qobject_cast<QAbstractButton*>(w)) {
+            texts << button->text();
+        } else if (const auto* group = qobject_cast<QGroupBox*>(w)) {
+            texts << group->title();
+        } else if (const auto* bar = qobject_cast<QMenuBar*>(w)) {
+            addMenuTexts(bar->actions(), texts);
+        }
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+// The texts of `texts` that are English words of the string table the language's own
+// table does not have (an untranslated text).
+QStringList english(const QStringList& texts, int32_t offset) {
+    static const QSet<QString> englishTexts = tableTexts(StringTable::kEnglish);
+    const QSet<QString> own = tableTexts(offset);
+    QStringList found;
+    for (const QString& text : texts) {
+        if (englishTexts.contains(text) && !own.contains(text)) {
+            found << text;
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+// The window with a project of three titles (processed, not processed, missing), the
+// information dialog and a question box in the four languages: nothing the user reads is
+// left in English where the language has its own word, and screenshots for a look.
 TEST(AEMainWindowScreens, FourLanguages) {
     widgetTestApp();
+    TestDir dir;
     QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
-    for (const char* lang : {"en", "de", "jp", "fr"}) {
+    const std::pair<const char*, int32_t> languages[] = {{"en", StringTable::kEnglish},
+                                                         {"de", StringTable::kGerman},
+                                                         {"jp", StringTable::kJapanese},
+                                                         {"fr", StringTable::kFrench}};
+    for (const auto& [lang, offset] : languages) {
         RegistryStore().writeText("customLang", lang);
         // The playback buttons as a first start shows them.
         for (const char* button : {"monoButton", "loopButton", "bypassButton"}) {
@@ -394,22 +559,101 @@ TEST(AEMainWindowScreens, FourLanguages) {
         }
         AEApplication app;
         app.setSaveSettingsAtExit(false);
+        ASSERT_EQ(app.languageOffset(), offset) << lang;
+        ScriptedDialogs dialogs;
+        app.setDialogs(&dialogs);
         AEMainWindow window(app);
+        app.setMainWindow(&window);
         window.resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
-        const std::string path = std::string(GLEAM_SCREENSHOT_DIR "/Party.dat");
+        const std::string path = dir.file(std::string("Party-") + lang + ".dat");
         app.setProject(AEProject::createForPath(path), path);
         window.setProjectTitle(path);
         window.refreshMainView(true);
         EXPECT_EQ(window.view().remainingTime(), QStringLiteral("80:00")) << lang;
+        AEProject& project = *app.project();
+        const char* names[] = {"Side A, song 1", "Side A, song 2", "Side B, song 1"};
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(project.addTitle(false));
+            AETitle& t = *project.title(i);
+            t.setDisplayName(names[i]);
+            t.setArtist("Grandpa's records");
+            t.setAudioBase(dir.file(std::string(lang) + "-44100-2-16-title" + std::to_string(i)));
+            t.setLength((150 + 20 * i) * 44100);
+            if (i == 0) {
+                t.setStateCode(AETitleProcessState::kProcessed);
+                t.setProcessedPath(t.audioBase() + ".wav");
+            }
+            std::vector<ListWaveformTest::PeakRecord> records(
+                static_cast<size_t>(t.length() / 256));
+            for (size_t k = 0; k < records.size(); ++k) {
+                const auto v = static_cast<int8_t>(40 + (k / 300 % 5) * 15 + (k % 86 < 8 ? 30 : 0));
+                records[k] = {static_cast<int8_t>(-v), v, static_cast<int8_t>(-v), v};
+            }
+            ListWaveformTest::writePeaks(t.currentAudioPath(), records);
+        }
+        project.title(2)->setAudioMissing(true);
+        ASSERT_TRUE(project.select(0));
+        window.currentTitleChanged();
         window.show();
         QApplication::processEvents();
+        window.waveform().peaks().waitForBuild();
+        window.refreshWaveform();
+        QApplication::processEvents();
         EXPECT_EQ(window.size(), QSize(AEMainWindow::kWidth, AEMainWindow::kHeight)) << lang;
-        const QString file =
-            QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-%1.png").arg(QLatin1String(lang));
-        EXPECT_TRUE(window.grab().save(file)) << lang;
-        // Every fader label is in the chosen language.
-        EXPECT_EQ(window.view().slider(0)->toolTip(),
-                  QString::fromUtf8(app.loadString(app.stringId(3027, 0))));
+        EXPECT_TRUE(window.grab().save(
+            QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-%1.png").arg(QLatin1String(lang))))
+            << lang;
+
+        const auto text = [&app](int32_t id) {
+            return QString::fromUtf8(app.loadString(app.stringId(id, 0)));
+        };
+        QStringList shown = visibleTexts(&window);
+        const auto& rows = window.trackList().rows();
+        ASSERT_EQ(rows.size(), 3u);
+        for (const AETrackListDisplay::Row& row : rows) {
+            shown << row.length << row.pause;
+        }
+        EXPECT_EQ(rows[2].length, text(3280)) << lang;
+        EXPECT_TRUE(rows[0].processed);
+        if (offset == StringTable::kEnglish) {
+            // The check has something to find: the English window shows many texts that
+            // another language words differently.
+            EXPECT_GT(english(shown, StringTable::kGerman).size(), 40);
+        } else {
+            EXPECT_EQ(english(shown, offset), QStringList()) << lang;
+        }
+
+        // The information dialog.
+        window.command(AEMainWindow::kServicePage);
+        auto* info = window.findChild<AEInfoDialog*>();
+        ASSERT_NE(info, nullptr) << lang;
+        QApplication::processEvents();
+        EXPECT_TRUE(info->grab().save(
+            QStringLiteral(GLEAM_SCREENSHOT_DIR "/info-dialog-%1.png").arg(QLatin1String(lang))))
+            << lang;
+        const QStringList infoTexts = visibleTexts(info);
+        EXPECT_TRUE(infoTexts.contains(text(3319))) << lang;
+        if (offset != StringTable::kEnglish) {
+            EXPECT_EQ(english(infoTexts, offset), QStringList()) << lang;
+        }
+        info->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        // The manual in the language, and a question's answer buttons in its words.
+        {
+            DesktopCatcher desktop(QStringLiteral("file"));
+            window.command(AEMainWindow::kHomePage);
+            ASSERT_EQ(desktop.urls.size(), 1u) << lang;
+            EXPECT_EQ(QFileInfo(desktop.urls[0].toLocalFile()).fileName().toStdString(),
+                      ManualLocation::fileName(offset));
+        }
+        const std::unique_ptr<QMessageBox> question = WidgetDialogs::questionBox("?");
+        EXPECT_EQ(question->button(QMessageBox::Yes)->text(), text(3324)) << lang;
+        EXPECT_EQ(question->button(QMessageBox::No)->text(), text(3325)) << lang;
+        app.setMainWindow(nullptr);
+        app.setDialogs(nullptr);
     }
     RegistryStore().writeText("customLang", "-");
 }
+
+#include "AEMainWindowTest.moc"

@@ -72,11 +72,28 @@ TEST(WaveformMathTest, ZoomStaysInItsSeries) {
     EXPECT_EQ(WaveformMath::zoomOut(262144), 524288);
     EXPECT_EQ(WaveformMath::zoomIn(32768), 16384);
     EXPECT_EQ(WaveformMath::zoomOut(32768), 65536);
-    // A value outside the series goes to the end the user moves towards.
-    EXPECT_EQ(WaveformMath::zoomIn(1000), 256);
-    EXPECT_EQ(WaveformMath::zoomOut(1000), 524288);
+    // A fitted zoom between two of the series goes to the nearer one that way; one
+    // outside the series to the end the user moves towards.
+    EXPECT_EQ(WaveformMath::zoomIn(1000), 512);
+    EXPECT_EQ(WaveformMath::zoomOut(1000), 1024);
+    EXPECT_EQ(WaveformMath::zoomIn(300000), 262144);
+    EXPECT_EQ(WaveformMath::zoomOut(300000), 524288);
     EXPECT_EQ(WaveformMath::zoomIn(0), 256);
+    EXPECT_EQ(WaveformMath::zoomOut(0), 256);
+    EXPECT_EQ(WaveformMath::zoomIn(1048576), 524288);
     EXPECT_EQ(WaveformMath::zoomOut(1048576), 524288);
+}
+
+TEST(WaveformMathTest, FitZoomTakesTheWholeTitleAcrossTheColumns) {
+    // 9 s over 700 columns: 567 frames a column, 700 columns used.
+    EXPECT_EQ(WaveformMath::fitZoom(9 * 44100, 700), 567);
+    EXPECT_EQ(WaveformMath::fitZoom(256000, 400), 640);
+    EXPECT_EQ(WaveformMath::fitZoom(256001, 400), 641);
+    // Within the series' ends; nothing to fit gives the default.
+    EXPECT_EQ(WaveformMath::fitZoom(1000, 400), 256);
+    EXPECT_EQ(WaveformMath::fitZoom(int64_t{80} * 60 * 44100 * 10, 100), 524288);
+    EXPECT_EQ(WaveformMath::fitZoom(0, 400), WaveformMath::kDefaultZoom);
+    EXPECT_EQ(WaveformMath::fitZoom(256000, 0), WaveformMath::kDefaultZoom);
 }
 
 TEST(WaveformMathTest, VisibleRangeGivesTheCtrlClickPoints) {
@@ -211,12 +228,61 @@ TEST_F(WaveformTest, ZoomStopsAtBothEndsAndIsStoredWithTheTitle) {
     }
     EXPECT_EQ(view().zoom(), 524288);
     EXPECT_EQ(t.zoom(), 524288);
-    // A stored zoom outside the series is not taken.
+    // A stored zoom outside the series is not taken: the title is fitted instead.
     t.setZoom(1000);
     AEWaveformView other(*app_);
     other.resize(400, 100);
     other.refresh();
-    EXPECT_EQ(other.zoom(), 32768);
+    EXPECT_TRUE(other.fitted());
+    EXPECT_EQ(other.zoom(), 4000 * 256 / 400);
+}
+
+TEST_F(WaveformTest, ATitleShownTheFirstTimeFitsTheViewUntilTheUserZooms) {
+    // 1000 records at 400 columns: 640 frames (two and a half records) a column. One loud
+    // record at 500 lies in column 200 alone.
+    std::vector<PeakRecord> records = quiet(1000);
+    records[500] = {-128, 127, -128, 127};
+    AETitle& t = titleWithPeaks(1000 * 256, records, AETitle::kDefaultZoom);
+    setPoints(t, {-1, -1, -1, -1});
+    EXPECT_TRUE(view().fitted());
+    EXPECT_EQ(view().zoom(), 640);
+    QImage image = render(view());
+    // The whole title across the width: no end line, the last column drawn.
+    EXPECT_EQ(view().endColumn(), -1);
+    EXPECT_TRUE(same(image.pixel(399, 22), AEWaveformView::kWaveform));
+    EXPECT_TRUE(same(image.pixel(200, 6), AEWaveformView::kWaveform));
+    EXPECT_TRUE(same(image.pixel(199, 6), AEWaveformView::kBackground));
+    EXPECT_TRUE(same(image.pixel(201, 6), AEWaveformView::kBackground));
+    // A click keeps the title marked as never zoomed; the view follows a new width.
+    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(50, 40));
+    EXPECT_EQ(t.zoom(), AETitle::kDefaultZoom);
+    view().resize(200, 100);
+    render(view()); // a hidden widget gets its resize event when drawn
+    EXPECT_EQ(view().zoom(), 1280);
+    view().resize(400, 100);
+    render(view());
+    ASSERT_EQ(view().zoom(), 640);
+
+    // + and − step from the fit into the series and are stored with the title.
+    view().zoomIn();
+    EXPECT_FALSE(view().fitted());
+    EXPECT_EQ(view().zoom(), 512);
+    EXPECT_EQ(t.zoom(), 512);
+    view().zoomOut();
+    EXPECT_EQ(view().zoom(), 1024);
+    // Shown again later, the chosen zoom is kept.
+    AEWaveformView again(*app_);
+    again.resize(400, 100);
+    again.refresh();
+    EXPECT_FALSE(again.fitted());
+    EXPECT_EQ(again.zoom(), 1024);
+    // Fit goes back to the whole title and marks it so again.
+    view().scrollTo(300 * 256);
+    view().fit();
+    EXPECT_TRUE(view().fitted());
+    EXPECT_EQ(view().zoom(), 640);
+    EXPECT_EQ(view().viewStart(), 0);
+    EXPECT_EQ(t.zoom(), AETitle::kDefaultZoom);
 }
 
 TEST_F(WaveformTest, ZoomKeepsTheVisibleRangeValid) {
@@ -420,17 +486,24 @@ TEST(ListWaveformWindow, ShowsTitlesAndTheCurrentWaveform) {
         EXPECT_EQ(window.trackList().rows().size(), 3u);
         EXPECT_TRUE(window.trackList().rows()[1].selected);
         EXPECT_EQ(wave.titleLength(), 142 * 44100);
-        EXPECT_EQ(wave.zoom(), 32768);
-        // The whole title fits: handles of both fades are on screen.
+        // Shown the first time, the whole title fits the width: handles of both fades are
+        // on screen.
+        const int32_t fit = WaveformMath::fitZoom(142 * 44100, wave.width());
+        EXPECT_EQ(wave.zoom(), fit);
         QApplication::processEvents();
         const QImage image = wave.grab().toImage();
         EXPECT_GT(count(image, AEWaveformView::kFade), 4 * 100);
-        EXPECT_GT(count(image, AEWaveformView::kSelection), 1000);
-        // Zoom buttons reach the view.
+        EXPECT_GT(count(image, AEWaveformView::kSelection), wave.width() * 20);
+        // Zoom buttons reach the view; F and the menu fit it again.
         window.control(AEMainView::kZoomIn, 1);
-        EXPECT_EQ(wave.zoom(), 16384);
-        EXPECT_EQ(project.title(1)->zoom(), 16384);
+        EXPECT_EQ(wave.zoom(), WaveformMath::zoomIn(fit));
+        EXPECT_EQ(project.title(1)->zoom(), WaveformMath::zoomIn(fit));
+        window.keyTyped(Qt::Key_F, {}, QStringLiteral("f"));
+        EXPECT_EQ(wave.zoom(), fit);
+        EXPECT_EQ(project.title(1)->zoom(), AETitle::kDefaultZoom);
         window.control(AEMainView::kZoomOut, 1);
+        window.action(AEMainWindow::kFitWaveform)->trigger();
+        EXPECT_EQ(wave.zoom(), fit);
         // A click on the first row shows that title.
         QTest::mouseClick(&window.trackList(), Qt::LeftButton, {}, QPoint(60, 5));
         EXPECT_EQ(project.currentTitle(), 0);
