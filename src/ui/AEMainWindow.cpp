@@ -1,11 +1,13 @@
 #include "AEMainWindow.h"
 
 #include "AEApplication.h"
+#include "AEBusyGuard.h"
 #include "AEDialogCommands.h"
 #include "AEEditOperations.h"
 #include "AEExport.h"
 #include "AEMainView.h"
 #include "AEProject.h"
+#include "AETitleRunController.h"
 #include "AETitleRuns.h"
 #include "AETrackListDisplay.h"
 #include "AETransportControl.h"
@@ -72,6 +74,7 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     connect(view_, &AEMainView::keyTyped, this, &AEMainWindow::keyTyped);
     connect(view_, &AEMainView::clipResetRequested, this, [this] { transport_->clearClipMarks(); });
     buildTitleViews();
+    titleRuns_ = std::make_unique<AETitleRunController>(app_, *this);
     // Keys typed over the list go to the view's key table (arrows step through the
     // titles). A title chosen in the list reaches currentTitleChanged (AEMainWindowTitles).
     for (QAbstractScrollArea* area : view_->findChildren<QAbstractScrollArea*>()) {
@@ -119,7 +122,7 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
 
 AEMainWindow::~AEMainWindow() {
     app_.setProgressDisplay(nullptr);
-    joinWorker();
+    titleRuns_.reset();
     saveButtonStates();
     RegistryStore store;
     store.writeInt("wndXpos", x());
@@ -432,7 +435,7 @@ bool AEMainWindow::command(int32_t number) {
     case kProcessAll:
         if (!busy && project && project->titleCount() > 0 &&
             !refuseMissingAudio(allTitles(*project))) {
-            startProcessing(allTitles(*project));
+            titleRuns_->start(AETitleRunKind::kProcess, allTitles(*project));
         }
         return true;
     case kRefresh:
@@ -470,7 +473,7 @@ bool AEMainWindow::command(int32_t number) {
     case kExportTitleList:
         if (!busy && projectLoaded_ && !aboutShown_ && project) {
             stopTransport();
-            app_.setBusy(true);
+            const AEBusyGuard busyNow;
             if (project->titleCount() > 0) {
                 const QString start = QString::fromStdString(app_.directory(kTitleListExportDir));
                 const QString chosen =
@@ -486,7 +489,6 @@ bool AEMainWindow::command(int32_t number) {
                     }
                 }
             }
-            app_.setBusy(false);
         }
         return true;
     case kImportFromCd:
@@ -505,8 +507,9 @@ bool AEMainWindow::command(int32_t number) {
                 return true;
             }
             if (app_.askYesNo(app_.stringId(all ? 3088 : 3089, 0))) {
-                startNormalizing(all ? allTitles(*project)
-                                     : std::vector<int32_t>{project->currentTitle()});
+                titleRuns_->start(AETitleRunKind::kNormalize,
+                                  all ? allTitles(*project)
+                                      : std::vector<int32_t>{project->currentTitle()});
             }
         }
         return true;
@@ -587,7 +590,7 @@ void AEMainWindow::control(int32_t tag, int32_t value) {
     case AEMainView::kProcessCurrent:
         if (!app_.isBusy() && project && project->currentTitle() >= 0 &&
             !refuseMissingAudio({project->currentTitle()})) {
-            startProcessing({project->currentTitle()});
+            titleRuns_->start(AETitleRunKind::kProcess, {project->currentTitle()});
         }
         break;
     case AEMainView::kProcessAll:
@@ -646,42 +649,6 @@ bool AEMainWindow::refuseTitleFile(const std::string& path) {
     return true;
 }
 
-void AEMainWindow::startProcessing(std::vector<int32_t> indices) {
-    stopTransport();
-    view_->setProcessing(true);
-    app_.setBusy(true);
-    joinWorker();
-    AEProject* project = app_.project();
-    const std::string path = app_.projectPath();
-    worker_ = std::thread(
-        [project, path, indices = std::move(indices)] { processTitles(*project, path, indices); });
-}
-
-void AEMainWindow::startNormalizing(std::vector<int32_t> indices) {
-    view_->setProcessing(true);
-    app_.setBusy(true);
-    joinWorker();
-    AEProject* project = app_.project();
-    const std::string path = app_.projectPath();
-    worker_ = std::thread([project, path, indices = std::move(indices)] {
-        normalizeTitles(*project, path, indices);
-    });
-}
-
-void AEMainWindow::joinWorker() {
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-}
-
-void AEMainWindow::finishWorker() {
-    // The run's last message has arrived: the thread is ending.
-    joinWorker();
-    app_.setBusy(false);
-    view_->setProcessing(false);
-    refreshRemainingTime();
-}
-
 void AEMainWindow::loadButtonStates() {
     RegistryStore store;
     bool mono = false;
@@ -717,7 +684,7 @@ bool AEMainWindow::saveProjectAs() {
     if (!project) {
         return false;
     }
-    app_.setBusy(true);
+    const AEBusyGuard busyNow;
     const QString start = QString::fromStdString(app_.directory(kProjectDir));
     const QString chosen = chooser_->saveFile(this, text(3060), QDir(start).filePath(text(3066)),
                                               text(3051), QStringLiteral("dat"));
@@ -732,7 +699,6 @@ bool AEMainWindow::saveProjectAs() {
             app_.alertString(app_.stringId(3004, 0));
         }
     }
-    app_.setBusy(false);
     return written;
 }
 
@@ -790,7 +756,8 @@ void AEMainWindow::recordingStopped(int32_t) {
 }
 
 void AEMainWindow::processedStateRefresh() {
-    finishWorker();
+    titleRuns_->finish();
+    refreshRemainingTime();
     refreshTitleViews();
 }
 
@@ -809,7 +776,8 @@ void AEMainWindow::setBusyState(int32_t state) {
 }
 
 void AEMainWindow::endOfProcessingRefresh() {
-    finishWorker();
+    titleRuns_->finish();
+    refreshRemainingTime();
     refreshTitleViews();
 }
 
