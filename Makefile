@@ -31,8 +31,8 @@ test: build
 test-sanitized: configure
 	JOBS=$(JOBS) scripts/run-sanitized-tests
 
-# The wave device and audio engine tests again under ThreadSanitizer (CTest label "tsan"),
-# with their JACK server.
+# The wave device, audio engine and window worker-run tests again under ThreadSanitizer
+# (CTest label "tsan"), with their JACK server.
 .PHONY: test-tsan
 test-tsan: configure
 	JOBS=$(JOBS) scripts/run-tsan-tests

@@ -1,5 +1,6 @@
 #include "AEApplication.h"
 
+#include "AEProjectOutcome.h"
 #include "AlgorithmLibrary.h"
 #include "DiskSpace.h"
 #include "RegistryStore.h"
@@ -338,6 +339,13 @@ bool AEApplication::notify(FMessage& message) {
     }
     const int32_t tag = message.getInt("Tag");
     const int32_t data = message.getInt("data");
+    // A worker's outcome changes the project here, on the window thread, before the
+    // message's own work (the redraw it causes, the end of the operation).
+    if (auto* outcome = dynamic_cast<AEProjectOutcome*>(message.object())) {
+        if (project_) {
+            outcome->apply(*project_);
+        }
+    }
     auto recordingStopped = [this] {
         closeProgressDisplay();
         if (mainWindow_) {

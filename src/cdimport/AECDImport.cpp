@@ -8,6 +8,7 @@
 #include "AEBackgroundJob.h"
 #include "AEFileClaim.h"
 #include "AEImportList.h"
+#include "AEProject.h"
 #include "DirectorySettings.h"
 #include "ProjectHost.h"
 #include "RegistryStore.h"
@@ -49,7 +50,7 @@ std::string AECDImport::defaultImportName() {
 }
 
 void AECDImport::open() {
-    ProjectHost::setBusy(true);
+    busy_.emplace();
     if (target_.list) {
         target_.list->importPending = true;
     }
@@ -61,9 +62,7 @@ void AECDImport::open() {
 void AECDImport::close() {
     stop();
     joinThread();
-    if (!addJob_ || addJob_->finished()) {
-        ProjectHost::setBusy(false);
-    }
+    busy_.reset();
 }
 
 void AECDImport::readSettings() {
@@ -137,11 +136,12 @@ bool AECDImport::import() {
     if (target_.list) {
         target_.list->importPending = false;
     }
+    snapshot_ = target_.project ? target_.project->snapshot() : nullptr;
     thread_ = std::thread([this] {
         if (view_) {
             view_->setCopyControlsEnabled(false);
         }
-        runCopy();
+        runCopy(false);
         if (view_) {
             view_->setCopyControlsEnabled(true);
         }
@@ -180,7 +180,8 @@ AECDImport::Report AECDImport::copyTracks() {
     if (copying_.exchange(true)) {
         return {};
     }
-    return runCopy();
+    snapshot_ = target_.project ? target_.project->snapshot() : nullptr;
+    return runCopy(true);
 }
 
 AECDImport::Report AECDImport::lastReport() const {
@@ -199,7 +200,7 @@ std::string AECDImport::trackFileName(const std::string& importName, int32_t tra
     return path.directory() + base + "_" + std::to_string(track) + ".wav";
 }
 
-AECDImport::Report AECDImport::runCopy() {
+AECDImport::Report AECDImport::runCopy(bool addHere) {
     Report report;
     lists_.prepare(selectedReader_);
     CddaDrive* drive = lists_.drive();
@@ -236,7 +237,7 @@ AECDImport::Report AECDImport::runCopy() {
     copying_ = false;
     if (addToProject_ == 1 && target_.project && target_.list && target_.files && !report.stopped &&
         !report.files.empty()) {
-        startAddingToProject();
+        addToTheProject(addHere);
         report.addedToProject = true;
     }
     std::lock_guard<std::mutex> lock(mutex_);
@@ -256,7 +257,7 @@ int32_t AECDImport::copyTrack(CddaDrive& drive, int32_t track, Report& report) {
     // A track copied before under this name, or a title's file, stays: the copy takes the
     // next free name of the series (track_1.wav, track_1-2.wav...).
     std::optional<AEFileClaim> claim =
-        AEFileClaim::claim(trackFileName(importName_, track), target_.project);
+        AEFileClaim::claim(trackFileName(importName_, track), snapshot_.get());
     if (!claim) {
         return kCddaCreateFailed;
     }
@@ -320,13 +321,18 @@ void AECDImport::reportFailures(const Report& report) const {
     ProjectHost::showText(message);
 }
 
-void AECDImport::startAddingToProject() {
+void AECDImport::addToTheProject(bool here) {
     if (view_) {
         view_->addingToProject();
     }
     addJob_.reset();
     addReport_ = {};
-    addJob_ = AEAddToProject::start(*target_.project, *target_.files, *target_.list, &addReport_);
+    if (here) {
+        addReport_ = AEAddToProject::run(*target_.project, *target_.files, *target_.list);
+    } else {
+        addJob_ =
+            AEAddToProject::start(std::move(snapshot_), *target_.files, *target_.list, &addReport_);
+    }
 }
 
 void AECDImport::copyStarted() {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "AEAddToProject.h"
+#include "AEBusyGuard.h"
 #include "AECDDriveLists.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +28,10 @@ class AEProject;
 // a track that fails or is stopped leaves no file; when any selected track failed the
 // user is told which ("Error while grabbing from CD!"), while the tracks copied still
 // count.
+//
+// The copy thread never touches the project: the names it takes are checked against a
+// snapshot taken when the copy starts, and the titles are added by the window when it
+// handles the add-to-project run's message 4 (AEAddToProject).
 class AECDImport {
 public:
     // Where copied files go once copied.
@@ -56,8 +62,8 @@ public:
 
     // The dialog opens: the application is busy, the settings are read, the lists filled.
     void open();
-    // The dialog has closed: a running copy is stopped and waited for; busy is cleared
-    // unless files are still being added to the project (that thread clears it).
+    // The dialog has closed: a running copy is stopped and waited for; the program stays
+    // busy only while files are still being added to the project.
     void close();
 
     // "importName", "selectedReader" and "addToProject" in the settings store.
@@ -95,14 +101,14 @@ public:
     bool copying() const { return copying_.load(); }
     // Waits until the copy thread has ended.
     void waitForCopy();
-    // The copy procedure on the calling thread (gleam-cli, tests); ignored (an empty
-    // report) while the copy thread runs.
+    // The copy procedure on the calling thread (gleam-cli, tests), the copied files added to
+    // the project on it too; ignored (an empty report) while the copy thread runs.
     Report copyTracks();
     // The report of the last copy, once it has ended.
     Report lastReport() const;
 
-    // The add-to-project thread the last copy started (null when none) and its report,
-    // valid once it has ended.
+    // The add-to-project thread the last copy on the copy thread started (null when none),
+    // and the report of the last hand-over, valid once it has ended.
     AEBackgroundJob* addJob() const { return addJob_.get(); }
     const AEAddToProject::Report& addReport() const { return addReport_; }
 
@@ -122,10 +128,11 @@ public:
 
 private:
     int32_t validReader() const;
-    Report runCopy();
+    // `addHere`: the copied files are added to the project on the calling thread.
+    Report runCopy(bool addHere);
     int32_t copyTrack(CddaDrive& drive, int32_t track, Report& report);
     void reportFailures(const Report& report) const;
-    void startAddingToProject();
+    void addToTheProject(bool here);
     void joinThread();
 
     Target target_;
@@ -135,6 +142,10 @@ private:
     int32_t selectedReader_ = 0;
     int32_t addToProject_ = 0;
     std::string currentFile_ = " ";
+    std::optional<AEBusyGuard> busy_;
+    // The project as the copy started: the copy's names are checked against it, and the
+    // add-to-project thread works from it.
+    std::unique_ptr<AEProject> snapshot_;
 
     std::atomic<bool> copying_{false};
     std::thread thread_;

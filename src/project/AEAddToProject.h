@@ -18,10 +18,11 @@ class AEProject;
 // 16-bit stereo title file, the file's peak file is built and the title added. Each
 // file taken is emptied from the list, whatever became of it; files that fail are
 // skipped. The application is busy meanwhile (and its cancel flag stops the routine);
-// at the end message 4 is sent and the list's import-pending flag set.
+// at the end the list's import-pending flag is set and message 4 sent.
 //
-// The project is changed on the routine's thread: the window must not read its titles
-// while the list's `adding` flag is set, only after message 4.
+// On a thread of its own the routine works from a snapshot of the project and never
+// touches the window's project: the titles travel in message 4 and are added when the
+// window handles it (AEProjectOutcome), which also ends the busy state.
 namespace AEAddToProject {
 
 struct Report {
@@ -33,11 +34,17 @@ struct Report {
     bool cancelled = false;
 };
 
-// Runs on the calling thread.
+// Runs on the calling thread, which owns `project`: the titles are added at once.
 Report run(AEProject& project, const AEFileManager& files, AEImportList& list);
-// Runs on a thread of its own; `report`, when given, is filled before the job ends. The
-// job's result is the number of titles added.
-std::unique_ptr<AEBackgroundJob> start(AEProject& project, const AEFileManager& files,
+// Runs on a thread of its own from `snapshot` (AEProject::snapshot, taken on the window
+// thread); `report`, when given, is filled before message 4 is sent. The program is busy
+// from now until the window has added the titles. The job's result is the number of
+// titles the window is to add.
+std::unique_ptr<AEBackgroundJob> start(std::unique_ptr<AEProject> snapshot,
+                                       const AEFileManager& files, AEImportList& list,
+                                       Report* report = nullptr);
+// The same from a snapshot of `project` taken now (window thread).
+std::unique_ptr<AEBackgroundJob> start(const AEProject& project, const AEFileManager& files,
                                        AEImportList& list, Report* report = nullptr);
 
 } // namespace AEAddToProject

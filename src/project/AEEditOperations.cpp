@@ -1,5 +1,6 @@
 #include "AEEditOperations.h"
 
+#include "AEBusyGuard.h"
 #include "AEEngineAccess.h"
 #include "AEFileClaim.h"
 #include "AEFileManager.h"
@@ -89,9 +90,10 @@ int32_t deleteSelectedTitle(AEProject& project, const AEFileManager& files, bool
         project.titleCount() == 0) {
         return kNothingRemoved;
     }
-    ProjectHost::setBusy(true);
-    const bool confirmed = ProjectHost::ask(deleteFiles ? kStringDeleteFiles : kStringRemoveTitle);
-    ProjectHost::setBusy(false);
+    const bool confirmed = [deleteFiles] {
+        const AEBusyGuard busy;
+        return ProjectHost::ask(deleteFiles ? kStringDeleteFiles : kStringRemoveTitle);
+    }();
     if (!confirmed) {
         return kNothingRemoved;
     }

@@ -1,5 +1,6 @@
 #include "AEFileCopy.h"
 
+#include "AEBusyGuard.h"
 #include "AppHost.h"
 #include "ProjectHost.h"
 
@@ -48,7 +49,7 @@ Result copyFile(const std::string& source, const std::string& destination) {
     if (size < 0 || chunks == 0) {
         return kTooShort;
     }
-    ProjectHost::setBusy(true);
+    AEBusyGuard busy;
     ProjectHost::setCancelRequested(false);
     ProjectHost::post(AppHost::kTagBusyStart);
 
@@ -76,7 +77,7 @@ Result copyFile(const std::string& source, const std::string& destination) {
         ProjectHost::log("copying file failed: the source could not be read to its end");
     }
 
-    ProjectHost::setBusy(false);
+    busy.release();
     ProjectHost::post(AppHost::kTagBusyEnd);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "AEFlacExport.h"
 
 #include "AEAudiofile.h"
+#include "AEBusyGuard.h"
 #include "AEFileManager.h"
 #include "AEProject.h"
 #include "ProjectHost.h"
@@ -89,7 +90,7 @@ Result exportTitle(const AEFileManager& files, int32_t index, const std::string&
     if (!source.openForRead()) {
         return kCannotRead;
     }
-    ProjectHost::setBusy(true);
+    AEBusyGuard busy;
     ProjectHost::setCancelRequested(false);
     ProjectHost::post(AppHost::kTagBusyStart);
     const Result result = exportOpen(source, *project, index, path);
@@ -98,7 +99,7 @@ Result exportTitle(const AEFileManager& files, int32_t index, const std::string&
     } else if (result == kCannotRead) {
         ProjectHost::log("FLAC export failed: the title's audio could not be read to its end");
     }
-    ProjectHost::setBusy(false);
+    busy.release();
     ProjectHost::post(AppHost::kTagBusyEnd);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "AENormalizingRun.h"
 
 #include "AEAudiofile.h"
+#include "AEFileManager.h"
 #include "AEProcessedFile.h"
 #include "AEProject.h"
 #include "AERunProgress.h"
@@ -75,27 +76,46 @@ AERunResult normalizeFile(const std::string& sourcePath, AEProcessedFile& output
     return AERunResult::kDone;
 }
 
-AERunResult normalizeTitle(AEProject& project, int32_t index, const std::string& projectPath,
-                           std::atomic<int64_t>* batchSteps) {
-    AETitle* title = project.title(index);
+AETitleRunPlan planNormalizing(const AEProject& project, int32_t index,
+                               const std::string& projectPath) {
+    AETitleRunPlan plan;
+    plan.index = index;
+    const AETitle* title = project.title(index);
     if (!title) {
-        return AERunResult::kNoSuchTitle;
+        plan.refused = AERunResult::kNoSuchTitle;
+        return plan;
     }
     if (!project.missingAudio({index}).empty()) {
-        return AERunResult::kMissingAudio;
+        plan.refused = AERunResult::kMissingAudio;
+        return plan;
     }
-    auto output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
+    plan.source = title->currentAudioPath();
+    plan.output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
                                          projectPath, &project);
-    if (!output) {
-        return AERunResult::kCannotWrite;
+    if (!plan.output) {
+        plan.refused = AERunResult::kCannotWrite;
     }
-    const AERunResult result = normalizeFile(title->currentAudioPath(), *output, batchSteps);
-    if (result != AERunResult::kDone) {
-        return result;
+    return plan;
+}
+
+FRef<AETitleRunOutcome> runNormalizing(AETitleRunPlan& plan, std::atomic<int64_t>* batchSteps) {
+    auto outcome = FRef<AETitleRunOutcome>::make(AETitleRunOutcome::Kind::kNormalized, plan.index,
+                                                 plan.source, plan.refused);
+    if (plan.refused != AERunResult::kDone) {
+        return outcome;
     }
-    AEProcessedFile::replaceTitleAudio(project, index, output->path());
-    for (int32_t k = 0; k < AETitle::kFadePoints; ++k) {
-        title->setFadePoint(k, -1);
+    outcome->result = normalizeFile(plan.source, *plan.output, batchSteps);
+    if (outcome->result == AERunResult::kDone) {
+        outcome->path = plan.output->path();
+        outcome->length = std::max(AEFileManager::framesOf(outcome->path), 0);
     }
-    return AERunResult::kDone;
+    return outcome;
+}
+
+AERunResult normalizeTitle(AEProject& project, int32_t index, const std::string& projectPath,
+                           std::atomic<int64_t>* batchSteps) {
+    AETitleRunPlan plan = planNormalizing(project, index, projectPath);
+    const FRef<AETitleRunOutcome> outcome = runNormalizing(plan, batchSteps);
+    outcome->apply(project);
+    return outcome->result;
 }

@@ -9,15 +9,12 @@
 #include "FNPath.h"
 
 #include <cstdio>
-#include <mutex>
 #include <optional>
 
 namespace {
 
 constexpr int64_t kLastCounter = 99999;
 constexpr int64_t kHeadroomKB = 640;
-
-std::mutex gTitleAudioLock;
 
 // What the name is made of: directory with its "/", source name without ".wav", project
 // name without its extension.
@@ -105,7 +102,6 @@ bool AEProcessedFile::fitsOnDisk(int64_t frames, const std::string& path) {
 
 void AEProcessedFile::replaceTitleAudio(AEProject& project, int32_t index,
                                         const std::string& path) {
-    std::lock_guard lock(gTitleAudioLock);
     AETitle* title = project.title(index);
     if (!title) {
         return;

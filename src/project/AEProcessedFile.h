@@ -46,7 +46,7 @@ public:
 
     // Makes `path` the current audio of title `index`: its processed path, state
     // "processed". The file it replaces (an earlier processed file) and its peak file are
-    // deleted unless a title of the project still names it. Safe from runs side by side.
+    // deleted unless a title of the project still names it. Window thread.
     static void replaceTitleAudio(AEProject& project, int32_t index, const std::string& path);
 
 private:

@@ -141,53 +141,71 @@ bool wantsProcessing(const AETitle& title) {
     return false;
 }
 
-int64_t plannedBlocks(const AETitle& title) {
-    if (!wantsProcessing(title)) {
-        return 0;
+AETitleRunPlan planProcessing(const AEProject& project, int32_t index,
+                              const std::string& projectPath) {
+    AETitleRunPlan plan;
+    plan.index = index;
+    const AETitle* title = project.title(index);
+    if (!title) {
+        plan.refused = AERunResult::kNoSuchTitle;
+        return plan;
     }
-    const int32_t frames = AEFileManager::framesOf(title.currentAudioPath());
-    return frames < 0 ? 0 : titleSettings(title, frames).length / kBlock;
+    if (!wantsProcessing(*title)) {
+        plan.refused = AERunResult::kNothingToDo;
+        return plan;
+    }
+    plan.source = title->currentAudioPath();
+    if (!project.missingAudio({index}).empty()) {
+        plan.refused = AERunResult::kMissingAudio;
+        return plan;
+    }
+    const int32_t frames = AEFileManager::framesOf(plan.source);
+    if (frames < 0) {
+        plan.refused = AERunResult::kCannotRead;
+        return plan;
+    }
+    plan.settings = titleSettings(*title, frames);
+    if (plan.settings.length <= 0) {
+        plan.refused = AERunResult::kEmptyTitle;
+        return plan;
+    }
+    plan.blocks = plan.settings.length / kBlock;
+    plan.output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
+                                         projectPath, &project);
+    if (!plan.output) {
+        plan.refused = AERunResult::kCannotWrite;
+    }
+    return plan;
+}
+
+FRef<AETitleRunOutcome> runProcessing(AETitleRunPlan& plan, std::atomic<int64_t>* batchSteps) {
+    auto outcome = FRef<AETitleRunOutcome>::make(AETitleRunOutcome::Kind::kProcessed, plan.index,
+                                                 plan.source, plan.refused);
+    if (plan.refused != AERunResult::kDone) {
+        return outcome;
+    }
+    AERestoreReport report;
+    outcome->result = restoreFile(plan.source, *plan.output, plan.settings, batchSteps, &report);
+    if (outcome->result != AERunResult::kDone) {
+        return outcome;
+    }
+    outcome->path = plan.output->path();
+    outcome->length = std::max(AEFileManager::framesOf(outcome->path), 0);
+    if (const std::string done = repairSummary(report, plan.settings); !done.empty()) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%02d", plan.index + 1);
+        outcome->status = ProjectHost::text(kStringTitle) + " " + number + ": " + done;
+    }
+    return outcome;
 }
 
 AERunResult processTitle(AEProject& project, int32_t index, const std::string& projectPath,
                          std::atomic<int64_t>* batchSteps) {
-    AETitle* title = project.title(index);
-    if (!title) {
-        return AERunResult::kNoSuchTitle;
+    AETitleRunPlan plan = planProcessing(project, index, projectPath);
+    const FRef<AETitleRunOutcome> outcome = runProcessing(plan, batchSteps);
+    if (!outcome->status.empty()) {
+        ProjectHost::showStatus(outcome->status);
     }
-    if (!wantsProcessing(*title)) {
-        return AERunResult::kNothingToDo;
-    }
-    const std::string source = title->currentAudioPath();
-    if (!project.missingAudio({index}).empty()) {
-        return AERunResult::kMissingAudio;
-    }
-    const int32_t frames = AEFileManager::framesOf(source);
-    if (frames < 0) {
-        return AERunResult::kCannotRead;
-    }
-    const ProcessingSettings settings = titleSettings(*title, frames);
-    if (settings.length <= 0) {
-        return AERunResult::kEmptyTitle;
-    }
-    auto output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
-                                         projectPath, &project);
-    if (!output) {
-        return AERunResult::kCannotWrite;
-    }
-    AERestoreReport report;
-    const AERunResult result = restoreFile(source, *output, settings, batchSteps, &report);
-    if (result != AERunResult::kDone) {
-        return result;
-    }
-    if (const std::string done = repairSummary(report, settings); !done.empty()) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%02d", index + 1);
-        ProjectHost::showStatus(ProjectHost::text(kStringTitle) + " " + number + ": " + done);
-    }
-    for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
-        title->setProcessorEnabled(slot, false);
-    }
-    AEProcessedFile::replaceTitleAudio(project, index, output->path());
-    return AERunResult::kDone;
+    outcome->apply(project);
+    return outcome->result;
 }

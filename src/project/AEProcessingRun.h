@@ -1,7 +1,10 @@
 #pragma once
 
 #include "AERunResult.h"
+#include "AETitleRunOutcome.h"
+#include "AETitleRunPlan.h"
 
+#include "FShared.h"
 #include "ProcessingSettings.h"
 #include "RepairReport.h"
 
@@ -44,15 +47,22 @@ AERunResult restoreFile(const std::string& sourcePath, AEProcessedFile& output,
 ProcessingSettings titleSettings(const AETitle& title, int32_t sourceFrames);
 // False for a title that is processed already and has no stage switched on.
 bool wantsProcessing(const AETitle& title);
-// Blocks a processing run of the title reads (0 when it would not run).
-int64_t plannedBlocks(const AETitle& title);
 
-// The processing run of title `index`: its current audio becomes a new processed file in
-// the project's base directory, named after the title's recording and the project file
-// `projectPath`. On success the title plays the new file, its six switches are off, and
-// an earlier processed file of it that no title names any more is deleted, and the
-// window's status tells what the repair stages did (repairSummary). Any other
-// outcome leaves the title as it was and no file behind. Titles of one project may be
-// processed side by side.
+// Window thread: the processing run of title `index` as a worker will run it (its
+// settings, its source, its new file's name claimed in the project's base directory, named
+// after the title's recording and the project file `projectPath`), or why it cannot run.
+AETitleRunPlan planProcessing(const AEProject& project, int32_t index,
+                              const std::string& projectPath);
+// Any thread: runs a plan without touching the project. The outcome carries the new file,
+// its length and what the repair stages did (repairSummary, "Title 01: ..."); on any other
+// result no file is left behind.
+FRef<AETitleRunOutcome> runProcessing(AETitleRunPlan& plan,
+                                      std::atomic<int64_t>* batchSteps = nullptr);
+
+// The processing run of title `index` on the calling thread: planned, run and applied one
+// after the other. On success the title plays the new file, its six switches are off, an
+// earlier processed file of it that no title names any more is deleted, and the window's
+// status tells what the repair stages did. Any other outcome leaves the title as it was
+// and no file behind.
 AERunResult processTitle(AEProject& project, int32_t index, const std::string& projectPath,
                          std::atomic<int64_t>* batchSteps = nullptr);

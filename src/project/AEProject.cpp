@@ -39,6 +39,17 @@ AEProject::AEProject()
     : projectTitle_(ProjectHost::text(kStringNoCdTitle)),
       baseDirectory_(AEFileManager::defaultDirectory()) {}
 
+std::unique_ptr<AEProject> AEProject::snapshot() const {
+    auto copy = std::make_unique<AEProject>();
+    copy->projectTitle_ = projectTitle_;
+    copy->baseDirectory_ = baseDirectory_;
+    copy->currentTitle_ = currentTitle_;
+    for (const auto& title : titles_) {
+        copy->titles_.push_back(std::make_unique<AETitle>(*title));
+    }
+    return copy;
+}
+
 std::unique_ptr<AEProject> AEProject::createForPath(const std::string& path) {
     auto project = std::make_unique<AEProject>();
     const FNPath file(path);

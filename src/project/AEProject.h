@@ -11,6 +11,8 @@
 // A project: the titles of one future audio CD in disc order (at most 99), the CD's title
 // and the base directory in which new audio files are made. Every title's fileIndex is its
 // position in the list. Stored in a project file of tagged records (AETaggedFile).
+//
+// Window thread only; worker runs get a snapshot and return their outcome in their message.
 class AEProject {
 public:
     static constexpr int32_t kMaxTitles = 99;
@@ -36,6 +38,9 @@ public:
     // An empty project for the project file `path` ("New Project..."): titled after the
     // file name without its extension, its base directory the file's directory.
     static std::unique_ptr<AEProject> createForPath(const std::string& path);
+    // A copy of the project and its titles, taken on the window thread, for a worker to
+    // read (or to change privately) while the window's project goes on changing.
+    std::unique_ptr<AEProject> snapshot() const;
 
     // Reads a project file, drops the titles whose audio is there but shorter than 7 s
     // (reporting them once with a message), marks those whose audio is away as missing

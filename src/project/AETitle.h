@@ -9,6 +9,8 @@
 // One title of a project: one future track of the disc. It names its audio files (the
 // recording without ".wav" as audioBase, the processed copy as processedPath), and holds
 // its trim and fade points, pause, texts and restoration settings. Positions are frames.
+//
+// Window thread only, as its project; a worker reads a snapshot and returns its outcome.
 class AETitle {
 public:
     static constexpr int kSlots = 6;

@@ -1,6 +1,5 @@
 #include "AETitleRuns.h"
 
-#include "AEFileManager.h"
 #include "AENormalizingRun.h"
 #include "AEProcessingRun.h"
 #include "AEProject.h"
@@ -11,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <numeric>
 #include <thread>
@@ -19,12 +19,12 @@ namespace {
 
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
-// A title has new audio: the window redraws and takes its new length.
-void titleChanged(AEProject& project, int32_t index) {
-    ProjectHost::post(AppHost::kTagRedraw);
-    if (AETitle* title = project.title(index)) {
-        title->setLength(std::max(AEFileManager::framesOf(title->currentAudioPath()), 0));
+// A title has new audio: its report, its outcome, and the window redraws.
+void titleDone(const FRef<AETitleRunOutcome>& outcome, const AETitleOutcomeDelivery& deliver) {
+    if (!outcome->status.empty()) {
+        ProjectHost::showStatus(outcome->status);
     }
+    deliver(outcome);
     ProjectHost::post(AppHost::kTagProcessingEnded);
 }
 
@@ -34,20 +34,19 @@ void finish(AETitleRunsSummary& summary) {
     ProjectHost::post(summary.cancelled ? AppHost::kTagEndOfProcessing : AppHost::kTagProcessed);
 }
 
-// Runs titles on worker threads and forwards their block counts to the one progress
-// display from the calling thread.
+// Runs the processing plans on worker threads; the calling thread forwards their block
+// counts to the one progress display and hands on each outcome as its title is done.
 class ParallelRuns {
 public:
-    ParallelRuns(AEProject& project, const std::string& projectPath,
-                 const std::vector<int32_t>& indices, AETitleRunsSummary& summary)
-        : project_(project), projectPath_(projectPath), indices_(indices), summary_(summary) {}
+    ParallelRuns(AETitleBatch& batch, AETitleRunsSummary& summary,
+                 const AETitleOutcomeDelivery& deliver)
+        : plans_(batch.plans), summary_(summary), deliver_(deliver), outcomes_(batch.plans.size()) {
+    }
 
     void run(int32_t jobs) {
         int64_t total = 0;
-        for (int32_t index : indices_) {
-            if (const AETitle* title = project_.title(index)) {
-                total += plannedBlocks(*title);
-            }
+        for (const AETitleRunPlan& plan : plans_) {
+            total += plan.refused == AERunResult::kDone ? plan.blocks : 0;
         }
         ProjectHost::Progress display(total);
         std::vector<std::thread> workers;
@@ -61,13 +60,22 @@ public:
             display.advance(done - shown);
             shown = done;
         };
-        {
-            std::unique_lock lock(mutex_);
-            while (running_ > 0) {
-                ended_.wait_for(lock, kProgressInterval);
-                forward();
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            while (!done_.empty()) {
+                const size_t i = done_.front();
+                done_.pop_front();
+                lock.unlock();
+                handOn(i);
+                lock.lock();
             }
+            if (running_ == 0) {
+                break;
+            }
+            changed_.wait_for(lock, kProgressInterval);
+            forward();
         }
+        lock.unlock();
         for (auto& worker : workers) {
             worker.join();
         }
@@ -78,33 +86,64 @@ private:
     void work() {
         for (;;) {
             const size_t i = next_.fetch_add(1);
-            if (i >= indices_.size() || stop_.load() || ProjectHost::cancelRequested()) {
+            if (i >= plans_.size() || stop_.load() || ProjectHost::cancelRequested()) {
                 break;
             }
-            const AERunResult result = processTitle(project_, indices_[i], projectPath_, &steps_);
-            summary_.results[i] = result;
-            if (result == AERunResult::kDone) {
-                titleChanged(project_, indices_[i]);
-            } else if (result == AERunResult::kNoRoom) {
+            outcomes_[i] = runProcessing(plans_[i], &steps_);
+            if (outcomes_[i]->result == AERunResult::kNoRoom) {
                 stop_ = true;
             }
+            std::lock_guard lock(mutex_);
+            done_.push_back(i);
+            changed_.notify_all();
         }
         std::lock_guard lock(mutex_);
         --running_;
-        ended_.notify_all();
+        changed_.notify_all();
     }
 
-    AEProject& project_;
-    const std::string& projectPath_;
-    const std::vector<int32_t>& indices_;
+    void handOn(size_t i) {
+        summary_.results[i] = outcomes_[i]->result;
+        if (outcomes_[i]->result == AERunResult::kDone) {
+            titleDone(outcomes_[i], deliver_);
+        }
+    }
+
+    std::vector<AETitleRunPlan>& plans_;
     AETitleRunsSummary& summary_;
+    const AETitleOutcomeDelivery& deliver_;
+    // Each slot written by the worker that ran its title, read once that title is done.
+    std::vector<FRef<AETitleRunOutcome>> outcomes_;
     std::atomic<size_t> next_{0};
     std::atomic<int64_t> steps_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
-    std::condition_variable ended_;
+    std::condition_variable changed_;
+    std::deque<size_t> done_;
     int32_t running_ = 0;
 };
+
+void normalizeInOrder(AETitleBatch& batch, AETitleRunsSummary& summary,
+                      const AETitleOutcomeDelivery& deliver) {
+    for (size_t i = 0; i < batch.plans.size() && !ProjectHost::cancelRequested(); ++i) {
+        const FRef<AETitleRunOutcome> outcome = runNormalizing(batch.plans[i]);
+        summary.results[i] = outcome->result;
+        if (outcome->result == AERunResult::kDone) {
+            titleDone(outcome, deliver);
+        } else if (outcome->result == AERunResult::kNoRoom) {
+            break;
+        }
+    }
+}
+
+AETitleRunsSummary runHere(AETitleRunKind kind, AEProject& project, const std::string& projectPath,
+                           const std::vector<int32_t>& indices, int32_t jobs) {
+    AETitleBatch batch = planTitleRuns(kind, project, projectPath, indices);
+    return runTitleBatch(batch, jobs, [&project](const FRef<AETitleRunOutcome>& outcome) {
+        outcome->apply(project);
+        ProjectHost::post(AppHost::kTagRedraw);
+    });
+}
 
 } // namespace
 
@@ -118,33 +157,44 @@ std::vector<int32_t> allTitles(const AEProject& project) {
     return indices;
 }
 
-AETitleRunsSummary processTitles(AEProject& project, const std::string& projectPath,
-                                 const std::vector<int32_t>& indices, int32_t jobs) {
+AETitleBatch planTitleRuns(AETitleRunKind kind, const AEProject& project,
+                           const std::string& projectPath, const std::vector<int32_t>& indices) {
+    ProjectHost::setCancelRequested(false);
+    AETitleBatch batch;
+    batch.kind = kind;
+    for (const int32_t index : indices) {
+        batch.plans.push_back(kind == AETitleRunKind::kProcess
+                                  ? planProcessing(project, index, projectPath)
+                                  : planNormalizing(project, index, projectPath));
+    }
+    return batch;
+}
+
+void postOutcome(const FRef<AETitleRunOutcome>& outcome) {
+    ProjectHost::post(AppHost::kTagRedraw, 0, outcome);
+}
+
+AETitleRunsSummary runTitleBatch(AETitleBatch& batch, int32_t jobs,
+                                 const AETitleOutcomeDelivery& deliver) {
     AETitleRunsSummary summary;
     // A title that never started counts as cancelled.
-    summary.results.assign(indices.size(), AERunResult::kCancelled);
-    ProjectHost::setCancelRequested(false);
-    const auto titles = static_cast<int32_t>(indices.size());
-    if (titles > 0) {
-        ParallelRuns(project, projectPath, indices, summary).run(std::clamp(jobs, 1, titles));
+    summary.results.assign(batch.plans.size(), AERunResult::kCancelled);
+    const auto titles = static_cast<int32_t>(batch.plans.size());
+    if (batch.kind == AETitleRunKind::kNormalize) {
+        normalizeInOrder(batch, summary, deliver);
+    } else if (titles > 0) {
+        ParallelRuns(batch, summary, deliver).run(std::clamp(jobs, 1, titles));
     }
     finish(summary);
     return summary;
 }
 
+AETitleRunsSummary processTitles(AEProject& project, const std::string& projectPath,
+                                 const std::vector<int32_t>& indices, int32_t jobs) {
+    return runHere(AETitleRunKind::kProcess, project, projectPath, indices, jobs);
+}
+
 AETitleRunsSummary normalizeTitles(AEProject& project, const std::string& projectPath,
                                    const std::vector<int32_t>& indices) {
-    AETitleRunsSummary summary;
-    summary.results.assign(indices.size(), AERunResult::kCancelled);
-    ProjectHost::setCancelRequested(false);
-    for (size_t i = 0; i < indices.size() && !ProjectHost::cancelRequested(); ++i) {
-        summary.results[i] = normalizeTitle(project, indices[i], projectPath);
-        if (summary.results[i] == AERunResult::kDone) {
-            titleChanged(project, indices[i]);
-        } else if (summary.results[i] == AERunResult::kNoRoom) {
-            break;
-        }
-    }
-    finish(summary);
-    return summary;
+    return runHere(AETitleRunKind::kNormalize, project, projectPath, indices, 1);
 }

@@ -3,6 +3,8 @@
 #include "AppHost.h"
 #include "FString.h"
 
+#include <utility>
+
 namespace {
 
 // The English texts of the strings this subsystem uses, for a process without strings.
@@ -163,9 +165,9 @@ void setCancelRequested(bool cancel) {
     }
 }
 
-void post(int32_t tag, int32_t data) {
+void post(int32_t tag, int32_t data, FRef<FShared> object) {
     if (AppHost* host = AppHost::current()) {
-        host->postAppMessage(tag, data);
+        host->postAppMessage(tag, data, 0, std::move(object));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FShared.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,8 +31,9 @@ void setBusy(bool busy);
 // The user's cancel request (never set without an application).
 bool cancelRequested();
 void setCancelRequested(bool cancel);
-// Queues application message `tag` (nothing without an application).
-void post(int32_t tag, int32_t data = 0);
+// Queues application message `tag`, with `object` when given (nothing without an
+// application).
+void post(int32_t tag, int32_t data = 0, FRef<FShared> object = {});
 // Asks the user string `id` (English id) as a Yes/No question; without an application
 // the answer is No, so nothing is ever done unasked.
 bool ask(int32_t id);

@@ -9,6 +9,7 @@
 
 #include "AEApplication.h"
 #include "AEBackgroundJob.h"
+#include "AEBusyGuard.h"
 #include "AEDiscImage.h"
 #include "AEExport.h"
 #include "AEFlacExport.h"
@@ -103,7 +104,7 @@ void AEDialogCommands::exportAudio() {
     if (current >= 0 && window_.refuseMissingAudio({current})) {
         return;
     }
-    app_.setBusy(true);
+    AEBusyGuard busy;
     if (project->titleCount() > 0 && current >= 0) {
         const QString source = QString::fromStdString(app_.fileManager().getFileName(current));
         const QString folder = QString::fromStdString(app_.directory(kAudioExportDir));
@@ -112,16 +113,13 @@ void AEDialogCommands::exportAudio() {
             text(kStringWavFilter), QStringLiteral("wav"));
         if (!chosen.isEmpty() && !window_.refuseTitleFile(chosen.toStdString())) {
             exportPath_ = chosen.toStdString();
-            // The copy keeps the program busy until it ends (and clears the flag itself).
             exportJob_ = AEExport::exportTitleAudio(app_.fileManager(), current, exportPath_);
             if (exportJob_) {
                 app_.setDirectory(kAudioExportDir, QFileInfo(chosen).absolutePath().toStdString());
-                poll_.start();
-                return;
+                startJob(std::move(busy));
             }
         }
     }
-    app_.setBusy(false);
 }
 
 void AEDialogCommands::finishExport() {
@@ -133,9 +131,6 @@ void AEDialogCommands::finishExport() {
     case AEFileCopy::kDiskFull: // the copy has said so itself
         break;
     case AEFileCopy::kTooShort:
-        // The copy never began, so the program is still marked busy for it.
-        app_.setBusy(false);
-        [[fallthrough]];
     case AEFileCopy::kOpenFailed:
     case AEFileCopy::kReadFailed:
         app_.alert(text(kStringExportFailed).toStdString() + "\n" + exportPath_);
@@ -154,7 +149,7 @@ void AEDialogCommands::exportFlac() {
     if (project->titleCount() == 0 || current < 0 || window_.refuseMissingAudio({current})) {
         return;
     }
-    app_.setBusy(true);
+    AEBusyGuard busy;
     const QString source = QString::fromStdString(app_.fileManager().getFileName(current));
     const QString folder = QString::fromStdString(app_.directory(AEFlacExport::kDirectorySlot));
     const QString name = QFileInfo(source).completeBaseName() + QStringLiteral(".") +
@@ -164,18 +159,15 @@ void AEDialogCommands::exportFlac() {
         QString::fromStdString(AEFlacExport::dialogFilter()),
         QString::fromLatin1(AEFlacExport::kExtension));
     if (chosen.isEmpty() || window_.refuseTitleFile(chosen.toStdString())) {
-        app_.setBusy(false);
         return;
     }
     app_.setDirectory(AEFlacExport::kDirectorySlot, QFileInfo(chosen).absolutePath().toStdString());
-    // The export keeps the program busy, reports write failures and frees the program.
+    // The export reports write failures itself.
     exportPath_ = chosen.toStdString();
     flacJob_ = AEFlacExport::exportTitleInBackground(app_.fileManager(), current, exportPath_);
-    if (!flacJob_) {
-        app_.setBusy(false);
-        return;
+    if (flacJob_) {
+        startJob(std::move(busy));
     }
-    poll_.start();
 }
 
 // --- CD image ----------------------------------------------------------------------------
@@ -197,7 +189,7 @@ void AEDialogCommands::exportDiscImage() {
         app_.alert(text(AEDiscImage::messageId(prepared)).toStdString());
         return;
     }
-    app_.setBusy(true);
+    AEBusyGuard busy;
     const QString folder = QString::fromStdString(app_.directory(kAudioExportDir));
     const QString name = QString::fromStdString(project->projectTitle()).trimmed();
     const QString chosen = window_.fileChooser().saveFile(
@@ -206,7 +198,6 @@ void AEDialogCommands::exportDiscImage() {
         text(kStringDiscFilter), QStringLiteral("cue"));
     if (chosen.isEmpty() || window_.refuseTitleFile(chosen.toStdString()) ||
         window_.refuseTitleFile(FNPath(chosen.toStdString()).withExtension("bin"))) {
-        app_.setBusy(false);
         return;
     }
     app_.setDirectory(kAudioExportDir, QFileInfo(chosen).absolutePath().toStdString());
@@ -214,7 +205,7 @@ void AEDialogCommands::exportDiscImage() {
     discJob_ = std::make_unique<AEBackgroundJob>([plans = std::move(plans), path = exportPath_] {
         return static_cast<int32_t>(AEDiscImage::writeImage(plans, path));
     });
-    poll_.start();
+    startJob(std::move(busy));
 }
 
 // --- Split at silences -------------------------------------------------------------------
@@ -225,7 +216,7 @@ void AEDialogCommands::splitAtSilences() {
         return;
     }
     const int32_t index = project->currentTitle();
-    app_.setBusy(true);
+    AEBusyGuard busy;
     AETitleSplit::Proposal proposal;
     auto result = AETitleSplit::propose(*project, index, {}, proposal);
     if (result == AETitleSplit::kDone) {
@@ -246,7 +237,7 @@ void AEDialogCommands::splitAtSilences() {
         window_.waveform().clearSplitMarks();
         result = yes ? AETitleSplit::accept(*project, proposal) : AETitleSplit::kCancelled;
     }
-    app_.setBusy(false);
+    busy.release();
     if (const int32_t id = AETitleSplit::messageId(result); id != 0) {
         app_.alert(text(id).toStdString());
     }
@@ -272,12 +263,11 @@ void AEDialogCommands::importFiles(const QString& title, const QString& filter, 
     if (project->titleCount() >= AEProject::kMaxTitles) {
         return;
     }
-    app_.setBusy(true);
+    AEBusyGuard busy;
     addJob_.reset(); // an ended one, not yet collected
     const QStringList chosen = window_.fileChooser().openFiles(
         &window_, title, QString::fromStdString(app_.directory(folderSlot)), filter);
     if (chosen.isEmpty()) {
-        app_.setBusy(false);
         return;
     }
     app_.setDirectory(folderSlot, QFileInfo(chosen.first()).absolutePath().toStdString());
@@ -290,7 +280,7 @@ void AEDialogCommands::importFiles(const QString& title, const QString& filter, 
     window_.view().setTransportEnabled(false);
     addReport_ = {};
     addJob_ = AEAddToProject::start(*project, app_.fileManager(), importList_, &addReport_);
-    poll_.start();
+    startJob(std::move(busy));
 }
 
 // --- CD import ---------------------------------------------------------------------------
@@ -335,8 +325,7 @@ void AEDialogCommands::collect() {
     if (flacJob_ && flacJob_->finished()) {
         lastFlacExport_ = static_cast<AEFlacExport::Result>(flacJob_->wait());
         flacJob_.reset();
-        // An export that could not open the title never marked itself busy, nor said why.
-        app_.setBusy(false);
+        // An export that could not open the title has not said why.
         if (lastFlacExport_ == AEFlacExport::kNoTitle ||
             lastFlacExport_ == AEFlacExport::kCannotRead) {
             app_.alert(text(kStringExportFailed).toStdString() + "\n" + exportPath_);
@@ -345,7 +334,6 @@ void AEDialogCommands::collect() {
     if (discJob_ && discJob_->finished()) {
         const auto result = static_cast<AEDiscImage::Result>(discJob_->wait());
         discJob_.reset();
-        app_.setBusy(false);
         if (result != AEDiscImage::kWritten && result != AEDiscImage::kCancelled) {
             app_.alert(text(AEDiscImage::messageId(result)).toStdString() + "\n" + exportPath_);
         }
@@ -359,5 +347,11 @@ void AEDialogCommands::collect() {
     }
     if (!working()) {
         poll_.stop();
+        jobBusy_.reset();
     }
+}
+
+void AEDialogCommands::startJob(AEBusyGuard busy) {
+    jobBusy_.emplace(std::move(busy));
+    poll_.start();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AEAddToProject.h"
+#include "AEBusyGuard.h"
 #include "AECDImportDialog.h"
 #include "AEFileCopy.h"
 #include "AEFlacExport.h"
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class AEApplication;
@@ -69,6 +71,8 @@ public:
 private:
     QString text(int32_t id) const;
     void collect();
+    // Polls for the job just started, which keeps the program busy until it is collected.
+    void startJob(AEBusyGuard busy);
     void finishExport();
     void importFiles(const QString& title, const QString& filter, int folderSlot);
     void cdDialogClosed(AECDImportDialog* dialog);
@@ -89,4 +93,6 @@ private:
     AEAddToProject::Report addReport_;
     // A closed CD import whose files are still being added to the project.
     std::unique_ptr<AECDImport> finishingCd_;
+    // Held while one of the jobs above runs (one at a time: each needs the program free).
+    std::optional<AEBusyGuard> jobBusy_;
 };

@@ -1,10 +1,12 @@
 #include "AEMainWindow.h"
 
 #include "AEApplication.h"
+#include "AEBusyGuard.h"
 #include "AEDialogCommands.h"
 #include "AEEditOperations.h"
 #include "AEMainView.h"
 #include "AEProject.h"
+#include "AETitleRunController.h"
 #include "AETitleRuns.h"
 #include "AETrackListDisplay.h"
 #include "AETransportControl.h"
@@ -58,6 +60,7 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     connect(view_, &AEMainView::keyTyped, this, &AEMainWindow::keyTyped);
     connect(view_, &AEMainView::clipResetRequested, this, [this] { transport_->clearClipMarks(); });
     buildTitleViews();
+    titleRuns_ = std::make_unique<AETitleRunController>(app_, *this);
     // Keys typed over the list go to the view's key table (arrows step through the
     // titles). A title chosen in the list reaches currentTitleChanged (AEMainWindowTitles).
     for (QAbstractScrollArea* area : view_->findChildren<QAbstractScrollArea*>()) {
@@ -105,7 +108,7 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
 
 AEMainWindow::~AEMainWindow() {
     app_.setProgressDisplay(nullptr);
-    joinWorker();
+    titleRuns_.reset();
     saveButtonStates();
     RegistryStore store;
     store.writeInt("wndXpos", x());
@@ -236,42 +239,6 @@ bool AEMainWindow::refuseTitleFile(const std::string& path) {
     return true;
 }
 
-void AEMainWindow::startProcessing(std::vector<int32_t> indices) {
-    stopTransport();
-    view_->setProcessing(true);
-    app_.setBusy(true);
-    joinWorker();
-    AEProject* project = app_.project();
-    const std::string path = app_.projectPath();
-    worker_ = std::thread(
-        [project, path, indices = std::move(indices)] { processTitles(*project, path, indices); });
-}
-
-void AEMainWindow::startNormalizing(std::vector<int32_t> indices) {
-    view_->setProcessing(true);
-    app_.setBusy(true);
-    joinWorker();
-    AEProject* project = app_.project();
-    const std::string path = app_.projectPath();
-    worker_ = std::thread([project, path, indices = std::move(indices)] {
-        normalizeTitles(*project, path, indices);
-    });
-}
-
-void AEMainWindow::joinWorker() {
-    if (worker_.joinable()) {
-        worker_.join();
-    }
-}
-
-void AEMainWindow::finishWorker() {
-    // The run's last message has arrived: the thread is ending.
-    joinWorker();
-    app_.setBusy(false);
-    view_->setProcessing(false);
-    refreshRemainingTime();
-}
-
 void AEMainWindow::loadButtonStates() {
     RegistryStore store;
     bool mono = false;
@@ -328,7 +295,8 @@ void AEMainWindow::recordingStopped(int32_t) {
 }
 
 void AEMainWindow::processedStateRefresh() {
-    finishWorker();
+    titleRuns_->finish();
+    refreshRemainingTime();
     refreshTitleViews();
 }
 
@@ -347,7 +315,8 @@ void AEMainWindow::setBusyState(int32_t state) {
 }
 
 void AEMainWindow::endOfProcessingRefresh() {
-    finishWorker();
+    titleRuns_->finish();
+    refreshRemainingTime();
     refreshTitleViews();
 }
 

@@ -11,12 +11,12 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <thread>
 #include <vector>
 
 class AEApplication;
 class AEDialogCommands;
 class AEMainView;
+class AETitleRunController;
 class AETransportControl;
 class AETrackListDisplay;
 class AEWaveformPanel;
@@ -193,10 +193,6 @@ private:
     bool saveProjectAs();
     // Quits once the project is saved, saved elsewhere, or the user lets it go unsaved.
     void quitSaving();
-    void startProcessing(std::vector<int32_t> indices);
-    void startNormalizing(std::vector<int32_t> indices);
-    void joinWorker();
-    void finishWorker();
     void loadButtonStates();
     void saveButtonStates() const;
     // The title list and the waveform in their places, and their refresh
@@ -214,7 +210,8 @@ private:
     QLabel* about_ = nullptr;
     std::unique_ptr<StatusProgress> progress_;
     std::vector<std::pair<int32_t, QAction*>> actions_;
-    std::thread worker_;
+    // Processing and normalizing runs: their thread and the busy state they hold.
+    std::unique_ptr<AETitleRunController> titleRuns_;
     bool projectLoaded_ = false;
     bool aboutShown_ = false;
     bool monoUseLeft_ = true;

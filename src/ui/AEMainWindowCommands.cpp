@@ -3,11 +3,13 @@
 #include "AEMainWindow.h"
 
 #include "AEApplication.h"
+#include "AEBusyGuard.h"
 #include "AEDialogCommands.h"
 #include "AEEditOperations.h"
 #include "AEExport.h"
 #include "AEMainView.h"
 #include "AEProject.h"
+#include "AETitleRunController.h"
 #include "AETitleRuns.h"
 #include "AETransportControl.h"
 #include "AEWaveformView.h"
@@ -378,18 +380,19 @@ void AEMainWindow::chooseBaseDirectory() {
 
 void AEMainWindow::exportTitleList() {
     const AEProject& project = *app_.project();
-    app_.setBusy(true);
+    const AEBusyGuard busyNow;
     const QString start = QString::fromStdString(app_.directory(kTitleListExportDir));
     const QString chosen = chooser_->saveFile(
         this, text(3056), QDir(start).filePath("Tracklist.txt"), text(3057), QStringLiteral("txt"));
     const std::string path = chosen.toStdString();
     if (chosen.isEmpty() || refuseTitleFile(path)) {
-    } else if (AEExport::exportTitleList(&project, path, app_.cdCapacitySeconds())) {
+        return;
+    }
+    if (AEExport::exportTitleList(&project, path, app_.cdCapacitySeconds())) {
         app_.setDirectory(kTitleListExportDir, QFileInfo(chosen).absolutePath().toStdString());
     } else {
         app_.alert(ProjectHost::textWith(kStringTitleListFailed, path));
     }
-    app_.setBusy(false);
 }
 
 void AEMainWindow::askToNormalize(bool all) {
@@ -400,13 +403,13 @@ void AEMainWindow::askToNormalize(bool all) {
     const std::vector<int32_t> titles =
         all ? allTitles(project) : std::vector<int32_t>{project.currentTitle()};
     if (!refuseMissingAudio(titles) && app_.askYesNo(app_.stringId(all ? 3088 : 3089, 0))) {
-        startNormalizing(titles);
+        titleRuns_->start(AETitleRunKind::kNormalize, titles);
     }
 }
 
 void AEMainWindow::processChosen(const std::vector<int32_t>& titles) {
     if (!refuseMissingAudio(titles)) {
-        startProcessing(titles);
+        titleRuns_->start(AETitleRunKind::kProcess, titles);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "AEMainWindow.h"
 
 #include "AEApplication.h"
+#include "AEBusyGuard.h"
 #include "AEProject.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ bool AEMainWindow::saveProjectAs() {
     if (!project) {
         return false;
     }
-    app_.setBusy(true);
+    const AEBusyGuard busyNow;
     const QString start = QString::fromStdString(app_.directory(kProjectDir));
     const QString chosen = chooser_->saveFile(this, text(3060), QDir(start).filePath(text(3066)),
                                               text(3051), QStringLiteral("dat"));
@@ -69,7 +70,6 @@ bool AEMainWindow::saveProjectAs() {
             app_.alertString(app_.stringId(3004, 0));
         }
     }
-    app_.setBusy(false);
     return written;
 }
 

@@ -105,10 +105,7 @@ QString AETrackListDisplay::rowNumber(int32_t row) {
 }
 
 void AETrackListDisplay::refresh() {
-    AEProject* project = app_.project();
-    if (importList_.adding) {
-        return;
-    }
+    const AEProject* project = app_.project();
     rows_.clear();
     const int32_t count = project ? project->titleCount() : 0;
     for (int32_t i = 0; i < count; ++i) {
@@ -349,17 +346,14 @@ bool AETrackListDisplay::dropFiles(const std::vector<std::string>& paths) {
     if (!acceptsDrop()) {
         return false;
     }
-    // Titles are about to change on another thread: an edit under way ends first.
+    // Titles are about to be added: an edit under way ends first.
     endEdit();
     AEWaveImport::fillImportList(paths, importList_);
     if (importList_.pending() == 0) {
-        app_.setBusy(false);
-        importList_.adding = false;
         return false;
     }
     adding_.reset();
     emit importStarted();
-    app_.setBusy(true);
     importList_.adding = true;
     report_ = {};
     adding_ = AEAddToProject::start(*app_.project(), app_.fileManager(), importList_, &report_);

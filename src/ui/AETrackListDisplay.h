@@ -22,8 +22,9 @@ class QLineEdit;
 // (original or processed; with Ctrl for every title), and WAVE files dropped on the list
 // are checked and added to the project on a thread of their own.
 //
-// The rows are drawn from a copy of the titles taken at refresh(): while files are being
-// added the project changes on another thread and is not read.
+// The rows are drawn from a copy of the titles taken at refresh(). The list reads the
+// project on the window thread, the only thread that changes it: files dropped are added
+// as titles when the window handles the adding thread's message 4.
 class AETrackListDisplay : public QWidget {
     Q_OBJECT
 public:
@@ -54,7 +55,7 @@ public:
                        QWidget* parent = nullptr);
     ~AETrackListDisplay() override;
 
-    // Takes a fresh copy of the titles and redraws (not while files are being added).
+    // Takes a fresh copy of the titles and redraws.
     void refresh();
     // A long operation ended (message 4): the files added are in the project now.
     void operationEnded();

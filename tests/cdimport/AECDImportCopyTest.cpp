@@ -145,6 +145,11 @@ TEST_F(CdImportTest, AddToProjectAddsExactlyTheCopiedFiles) {
     EXPECT_EQ(import->addJob()->wait(), 2);
     EXPECT_TRUE(import->lastReport().addedToProject);
     EXPECT_EQ(view.adding.load(), 1);
+    // The threads never touch the project: the titles come with message 4.
+    EXPECT_EQ(project.titleCount(), 0);
+    EXPECT_TRUE(host.busy) << "until the titles are in the project";
+    host.applyOutcomes(project);
+    EXPECT_FALSE(host.busy);
     ASSERT_EQ(project.titleCount(), 2);
     EXPECT_EQ(project.sourcePath(0), dir.file("song_1.wav"));
     EXPECT_EQ(project.sourcePath(1), dir.file("song_5.wav"));

@@ -1,6 +1,8 @@
-// Naming and preparing recorded titles, and deleting the selected title after asking.
+// Naming and preparing recorded titles, deleting the selected title after asking, and the
+// busy state the question holds (AEBusyGuard).
 #include "AEEditOperations.h"
 
+#include "AEBusyGuard.h"
 #include "AEFileManager.h"
 #include "AEPeakData.h"
 #include "AEProject.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -123,6 +126,23 @@ TEST_F(EditOperationsTest, NothingIsDeletedWithoutYes) {
     EXPECT_TRUE(host.busyWhileAsked) << "busy while the question is open";
     EXPECT_FALSE(host.busy);
     EXPECT_EQ(project.titleCount(), 3);
+}
+
+// A command's guard and the guard of the run it starts overlap; busy ends with the last.
+TEST_F(EditOperationsTest, BusyLastsUntilTheLastOfOverlappingGuardsGoes) {
+    std::optional<AEBusyGuard> command(std::in_place);
+    EXPECT_TRUE(host.busy);
+    {
+        AEBusyGuard run;
+        const AEBusyGuard handedOn(std::move(run));
+        EXPECT_FALSE(run.held());
+        command.reset();
+        EXPECT_TRUE(host.busy) << "the run's guard, handed on, still holds";
+        host.busy = false; // cleared directly meanwhile
+        const AEBusyGuard next;
+        EXPECT_TRUE(host.busy) << "a new guard sets it again";
+    }
+    EXPECT_FALSE(host.busy);
 }
 
 TEST_F(EditOperationsTest, DeletingTheSelectedTitleSelectsTheOneNowInItsPlace) {

@@ -344,6 +344,7 @@ TEST_F(WaveImportTest, TheRoutineRunsOnItsOwnThreadAndStopsWhenCancelled) {
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.skipped, (std::vector<std::string>{dir.file("m1.wav")}));
     EXPECT_EQ(report.left, 1);
+    host.applyOutcomes(project);
     EXPECT_EQ(project.titleCount(), 0);
     EXPECT_TRUE(baseFiles().empty());
     EXPECT_FALSE(host.busy);

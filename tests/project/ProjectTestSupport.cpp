@@ -2,6 +2,8 @@
 
 #include "AudioTestSupport.h"
 
+#include "AEProject.h"
+#include "AEProjectOutcome.h"
 #include "FString.h"
 
 #include <cmath>
@@ -109,7 +111,16 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 void RecordingHost::postAppMessage(int32_t tag, int32_t data, int32_t, FRef<FShared> obj) {
     auto* text = dynamic_cast<FString*>(obj.get());
-    messages.push_back({tag, data, text ? text->text() : std::string()});
+    messages.push_back({tag, data, text ? text->text() : std::string(), std::move(obj)});
+}
+
+void RecordingHost::applyOutcomes(AEProject& project) {
+    for (Message& message : messages) {
+        if (auto* outcome = dynamic_cast<AEProjectOutcome*>(message.object.get())) {
+            outcome->apply(project);
+        }
+        message.object.reset();
+    }
 }
 
 const char* RecordingHost::loadString(int32_t id) {

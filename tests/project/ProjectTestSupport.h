@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class AEProject;
+
 namespace ProjectTest {
 
 constexpr int32_t kSevenSeconds = 308700;
@@ -86,7 +88,11 @@ public:
         int32_t tag;
         int32_t data;
         std::string text;
+        FRef<FShared> object;
     };
+    // Applies the outcomes the messages carry to `project`, as the window does when it
+    // handles them, and lets go of them (and so of the busy state they hold).
+    void applyOutcomes(AEProject& project);
     std::vector<Message> messages;
     std::vector<std::string> logLines;
     std::deque<std::string> strings;

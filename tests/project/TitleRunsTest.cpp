@@ -1,5 +1,6 @@
 // Processing and normalizing several titles, as the window's threads do: side by side with
-// the same results as one after the other, the messages, cancelling, skipped titles.
+// the same results as one after the other, the outcomes carried in the messages, the
+// messages, cancelling, skipped titles.
 #include "AETitleRuns.h"
 #include "RunTestSupport.h"
 
@@ -38,9 +39,16 @@ TEST(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
     makeTitles(serial, one.path());
     makeTitles(parallel, two.path());
     const auto first = processTitles(serial, one.file("CD.dat"), allTitles(serial), 1);
-    const auto second = processTitles(parallel, two.file("CD.dat"), allTitles(parallel), 2);
+    // The window's way: planned, run without touching the project, applied from message 22.
+    AETitleBatch batch =
+        planTitleRuns(AETitleRunKind::kProcess, parallel, two.file("CD.dat"), allTitles(parallel));
+    const auto second = runTitleBatch(batch, 2, postOutcome);
     ASSERT_EQ(first.count(AERunResult::kDone), 4);
     ASSERT_EQ(second.count(AERunResult::kDone), 4);
+    for (int32_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(parallel.title(k)->stateCode(), AETitleProcessState::kNotProcessed);
+    }
+    host.applyOutcomes(parallel);
     for (int32_t k = 0; k < 4; ++k) {
         const AETitle& a = *serial.title(k);
         const AETitle& b = *parallel.title(k);

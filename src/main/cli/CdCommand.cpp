@@ -1,7 +1,6 @@
 // gleam-cli cd list|copy: the CD drives (and the images named in GLEAM_CD_IMAGES) with
 // their tracks, and the copy of audio tracks into WAVE files, optionally added to a
 // project as titles.
-#include "AEBackgroundJob.h"
 #include "AECDImport.h"
 #include "AECDImportView.h"
 #include "AEFileManager.h"
@@ -146,14 +145,8 @@ private:
     bool drawn_ = false;
 };
 
-// Waits for the copied files to become titles and saves the project.
-int finishProject(CliSession& session, AECDImport& import, AEProject& project,
-                  const std::string& path) {
-    if (!import.addJob()) {
-        return 0;
-    }
-    import.addJob()->wait();
-    session.deliver();
+// Tells what became of the copied files the copy added to the project, and saves it.
+int finishProject(const AECDImport& import, AEProject& project, const std::string& path) {
     const AEAddToProject::Report& report = import.addReport();
     for (const auto& file : report.skipped) {
         Cli::fail("cd: could not add \"" + file + "\" to the project");
@@ -233,7 +226,8 @@ int copyTracks(const std::vector<std::string>& args, bool quiet) {
     if (report.stopped) {
         return Cli::fail("cd: copy stopped; the unfinished track's file was removed");
     }
-    const int status = project ? finishProject(session, import, *project, projectPath) : 0;
+    const int status =
+        project && report.addedToProject ? finishProject(import, *project, projectPath) : 0;
     return report.failedTracks.empty() ? status : 1;
 }
 

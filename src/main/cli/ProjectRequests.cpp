@@ -129,8 +129,7 @@ int importFiles(const std::string& path, const std::vector<std::string>& files, 
     AEFileManager manager;
     manager.setProject(project.get());
     session.setProgressLabel("import");
-    AEAddToProject::Report report;
-    AEAddToProject::start(*project, manager, list, &report)->wait();
+    const AEAddToProject::Report report = AEAddToProject::run(*project, manager, list);
     session.deliver();
     for (const auto& file : report.skipped) {
         Cli::fail("project: could not add \"" + file + "\"");

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "AEProcessedFile.h"
+#include "AERunResult.h"
+
+#include "ProcessingSettings.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One title's processing or normalizing run as the window thread prepares it before a
+// worker starts: what the run needs from the title, read then, and the new file's name,
+// claimed then. The worker reads nothing else of the project.
+struct AETitleRunPlan {
+    int32_t index = -1;
+    // Why the run cannot start (kDone: it can).
+    AERunResult refused = AERunResult::kDone;
+    // The file the title plays, which the run reads.
+    std::string source;
+    // What a processing run does (unused by normalizing).
+    ProcessingSettings settings;
+    // Blocks a processing run reads.
+    int64_t blocks = 0;
+    std::unique_ptr<AEProcessedFile> output;
+};
