@@ -327,7 +327,9 @@ void AEMainWindow::recordingStopped(int32_t) {
 
 void AEMainWindow::processedStateRefresh() {
     finishWorker();
-    refreshTitleViews();
+    // A title the run finished plays its new file with its stages off: the engine and the
+    // faders follow the current title, so playback does not repair it a second time.
+    currentTitleChanged();
 }
 
 void AEMainWindow::resetWaveformStates() {
@@ -346,7 +348,9 @@ void AEMainWindow::setBusyState(int32_t state) {
 
 void AEMainWindow::endOfProcessingRefresh() {
     finishWorker();
-    refreshTitleViews();
+    // Titles the run finished before the cancel play new files: the engine and the faders
+    // follow the current title.
+    currentTitleChanged();
 }
 
 void AEMainWindow::refreshWaveform() {
