@@ -297,7 +297,9 @@ void AEMainWindow::recordingStopped(int32_t) {
 void AEMainWindow::processedStateRefresh() {
     titleRuns_->finish();
     refreshRemainingTime();
-    refreshTitleViews();
+    // A title the run finished plays its new file with its stages off: the engine and the
+    // faders follow the current title, so playback does not repair it a second time.
+    currentTitleChanged();
 }
 
 void AEMainWindow::resetWaveformStates() {
@@ -317,7 +319,9 @@ void AEMainWindow::setBusyState(int32_t state) {
 void AEMainWindow::endOfProcessingRefresh() {
     titleRuns_->finish();
     refreshRemainingTime();
-    refreshTitleViews();
+    // Titles the run finished before the cancel play new files: the engine and the faders
+    // follow the current title.
+    currentTitleChanged();
 }
 
 void AEMainWindow::refreshWaveform() {

@@ -62,6 +62,9 @@ bool AETransportControl::record() {
     // The project file knows the new title from its first second: a crash while recording
     // leaves a title whose file the next load mends.
     saveProjectFile();
+    // The new title starts with every stage off: the faders show that, so what playback
+    // applies later is what processing the title will use.
+    showTitleSettings();
     clipsOnInput_ = true;
     view_.setTransportState(AEMainView::TransportState::kRecording);
     return true;
