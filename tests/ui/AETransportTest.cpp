@@ -540,6 +540,8 @@ TEST_F(AETransportTest, MonoIsRefusedWhilePlayingAndFollowsTheChannelChoice) {
 
 // --- Processing -----------------------------------------------------------------------------
 
+// ... and a Quit meanwhile is refused without stopping the engine: the processed title
+// plays afterwards.
 TEST_F(AETransportTest, ProcessingStopsPlaybackAndHoldsTheFadersUntilItEnds) {
     addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
     key(Qt::Key_Return);
@@ -555,11 +557,16 @@ TEST_F(AETransportTest, ProcessingStopsPlaybackAndHoldsTheFadersUntilItEnds) {
     EXPECT_TRUE(view().button(AEMainView::kCancelProcessing)->isEnabled());
     key(Qt::Key_Return); // keys wait too
     EXPECT_FALSE(engine().isPlayingOrRecording());
+    window_->action(AEMainWindow::kQuit)->trigger();
+    EXPECT_FALSE(app_->quitRequested());
+    EXPECT_TRUE(engine().threadRunning());
     ASSERT_TRUE(waitFor([&] { return !app_->isBusy(); }, 60s));
     EXPECT_TRUE(project().title(0)->processState().isProcessed());
     EXPECT_TRUE(view().slider(0)->isEnabled());
     EXPECT_TRUE(view().processorSwitch(0)->isEnabled());
     EXPECT_TRUE(view().button(AEMainView::kPlay)->isEnabled());
+    key(Qt::Key_Return);
+    EXPECT_TRUE(waitFor([&] { return engine().position() > kRate / 2; }, 10s));
 }
 
 // --- The look -----------------------------------------------------------------------------
