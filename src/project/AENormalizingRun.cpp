@@ -90,11 +90,7 @@ AETitleRunPlan planNormalizing(const AEProject& project, int32_t index,
         return plan;
     }
     plan.source = title->currentAudioPath();
-    plan.output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
-                                         projectPath, &project);
-    if (!plan.output) {
-        plan.refused = AERunResult::kCannotWrite;
-    }
+    plan.claimOutput(project, *title, projectPath);
     return plan;
 }
 

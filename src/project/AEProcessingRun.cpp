@@ -170,11 +170,7 @@ AETitleRunPlan planProcessing(const AEProject& project, int32_t index,
         return plan;
     }
     plan.blocks = plan.settings.length / kBlock;
-    plan.output = AEProcessedFile::claim(project.baseDirectory(), title->originalAudioPath(),
-                                         projectPath, &project);
-    if (!plan.output) {
-        plan.refused = AERunResult::kCannotWrite;
-    }
+    plan.claimOutput(project, *title, projectPath);
     return plan;
 }
 

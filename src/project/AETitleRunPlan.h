@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+class AEProject;
+class AETitle;
+
 // One title's processing or normalizing run as the window thread prepares it before a
 // worker starts: what the run needs from the title, read then, and the new file's name,
 // claimed then. The worker reads nothing else of the project.
@@ -23,4 +26,9 @@ struct AETitleRunPlan {
     // Blocks a processing run reads.
     int64_t blocks = 0;
     std::unique_ptr<AEProcessedFile> output;
+
+    // Claims the new file's name beside the project's titles, named after `title`'s
+    // recording and the project file; refused with kCannotWrite when no name can be had.
+    void claimOutput(const AEProject& project, const AETitle& title,
+                     const std::string& projectPath);
 };
