@@ -2,10 +2,15 @@
 
 // Synthetic record sides for the split tests: music-like songs (notes of a few harmonics
 // with attack and decay, over soft noise) separated by gaps of quiet hiss with clicks in
-// them, and the frame where each song truly starts.
+// them, and the frame where each song truly starts. Songs of a given loudness and shape
+// and stretches of digital silence make clean sides that a test damages afterwards.
 
+#include "TitleFormatReader.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace SplitTest {
@@ -15,8 +20,52 @@ constexpr int32_t kRate = 44100;
 struct Side {
     std::vector<int16_t> samples; // interleaved stereo
     std::vector<int32_t> songStarts;
+    // Where each song's last sound ends (its fade included).
+    std::vector<int32_t> songEnds;
     int32_t frames() const { return static_cast<int32_t>(samples.size() / 2); }
 };
+
+// The level of a song over its length, beyond its loudness.
+struct SongShape {
+    double fadeOutSeconds = 0.0; // fades to nothing at its end (linear in amplitude)
+    double pauseAt = -1.0;       // seconds from its start of a pause of digital silence
+    double pauseSeconds = 0.0;
+    double quietAt = -1.0; // seconds from its start of a passage `quietDb` softer
+    double quietSeconds = 0.0;
+    double quietDb = 0.0;
+};
+
+// A recording decoded as the import decodes it (44 100 Hz 16-bit stereo), its silent
+// lead-in and tail (below -60 dB of its peak) left off, `repeat` times in a row; empty
+// when it cannot be read.
+inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t repeat = 1) {
+    TitleFormatReader reader;
+    if (!reader.open(path)) {
+        return {};
+    }
+    std::vector<int16_t> all(2 * static_cast<size_t>(reader.frames()));
+    for (size_t at = 0; at < all.size();) {
+        const auto want = static_cast<int32_t>(
+            std::min<size_t>(TitleFormatReader::kMaxBlock, (all.size() - at) / 2));
+        const int32_t got = reader.read(all.data() + at, want);
+        if (got <= 0) {
+            return {};
+        }
+        at += 2 * static_cast<size_t>(got);
+    }
+    int32_t peak = 1;
+    for (int16_t v : all) {
+        peak = std::max(peak, std::abs(int32_t{v}));
+    }
+    auto audible = [&](int16_t v) { return std::abs(int32_t{v}) * 1000 > peak; };
+    const auto first = std::find_if(all.begin(), all.end(), audible) - all.begin();
+    const auto last = all.rend() - std::find_if(all.rbegin(), all.rend(), audible);
+    std::vector<int16_t> excerpt;
+    for (int32_t r = 0; r < repeat; ++r) {
+        excerpt.insert(excerpt.end(), all.begin() + (first & ~1), all.begin() + ((last + 1) & ~1));
+    }
+    return excerpt;
+}
 
 class SideBuilder {
 public:
@@ -66,9 +115,86 @@ public:
         return *this;
     }
 
+    // A song of the same notes, alone, at `rmsDb` dBFS RMS (over its loud part), shaped.
+    SideBuilder& song(double seconds, double rmsDb, const SongShape& shape) {
+        const auto frames = static_cast<int32_t>(seconds * kRate);
+        std::vector<double> left(static_cast<size_t>(frames));
+        std::vector<double> right(left.size());
+        double power = 0.0;
+        for (int32_t f = 0; f < frames; ++f) {
+            const double value = note(f);
+            left[static_cast<size_t>(f)] = value;
+            right[static_cast<size_t>(f)] = 0.8 * value;
+            power += value * value * 0.82;
+        }
+        const double gain = std::pow(10.0, rmsDb / 20.0) * 32768.0 / std::sqrt(power / frames);
+        side_.songStarts.push_back(side_.frames());
+        for (int32_t f = 0; f < frames; ++f) {
+            const double g = gain * shapeGain(shape, f, frames);
+            push(toSample(g * left[static_cast<size_t>(f)]),
+                 toSample(g * right[static_cast<size_t>(f)]));
+        }
+        side_.songEnds.push_back(side_.frames());
+        return *this;
+    }
+
+    // Recorded music (interleaved stereo) brought to `rmsDb` dBFS RMS, as one song.
+    SideBuilder& recording(const std::vector<int16_t>& samples, double rmsDb) {
+        double power = 0.0;
+        for (int16_t v : samples) {
+            power += static_cast<double>(v) * v;
+        }
+        const double gain =
+            std::pow(10.0, rmsDb / 20.0) * 32768.0 / std::sqrt(power / samples.size() + 1e-9);
+        side_.songStarts.push_back(side_.frames());
+        for (int16_t v : samples) {
+            side_.samples.push_back(toSample(gain * v));
+        }
+        side_.songEnds.push_back(side_.frames());
+        return *this;
+    }
+
+    // Digital silence: the damage a test adds is all there is to hear.
+    SideBuilder& silence(double seconds) {
+        side_.samples.resize(side_.samples.size() + 2 * static_cast<size_t>(seconds * kRate));
+        return *this;
+    }
+
     Side build() const { return side_; }
 
 private:
+    // Notes every quarter second, with a 5 ms attack and a decay (full scale about 1.6).
+    double note(int32_t f) {
+        const int32_t noteFrames = kRate / 4;
+        const int32_t inNote = f % noteFrames;
+        if (inNote == 0) {
+            frequency_ = 110.0 * std::pow(2.0, (next() % 36) / 12.0);
+        }
+        const double attack = std::min(1.0, inNote / (0.005 * kRate));
+        const double envelope = attack * (0.35 + 0.65 * std::exp(-inNote / (0.1 * kRate)));
+        const double t = static_cast<double>(f) / kRate;
+        return envelope *
+               (std::sin(2 * M_PI * frequency_ * t) + 0.4 * std::sin(4 * M_PI * frequency_ * t) +
+                0.2 * std::sin(6 * M_PI * frequency_ * t));
+    }
+    static double shapeGain(const SongShape& shape, int32_t f, int32_t frames) {
+        const double t = static_cast<double>(f) / kRate;
+        const double left = static_cast<double>(frames - f) / kRate;
+        double gain = 1.0;
+        if (left < shape.fadeOutSeconds) {
+            gain *= left / shape.fadeOutSeconds;
+        }
+        if (t >= shape.pauseAt && t < shape.pauseAt + shape.pauseSeconds) {
+            gain = 0.0;
+        }
+        if (t >= shape.quietAt && t < shape.quietAt + shape.quietSeconds) {
+            gain *= std::pow(10.0, -shape.quietDb / 20.0);
+        }
+        return gain;
+    }
+    static int16_t toSample(double v) {
+        return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
+    }
     uint32_t next() {
         seed_ = seed_ * 1664525u + 1013904223u;
         return seed_ >> 8;
@@ -83,6 +209,7 @@ private:
 
     Side side_;
     uint32_t seed_;
+    double frequency_ = 220.0;
 };
 
 } // namespace SplitTest
