@@ -5,7 +5,6 @@
 #include "AETitleSplit.h"
 #include "ProjectTestSupport.h"
 #include "SplitTestSides.h"
-#include "WornRecord.h"
 
 #include "support/TestDirs.h"
 
@@ -17,59 +16,14 @@
 namespace {
 
 using AESilenceSplit::Range;
+using SplitTest::damage;
+using SplitTest::hiss;
 using SplitTest::kRate;
 using SplitTest::Side;
 using SplitTest::SideBuilder;
 using SplitTest::SongShape;
 
 constexpr int32_t kFiftyMs = kRate / 20;
-constexpr const char* kRecordings = "/usr/share/sonic-pi/samples/";
-
-double rms(double db) {
-    return std::pow(10.0, db / 20.0);
-}
-
-// The damage of a worn record or tape (WornRecord without its music) added to the side.
-void damage(Side& side, WornRecordOptions options) {
-    options.frames = side.frames();
-    options.musicPeak = 0.0;
-    std::vector<int16_t> noise;
-    makeWornRecord(options, noise);
-    for (size_t i = 0; i < side.samples.size(); ++i) {
-        side.samples[i] =
-            static_cast<int16_t>(std::clamp(side.samples[i] + int32_t{noise[i]}, -32768, 32767));
-    }
-}
-
-WornRecordOptions hiss(double db, double popsPerSecond = 0.0, double cracklesPerSecond = 0.0,
-                       double rumbleDb = -300.0) {
-    WornRecordOptions options;
-    options.hissRms = rms(db);
-    options.clicksPerSecond = popsPerSecond;
-    options.cracklesPerSecond = cracklesPerSecond;
-    options.rumbleRms = rms(rumbleDb);
-    return options;
-}
-
-// A real record's surface noise (a recording of one, looped) at `db` dBFS RMS, added.
-bool addSurfaceNoise(Side& side, double db) {
-    const std::vector<int16_t> noise =
-        SplitTest::recordedExcerpt(std::string(kRecordings) + "vinyl_hiss.flac");
-    if (noise.empty()) {
-        return false;
-    }
-    double power = 0.0;
-    for (int16_t v : noise) {
-        power += static_cast<double>(v) * v;
-    }
-    const double gain = rms(db) * 32768.0 / std::sqrt(power / noise.size());
-    for (size_t i = 0; i < side.samples.size(); ++i) {
-        const double v = side.samples[i] + gain * noise[i % noise.size()];
-        side.samples[i] = static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
-    }
-    return true;
-}
-
 // Three to six songs at -20 dBFS RMS with gaps of 1.5 to 4 s, built from `shape`.
 Side songs(uint32_t seed, std::initializer_list<double> gaps, const SongShape& shape = {},
            double lastDb = -20.0) {
@@ -179,27 +133,8 @@ const SideCase kSides[] = {
      true},
     {"RealRecordings",
      [](Side& s) {
-         const std::string at = kRecordings;
-         const auto drums = SplitTest::recordedExcerpt(at + "loop_amen_full.flac", 2);
-         const auto guitar = SplitTest::recordedExcerpt(at + "guit_em9.flac");
-         const auto tabla = SplitTest::recordedExcerpt(at + "loop_tabla.flac");
-         const auto synth = SplitTest::recordedExcerpt(at + "loop_garzul.flac");
-         if (drums.empty() || guitar.empty() || tabla.empty() || synth.empty()) {
-             return false;
-         }
-         s = SideBuilder(11)
-                 .silence(2.0)
-                 .recording(drums, -18)
-                 .silence(2.5)
-                 .recording(guitar, -22)
-                 .silence(2.0)
-                 .recording(tabla, -21)
-                 .silence(3.0)
-                 .recording(synth, -19)
-                 .silence(2.0)
-                 .build();
-         damage(s, hiss(-300, 1.5, 30.0, -45));
-         return addSurfaceNoise(s, -52);
+         s = SplitTest::recordedSide();
+         return !s.samples.empty();
      }},
 };
 
@@ -221,8 +156,7 @@ std::vector<float> energies(const Side& side, int32_t piece) {
 TEST_P(SideTest, FindsEverySongStartAndCutsInTheGaps) {
     Side side;
     if (!GetParam().make(side)) {
-        GTEST_SKIP() << "the recordings of sonic-pi-samples are not installed (" << kRecordings
-                     << "); scripts/install-deps installs them";
+        GTEST_SKIP() << SplitTest::kNoRecordings;
     }
     const std::vector<float> measured = energies(side, 4093);
     ASSERT_EQ(measured, energies(side, 441 * 37)) << "the levels depend on the block size";

@@ -3,9 +3,13 @@
 // Synthetic record sides for the split tests: music-like songs (notes of a few harmonics
 // with attack and decay, over soft noise) separated by gaps of quiet hiss with clicks in
 // them, and the frame where each song truly starts. Songs of a given loudness and shape
-// and stretches of digital silence make clean sides that a test damages afterwards.
+// and stretches of digital silence make clean sides that a test damages afterwards with
+// the worn-record generator's hiss, pops, crackle and rumble (WornRecord, of gleam-cli
+// generate: a test using damage() compiles src/main/cli/WornRecord.cpp in), and a side of
+// real recordings (sonic-pi-samples, CC0) has a real record's surface noise.
 
 #include "TitleFormatReader.h"
+#include "WornRecord.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,10 +39,9 @@ struct SongShape {
     double quietDb = 0.0;
 };
 
-// A recording decoded as the import decodes it (44 100 Hz 16-bit stereo), its silent
-// lead-in and tail (below -60 dB of its peak) left off, `repeat` times in a row; empty
-// when it cannot be read.
-inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t repeat = 1) {
+// An audio file decoded as the import decodes it (44 100 Hz 16-bit stereo, a WAVE file
+// of that format bit for bit); empty when it cannot be read.
+inline std::vector<int16_t> decoded(const std::string& path) {
     TitleFormatReader reader;
     if (!reader.open(path)) {
         return {};
@@ -52,6 +55,16 @@ inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t rep
             return {};
         }
         at += 2 * static_cast<size_t>(got);
+    }
+    return all;
+}
+
+// A recording, decoded, its silent lead-in and tail (below -60 dB of its peak) left off,
+// `repeat` times in a row; empty when it cannot be read.
+inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t repeat = 1) {
+    const std::vector<int16_t> all = decoded(path);
+    if (all.empty()) {
+        return {};
     }
     int32_t peak = 1;
     for (int16_t v : all) {
@@ -211,5 +224,85 @@ private:
     uint32_t seed_;
     double frequency_ = 220.0;
 };
+
+constexpr const char* kRecordings = "/usr/share/sonic-pi/samples/";
+constexpr const char* kNoRecordings =
+    "the recordings of sonic-pi-samples are not installed (/usr/share/sonic-pi/samples); "
+    "scripts/install-deps installs them";
+
+inline double rms(double db) {
+    return std::pow(10.0, db / 20.0);
+}
+
+inline int16_t clipped(double v) {
+    return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
+}
+
+// Hiss at `db` dBFS RMS, pops (0.4 to 0.9 of full scale) and crackle per second, and
+// rumble at `rumbleDb` dBFS RMS.
+inline WornRecordOptions hiss(double db, double popsPerSecond = 0.0, double cracklesPerSecond = 0.0,
+                              double rumbleDb = -300.0) {
+    WornRecordOptions options;
+    options.hissRms = rms(db);
+    options.clicksPerSecond = popsPerSecond;
+    options.cracklesPerSecond = cracklesPerSecond;
+    options.rumbleRms = rms(rumbleDb);
+    return options;
+}
+
+// The damage of a worn record or tape (WornRecord without its music) added to the side.
+inline void damage(Side& side, WornRecordOptions options) {
+    options.frames = side.frames();
+    options.musicPeak = 0.0;
+    std::vector<int16_t> noise;
+    makeWornRecord(options, noise);
+    for (size_t i = 0; i < side.samples.size(); ++i) {
+        side.samples[i] = clipped(static_cast<double>(side.samples[i]) + noise[i]);
+    }
+}
+
+// A real record's surface noise (a recording of one, looped) at `db` dBFS RMS, added.
+inline bool addSurfaceNoise(Side& side, double db) {
+    const auto noise = recordedExcerpt(std::string(kRecordings) + "vinyl_hiss.flac");
+    if (noise.empty()) {
+        return false;
+    }
+    double power = 0.0;
+    for (int16_t v : noise) {
+        power += static_cast<double>(v) * v;
+    }
+    const double gain = rms(db) * 32768.0 / std::sqrt(power / noise.size());
+    for (size_t i = 0; i < side.samples.size(); ++i) {
+        side.samples[i] = clipped(side.samples[i] + gain * noise[i % noise.size()]);
+    }
+    return true;
+}
+
+// A side of four real recordings (drums, a guitar chord ringing out, tabla, a synthesizer
+// loop) at -22 to -18 dBFS RMS with gaps of 2 to 3 s, under a real record's surface noise
+// (-52 dBFS RMS), pops, crackle and rumble; empty when the recordings are not installed.
+inline Side recordedSide() {
+    const std::string at = kRecordings;
+    const auto drums = recordedExcerpt(at + "loop_amen_full.flac", 2);
+    const auto guitar = recordedExcerpt(at + "guit_em9.flac");
+    const auto tabla = recordedExcerpt(at + "loop_tabla.flac");
+    const auto synth = recordedExcerpt(at + "loop_garzul.flac");
+    if (drums.empty() || guitar.empty() || tabla.empty() || synth.empty()) {
+        return {};
+    }
+    Side side = SideBuilder(11)
+                    .silence(2.0)
+                    .recording(drums, -18)
+                    .silence(2.5)
+                    .recording(guitar, -22)
+                    .silence(2.0)
+                    .recording(tabla, -21)
+                    .silence(3.0)
+                    .recording(synth, -19)
+                    .silence(2.0)
+                    .build();
+    damage(side, hiss(-300, 1.5, 30.0, -45));
+    return addSurfaceNoise(side, -52) ? side : Side{};
+}
 
 } // namespace SplitTest
