@@ -87,10 +87,19 @@ Loudness loudness(const std::vector<float>& levels, int32_t minSilenceHops) {
         return {};
     }
     std::vector<float> sorted = levels;
-    const size_t last = sorted.size() - 1;
     Loudness result;
-    result.loudDb = ranked(sorted, static_cast<size_t>(std::lround(kLoudShare * last)));
-    result.floorDb = ranked(sorted, std::min(last, static_cast<size_t>(minSilenceHops / 2)));
+    result.loudDb =
+        ranked(sorted, static_cast<size_t>(std::lround(kLoudShare * (sorted.size() - 1))));
+    // The floor from the first music to the last: what comes before the needle drops (the
+    // sound card's own noise, or digital silence) is no part of the record's noise.
+    const auto music = [&](float level) { return level > result.loudDb - kBelowLoudDb; };
+    const auto first = std::find_if(levels.begin(), levels.end(), music);
+    const auto last = std::find_if(levels.rbegin(), levels.rend(), music).base();
+    const auto rank = static_cast<size_t>(minSilenceHops / 2);
+    if (first<last&& static_cast<size_t>(last - first)> rank) {
+        sorted.assign(first, last);
+    }
+    result.floorDb = ranked(sorted, std::min(sorted.size() - 1, rank));
     return result;
 }
 

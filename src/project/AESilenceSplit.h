@@ -60,8 +60,9 @@ struct Loudness {
     double floorDb = 0.0;
 };
 // The title's loud level and its noise floor: the level that half a minimum silence's
-// worth of its hops lies at or below, so the quietest stretch of a gap sets it, and a
-// moment of digital silence does not.
+// worth of its hops from its first music to its last lies at or below, so the quietest
+// stretch of a gap between songs sets it, and neither a moment of digital silence nor the
+// sound card's own noise before the needle drops does.
 Loudness loudness(const std::vector<float>& levels, int32_t minSilenceHops);
 
 // What a gap's levels keep to: its median at or below `typicalDb`, every level at or

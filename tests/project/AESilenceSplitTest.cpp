@@ -118,6 +118,23 @@ const SideCase kSides[] = {
          damage(s, hiss(-60, 2.0, 40.0));
          return true;
      }},
+    {"CardNoiseBeforeTheLeadIn",
+     [](Side& s) {
+         // The recording began before the needle dropped: the sound card's own noise, far
+         // below the record's.
+         Side card = SideBuilder(12).silence(3.0).build();
+         damage(card, hiss(-96));
+         s = songs(13, {2.0, 1.5}, {}, -20.0);
+         damage(s, hiss(-58, 2.0, 40.0));
+         s.samples.insert(s.samples.begin(), card.samples.begin(), card.samples.end());
+         for (int32_t& at : s.songStarts) {
+             at += card.frames();
+         }
+         for (int32_t& at : s.songEnds) {
+             at += card.frames();
+         }
+         return true;
+     }},
     {"NoGaps",
      [](Side& s) {
          s = SideBuilder(10)
