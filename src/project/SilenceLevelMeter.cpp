@@ -21,13 +21,6 @@ SilenceLevelMeter::SilenceLevelMeter() {
                      (1.0 - std::numbers::sqrt2 * k + k * k) * norm};
 }
 
-void SilenceLevelMeter::reset() {
-    filters_ = {};
-    bins_ = {};
-    rightBins_ = {};
-    filled_ = 0;
-}
-
 void SilenceLevelMeter::feed(const int16_t* samples, int32_t frames, std::vector<float>& energies) {
     const auto [b0, b1, b2, a1, a2] = coefficients_;
     // The filters' state in locals, a hop's worth of frames at a time.
@@ -93,16 +86,4 @@ float SilenceLevelMeter::median(const Histogram& bins, int32_t count) {
         below += here;
     }
     return 0.0f;
-}
-
-float SilenceLevelMeter::robustEnergy(const float* magnitudes, int32_t count) {
-    if (count <= 0) {
-        return kEnergyFloor;
-    }
-    Histogram bins{};
-    for (int32_t i = 0; i < count; ++i) {
-        ++bins[static_cast<size_t>(binOf(magnitudes[i]))];
-    }
-    const double sigma = median(bins, count) / kGaussianMedian;
-    return std::max(static_cast<float>(sigma * sigma), kEnergyFloor);
 }

@@ -13,11 +13,10 @@
 // median, and so the level, where the surface noise or the music holds it.
 //
 // Frames come in interleaved 16-bit stereo, in blocks of any size: the energies depend
-// only on the frames, not on how they were cut into blocks. The scratch buffer is made in
-// the constructor; feed() allocates nothing as long as the caller has reserved room in
-// `energies` (one value per kHopFrames frames). The median is read from a histogram of
-// eighth-octave bins (interpolated within its bin), which costs a count per sample rather
-// than a selection per hop.
+// only on the frames, not on how they were cut into blocks. feed() allocates nothing as
+// long as the caller has reserved room in `energies` (one value per kHopFrames frames).
+// The median is read from histograms of eighth-octave bins (interpolated within its bin),
+// which costs a count per sample rather than a selection per hop.
 class SilenceLevelMeter {
 public:
     static constexpr int32_t kHopFrames = 441;
@@ -27,17 +26,11 @@ public:
 
     SilenceLevelMeter();
 
-    // Forgets the filter's state and any partial hop.
-    void reset();
-    // Appends the energy (mean square, full scale 1.0) of every hop completed by these
-    // frames to `energies`.
+    // Appends the energy of every hop completed by these frames to `energies`: the mean
+    // square (full scale 1.0) of Gaussian noise of the hop's median magnitude.
     void feed(const int16_t* samples, int32_t frames, std::vector<float>& energies);
     // Appends the energy of a last partial hop, if there is one.
     void finish(std::vector<float>& energies);
-
-    // The energy of `count` magnitudes: the square of their median scaled so that
-    // Gaussian noise reads its mean square.
-    static float robustEnergy(const float* magnitudes, int32_t count);
 
 private:
     // The state of a second-order Butterworth high-pass (transposed direct form II).

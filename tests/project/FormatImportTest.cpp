@@ -3,8 +3,6 @@
 // parameters), and the FLAC export of a title.
 #include "AEAddToProject.h"
 #include "AEAudiofile.h"
-#include "AEExport.h"
-#include "AEFileCopy.h"
 #include "AEFileManager.h"
 #include "AEFlacExport.h"
 #include "AEFormatImport.h"
@@ -259,31 +257,6 @@ TEST_F(FlacExport, TheProcessedFileIsWhatLeavesOnceTheTitleIsProcessed) {
     auto reader = SoundFileReader::open(out);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->info().frames, kSevenSeconds + 10);
-}
-
-TEST_F(FlacExport, ATrimmedTitleWritesTheFramesTheWaveExportWrites) {
-    const int32_t points[4] = {4410, 8820, 200000, 250001};
-    for (int k = 0; k < 4; ++k) {
-        project.title(0)->setFadePoint(k, points[k]);
-    }
-    const std::string flac = dir.file("trimmed.flac");
-    const std::string wave = dir.file("trimmed.wav");
-    ASSERT_EQ(AEFlacExport::exportTitle(files, 0, flac), AEFlacExport::kWritten);
-    ASSERT_EQ(AEExport::exportTitleAudio(files, 0, wave)->wait(), AEFileCopy::kCopied);
-    auto reader = SoundFileReader::open(flac);
-    ASSERT_NE(reader, nullptr);
-    ASSERT_EQ(reader->info().frames, points[3] - points[0]);
-    std::vector<float> floats(2 * static_cast<size_t>(points[3] - points[0]));
-    ASSERT_EQ(reader->readFloat(floats.data(), points[3] - points[0]), points[3] - points[0]);
-    std::vector<int16_t> decoded(floats.size());
-    std::transform(floats.begin(), floats.end(), decoded.begin(),
-                   [](float v) { return static_cast<int16_t>(std::lround(v * 32768.0f)); });
-    AEAudiofile back(wave);
-    ASSERT_TRUE(back.openForRead());
-    std::vector<int16_t> written(decoded.size());
-    ASSERT_EQ(back.readStereo(written.data(), back.getLength()), points[3] - points[0]);
-    EXPECT_EQ(decoded, written);
-    EXPECT_EQ(decoded[0], 0) << "faded in from the trim";
 }
 
 TEST_F(FlacExport, FailuresLeaveNoFile) {

@@ -103,28 +103,16 @@ public:
         return *this;
     }
 
-    // A song of notes every quarter second, peaking near -4 dBFS.
+    // A song of notes every quarter second, peaking near -4 dBFS, over soft noise.
     SideBuilder& song(double seconds) {
         const int32_t frames = static_cast<int32_t>(seconds * kRate);
         side_.songStarts.push_back(side_.frames());
-        const int32_t noteFrames = kRate / 4;
-        double frequency = 220.0;
         for (int32_t f = 0; f < frames; ++f) {
-            const int32_t inNote = f % noteFrames;
-            if (inNote == 0) {
-                frequency = 110.0 * std::pow(2.0, (next() % 36) / 12.0);
-            }
-            // 5 ms attack, then a decay that stays well above the silence threshold.
-            const double attack = std::min(1.0, inNote / (0.005 * kRate));
-            const double envelope = attack * (0.35 + 0.65 * std::exp(-inNote / (0.1 * kRate)));
-            const double t = static_cast<double>(f) / kRate;
-            const double tone = std::sin(2 * M_PI * frequency * t) +
-                                0.4 * std::sin(4 * M_PI * frequency * t) +
-                                0.2 * std::sin(6 * M_PI * frequency * t);
-            const double value = 12000.0 * envelope * tone;
+            const double value = 12000.0 * note(f);
             push(static_cast<int16_t>(value + noise(200)),
                  static_cast<int16_t>(0.8 * value + noise(200)));
         }
+        side_.songEnds.push_back(side_.frames());
         return *this;
     }
 
@@ -176,7 +164,8 @@ public:
     Side build() const { return side_; }
 
 private:
-    // Notes every quarter second, with a 5 ms attack and a decay (full scale about 1.6).
+    // Notes every quarter second, with a 5 ms attack and a decay that stays well above
+    // any gap (full scale about 1.6).
     double note(int32_t f) {
         const int32_t noteFrames = kRate / 4;
         const int32_t inNote = f % noteFrames;
