@@ -96,7 +96,8 @@ Loudness loudness(const std::vector<float>& levels, int32_t minSilenceHops) {
     const auto first = std::find_if(levels.begin(), levels.end(), music);
     const auto last = std::find_if(levels.rbegin(), levels.rend(), music).base();
     const auto rank = static_cast<size_t>(minSilenceHops / 2);
-    if (first<last&& static_cast<size_t>(last - first)> rank) {
+    const auto interior = last > first ? static_cast<size_t>(last - first) : size_t{0};
+    if (interior > rank) {
         sorted.assign(first, last);
     }
     result.floorDb = ranked(sorted, std::min(sorted.size() - 1, rank));

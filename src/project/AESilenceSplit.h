@@ -19,8 +19,8 @@ namespace AESilenceSplit {
 
 struct Settings {
     double minSilenceSeconds = 1.5;
-    // When set, the level in dB relative to the title's loud level at or below which a
-    // stretch counts as silence; unset, the threshold follows the title's noise floor.
+    // When set, the level in dB relative to the title's loud level that a gap keeps to
+    // (Thresholds); unset, the gaps' level follows the title's noise floor.
     std::optional<double> thresholdDb;
     double minTitleSeconds = 7.0;
 };

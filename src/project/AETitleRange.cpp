@@ -14,7 +14,8 @@ bool AETitleRange::of(const AETitle& title, AETitleRange& range) {
         return false;
     }
     range.fileFrames = std::max(source.getLength(), 0);
-    if (title.processState().isProcessed()) {
+    // As playback: without a trim (points unset), the whole file, as it is.
+    if (title.processState().isProcessed() || title.fadePoint(0) < 0 || title.fadePoint(3) < 0) {
         range.frames = range.fileFrames;
         return true;
     }

@@ -8,7 +8,8 @@ class AETitle;
 // The frames a title plays: `frames` frames of `path` from `start`, with the trim and
 // fades of playback applied when `fades` is set (positions in frames of the file). An
 // unprocessed title plays its trim, kept within its file; a processed title plays its
-// whole processed file as it is (its trim and fades are already in it).
+// whole processed file as it is (its trim and fades are already in it), and so does a
+// title whose trim is unset (-1).
 struct AETitleRange {
     std::string path;
     int32_t start = 0;

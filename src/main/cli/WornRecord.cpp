@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kRate = 44100.0;
 constexpr double kChordSeconds = 2.0;
-// Full-scale peak the music of kMusicScale reaches.
+// The peak of the three notes summed, before they are scaled to the music's peak.
 constexpr double kMusicScale = 3.2;
 
 // Root, third and fifth of four chords (A minor, F, C, G), in Hz.
