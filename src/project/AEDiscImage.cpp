@@ -1,9 +1,7 @@
 #include "AEDiscImage.h"
 
-#include "AEAudiofile.h"
-#include "AERunSource.h"
 #include "AETimeText.h"
-#include "FadeEnvelope.h"
+#include "AETitleRangeReader.h"
 #include "ProjectHost.h"
 
 #include "FFileSystem.h"
@@ -78,29 +76,21 @@ int64_t trackSteps(const AEDiscImage::TrackPlan& plan) {
 AEDiscImage::Result writeTrack(FFileStream& stream, const AEDiscImage::TrackPlan& plan,
                                std::vector<int16_t>& block, std::vector<uint8_t>& bytes,
                                const ProjectHost::Progress& progress) {
-    AEAudiofile source(plan.path);
-    if (openRunSource(source) != AERunResult::kDone || !source.seek(plan.start)) {
+    AETitleRangeReader reader(plan);
+    if (!reader.open()) {
         return AEDiscImage::kCannotRead;
     }
-    FadeEnvelope envelope(nullptr);
-    if (plan.fades) {
-        envelope.setFades(plan.fadePoints[0], plan.fadePoints[1], plan.fadePoints[2],
-                          plan.fadePoints[3]);
-        envelope.setPosition(plan.start);
-    }
-    for (int32_t left = plan.frames; left > 0;) {
+    while (reader.left() > 0) {
         if (ProjectHost::cancelRequested()) {
             return AEDiscImage::kCancelled;
         }
-        const int32_t want = std::min(left, kBlockFrames);
-        if (source.readStereo(block.data(), want) != want) {
+        const int32_t got = reader.read(block.data(), kBlockFrames);
+        if (got <= 0) {
             return AEDiscImage::kCannotRead;
         }
-        envelope.process(block.data(), want);
-        if (!writeSamples(stream, block.data(), want, bytes)) {
+        if (!writeSamples(stream, block.data(), got, bytes)) {
             return AEDiscImage::kCannotWrite;
         }
-        left -= want;
         progress.advance();
     }
     return AEDiscImage::kWritten;
@@ -146,29 +136,12 @@ bool planTracks(const AEProject& project, std::vector<TrackPlan>& plans) {
     for (int32_t i = 0; i < project.titleCount(); ++i) {
         const AETitle& title = *project.title(i);
         TrackPlan plan;
-        plan.path = title.currentAudioPath();
+        if (!AETitleRange::of(title, plan)) {
+            return false;
+        }
         plan.title = title.displayName();
         plan.performer = title.artist();
         plan.pauseFrames = title.pauseValue() * static_cast<int32_t>(AETimeText::kFramesPerSecond);
-        AEAudiofile source(plan.path);
-        if (openRunSource(source) != AERunResult::kDone) {
-            return false;
-        }
-        const int32_t fileFrames = std::max(source.getLength(), 0);
-        if (title.processState().isProcessed()) {
-            plan.frames = fileFrames;
-        } else {
-            // Points past the file's end or out of order play no further than the file.
-            const int32_t a = std::clamp(title.fadePoint(0), 0, fileFrames);
-            const int32_t d = std::clamp(title.fadePoint(3), a, fileFrames);
-            plan.start = a;
-            plan.frames = d - a;
-            plan.fades = true;
-            plan.fadePoints[0] = a;
-            plan.fadePoints[1] = std::clamp(title.fadePoint(1), a, d);
-            plan.fadePoints[2] = std::clamp(title.fadePoint(2), a, d);
-            plan.fadePoints[3] = d;
-        }
         plans.push_back(std::move(plan));
     }
     return true;

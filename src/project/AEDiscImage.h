@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AEProject.h"
+#include "AETitleRange.h"
 
 #include <cstdint>
 #include <string>
@@ -21,14 +22,8 @@ enum Result : int32_t {
     kCancelled,
 };
 
-// What one title puts on the disc: `frames` frames of `path` from `start`, the trim and
-// fades of playback applied when `fades` is set (positions in frames of the file).
-struct TrackPlan {
-    std::string path;
-    int32_t start = 0;
-    int32_t frames = 0;
-    bool fades = false;
-    int32_t fadePoints[4] = {0, 0, 0, 0};
+// What one title puts on the disc: its playing range, and its pause and texts.
+struct TrackPlan : AETitleRange {
     int32_t pauseFrames = 0;
     std::string title;
     std::string performer;

@@ -2,6 +2,7 @@
 
 #include "AEFileCopy.h"
 #include "AEFileManager.h"
+#include "AERangeExport.h"
 #include "AETimeText.h"
 #include "ProjectHost.h"
 
@@ -71,6 +72,12 @@ std::unique_ptr<AEBackgroundJob> exportTitleAudio(const AEFileManager& files, in
     const AEProject* project = files.project();
     if (!project || !project->title(index)) {
         return nullptr;
+    }
+    // Planned here, so the thread never touches the project. A range that cannot be
+    // planned is the copy's to report.
+    AETitleRange range;
+    if (AETitleRange::of(*project->title(index), range) && !range.wholeFile()) {
+        return AERangeExport::writeWaveInBackground(range, path);
     }
     return AEFileCopy::copyFileInBackground(files.getFileName(index), path);
 }

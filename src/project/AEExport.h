@@ -22,8 +22,10 @@ std::string titleListText(const AEProject& project,
 bool exportTitleList(const AEProject* project, const std::string& path,
                      int32_t capacitySeconds = AEProject::kDefaultCdCapacitySeconds);
 
-// Copies title `index`'s current audio file (the processed one once processed) to `path`
-// byte for byte with the background copy (AEFileCopy); null when there is no such title.
+// Exports title `index`'s audio to `path` in the background: its current audio file (the
+// processed one once processed) byte for byte (AEFileCopy) when the title plays the whole
+// file, otherwise the part it plays, trimmed and faded (AERangeExport). The job's result
+// is an AEFileCopy::Result; null when there is no such title.
 std::unique_ptr<AEBackgroundJob> exportTitleAudio(const AEFileManager& files, int32_t index,
                                                   const std::string& path);
 

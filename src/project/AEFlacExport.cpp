@@ -1,9 +1,9 @@
 #include "AEFlacExport.h"
 
-#include "AEAudiofile.h"
 #include "AEBusyGuard.h"
 #include "AEFileManager.h"
 #include "AEProject.h"
+#include "AETitleRangeReader.h"
 #include "ProjectHost.h"
 
 #include "AppHost.h"
@@ -29,44 +29,87 @@ bool readsBackWhole(const std::string& path, int64_t frames) {
            check->info().sampleRate == kTitleRate;
 }
 
-AEFlacExport::Result encode(AEAudiofile& source, FlacFileWriter& writer) {
-    const int32_t frames = source.getLength();
+// What an export writes, planned on the caller's thread: the title's range and its tags.
+struct Plan {
+    AETitleRange range;
+    std::string name;
+    std::string artist;
+};
+
+AEFlacExport::Result plan(const AEFileManager& files, int32_t index, Plan& planned) {
+    const AEProject* project = files.project();
+    if (!project || !project->title(index)) {
+        return AEFlacExport::kNoTitle;
+    }
+    const AETitle& title = *project->title(index);
+    if (!AETitleRange::of(title, planned.range)) {
+        return AEFlacExport::kCannotRead;
+    }
+    // A title that plays its whole file is exported as the file is, as the WAVE export
+    // copies it.
+    if (planned.range.wholeFile()) {
+        planned.range.fades = false;
+    }
+    planned.name = title.displayName();
+    planned.artist = title.artist();
+    return AEFlacExport::kWritten;
+}
+
+AEFlacExport::Result encode(AETitleRangeReader& source, FlacFileWriter& writer, int32_t frames) {
     std::vector<int16_t> block(static_cast<size_t>(AEFlacExport::kStepFrames) * 2);
     ProjectHost::Progress progress(frames / AEFlacExport::kStepFrames);
-    for (int32_t left = frames; left > 0;) {
+    while (source.left() > 0) {
         if (ProjectHost::cancelRequested()) {
             return AEFlacExport::kCancelled;
         }
-        const int32_t want = std::min(left, AEFlacExport::kStepFrames);
-        if (source.readStereo(block.data(), want) != want) {
+        const int32_t got = source.read(block.data(), AEFlacExport::kStepFrames);
+        if (got <= 0) {
             return AEFlacExport::kCannotRead;
         }
-        if (!writer.write(block.data(), want)) {
+        if (!writer.write(block.data(), got)) {
             return AEFlacExport::kCannotWrite;
         }
-        left -= want;
         progress.advance();
     }
     return AEFlacExport::kWritten;
 }
 
-AEFlacExport::Result exportOpen(AEAudiofile& source, const AEProject& project, int32_t index,
+AEFlacExport::Result exportOpen(AETitleRangeReader& source, const Plan& planned,
                                 const std::string& path) {
     FPendingFile pending(path);
-    auto writer = FlacFileWriter::create(pending.pendingPath(), kTitleRate, 2,
-                                         project.displayName(index), project.artist(index));
+    auto writer =
+        FlacFileWriter::create(pending.pendingPath(), kTitleRate, 2, planned.name, planned.artist);
     if (!writer) {
         return AEFlacExport::kCannotWrite;
     }
-    const AEFlacExport::Result result = encode(source, *writer);
+    const AEFlacExport::Result result = encode(source, *writer, planned.range.frames);
     if (result != AEFlacExport::kWritten) {
         return result;
     }
-    if (!writer->close() || !readsBackWhole(pending.pendingPath(), source.getLength()) ||
+    if (!writer->close() || !readsBackWhole(pending.pendingPath(), planned.range.frames) ||
         !pending.commit()) {
         return AEFlacExport::kCannotWrite;
     }
     return AEFlacExport::kWritten;
+}
+
+AEFlacExport::Result exportPlanned(const Plan& planned, const std::string& path) {
+    AETitleRangeReader source(planned.range);
+    if (!source.open()) {
+        return AEFlacExport::kCannotRead;
+    }
+    AEBusyGuard busy;
+    ProjectHost::setCancelRequested(false);
+    ProjectHost::post(AppHost::kTagBusyStart);
+    const AEFlacExport::Result result = exportOpen(source, planned, path);
+    if (result == AEFlacExport::kCannotWrite) {
+        ProjectHost::showString(kStringCannotWrite);
+    } else if (result == AEFlacExport::kCannotRead) {
+        ProjectHost::log("FLAC export failed: the title's audio could not be read to its end");
+    }
+    busy.release();
+    ProjectHost::post(AppHost::kTagBusyEnd);
+    return result;
 }
 
 } // namespace
@@ -82,32 +125,19 @@ std::string dialogFilter() {
 }
 
 Result exportTitle(const AEFileManager& files, int32_t index, const std::string& path) {
-    const AEProject* project = files.project();
-    if (!project || !project->title(index)) {
-        return kNoTitle;
-    }
-    AEAudiofile source(files.getFileName(index));
-    if (!source.openForRead()) {
-        return kCannotRead;
-    }
-    AEBusyGuard busy;
-    ProjectHost::setCancelRequested(false);
-    ProjectHost::post(AppHost::kTagBusyStart);
-    const Result result = exportOpen(source, *project, index, path);
-    if (result == kCannotWrite) {
-        ProjectHost::showString(kStringCannotWrite);
-    } else if (result == kCannotRead) {
-        ProjectHost::log("FLAC export failed: the title's audio could not be read to its end");
-    }
-    busy.release();
-    ProjectHost::post(AppHost::kTagBusyEnd);
-    return result;
+    Plan planned;
+    const Result result = plan(files, index, planned);
+    return result == kWritten ? exportPlanned(planned, path) : result;
 }
 
 std::unique_ptr<AEBackgroundJob> exportTitleInBackground(const AEFileManager& files, int32_t index,
                                                          const std::string& path) {
-    return std::make_unique<AEBackgroundJob>(
-        [&files, index, path] { return static_cast<int32_t>(exportTitle(files, index, path)); });
+    // Planned here, so the thread never touches the project.
+    Plan planned;
+    const Result result = plan(files, index, planned);
+    return std::make_unique<AEBackgroundJob>([result, planned, path] {
+        return static_cast<int32_t>(result == kWritten ? exportPlanned(planned, path) : result);
+    });
 }
 
 } // namespace AEFlacExport

@@ -8,12 +8,13 @@
 
 class AEFileManager;
 
-// Exports a title's current audio (the processed file once processed, whole, as the WAVE
-// export copies it) as a FLAC file: lossless, so it decodes to exactly the title's frames,
-// tagged with the title's name and artist. Like the WAVE export it marks the application
-// busy (messages 24 and 25), shows progress, stops when the user cancels, and writes
-// beside the destination, moving the file into place only once it is complete and reads
-// back at its full length; a failure leaves no file behind.
+// Exports a title's audio as a FLAC file: its current audio file (the processed one once
+// processed) as it is when the title plays the whole file, otherwise the part it plays,
+// trimmed and faded as playback applies them (as the WAVE export writes them); lossless,
+// so it decodes to exactly those frames, tagged with the title's name and artist. Like the WAVE
+// export it marks the application busy (messages 24 and 25), shows progress, stops when the user
+// cancels, and writes beside the destination, moving the file into place only once it is complete
+// and reads back at its full length; a failure leaves no file behind.
 namespace AEFlacExport {
 
 // The setting that holds the FLAC export dialog's starting folder ("mp3ExportDir"), as
@@ -31,7 +32,7 @@ constexpr const char* kExtension = "flac";
 enum Result : int32_t {
     kWritten = 0,
     kNoTitle = 1,     // no project or no such title
-    kCannotRead = 2,  // the title's audio could not be read to its end
+    kCannotRead = 2,  // the title's audio could not be read (at 44 100 Hz) to its end
     kCannotWrite = 3, // the file could not be made or written completely (string 3146)
     kCancelled = 4,
 };

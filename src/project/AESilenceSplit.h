@@ -1,21 +1,27 @@
 #pragma once
 
+#include "SilenceLevelMeter.h"
+
 #include <cstdint>
+#include <optional>
 #include <vector>
 
-// Finding the gaps between songs in one recorded side: the arithmetic only, on peak
-// blocks (PeakBlocks) and interleaved 16-bit stereo frames handed in by the caller.
+// Finding the songs of one recorded side: the arithmetic only, on the hop energies that a
+// SilenceLevelMeter measured over the title's frames (reading them is the caller's work).
 //
-// A stretch counts as silence when its level, measured after ignoring isolated impulses
-// (a few loud samples of a click or crackle), stays at or below the threshold for the
-// minimum silence. The peaks rule out everything that is loud for longer than an impulse;
-// only the rest (the candidates) is looked at sample by sample.
+// The short-term level (50 ms) follows the recording: its loud level is a high percentile
+// of the levels, its noise floor the level of its quietest stretches. A gap is a stretch
+// of at least the minimum silence whose level stays near the floor and well below the
+// music, so hiss, surface noise and rumble under the songs are no music, and a pianissimo,
+// a fade that does not reach the floor or a short pause inside a song is no gap. Titles
+// are cut in the middle of each gap's quietest part, so the songs' own fades stay whole.
 namespace AESilenceSplit {
 
 struct Settings {
     double minSilenceSeconds = 1.5;
-    // Relative to the title's peak (itself measured ignoring impulses).
-    double thresholdDb = -45.0;
+    // When set, the level in dB relative to the title's loud level that a gap keeps to
+    // (Thresholds); unset, the gaps' level follows the title's noise floor.
+    std::optional<double> thresholdDb;
     double minTitleSeconds = 7.0;
 };
 
@@ -26,54 +32,73 @@ struct Range {
     int32_t length() const { return end - start; }
 };
 
-// Frames of one level measurement.
-constexpr int32_t kWindowFrames = 441;
-// Samples per window that may exceed the level without raising it: an impulse's worth.
-constexpr int32_t kImpulseSamples = 12;
-// Peak blocks in a row that are loud for longer than any impulse.
-constexpr int32_t kSustainedBlocks = 8;
+constexpr int32_t kHopFrames = SilenceLevelMeter::kHopFrames;
+// Hops of one short-term level (50 ms), centred on its own hop.
+constexpr int32_t kLevelHops = 5;
+// The loud level: this share of the title's short-term levels lies at or below it.
+constexpr double kLoudShare = 0.95;
+// A gap's typical (median) level lies within this of the noise floor ...
+constexpr double kNearFloorDb = 6.0;
+// ... and at least this far below the loud level.
+constexpr double kBelowLoudDb = 20.0;
+// No level of a gap rises more than this above its typical limit: noise that swells and
+// ebbs stays one gap, the first notes of a song end it.
+constexpr double kSwellDb = 6.0;
+// Hops a gap may fall short of the minimum silence: the resolution of its edges.
+constexpr int32_t kEdgeHops = 2;
+// A gap's quietest part: its levels, smoothed over kQuietHops, within kQuietPartDb of the
+// lowest.
+constexpr int32_t kQuietHops = 25;
+constexpr double kQuietPartDb = 3.0;
 
-// The title's peak over the frames [range) from its peak blocks, ignoring blocks loud
-// for less than kSustainedBlocks (impulses); a sample value 0..32767.
-int32_t sustainedPeak(const int8_t* blocks, int32_t blockCount, Range range);
-// The sample value of `db` below `peak`.
-int32_t thresholdLevel(int32_t peak, double db);
-// The stretches of [range) that the peaks cannot show to be loud and that are long
-// enough to hold `minSilenceFrames` of silence; in order.
-std::vector<Range> candidates(const int8_t* blocks, int32_t blockCount, Range range,
-                              int32_t threshold, int32_t minSilenceFrames);
+// The short-term level of each hop in dB of full scale: the median of the energies of the
+// kLevelHops hops around it, so a disturbance of up to two hops leaves it where it was.
+std::vector<float> shortTermLevels(const std::vector<float>& energies);
 
-// The level of `frames` frames (at most kWindowFrames) ignoring kImpulseSamples of the
-// loudest: the largest magnitude of either channel that more samples than that reach.
-// `scratch` must hold 2 * kWindowFrames values.
-int32_t robustLevel(const int16_t* samples, int32_t frames, int32_t* scratch);
-
-// Finds the silences in frames fed in order, a window at a time.
-class GapFinder {
-public:
-    GapFinder(int32_t threshold, int32_t minSilenceFrames);
-    // Starts a new stretch at frame `position` (nothing carries over from before).
-    void begin(int32_t position);
-    // Takes whole windows of frames (a last partial window counts as one).
-    void feed(const int16_t* samples, int32_t frames);
-    // Ends the stretch; a silence running to its end is kept.
-    void end();
-    const std::vector<Range>& gaps() const { return gaps_; }
-
-private:
-    void closeRun();
-
-    int32_t threshold_;
-    int32_t minSilenceFrames_;
-    int32_t position_ = 0;
-    int32_t runStart_ = -1;
-    std::vector<Range> gaps_;
-    std::vector<int32_t> scratch_;
+struct Loudness {
+    double loudDb = 0.0;
+    double floorDb = 0.0;
 };
+// The title's loud level and its noise floor: the level that half a minimum silence's
+// worth of its hops from its first music to its last lies at or below, so the quietest
+// stretch of a gap between songs sets it, and neither a moment of digital silence nor the
+// sound card's own noise before the needle drops does.
+Loudness loudness(const std::vector<float>& levels, int32_t minSilenceHops);
 
-// The songs of [range) between `gaps` (in order): stretches shorter than `minTitleFrames`
-// are left out.
-std::vector<Range> songsBetween(const std::vector<Range>& gaps, Range range,
-                                int32_t minTitleFrames);
+// What a gap's levels keep to: its median at or below `typicalDb`, every level at or
+// below `highestDb`.
+struct Thresholds {
+    double typicalDb = 0.0;
+    double highestDb = 0.0;
+};
+// `userDb` relative to the loud level when given; otherwise near the floor and well below
+// the loud level.
+Thresholds thresholds(const Loudness& loudness, std::optional<double> userDb);
+
+// A gap in frames, and where a title boundary goes within it.
+struct Gap {
+    Range frames;
+    int32_t cut = 0;
+};
+// The gaps of at least `minSilenceHops` hops (less kEdgeHops), the levels' first hop
+// starting at frame `range.start`; in order, kept within `range`. A quiet stretch at
+// either end of the range is a lead-in or run-out of any length, cut at the range's end
+// when it is shorter than a gap.
+std::vector<Gap> findGaps(const std::vector<float>& levels, const Thresholds& limits,
+                          int32_t minSilenceHops, Range range);
+
+// One song: where its music is, and the title that holds it (from the cut in the gap
+// before it, or the range's start, to the cut in the gap after it, or the range's end).
+struct Song {
+    Range music;
+    Range title;
+};
+// The songs of [range) between `gaps` (in order): stretches of music shorter than
+// `minTitleFrames` are no songs and are left out.
+std::vector<Song> songsBetween(const std::vector<Gap>& gaps, Range range, int32_t minTitleFrames);
+
+// All of the above on the hop energies of [range), measured from its first frame on.
+std::vector<Song> findSongs(const std::vector<float>& energies, Range range,
+                            const Settings& settings);
 
 } // namespace AESilenceSplit

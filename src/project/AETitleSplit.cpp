@@ -1,59 +1,49 @@
 #include "AETitleSplit.h"
 
 #include "AEAudiofile.h"
-#include "AEPeakData.h"
 #include "AERunSource.h"
-#include "AETimeText.h"
 #include "ProjectHost.h"
+#include "SilenceLevelMeter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 
 namespace {
 
 using AESilenceSplit::Range;
+using AESilenceSplit::Song;
 
 constexpr int32_t kStringTitle = 3007;
 constexpr int32_t kStringCannotRead = 3273;
 constexpr int32_t kStringNoGaps = 3268;
 constexpr int32_t kStringTooMany = 3270;
 constexpr int32_t kStringProcessed = 3272;
-// Frames read at a time: whole level windows.
-constexpr int32_t kReadFrames = AESilenceSplit::kWindowFrames * 100;
+// Frames read at a time.
+constexpr int32_t kReadFrames = SilenceLevelMeter::kHopFrames * 100;
 
-int32_t framesOf(double seconds) {
-    return static_cast<int32_t>(std::lround(seconds * AETimeText::kFramesPerSecond));
-}
-
-// Feeds the candidate stretches of the recording to the gap finder.
-AETitleSplit::Result findGaps(AEAudiofile& source, const std::vector<Range>& stretches,
-                              AESilenceSplit::GapFinder& finder) {
-    int64_t total = 0;
-    for (const Range& stretch : stretches) {
-        total += (stretch.length() + kReadFrames - 1) / kReadFrames;
+// The hop energies of the frames of `range`, read from the recording.
+AETitleSplit::Result measure(AEAudiofile& source, Range range, std::vector<float>& energies) {
+    energies.clear();
+    energies.reserve(static_cast<size_t>(range.length() / SilenceLevelMeter::kHopFrames + 1));
+    if (!source.seek(range.start)) {
+        return AETitleSplit::kCannotRead;
     }
-    ProjectHost::Progress progress(total);
+    ProjectHost::Progress progress((range.length() + kReadFrames - 1) / kReadFrames);
     std::vector<int16_t> block(static_cast<size_t>(kReadFrames) * 2);
-    for (const Range& stretch : stretches) {
-        if (!source.seek(stretch.start)) {
+    SilenceLevelMeter meter;
+    for (int32_t left = range.length(); left > 0;) {
+        if (ProjectHost::cancelRequested()) {
+            return AETitleSplit::kCancelled;
+        }
+        const int32_t want = std::min(left, kReadFrames);
+        if (source.readStereo(block.data(), want) != want) {
             return AETitleSplit::kCannotRead;
         }
-        finder.begin(stretch.start);
-        for (int32_t left = stretch.length(); left > 0;) {
-            if (ProjectHost::cancelRequested()) {
-                return AETitleSplit::kCancelled;
-            }
-            const int32_t want = std::min(left, kReadFrames);
-            if (source.readStereo(block.data(), want) != want) {
-                return AETitleSplit::kCannotRead;
-            }
-            finder.feed(block.data(), want);
-            left -= want;
-            progress.advance();
-        }
-        finder.end();
+        meter.feed(block.data(), want, energies);
+        left -= want;
+        progress.advance();
     }
+    meter.finish(energies);
     return AETitleSplit::kDone;
 }
 
@@ -74,24 +64,14 @@ Result propose(const AEProject& project, int32_t index, const AESilenceSplit::Se
     if (openRunSource(source) != AERunResult::kDone) {
         return kCannotRead;
     }
-    AEPeakData peaks(&source.audioFile());
-    if (!peaks.build()) {
-        return kCannotRead;
-    }
     const int32_t frames = std::max(source.getLength(), 0);
     const int32_t start = std::clamp(title->fadePoint(0), 0, frames);
     const Range range{start, std::clamp(title->fadePoint(3), start, frames)};
-    const int32_t peak = AESilenceSplit::sustainedPeak(peaks.data(), peaks.blockCount(), range);
-    const int32_t threshold = AESilenceSplit::thresholdLevel(peak, settings.thresholdDb);
-    const int32_t minSilence = std::max(framesOf(settings.minSilenceSeconds), 1);
-    const auto stretches =
-        AESilenceSplit::candidates(peaks.data(), peaks.blockCount(), range, threshold, minSilence);
-    AESilenceSplit::GapFinder finder(threshold, minSilence);
-    if (const Result result = findGaps(source, stretches, finder); result != kDone) {
+    std::vector<float> energies;
+    if (const Result result = measure(source, range, energies); result != kDone) {
         return result;
     }
-    auto songs = AESilenceSplit::songsBetween(finder.gaps(), range,
-                                              std::max(framesOf(settings.minTitleSeconds), 1));
+    auto songs = AESilenceSplit::findSongs(energies, range, settings);
     if (songs.size() < 2) {
         return kNoGaps;
     }
@@ -106,30 +86,21 @@ Result propose(const AEProject& project, int32_t index, const AESilenceSplit::Se
     return kDone;
 }
 
-std::vector<std::array<int32_t, 4>> songFades(const std::vector<Range>& songs, Range range,
+std::vector<std::array<int32_t, 4>> songFades(const std::vector<Song>& songs, Range range,
                                               const std::array<int32_t, 4>& titleFades) {
     std::vector<std::array<int32_t, 4>> fades;
-    int32_t previousEnd = range.start;
-    for (size_t s = 0; s < songs.size(); ++s) {
-        const Range& song = songs[s];
-        const int32_t nextStart = s + 1 < songs.size() ? songs[s + 1].start : range.end;
+    for (const Song& song : songs) {
         std::array<int32_t, 4> f{};
-        // Where a song meets the title's own ends, the title's own fades stay.
-        if (song.start == range.start) {
-            f[0] = range.start;
-            f[1] = std::clamp(titleFades[1], range.start, song.end);
-        } else {
-            f[0] = std::max(previousEnd, song.start - kCutFadeFrames);
-            f[1] = song.start;
-        }
-        if (song.end == range.end) {
-            f[3] = range.end;
-            f[2] = std::clamp(titleFades[2], f[1], range.end);
-        } else {
-            f[2] = song.end;
-            f[3] = std::min(song.end + kCutFadeFrames, (song.end + nextStart) / 2);
-        }
-        previousEnd = f[3];
+        // Where a song's title meets the range's ends, the title's own fades stay; at a
+        // cut, a short fade within the gap, never into the music.
+        f[0] = song.title.start;
+        f[1] = song.title.start == range.start
+                   ? std::clamp(titleFades[1], range.start, song.title.end)
+                   : std::min(song.title.start + kCutFadeFrames, song.music.start);
+        f[3] = song.title.end;
+        f[2] = song.title.end == range.end
+                   ? std::clamp(titleFades[2], f[1], range.end)
+                   : std::max(song.title.end - kCutFadeFrames, song.music.end);
         fades.push_back(f);
     }
     return fades;

@@ -222,15 +222,15 @@ void AEDialogCommands::splitAtSilences() {
     if (result == AETitleSplit::kDone) {
         // The proposed starts stay in the status line while the user decides.
         std::string starts;
-        for (size_t s = 0; s < proposal.fades.size(); ++s) {
+        for (size_t s = 0; s < proposal.songs.size(); ++s) {
             starts += (s ? "   " : "") + std::to_string(index + static_cast<int32_t>(s) + 1) +
-                      ": " + AETimeText::minutesSeconds(proposal.fades[s][1]);
+                      ": " + AETimeText::minutesSeconds(proposal.songs[s].music.start);
         }
         window_.showStatus(starts);
         // The song starts stay on the waveform while the question is open.
         std::vector<int32_t> marks;
-        for (const AESilenceSplit::Range& song : proposal.songs) {
-            marks.push_back(song.start);
+        for (const AESilenceSplit::Song& song : proposal.songs) {
+            marks.push_back(song.music.start);
         }
         window_.waveform().setSplitMarks(std::move(marks));
         const bool yes = app_.askYesNo(app_.stringId(kStringSplitQuestion, 0));

@@ -1,7 +1,9 @@
 // The background copy of a whole file: its chunk rule, messages, busy and cancel flags,
-// a full disk, and the WAVE export of a title through it.
+// a full disk, and the WAVE export of a title through it; the export of a title that
+// plays part of its file.
 #include "AEFileCopy.h"
 
+#include "AEAudiofile.h"
 #include "AEBackgroundJob.h"
 #include "AEExport.h"
 #include "AEFileManager.h"
@@ -185,6 +187,61 @@ TEST_F(FileCopyTest, AnExportedTitleIsItsCurrentAudioFileByteForByte) {
     EXPECT_EQ(AudioTest::readBytes(dir.file("export.wav")),
               AudioTest::readBytes(dir.file("44100-2-16-side.p.wav")));
     EXPECT_EQ(AEExport::exportTitleAudio(files, 1, dir.file("x.wav")), nullptr);
+}
+
+// The frames of a title file, interleaved stereo.
+std::vector<int16_t> framesOf(const std::string& path) {
+    AEAudiofile file(path);
+    if (!file.openForRead()) {
+        return {};
+    }
+    std::vector<int16_t> samples(2 * static_cast<size_t>(file.getLength()));
+    return file.readStereo(samples.data(), file.getLength()) == file.getLength()
+               ? samples
+               : std::vector<int16_t>{};
+}
+
+TEST_F(FileCopyTest, ATrimmedTitleExportsWhatItPlaysTrimmedAndFaded) {
+    AEProject project;
+    AEFileManager files;
+    files.setProject(&project);
+    const std::string side = dir.file("44100-2-16-side.wav");
+    const std::vector<int16_t> source = ProjectTest::testSignal(2 * ProjectTest::kSevenSeconds);
+    ProjectTest::writeWaveSamples(side, source);
+    ASSERT_TRUE(project.addImportedFile(side));
+    const int32_t points[4] = {10001, 14411, 400000, 500000};
+    for (int k = 0; k < 4; ++k) {
+        project.title(0)->setFadePoint(k, points[k]);
+    }
+
+    ASSERT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("export.wav"))->wait(),
+              AEFileCopy::kCopied);
+    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    const std::vector<int16_t> out = framesOf(dir.file("export.wav"));
+    ASSERT_EQ(out.size(), 2u * (points[3] - points[0]));
+    // Untouched between the fades; silent at the trim; half way up half the level.
+    EXPECT_TRUE(std::equal(out.begin() + 2 * (points[1] - points[0]),
+                           out.begin() + 2 * (points[2] - points[0]),
+                           source.begin() + 2 * points[1]));
+    EXPECT_EQ(out[0], 0);
+    for (int32_t at : {(points[0] + points[1]) / 2, (points[2] + points[3]) / 2}) {
+        const double expected = 0.5 * source[2 * static_cast<size_t>(at)];
+        EXPECT_NEAR(out[2 * static_cast<size_t>(at - points[0])], expected, 1.0 + 1e-3 * 32768)
+            << at;
+    }
+
+    // Cancelled, or on a full disk: no file, nothing half written.
+    host.onAdvance = [&](int64_t) { host.cancel = true; };
+    EXPECT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("cancelled.wav"))->wait(),
+              AEFileCopy::kCancelled);
+    host.onAdvance = nullptr;
+    {
+        ProjectTest::FileSizeLimit limit(100000);
+        EXPECT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("full.wav"))->wait(),
+                  AEFileCopy::kDiskFull);
+    }
+    EXPECT_EQ(folder(), (std::vector<std::string>{"44100-2-16-side.wav", "export.wav"}));
+    EXPECT_FALSE(host.busy);
 }
 
 } // namespace

@@ -46,13 +46,17 @@ bool numberOption(std::vector<std::string>& args, const char* option, double low
 
 int splitTitle(const std::string& path, std::vector<std::string> args, bool quiet) {
     AESilenceSplit::Settings settings;
+    double threshold = 0.0; // outside the option's range: not given
     if (!numberOption(args, "--min-silence", 0.1, 60.0, settings.minSilenceSeconds) ||
-        !numberOption(args, "--threshold", -120.0, -1.0, settings.thresholdDb) ||
+        !numberOption(args, "--threshold", -120.0, -1.0, threshold) ||
         !numberOption(args, "--min-title", 7.0, 4800.0, settings.minTitleSeconds) ||
         args.size() != 1) {
         return Cli::fail(std::string(kSplitUsage) +
                              " (min-silence 0.1..60, threshold -120..-1, min-title 7..4800)",
                          2);
+    }
+    if (threshold != 0.0) {
+        settings.thresholdDb = threshold;
     }
     CliSession session(quiet);
     session.setProgressLabel("split");

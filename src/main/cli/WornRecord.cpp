@@ -9,7 +9,8 @@ namespace {
 
 constexpr double kRate = 44100.0;
 constexpr double kChordSeconds = 2.0;
-constexpr double kMusicPeak = 0.5;
+// The peak of the three notes summed, before they are scaled to the music's peak.
+constexpr double kMusicScale = 3.2;
 
 // Root, third and fifth of four chords (A minor, F, C, G), in Hz.
 constexpr double kChords[4][3] = {{220.00, 261.63, 329.63},
@@ -17,9 +18,10 @@ constexpr double kChords[4][3] = {{220.00, 261.63, 329.63},
                                   {261.63, 329.63, 392.00},
                                   {196.00, 246.94, 293.66}};
 
-// The music of one channel at frame `i`: each note with two overtones, a soft attack
-// and a slow decay per chord; the channels hear the notes in different proportions.
-double music(int32_t i, int channel) {
+// The music of one channel at frame `i`, peaking near `peak`: each note with two
+// overtones, a soft attack and a slow decay per chord; the channels hear the notes in
+// different proportions.
+double music(int32_t i, int channel, double peak) {
     const double t = i / kRate;
     const auto chord = static_cast<int>(t / kChordSeconds) % 4;
     const double inChord = std::fmod(t, kChordSeconds);
@@ -35,7 +37,16 @@ double music(int32_t i, int channel) {
         v +=
             balance * (std::sin(phase) + 0.3 * std::sin(2.0 * phase) + 0.1 * std::sin(3.0 * phase));
     }
-    return kMusicPeak / 3.2 * envelope * v;
+    return peak / kMusicScale * envelope * v;
+}
+
+// Rumble at frame `i`: two slow tones of the drive and the platter, of `rms` together,
+// the right channel nearly opposite the left (the stylus moves up and down).
+double rumble(int32_t i, int channel, double rms) {
+    const double t = i / kRate;
+    const double v = std::sin(2.0 * std::numbers::pi * 16.5 * t) +
+                     std::sin(2.0 * std::numbers::pi * 27.0 * t + 1.0);
+    return (channel == 0 ? rms : -0.8 * rms) * v;
 }
 
 int16_t toSample(float v) {
@@ -53,7 +64,9 @@ WornRecordDamage makeWornRecord(const WornRecordOptions& options, std::vector<in
     for (int32_t i = 0; i < frames; ++i) {
         for (int channel = 0; channel < 2; ++channel) {
             mix[static_cast<size_t>(i) * 2 + channel] = static_cast<float>(
-                music(i, channel) + (options.hissRms > 0.0 ? hiss(random) : 0.0));
+                (options.musicPeak != 0.0 ? music(i, channel, options.musicPeak) : 0.0) +
+                rumble(i, channel, options.rumbleRms) +
+                (options.hissRms > 0.0 ? hiss(random) : 0.0));
         }
     }
 

@@ -12,6 +12,8 @@ struct WornRecordOptions {
     double clicksPerSecond = 3.0;    // loud, on both channels, 2 to 6 samples long
     double cracklesPerSecond = 60.0; // faint, one or two samples, on one channel
     double hissRms = 0.01;           // white noise, about −40 dBFS
+    double musicPeak = 0.5;          // 0: the damage alone
+    double rumbleRms = 0.0;          // the turntable's 15 to 30 Hz, mostly in antiphase
 };
 
 // Where the damage went: each click's first frame, in order, and the number of crackles.
