@@ -1,8 +1,7 @@
 #include "AERangeExport.h"
 
-#include "AEBusyGuard.h"
-
 #include "AEAudiofile.h"
+#include "AEBusyGuard.h"
 #include "AETitleRangeReader.h"
 #include "ProjectHost.h"
 
