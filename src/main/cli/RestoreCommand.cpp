@@ -3,6 +3,9 @@
 // stage runs when its P is above 0), and writes OUT as 44 100 Hz 16-bit stereo in the format
 // its extension names (WAVE, AIFF or FLAC). IN may be any file the import takes (FLAC, Ogg
 // Vorbis, Opus, MP3, WAVE of any rate): it is converted as an import converts it first.
+// With --manifest FILE, a line of what was done is appended to FILE (RestoreManifest).
+//
+// gleam-cli restore IN... --out-dir DIR [--jobs N]: a whole collection (RestoreCollection).
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "AETimeText.h"
@@ -11,37 +14,107 @@
 #include "CliRunOutput.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
+#include "RestoreCollection.h"
+#include "RestoreManifest.h"
 
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 namespace {
 
-constexpr const char* kUsage = "restore IN OUT [--click P] [--crackle P] [--noise P] [--bass P] "
-                               "[--width P] [--brilliance P] [--mode classic|enhanced]";
+constexpr const char* kUsage =
+    "restore IN OUT [--click P] [--crackle P] [--noise P] [--bass P] [--width P] "
+    "[--brilliance P] [--mode classic|enhanced] [--manifest FILE] | restore IN... --out-dir DIR "
+    "[--jobs N] [the same controls and mode]";
 
-// In slot order, then the repair stages' mode.
-const std::vector<std::string> kStageNames = {"click", "crackle",    "noise", "bass",
-                                              "width", "brilliance", "mode"};
+// In slot order, then the repair stages' mode and the options of collections.
+const std::vector<std::string> kOptionNames = {"click", "crackle",    "noise", "bass",
+                                               "width", "brilliance", "mode",  "out-dir",
+                                               "jobs",  "manifest"};
 constexpr size_t kMode = 6;
+constexpr size_t kOutDir = 7;
+constexpr size_t kJobs = 8;
+constexpr size_t kManifest = 9;
 
-// The values as slider positions, so a file is restored exactly as a title with them.
-bool readSettings(const CliRun::Arguments& args, ProcessingSettings& settings) {
+// The controls as given (0 to 1) and the mode.
+struct Controls {
+    std::array<double, ProcessingSettings::kSlots> values{};
+    RestorationMode mode = RestorationMode::kClassic;
+};
+
+bool readControls(const CliRun::Arguments& args, Controls& controls) {
     for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
         const std::string& text = args.values[static_cast<size_t>(slot)];
-        double value = 0.0;
-        if (!text.empty() && !CliRun::parseNumber("restore", kStageNames[static_cast<size_t>(slot)],
-                                                  text, 0.0, 1.0, value)) {
+        double& value = controls.values[static_cast<size_t>(slot)];
+        if (!text.empty() &&
+            !CliRun::parseNumber("restore", kOptionNames[static_cast<size_t>(slot)], text, 0.0, 1.0,
+                                 value)) {
             return false;
         }
-        const auto position = static_cast<int32_t>(std::lround(value * 1.0e6));
+    }
+    const auto mode = CliRun::restorationMode("restore", args.values[kMode]);
+    controls.mode = mode.value_or(RestorationMode::kClassic);
+    return mode.has_value();
+}
+
+// The values as slider positions, so a file is restored exactly as a title with them.
+ProcessingSettings settingsOf(const Controls& controls) {
+    ProcessingSettings settings;
+    for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
+        const auto position =
+            static_cast<int32_t>(std::lround(controls.values[static_cast<size_t>(slot)] * 1.0e6));
         settings.values[slot] = ProcessingSettings::sliderValue(position);
         settings.enabled[slot] = position > 0;
     }
-    const auto mode = CliRun::restorationMode("restore", args.values[kMode]);
-    settings.mode = mode.value_or(RestorationMode::kClassic);
-    return mode.has_value();
+    settings.mode = controls.mode;
+    return settings;
+}
+
+// The controls and the mode as options of restore, so every file of a collection is
+// restored alike, whatever the stored mode becomes meanwhile.
+std::vector<std::string> controlOptions(const Controls& controls) {
+    std::vector<std::string> options;
+    for (size_t slot = 0; slot < controls.values.size(); ++slot) {
+        char value[32];
+        std::snprintf(value, sizeof value, "%.17g", controls.values[slot]);
+        options.insert(options.end(), {"--" + kOptionNames[slot], value});
+    }
+    options.insert(options.end(), {"--mode", restorationModeName(controls.mode)});
+    return options;
+}
+
+std::string manifestLine(const std::string& manifest, const std::string& in, const std::string& out,
+                         const Controls& controls, const AERestoreReport& report, double seconds) {
+    using RestoreManifest::jsonString;
+    std::string line = "{\"input\":" + jsonString(in) +
+                       ",\"output\":" + jsonString(RestoreManifest::outputName(manifest, out)) +
+                       ",\"settings\":{";
+    char number[64];
+    for (size_t slot = 0; slot < controls.values.size(); ++slot) {
+        std::snprintf(number, sizeof number, "%s\"%s\":%g", slot == 0 ? "" : ",",
+                      kOptionNames[slot].c_str(), controls.values[slot]);
+        line += number;
+    }
+    line += "},\"mode\":" + jsonString(restorationModeName(report.mode)) + ",\"repairs\":{";
+    std::snprintf(number, sizeof number, "\"clicks\":%" PRId64 ",\"click_samples\":%" PRId64 ",",
+                  report.clicks.repairs, report.clicks.samples);
+    line += number;
+    std::snprintf(number, sizeof number,
+                  "\"crackles\":%" PRId64 ",\"crackle_samples\":%" PRId64 ",",
+                  report.crackles.repairs, report.crackles.samples);
+    line += number;
+    std::snprintf(number, sizeof number,
+                  "\"noise_passages\":%" PRId64 ",\"noise_samples\":%" PRId64 "}",
+                  report.noise.repairs, report.noise.samples);
+    line += number;
+    std::snprintf(number, sizeof number, ",\"frames\":%" PRId64 ",\"seconds\":%.3f}", report.frames,
+                  seconds);
+    return line + number;
 }
 
 void printReport(const std::string& out, const AERestoreReport& report) {
@@ -54,22 +127,44 @@ void printReport(const std::string& out, const AERestoreReport& report) {
                 report.noise.samples);
 }
 
+int restoreCollection(const CliRun::Arguments& args, const Controls& controls, bool quiet) {
+    if (args.plain.empty() || !args.values[kManifest].empty()) {
+        return Cli::fail(std::string("restore: usage: ") + kUsage, 2);
+    }
+    double jobs = std::max(1u, std::thread::hardware_concurrency());
+    if (!args.values[kJobs].empty() &&
+        !CliRun::parseNumber("restore", "jobs", args.values[kJobs], 1, 64, jobs)) {
+        return 2;
+    }
+    std::vector<RestoreCollection::Item> items;
+    if (!RestoreCollection::plan(args.plain, args.values[kOutDir], items)) {
+        return 2;
+    }
+    return RestoreCollection::run(items, args.values[kOutDir], controlOptions(controls),
+                                  static_cast<int>(jobs), quiet);
+}
+
 int runRestore(const std::vector<std::string>& arguments) {
+    const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> all = arguments;
     const bool quiet = Cli::takeQuiet(all);
     CliRun::Arguments args;
-    if (!CliRun::splitArguments("restore", all, kStageNames, args)) {
+    if (!CliRun::splitArguments("restore", all, kOptionNames, args)) {
         return 2;
     }
-    if (args.plain.size() != 2) {
+    Controls controls;
+    if (!readControls(args, controls)) {
+        return 2;
+    }
+    if (!args.values[kOutDir].empty()) {
+        return restoreCollection(args, controls, quiet);
+    }
+    if (args.plain.size() != 2 || !args.values[kJobs].empty()) {
         return Cli::fail(std::string("restore: usage: ") + kUsage, 2);
     }
     const std::string& in = args.plain[0];
     const std::string& out = args.plain[1];
-    ProcessingSettings settings;
-    if (!readSettings(args, settings)) {
-        return 2;
-    }
+    ProcessingSettings settings = settingsOf(controls);
     CliRun::RunOutput output;
     if (!output.prepare("restore", out)) {
         return 2;
@@ -97,6 +192,14 @@ int runRestore(const std::vector<std::string>& arguments) {
     }
     if (!output.finish("restore")) {
         return 1;
+    }
+    const std::string& manifest = args.values[kManifest];
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (!manifest.empty() &&
+        !RestoreManifest::append(manifest,
+                                 manifestLine(manifest, in, out, controls, report, seconds))) {
+        return Cli::fail("restore: cannot add a line to \"" + manifest + "\"");
     }
     printReport(out, report);
     return 0;
