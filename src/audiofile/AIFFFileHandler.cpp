@@ -54,6 +54,11 @@ bool AIFFFileHandler::readCommon(AudioFormat& format, uint32_t& frameCount) {
     return true;
 }
 
+bool AIFFFileHandler::endsBeforeAudio() {
+    stream_->setBigEndian();
+    return ChunkWalk::endsBeforeAudio(*stream_, "FORM", "SSND", ChunkWalk::Padding::kAlways);
+}
+
 bool AIFFFileHandler::readHeader() {
     FFileStream& stream = *stream_;
     stream.rewind();

@@ -21,6 +21,7 @@ public:
     explicit AIFFFileHandler(AudioFile& owner);
 
     bool readHeader() override;
+    bool endsBeforeAudio() override;
     bool writeHeader() override;
     bool updateHeader() override;
 

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 const FRegisterClass kRegistration("AudioFileHandler", "FShared");
@@ -53,6 +55,7 @@ bool AudioFileHandler::open(FAccessMode mode) {
     if (!stream_) {
         openResult_ = !FFileSystem::exists(path)          ? AudioOpenResult::kMissing
                       : !FFileSystem::isRegularFile(path) ? AudioOpenResult::kNotRegular
+                      : ::access(path.c_str(), R_OK) != 0 ? AudioOpenResult::kNoPermission
                                                           : AudioOpenResult::kUnreadable;
         return false;
     }
@@ -81,7 +84,10 @@ AudioOpenResult AudioFileHandler::rejection() {
     const int64_t got = stream_->read(head, sizeof head);
     const bool known = got > 0 && AudioFileTypes::identifyContent(head, static_cast<size_t>(got)) !=
                                       kAudioKindUnknown;
-    return known ? AudioOpenResult::kDamaged : AudioOpenResult::kNotAudio;
+    if (!known) {
+        return AudioOpenResult::kNotAudio;
+    }
+    return endsBeforeAudio() ? AudioOpenResult::kTruncated : AudioOpenResult::kDamaged;
 }
 
 bool AudioFileHandler::create() {

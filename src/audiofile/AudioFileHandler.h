@@ -30,6 +30,8 @@ public:
     // frames = (file size - data offset) / bytes per frame; false when not open.
     virtual bool updateLengthFromSize();
     virtual bool readHeader() = 0;
+    // For a header that was rejected: whether the file ends before its audio begins.
+    virtual bool endsBeforeAudio() { return false; }
     virtual bool writeHeader() = 0;
     virtual bool updateHeader() = 0;
 

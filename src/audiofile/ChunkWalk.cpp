@@ -49,4 +49,34 @@ std::optional<uint32_t> nextOffset(FFileStream& stream, uint64_t offset, uint64_
     return static_cast<uint32_t>(next);
 }
 
+bool endsBeforeAudio(FFileStream& stream, const char* outerId, const char* audioId,
+                     Padding padding) {
+    const int64_t size = stream.size();
+    ChunkHeader chunk;
+    if (!readHeader(stream, 0, chunk) || !isId(chunk.id, outerId)) {
+        return false;
+    }
+    // The outer chunk's body starts with its 4-byte form type.
+    uint64_t offset = 12;
+    for (;;) {
+        if (static_cast<int64_t>(offset + 8) > size) {
+            return true;
+        }
+        if (!readHeader(stream, offset, chunk)) {
+            return false;
+        }
+        if (isId(chunk.id, audioId)) {
+            return false;
+        }
+        if (!endsWithin(offset + 8, chunk.size, size)) {
+            return true;
+        }
+        const auto next = nextOffset(stream, offset, chunk.size, padding);
+        if (!next) {
+            return false;
+        }
+        offset = *next;
+    }
+}
+
 } // namespace ChunkWalk

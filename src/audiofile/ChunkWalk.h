@@ -41,6 +41,11 @@ Step verdict(bool valid, bool done);
 std::optional<uint32_t> nextOffset(FFileStream& stream, uint64_t offset, uint64_t length,
                                    Padding padding);
 
+// True when a file that begins with the chunk `outerId` ends among the chunks ahead of
+// the audio: inside a chunk's header or body, or before any `audioId` chunk begins.
+bool endsBeforeAudio(FFileStream& stream, const char* outerId, const char* audioId,
+                     Padding padding);
+
 // Walks the chunks from offset 0: the first must be `outerId`. For each chunk `visit`
 // (chunk header, chunk offset, body length) decides; it finds the stream just after the
 // chunk's size field, and may change the length to skip (the outer chunk's body is only

@@ -83,6 +83,11 @@ bool WaveFileHandler::readFormatChunk(uint32_t size, AudioFormat& format, uint16
     return true;
 }
 
+bool WaveFileHandler::endsBeforeAudio() {
+    stream_->setLittleEndian();
+    return ChunkWalk::endsBeforeAudio(*stream_, "RIFF", "data", ChunkWalk::Padding::kWhenPresent);
+}
+
 bool WaveFileHandler::readHeader() {
     FFileStream& stream = *stream_;
     stream.rewind();

@@ -32,6 +32,7 @@ public:
     explicit WaveFileHandler(AudioFile& owner);
 
     bool readHeader() override;
+    bool endsBeforeAudio() override;
     bool writeHeader() override;
     // Patches the lengths and the format in place, walking the chunks like readHeader.
     bool updateHeader() override;

@@ -24,6 +24,30 @@ constexpr int32_t kStringUnsupported = 3287;
 constexpr int32_t kStringNotAFile = 3288;
 constexpr int32_t kStringListFull = 3289;
 
+// Why a file that does not open is refused.
+AEWaveImport::Refusal refusalFor(AudioOpenResult result) {
+    switch (result) {
+    case AudioOpenResult::kMissing:
+        return AEWaveImport::kMissing;
+    case AudioOpenResult::kNotRegular:
+        return AEWaveImport::kNotAFile;
+    case AudioOpenResult::kNoPermission:
+        return AEWaveImport::kNoPermission;
+    case AudioOpenResult::kDamaged:
+        return AEWaveImport::kDamaged;
+    case AudioOpenResult::kTruncated:
+        return AEWaveImport::kTruncated;
+    case AudioOpenResult::kUnsupported:
+        return AEWaveImport::kUnsupported;
+    case AudioOpenResult::kUnreadable:
+        return AEWaveImport::kUnreadable;
+    case AudioOpenResult::kOk:
+    case AudioOpenResult::kNotAudio:
+        break;
+    }
+    return AEWaveImport::kNotAudio;
+}
+
 // A file that is not the program's own WAVE format: accepted when it decodes and is at
 // least 7 seconds long once converted.
 AEWaveImport::Refusal checkForeign(const std::string& path) {
@@ -33,15 +57,7 @@ AEWaveImport::Refusal checkForeign(const std::string& path) {
             return AEWaveImport::kNoDecoder;
         }
         // A WAVE or AIFF header says more than "not audio".
-        switch (AudioFile::check(path).result) {
-        case AudioOpenResult::kUnsupported:
-            return AEWaveImport::kUnsupported;
-        case AudioOpenResult::kDamaged:
-        case AudioOpenResult::kUnreadable:
-            return AEWaveImport::kUnreadable;
-        default:
-            return AEWaveImport::kNotAudio;
-        }
+        return refusalFor(AudioFile::check(path).result);
     }
     return frames < AEWaveImport::kMinimumFrames ? AEWaveImport::kTooShort
                                                  : AEWaveImport::kAccepted;
@@ -64,7 +80,7 @@ Refusal check(const std::string& path) {
     // Only plain files are opened: a pipe or a device could block or never end.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
-        return kNotAFile;
+        return std::filesystem::exists(path, error) ? kNotAFile : kMissing;
     }
     WavePcmFormat format;
     WaveFileHandler::probeWaveFormat(path, format);
@@ -74,7 +90,8 @@ Refusal check(const std::string& path) {
     }
     const int32_t frames = AEFileManager::framesOf(path);
     if (frames < 0) {
-        return kUnreadable;
+        const Refusal why = refusalFor(AudioFile::check(path).result);
+        return why == kNotAudio ? kUnreadable : why;
     }
     if (frames < kMinimumFrames) {
         return kTooShort;
@@ -100,6 +117,14 @@ const char* reason(Refusal refusal) {
         return "shorter than 7 seconds";
     case kListFull:
         return "too many files at once";
+    case kMissing:
+        return describe(AudioOpenResult::kMissing);
+    case kNoPermission:
+        return describe(AudioOpenResult::kNoPermission);
+    case kDamaged:
+        return describe(AudioOpenResult::kDamaged);
+    case kTruncated:
+        return describe(AudioOpenResult::kTruncated);
     }
     return "refused";
 }
@@ -117,6 +142,14 @@ int32_t reasonString(Refusal refusal) {
         return kStringUnsupported;
     case kNotAFile:
         return kStringNotAFile;
+    case kMissing:
+        return ::reasonString(AudioOpenResult::kMissing);
+    case kNoPermission:
+        return ::reasonString(AudioOpenResult::kNoPermission);
+    case kDamaged:
+        return ::reasonString(AudioOpenResult::kDamaged);
+    case kTruncated:
+        return ::reasonString(AudioOpenResult::kTruncated);
     case kListFull:
     case kAccepted:
         break;

@@ -18,13 +18,17 @@ constexpr int32_t kMinimumFrames = 308700;
 
 enum Refusal : int32_t {
     kAccepted = 0,
-    kNotAFile,    // missing, a directory, a device or a pipe
-    kNotAudio,    // neither the program's own WAVE format nor a file it can decode
-    kUnreadable,  // cannot be opened or read as the audio it says it holds
-    kTooShort,    // under 7 seconds (at 44 100 Hz)
-    kListFull,    // more files than the import list holds
-    kNoDecoder,   // an Opus file, and the decoding library here has no Opus decoder
-    kUnsupported, // a WAVE or AIFF header of a coding the program cannot read
+    kNotAFile,     // a directory, a device or a pipe
+    kNotAudio,     // neither the program's own WAVE format nor a file it can decode
+    kUnreadable,   // cannot be opened or read as the audio it says it holds
+    kTooShort,     // under 7 seconds (at 44 100 Hz)
+    kListFull,     // more files than the import list holds
+    kNoDecoder,    // an Opus file, and the decoding library here has no Opus decoder
+    kUnsupported,  // a WAVE or AIFF header of a coding the program cannot read
+    kMissing,      // no file at the path
+    kNoPermission, // the user may not read it
+    kDamaged,      // a WAVE or AIFF header that is broken
+    kTruncated,    // a WAVE or AIFF file that ends before its audio begins
 };
 
 struct Refused {

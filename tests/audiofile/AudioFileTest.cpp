@@ -114,6 +114,11 @@ struct ReasonCase {
     AudioOpenResult result;
 };
 
+Bytes cut(Bytes bytes, size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
 std::vector<ReasonCase> reasonCases() {
     const Bytes data = asBytes(noise16(2 * 8, 3));
     ByteWriter aifcComm(true);
@@ -123,6 +128,14 @@ std::vector<ReasonCase> reasonCases() {
         {"notes.wav", Bytes(64, 'x'), AudioOpenResult::kNotAudio},
         {"empty.wav", {}, AudioOpenResult::kNotAudio},
         {"no-data.wav", riffImage({{"fmt ", fmtBody(1, 2, 44100, 4, 16)}}),
+         AudioOpenResult::kTruncated},
+        {"cut-in-fmt.wav", cut(pcmWave(2, 44100, 16, data), 30), AudioOpenResult::kTruncated},
+        {"cut-in-comm.aif",
+         cut(formImage("AIFF",
+                       {{"COMM", commBody(2, 8, 16, 44100.0)}, {"SSND", ssndBody(0, data)}}),
+             20),
+         AudioOpenResult::kTruncated},
+        {"no-channels.wav", riffImage({{"fmt ", fmtBody(1, 0, 44100, 4, 16)}, {"data", data}}),
          AudioOpenResult::kDamaged},
         {"no-channels.aif",
          formImage("AIFF", {{"COMM", commBody(0, 8, 16, 44100.0)}, {"SSND", ssndBody(0, data)}}),
@@ -169,6 +182,12 @@ TEST_F(AudioFileTest, MissingFoldersAndPipesAreRefusedAtOnce) {
     EXPECT_EQ(AudioFile::check(tmp.file("folder.wav")).result, AudioOpenResult::kNotRegular);
     EXPECT_EQ(AudioFile::check(tmp.file("missing.wav")).result, AudioOpenResult::kMissing);
     EXPECT_STREQ(describe(AudioOpenResult::kNotRegular), "not a regular file");
+    if (geteuid() != 0) { // root reads every file
+        const std::string locked = tmp.file("locked.wav");
+        writeBytes(locked, pcmWave(2, 44100, 16, asBytes(noise16(16, 3))));
+        ::chmod(locked.c_str(), 0);
+        EXPECT_EQ(AudioFile::check(locked).result, AudioOpenResult::kNoPermission);
+    }
 }
 
 // A recording cut off by a crash: whole frames after the header, lengths that say less

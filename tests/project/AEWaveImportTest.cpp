@@ -124,11 +124,11 @@ TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
     AudioTest::writeBytes(dir.file("truncated.wav"), image);
     EXPECT_EQ(check(dir.file("truncated.wav")), AEWaveImport::kTooShort);
 
-    EXPECT_EQ(check(dir.file("missing.wav")), AEWaveImport::kNotAFile);
+    EXPECT_EQ(check(dir.file("missing.wav")), AEWaveImport::kMissing);
     fs::create_directory(dir.file("folder.wav"));
     EXPECT_EQ(check(dir.file("folder.wav")), AEWaveImport::kNotAFile);
     fs::create_symlink(dir.file("gone.wav"), dir.file("dangling.wav"));
-    EXPECT_EQ(check(dir.file("dangling.wav")), AEWaveImport::kNotAFile);
+    EXPECT_EQ(check(dir.file("dangling.wav")), AEWaveImport::kMissing);
     // A pipe would block a reader: it is never opened.
     ASSERT_EQ(mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
     EXPECT_EQ(check(dir.file("pipe.wav")), AEWaveImport::kNotAFile);

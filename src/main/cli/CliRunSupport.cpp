@@ -69,10 +69,14 @@ bool RunInput::prepare(const std::string& command, const std::string& path) {
         const AudioOpenResult why = AudioFile::check(path_).result;
         Cli::fail(command + ": cannot open \"" + path + "\"" +
                   (why == AudioOpenResult::kOk ? std::string(" as an audio file")
-                                               : std::string(": ") + describe(why)));
+                                               : std::string(": ") + openReason(why)));
         return false;
     }
     return true;
+}
+
+std::string openReason(AudioOpenResult result) {
+    return ProjectHost::text(reasonString(result));
 }
 
 int failRun(const std::string& command, const std::string& what, AERunResult result) {

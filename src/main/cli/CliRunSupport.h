@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AERunResult.h"
+#include "AudioOpenResult.h"
 
 #include <cstdint>
 #include <string>
@@ -35,6 +36,9 @@ private:
     std::string folder_;
     int32_t frames_ = 0;
 };
+
+// Why an audio file did not open, in the user's language ("not found", ...).
+std::string openReason(AudioOpenResult result);
 
 // Prints the failure of a run, unless the application has told the user already (the
 // disk-space message), and returns the exit status for it.

@@ -1,6 +1,8 @@
 // gleam-cli info FILE...: the format of audio files as AudioFile reads them.
 #include "AudioFile.h"
 #include "CliCommand.h"
+#include "CliRunSupport.h"
+#include "CliSession.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -42,11 +44,13 @@ int runInfo(const std::vector<std::string>& args) {
     if (args.empty()) {
         return Cli::fail("info: no file given (gleam-cli info FILE...)", 2);
     }
+    // Reasons in the user's language.
+    CliSession session(true);
     int status = 0;
     for (const auto& path : args) {
         const AudioOpenResult result = printInfo(path);
         if (result != AudioOpenResult::kOk) {
-            Cli::fail("info: cannot open \"" + path + "\": " + describe(result));
+            Cli::fail("info: cannot open \"" + path + "\": " + CliRun::openReason(result));
             status = 1;
         }
     }

@@ -3,6 +3,7 @@
 #include "AEPeakData.h"
 #include "AudioFile.h"
 #include "CliCommand.h"
+#include "CliRunSupport.h"
 #include "CliSession.h"
 
 #include <cstdio>
@@ -23,7 +24,8 @@ int runPeaks(const std::vector<std::string>& arguments) {
         AEPeakData peaks(&file);
         session.setProgressLabel("peaks " + FNPath(path).fileName());
         if (!file.open(FAccessMode::kRead)) {
-            Cli::fail("peaks: cannot open \"" + path + "\": " + describe(file.lastOpenResult()));
+            Cli::fail("peaks: cannot open \"" + path +
+                      "\": " + CliRun::openReason(file.lastOpenResult()));
             status = 1;
             continue;
         }
