@@ -247,7 +247,8 @@ QWidget* AEMainView::buildFaders() {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(3);
     for (int slot = 0; slot < kSliders; ++slot) {
-        const int32_t textId = 3027 + slot;
+        const RestorationStage& stage = kRestorationStages[static_cast<size_t>(slot)];
+        const int32_t textId = stage.nameString;
         auto* strip = new QFrame;
         strip->setObjectName(QStringLiteral("strip"));
         auto* column = new QVBoxLayout(strip);
@@ -261,13 +262,13 @@ QWidget* AEMainView::buildFaders() {
         s->setSingleStep(kSliderMaximum / 100);
         s->setMinimumHeight(64);
         s->setToolTip(text_(textId));
-        const int32_t tag = kSliderTags[slot];
+        const int32_t tag = stage.sliderTag;
         s->setProperty("tag", tag);
         connect(s, &QSlider::valueChanged, this,
                 [this, tag](int value) { emit controlChanged(tag, value); });
         sliders_[slot] = s;
         column->addWidget(s, 1, Qt::AlignHCenter);
-        QPushButton* on = makeButton(kSwitchTags[slot], 3227, QString(), true);
+        QPushButton* on = makeButton(stage.switchTag, 3227, QString(), true);
         on->setObjectName(QStringLiteral("lamp"));
         on->setToolTip(text_(textId) + QStringLiteral(": ") + text_(3227));
         switches_[slot] = on;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RestorationStages.h"
+
 #include <QWidget>
 
 #include <array>
@@ -50,11 +52,8 @@ public:
         kProcessAll = 9877,
         kCancelProcessing = 9878,
     };
-    static constexpr int kSliders = 6;
-    static constexpr int32_t kSliderMaximum = 1000000;
-    // The slider tags in processor slot order, and the switches in the same order.
-    static constexpr std::array<int32_t, kSliders> kSliderTags = {5, 6, 7, 10, 11, 9};
-    static constexpr std::array<int32_t, kSliders> kSwitchTags = {79, 80, 81, 82, 83, 92};
+    static constexpr int kSliders = static_cast<int>(kRestorationStages.size());
+    static constexpr int32_t kSliderMaximum = kStagePositions;
     // What the transport does, as the record and play buttons and the state text show it.
     enum class TransportState { kStopped, kPlaying, kRecording };
     // The four meters: output left and right, input left and right.

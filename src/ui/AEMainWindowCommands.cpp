@@ -210,9 +210,9 @@ void AEMainWindow::control(int32_t tag, int32_t value) {
         break;
     }
     for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
-        if (tag == AEMainView::kSliderTags[slot]) {
+        if (tag == kRestorationStages[static_cast<size_t>(slot)].sliderTag) {
             transport_->sliderMoved(slot);
-        } else if (tag == AEMainView::kSwitchTags[slot]) {
+        } else if (tag == kRestorationStages[static_cast<size_t>(slot)].switchTag) {
             transport_->switchToggled(slot);
         }
     }

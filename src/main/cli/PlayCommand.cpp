@@ -9,6 +9,7 @@
 #include "CliRestorationMode.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
+#include "RestorationStages.h"
 
 #include <algorithm>
 #include <array>
@@ -19,18 +20,18 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "play FILE [--click P] [--crackle P] [--noise P] [--bass P] [--width P] [--brilliance P] "
-    "[--bypass] [--mono left|right] [--loop START,END] [--seconds N] [--mode classic|enhanced]";
+const std::string kUsage = "play FILE " + restorationStageUsage() +
+                           " [--bypass] [--mono left|right] [--loop START,END] [--seconds N] "
+                           "[--mode classic|enhanced]";
 
-// Slots 0..5, then the options of their own.
-const std::vector<std::string> kOptions = {"click",      "crackle", "noise", "bass",    "width",
-                                           "brilliance", "mono",    "loop",  "seconds", "mode"};
-constexpr size_t kMono = 6;
-constexpr size_t kLoop = 7;
-constexpr size_t kSeconds = 8;
-constexpr size_t kMode = 9;
-constexpr int32_t kStages = 6;
+// The stages in slot order, then the options of their own.
+const std::vector<std::string> kOptions =
+    restorationStageOptions({"mono", "loop", "seconds", "mode"});
+constexpr int32_t kStages = static_cast<int32_t>(kRestorationStages.size());
+constexpr size_t kMono = kStages;
+constexpr size_t kLoop = kStages + 1;
+constexpr size_t kSeconds = kStages + 2;
+constexpr size_t kMode = kStages + 3;
 
 struct PlayRequest {
     std::string path;
@@ -84,9 +85,9 @@ bool parseRequest(std::vector<std::string> args, PlayRequest& request) {
     request.path = parsed.plain[0];
     for (int32_t slot = 0; slot < kStages; ++slot) {
         const std::string& text = parsed.values[static_cast<size_t>(slot)];
-        if (!text.empty() &&
-            !CliRun::parseNumber("play", kOptions[static_cast<size_t>(slot)], text, 0.0, 1.0,
-                                 request.values[static_cast<size_t>(slot)])) {
+        const RestorationStage& stage = kRestorationStages[static_cast<size_t>(slot)];
+        if (!text.empty() && !CliRun::parseNumber("play", stage.option, text, stage.low, stage.high,
+                                                  request.values[static_cast<size_t>(slot)])) {
             return false;
         }
     }
@@ -196,7 +197,7 @@ int runPlay(const std::vector<std::string>& arguments) {
     return 0;
 }
 
-const CliRegistration kPlay({"play", kUsage, "play a file through the live restoration chain",
-                             runPlay});
+const CliRegistration kPlay({"play", kUsage.c_str(),
+                             "play a file through the live restoration chain", runPlay});
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "AEFileManager.h"
 #include "AEProject.h"
 #include "CliCommand.h"
+#include "RestorationStages.h"
 
 #include <algorithm>
 #include <array>
@@ -14,11 +15,7 @@
 
 namespace {
 
-// The restoration controls in slot order, as options.
-constexpr std::array<const char*, AETitle::kSlots> kSlotOptions = {
-    "--click", "--crackle", "--noise", "--bass", "--width", "--brilliance"};
-// A control's stored value is its slider position, 0 to 1 000 000.
-constexpr double kSliderRange = 1000000.0;
+static_assert(AETitle::kSlots == kRestorationStages.size());
 
 bool parseWhole(const std::string& text, long& value) {
     char* end = nullptr;
@@ -26,10 +23,11 @@ bool parseWhole(const std::string& text, long& value) {
     return !text.empty() && *end == '\0';
 }
 
-bool parseControl(const std::string& text, double& value) {
+bool parseControl(const std::string& text, const RestorationStage& stage, double& value) {
     char* end = nullptr;
     value = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && std::isfinite(value) && value >= 0.0 && value <= 1.0;
+    return !text.empty() && *end == '\0' && std::isfinite(value) && value >= stage.low &&
+           value <= stage.high;
 }
 
 // "A,B,C,D": four frame positions in order, the last within the title's audio.
@@ -104,19 +102,21 @@ bool applyOptions(std::vector<std::string>& args, AETitle& title) {
         }
     }
     for (int slot = 0; slot < AETitle::kSlots; ++slot) {
-        const char* option = kSlotOptions[static_cast<size_t>(slot)];
-        if (!takeValue(args, option, value)) {
+        const RestorationStage& stage = kRestorationStages[static_cast<size_t>(slot)];
+        const std::string option = std::string("--") + stage.option;
+        if (!takeValue(args, option.c_str(), value)) {
             return false;
         }
         if (value.empty()) {
             continue;
         }
         double position = 0.0;
-        if (!parseControl(value, position)) {
-            Cli::fail(std::string("project: ") + option + " takes a value from 0 to 1");
+        if (!parseControl(value, stage, position)) {
+            Cli::fail("project: " + option + " takes a value " + restorationStageRange(stage));
             return false;
         }
-        title.setProcessorParam(slot, static_cast<int32_t>(std::lround(position * kSliderRange)));
+        title.setProcessorParam(slot,
+                                static_cast<int32_t>(std::lround(position * kStagePositions)));
         title.setProcessorEnabled(slot, position > 0.0);
     }
     if (!args.empty()) {

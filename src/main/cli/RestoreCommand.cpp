@@ -14,6 +14,7 @@
 #include "CliRunOutput.h"
 #include "CliRunSupport.h"
 #include "CliSession.h"
+#include "RestorationStages.h"
 #include "RestoreCollection.h"
 #include "RestoreManifest.h"
 
@@ -27,19 +28,17 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "restore IN OUT [--click P] [--crackle P] [--noise P] [--bass P] [--width P] "
-    "[--brilliance P] [--mode classic|enhanced] [--manifest FILE] | restore IN... --out-dir DIR "
-    "[--jobs N] [the same controls and mode]";
+const std::string kControls = restorationStageUsage() + " [--mode classic|enhanced]";
+const std::string kUsage = "restore IN OUT " + kControls + " [--manifest FILE] | restore IN... " +
+                           "--out-dir DIR [--jobs N] " + kControls;
 
-// In slot order, then the repair stages' mode and the options of collections.
-const std::vector<std::string> kOptionNames = {"click", "crackle",    "noise", "bass",
-                                               "width", "brilliance", "mode",  "out-dir",
-                                               "jobs",  "manifest"};
-constexpr size_t kMode = 6;
-constexpr size_t kOutDir = 7;
-constexpr size_t kJobs = 8;
-constexpr size_t kManifest = 9;
+// The stages in slot order, then the repair stages' mode and the options of collections.
+const std::vector<std::string> kOptionNames =
+    restorationStageOptions({"mode", "out-dir", "jobs", "manifest"});
+constexpr size_t kMode = kRestorationStages.size();
+constexpr size_t kOutDir = kMode + 1;
+constexpr size_t kJobs = kMode + 2;
+constexpr size_t kManifest = kMode + 3;
 
 // The controls as given (0 to 1) and the mode.
 struct Controls {
@@ -51,9 +50,9 @@ bool readControls(const CliRun::Arguments& args, Controls& controls) {
     for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
         const std::string& text = args.values[static_cast<size_t>(slot)];
         double& value = controls.values[static_cast<size_t>(slot)];
+        const RestorationStage& stage = kRestorationStages[static_cast<size_t>(slot)];
         if (!text.empty() &&
-            !CliRun::parseNumber("restore", kOptionNames[static_cast<size_t>(slot)], text, 0.0, 1.0,
-                                 value)) {
+            !CliRun::parseNumber("restore", stage.option, text, stage.low, stage.high, value)) {
             return false;
         }
     }
@@ -66,8 +65,8 @@ bool readControls(const CliRun::Arguments& args, Controls& controls) {
 ProcessingSettings settingsOf(const Controls& controls) {
     ProcessingSettings settings;
     for (int32_t slot = 0; slot < ProcessingSettings::kSlots; ++slot) {
-        const auto position =
-            static_cast<int32_t>(std::lround(controls.values[static_cast<size_t>(slot)] * 1.0e6));
+        const auto position = static_cast<int32_t>(
+            std::lround(controls.values[static_cast<size_t>(slot)] * kStagePositions));
         settings.values[slot] = ProcessingSettings::sliderValue(position);
         settings.enabled[slot] = position > 0;
     }
@@ -82,7 +81,7 @@ std::vector<std::string> controlOptions(const Controls& controls) {
     for (size_t slot = 0; slot < controls.values.size(); ++slot) {
         char value[32];
         std::snprintf(value, sizeof value, "%.17g", controls.values[slot]);
-        options.insert(options.end(), {"--" + kOptionNames[slot], value});
+        options.insert(options.end(), {std::string("--") + kRestorationStages[slot].option, value});
     }
     options.insert(options.end(), {"--mode", restorationModeName(controls.mode)});
     return options;
@@ -97,7 +96,7 @@ std::string manifestLine(const std::string& manifest, const std::string& in, con
     char number[64];
     for (size_t slot = 0; slot < controls.values.size(); ++slot) {
         std::snprintf(number, sizeof number, "%s\"%s\":%g", slot == 0 ? "" : ",",
-                      kOptionNames[slot].c_str(), controls.values[slot]);
+                      kRestorationStages[slot].option, controls.values[slot]);
         line += number;
     }
     line += "},\"mode\":" + jsonString(restorationModeName(report.mode)) + ",\"repairs\":{";
@@ -205,7 +204,7 @@ int runRestore(const std::vector<std::string>& arguments) {
     return 0;
 }
 
-const CliRegistration kRestore({"restore", kUsage,
+const CliRegistration kRestore({"restore", kUsage.c_str(),
                                 "restore an audio file with the six restoration controls",
                                 runRestore});
 
