@@ -3,7 +3,8 @@
 #include "UApplication.h"
 
 // The framework's message-handling application: the base handler that every message
-// reaches last. It posts messages addressed to the application itself.
+// reaches last. It posts messages addressed to the application itself. Threads: post()
+// from any thread; notify() on the main thread, where the deferred queue delivers.
 class MApplication : public UApplication {
 public:
     MApplication() = default;
