@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -132,14 +131,17 @@ AEAlbumExportDialog::AEAlbumExportDialog(FileChooser& chooser, const QString& fo
 
 void AEAlbumExportDialog::accept() {
     AEAlbumExport::Options options;
-    options.directory = QDir::cleanPath(folder_->text().trimmed()).toStdString();
+    // Typed names are taken from the program's folder, as the file dialogs take them.
+    options.directory = QFileInfo(folder_->text().trimmed()).absoluteFilePath().toStdString();
     options.format = static_cast<EncodedFormat>(format_->currentData().toInt());
     const std::string titles = titles_->text().remove(QLatin1Char(' ')).toStdString();
     if (loudness_->currentIndex() > 0) {
         options.loudness = loudness_->currentData().toDouble();
         options.albumGain = albumGain_->isChecked();
     }
-    options.coverPath = cover_->text().trimmed().toStdString();
+    if (!cover_->text().trimmed().isEmpty()) {
+        options.coverPath = QFileInfo(cover_->text().trimmed()).absoluteFilePath().toStdString();
+    }
     int32_t problem = 0;
     if (folder_->text().trimmed().isEmpty()) {
         problem = kStringNoFolder;

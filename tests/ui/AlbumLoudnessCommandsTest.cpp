@@ -123,6 +123,10 @@ TEST_F(AlbumLoudnessCommandTest, MeasureOnlyThenNormalizeInAlbumMode) {
     EXPECT_TRUE(app_->project()->title(1)->processState().isProcessed());
     EXPECT_NEAR(normalized[0] - normalized[1], measured[0] - measured[1], 0.2);
     EXPECT_LT(normalized[0], measured[0]);
+    // For a look: the loudness beside each title's length.
+    QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
+    EXPECT_TRUE(
+        window_->grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-loudness.png")));
 }
 
 } // namespace
