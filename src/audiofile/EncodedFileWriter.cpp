@@ -88,6 +88,11 @@ EncodedFileWriter::create(const std::string& path, EncodedFormat format, int32_t
         return nullptr;
     }
     std::unique_ptr<EncodedFileWriter> writer(new EncodedFileWriter(file, format, channels));
+    if (format == EncodedFormat::kMp3) {
+        // Constant, or the level would be a quality with a bit rate of the music's choosing.
+        int mode = SF_BITRATE_MODE_CONSTANT;
+        sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
+    }
     if (format == EncodedFormat::kOpus || format == EncodedFormat::kMp3) {
         double level = format == EncodedFormat::kMp3 ? kMp3Level : kOpusLevel;
         sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);

@@ -67,11 +67,11 @@ Result resultOf(AERunResult result) {
     }
 }
 
-// Measures the written file as it decodes, and checks that it decodes to the range's
-// length: exactly for a lossless file, within one coder frame for a lossy one (Opus at its
-// own rate). False when it does not.
+// Checks that the written file decodes to the range's length (exactly for a lossless file,
+// within one coder frame for a lossy one, Opus at its own rate) and measures it as it
+// decodes into `meter` when given. False when it does not decode whole.
 bool measureDecoded(const std::string& path, EncodedFormat format, int64_t frames,
-                    LoudnessMeter& meter) {
+                    LoudnessMeter* meter) {
     const auto file = SoundFileReader::open(path);
     if (!file || file->info().channels != 2) {
         return false;
@@ -81,14 +81,14 @@ bool measureDecoded(const std::string& path, EncodedFormat format, int64_t frame
                            ? std::llabs(decoded - frames * kOpusRate / kTitleRate) <= kOpusFrame
                        : format == EncodedFormat::kMp3 ? std::llabs(decoded - frames) <= kMp3Frame
                                                        : decoded == frames;
-    if (!whole) {
-        return false;
+    if (!whole || !meter) {
+        return whole;
     }
-    meter = LoudnessMeter(file->info().sampleRate);
+    *meter = LoudnessMeter(file->info().sampleRate);
     std::vector<float> block(static_cast<size_t>(AERangeRender::kStepFrames) * 2);
     int64_t got = 0;
     while ((got = file->readFloat(block.data(), AERangeRender::kStepFrames)) > 0) {
-        meter.add(block.data(), static_cast<int32_t>(got));
+        meter->add(block.data(), static_cast<int32_t>(got));
     }
     return got == 0;
 }
@@ -105,14 +105,8 @@ Result encodeTitle(const Plan& planned, const Title& title, std::optional<double
     };
     // A lossy file is measured as it decodes; a lossless one decodes to what was measured.
     const AERangeRender::Remeasure remeasure = [&](LoudnessMeter& meter) {
-        LoudnessMeter decoded;
-        if (!measureDecoded(path, format, title.range.frames, decoded)) {
-            return false;
-        }
-        if (!EncodedFormats::lossless(format)) {
-            meter = std::move(decoded);
-        }
-        return true;
+        return measureDecoded(path, format, title.range.frames,
+                              EncodedFormats::lossless(format) ? nullptr : &meter);
     };
     AERunResult result = AERunResult::kCannotWrite;
     if (gainDb) {
@@ -344,13 +338,12 @@ Result plan(const AEProject& project, const Options& options, Plan& planned) {
 }
 
 Result run(const Plan& planned) {
-    if (!planned.options.overwrite && !planned.existing().empty()) {
-        return kExists;
-    }
     AEBusyGuard busy;
     ProjectHost::setCancelRequested(false);
     ProjectHost::post(AppHost::kTagBusyStart);
-    const Result result = runPlanned(planned);
+    // Files that came since the plan was made are not replaced unasked either.
+    const Result result =
+        !planned.options.overwrite && !planned.existing().empty() ? kExists : runPlanned(planned);
     if (const int32_t id = messageId(result); id != 0) {
         ProjectHost::showString(id);
     }

@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -56,6 +57,13 @@ int64_t ffmpegFrames(const std::string& path) {
     return static_cast<int64_t>(
                output("ffmpeg -nostdin -v error -i " + quoted(path) + " -f s16le -ac 2 -").size()) /
            4;
+}
+
+// The bits per second of the whole file, as ffprobe reads them.
+double bitRate(const std::string& path) {
+    return std::atof(
+        output("ffprobe -v error -show_entries format=bit_rate -of csv=p=0 " + quoted(path))
+            .c_str());
 }
 
 // ffprobe's view: "tag:NAME" for each tag of the file or a stream (Ogg keeps them with
@@ -151,8 +159,11 @@ TEST_F(AlbumExport, EveryFormatReadsBackTaggedAndListedInOrder) {
                 EXPECT_EQ(SplitTest::decoded(path), played) << name;
             } else if (format == "opus") {
                 EXPECT_NEAR(ffmpegFrames(path), frames * 48000 / 44100, 960) << name;
+                EXPECT_NEAR(bitRate(path), 160000, 30000) << name;
             } else {
                 EXPECT_NEAR(ffmpegFrames(path), frames, 1152) << name;
+                // The tags and picture add a little to the 192 kbit/s of the audio.
+                EXPECT_NEAR(bitRate(path), 195000, 5000) << name;
             }
             // In order, each after the one before.
             inPlaylist = playlist.find("\n" + name + "\n", inPlaylist);
