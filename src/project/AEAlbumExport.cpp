@@ -132,6 +132,7 @@ Result loudnessGains(const Plan& planned, AERunProgress& progress,
     }
     std::vector<LoudnessMeter> meters(planned.titles.size());
     std::vector<const LoudnessMeter*> measured;
+    std::vector<const AETitleRange*> ranges;
     for (size_t i = 0; i < planned.titles.size(); ++i) {
         const AERunResult result =
             AERangeRender::measure(planned.titles[i].range, meters[i], progress);
@@ -139,9 +140,15 @@ Result loudnessGains(const Plan& planned, AERunProgress& progress,
             return resultOf(result);
         }
         measured.push_back(&meters[i]);
+        ranges.push_back(&planned.titles[i].range);
     }
     const LoudnessTarget target{*planned.options.loudness, planned.options.albumGain};
-    const std::vector<double> found = target.gains(measured);
+    std::vector<double> found;
+    if (const AERunResult result =
+            AERangeRender::targetGains(target, ranges, measured, progress, found);
+        result != AERunResult::kDone) {
+        return resultOf(result);
+    }
     for (size_t i = 0; i < found.size(); ++i) {
         // Digital silence stays as it is.
         gains[i] = meters[i].integrated() || planned.options.albumGain

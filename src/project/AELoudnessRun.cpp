@@ -106,6 +106,7 @@ void runLoudness(AETitleBatch& batch, AETitleRunsSummary& summary,
     // All titles are measured before any gain is known: album mode needs them all.
     std::vector<LoudnessMeter> meters(plans.size());
     std::vector<const LoudnessMeter*> measured;
+    std::vector<const AETitleRange*> ranges;
     std::vector<size_t> order;
     for (size_t i = 0; i < plans.size(); ++i) {
         summary.results[i] = plans[i].refused;
@@ -118,11 +119,16 @@ void runLoudness(AETitleBatch& batch, AETitleRunsSummary& summary,
         }
         if (summary.results[i] == AERunResult::kDone) {
             measured.push_back(&meters[i]);
+            ranges.push_back(&plans[i].range);
             order.push_back(i);
             summary.results[i] = AERunResult::kCancelled; // until it is done
         }
     }
-    const std::vector<double> gains = batch.loudness.gains(measured);
+    std::vector<double> gains;
+    if (write && AERangeRender::targetGains(batch.loudness, ranges, measured, progress, gains) ==
+                     AERunResult::kCancelled) {
+        return;
+    }
     const std::optional<double> target =
         batch.loudness.album ? std::nullopt : std::optional<double>(batch.loudness.lufs);
 

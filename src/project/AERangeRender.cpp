@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int32_t kTries = 5;
+constexpr int32_t kAlbumTries = 4;
 constexpr double kLoudnessTolerance = 0.1;
 // Meters that oversample differently (libebur128 4×, others to 192 kHz) can read the true
 // peak of a click some tenths of a dB apart: what is written keeps this much below the
@@ -42,6 +43,37 @@ AERunResult forEachRangeBlock(const AETitleRange& range, AERunProgress& progress
         progress.advance();
     }
     return AERunResult::kDone;
+}
+
+// Takes what is rendered and keeps nothing: for measuring alone.
+class NullSink : public AERenderSink {
+public:
+    bool write(const int16_t*, int32_t) override { return true; }
+    bool write(const float*, int32_t) override { return true; }
+    bool finish() override { return true; }
+};
+
+// Steps a gain toward a loudness target. Under heavy limiting the loudness follows the gain
+// by less than a dB per dB: from the second try on, the step allows for what the last one
+// did.
+class GainSearch {
+public:
+    double next(double gainDb, double loudness, double target) {
+        double slope = 1.0;
+        if (previous_ && previous_->first != gainDb) {
+            slope =
+                std::clamp((loudness - previous_->second) / (gainDb - previous_->first), 0.2, 1.0);
+        }
+        previous_ = std::pair(gainDb, loudness);
+        return gainDb + (target - loudness) / slope;
+    }
+
+private:
+    std::optional<std::pair<double, double>> previous_;
+};
+
+double limiterCeilingDb() {
+    return LoudnessTarget::kTruePeakCeilingDb - LoudnessTarget::kLimiterMarginDb;
 }
 
 } // namespace
@@ -91,10 +123,8 @@ AERunResult render(const AETitleRange& range, const Gain& gain, AERenderSink& si
 AERunResult renderToTarget(const AETitleRange& range, double gainDb, std::optional<double> target,
                            const SinkMaker& open, const Remeasure& remeasure,
                            LoudnessMeter& written, AERunProgress& progress) {
-    double ceiling = LoudnessTarget::kTruePeakCeilingDb - LoudnessTarget::kLimiterMarginDb;
-    // The last try's gain and loudness: under heavy limiting the loudness follows the gain
-    // by less than a dB per dB, and the next step allows for that.
-    std::optional<std::pair<double, double>> previous;
+    double ceiling = limiterCeilingDb();
+    GainSearch search;
     for (int32_t attempt = 0;; ++attempt) {
         const std::unique_ptr<AERenderSink> sink = open();
         if (!sink) {
@@ -120,15 +150,45 @@ AERunResult renderToTarget(const AETitleRange& range, double gainDb, std::option
             ceiling -= over + 0.1;
         }
         if (loudness && miss != 0.0) {
-            double slope = 1.0;
-            if (previous && previous->first != gainDb) {
-                slope = std::clamp((*loudness - previous->second) / (gainDb - previous->first), 0.2,
-                                   1.0);
-            }
-            previous = std::pair(gainDb, *loudness);
-            gainDb += miss / slope;
+            gainDb = search.next(gainDb, *loudness, *target);
         }
     }
+}
+
+AERunResult targetGains(const LoudnessTarget& target,
+                        const std::vector<const AETitleRange*>& ranges,
+                        const std::vector<const LoudnessMeter*>& measured, AERunProgress& progress,
+                        std::vector<double>& gains) {
+    gains = target.gains(measured);
+    if (!target.album || gains.empty()) {
+        return AERunResult::kDone;
+    }
+    double gainDb = gains.front();
+    const bool limited = std::any_of(measured.begin(), measured.end(), [&](const auto* meter) {
+        return meter->truePeakDb() + gainDb > limiterCeilingDb();
+    });
+    GainSearch search;
+    for (int32_t attempt = 0; limited && attempt < kAlbumTries; ++attempt) {
+        std::vector<LoudnessMeter> meters(ranges.size());
+        std::vector<const LoudnessMeter*> all;
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            // As each title will be written, with the same tries under the ceiling.
+            const AERunResult result = renderToTarget(
+                *ranges[i], gainDb, std::nullopt, [] { return std::make_unique<NullSink>(); }, {},
+                meters[i], progress);
+            if (result != AERunResult::kDone) {
+                return result;
+            }
+            all.push_back(&meters[i]);
+        }
+        const std::optional<double> loudness = LoudnessMeter::integrated(all);
+        if (!loudness || std::fabs(target.lufs - *loudness) <= kLoudnessTolerance) {
+            break;
+        }
+        gainDb = search.next(gainDb, *loudness, target.lufs);
+    }
+    gains.assign(gains.size(), gainDb);
+    return AERunResult::kDone;
 }
 
 } // namespace AERangeRender

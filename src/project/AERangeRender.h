@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class LoudnessMeter;
+struct LoudnessTarget;
 
 // Where a rendered title range goes: a title file, an exported file. finish() completes it.
 class AERenderSink {
@@ -57,5 +60,15 @@ using Remeasure = std::function<bool(LoudnessMeter&)>;
 AERunResult renderToTarget(const AETitleRange& range, double gainDb, std::optional<double> target,
                            const SinkMaker& open, const Remeasure& remeasure,
                            LoudnessMeter& written, AERunProgress& progress);
+
+// The gains that bring `ranges` to `target`, from `measured` (the ranges as they are):
+// LoudnessTarget::gains, and in album mode the one gain corrected so that, limited as
+// renderToTarget limits them, together they come to the target: when it lifts a peak into
+// the limiter, the ranges are rendered with it as renderToTarget will write them (nothing
+// written here) and measured, and the gain corrected, four times at most.
+AERunResult targetGains(const LoudnessTarget& target,
+                        const std::vector<const AETitleRange*>& ranges,
+                        const std::vector<const LoudnessMeter*>& measured, AERunProgress& progress,
+                        std::vector<double>& gains);
 
 } // namespace AERangeRender
