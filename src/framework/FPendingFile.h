@@ -22,11 +22,16 @@ public:
     // True once the data is on disk under the final path; on failure the pending file is
     // removed and the final path left as it was.
     bool commit();
+    // The same, but never replaces a file already at the final path: false then, with the
+    // pending file removed and the other file untouched (also one made meanwhile).
+    bool commitWithoutReplacing();
     // Removes the pending file (a missing one is no error).
     void discard();
     bool committed() const { return committed_; }
 
 private:
+    bool syncPending();
+
     std::string finalPath_;
     std::string pendingPath_;
     bool committed_ = false;

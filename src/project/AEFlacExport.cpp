@@ -7,8 +7,8 @@
 #include "ProjectHost.h"
 
 #include "AppHost.h"
+#include "EncodedFileWriter.h"
 #include "FPendingFile.h"
-#include "FlacFileWriter.h"
 #include "SoundFileReader.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ AEFlacExport::Result plan(const AEFileManager& files, int32_t index, Plan& plann
     return AEFlacExport::kWritten;
 }
 
-AEFlacExport::Result encode(AETitleRangeReader& source, FlacFileWriter& writer, int32_t frames) {
+AEFlacExport::Result encode(AETitleRangeReader& source, EncodedFileWriter& writer, int32_t frames) {
     std::vector<int16_t> block(static_cast<size_t>(AEFlacExport::kStepFrames) * 2);
     ProjectHost::Progress progress(frames / AEFlacExport::kStepFrames);
     while (source.left() > 0) {
@@ -77,8 +77,8 @@ AEFlacExport::Result encode(AETitleRangeReader& source, FlacFileWriter& writer, 
 AEFlacExport::Result exportOpen(AETitleRangeReader& source, const Plan& planned,
                                 const std::string& path) {
     FPendingFile pending(path);
-    auto writer =
-        FlacFileWriter::create(pending.pendingPath(), kTitleRate, 2, planned.name, planned.artist);
+    auto writer = EncodedFileWriter::create(pending.pendingPath(), EncodedFormat::kFlac, kTitleRate,
+                                            2, planned.name, planned.artist);
     if (!writer) {
         return AEFlacExport::kCannotWrite;
     }

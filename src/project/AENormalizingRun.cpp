@@ -78,19 +78,10 @@ AERunResult normalizeFile(const std::string& sourcePath, AEProcessedFile& output
 
 AETitleRunPlan planNormalizing(const AEProject& project, int32_t index,
                                const std::string& projectPath) {
-    AETitleRunPlan plan;
-    plan.index = index;
-    const AETitle* title = project.title(index);
-    if (!title) {
-        plan.refused = AERunResult::kNoSuchTitle;
-        return plan;
+    AETitleRunPlan plan = AETitleRunPlan::of(project, index);
+    if (plan.refused == AERunResult::kDone) {
+        plan.claimOutput(project, *project.title(index), projectPath);
     }
-    if (!project.missingAudio({index}).empty()) {
-        plan.refused = AERunResult::kMissingAudio;
-        return plan;
-    }
-    plan.source = title->currentAudioPath();
-    plan.claimOutput(project, *title, projectPath);
     return plan;
 }
 

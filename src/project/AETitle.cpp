@@ -85,3 +85,15 @@ int64_t AETitle::playingLength() const {
     }
     return length_;
 }
+
+void AETitle::setLoudness(double lufs) {
+    loudness_ = Loudness{lufs, currentAudioPath(), fadePoints_};
+}
+
+std::optional<double> AETitle::loudness() const {
+    if (!loudness_ || loudness_->path != currentAudioPath() ||
+        loudness_->fadePoints != fadePoints_) {
+        return std::nullopt;
+    }
+    return loudness_->lufs;
+}

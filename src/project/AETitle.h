@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // One title of a project: one future track of the disc. It names its audio files (the
@@ -70,6 +71,12 @@ public:
     int32_t marker(int k) const { return markers_[k]; }
     void setMarker(int k, int32_t frame) { markers_[k] = frame; }
 
+    // The integrated loudness (LUFS) last measured of what the title plays, which it
+    // remembers with the file and trim it was measured on (not stored in the project file).
+    void setLoudness(double lufs);
+    // None when never measured, or the title plays other audio or another trim by now.
+    std::optional<double> loudness() const;
+
     // The file the title plays now: its original audio, or processedPath once processed.
     std::string currentAudioPath() const;
     // The unprocessed audio: audioBase + ".wav", or the source file itself when its name
@@ -106,4 +113,10 @@ private:
     bool selected_ = false;
     bool audioMissing_ = false;
     std::array<int32_t, kMarkers> markers_{-1, -1, -1};
+    struct Loudness {
+        double lufs;
+        std::string path;
+        std::array<int32_t, kFadePoints> fadePoints;
+    };
+    std::optional<Loudness> loudness_;
 };

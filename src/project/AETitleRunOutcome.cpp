@@ -10,7 +10,15 @@ void AETitleRunOutcome::apply(AEProject& project) {
     }
     AETitle* title = project.title(index);
     if (!title || title->currentAudioPath() != source) {
-        AEFileManager::deleteAudioAndPeaks(path);
+        if (!path.empty()) {
+            AEFileManager::deleteAudioAndPeaks(path);
+        }
+        return;
+    }
+    if (kind == Kind::kMeasured) {
+        if (loudness) {
+            title->setLoudness(*loudness);
+        }
         return;
     }
     if (kind == Kind::kProcessed) {
@@ -19,10 +27,13 @@ void AETitleRunOutcome::apply(AEProject& project) {
         }
     }
     AEProcessedFile::replaceTitleAudio(project, index, path);
-    if (kind == Kind::kNormalized) {
+    if (kind != Kind::kProcessed) {
         for (int32_t k = 0; k < AETitle::kFadePoints; ++k) {
             title->setFadePoint(k, -1);
         }
     }
     title->setLength(length);
+    if (loudness) {
+        title->setLoudness(*loudness);
+    }
 }

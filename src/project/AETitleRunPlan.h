@@ -2,6 +2,7 @@
 
 #include "AEProcessedFile.h"
 #include "AERunResult.h"
+#include "AETitleRange.h"
 
 #include "ProcessingSettings.h"
 
@@ -23,9 +24,15 @@ struct AETitleRunPlan {
     std::string source;
     // What a processing run does (unused by normalizing).
     ProcessingSettings settings;
+    // What a loudness run reads: the title's range as it plays.
+    AETitleRange range;
     // Blocks a processing run reads.
     int64_t blocks = 0;
     std::unique_ptr<AEProcessedFile> output;
+
+    // The plan of title `index` as every run starts it: refused with kNoSuchTitle or
+    // kMissingAudio, or with its source, the file the title plays.
+    static AETitleRunPlan of(const AEProject& project, int32_t index);
 
     // Claims the new file's name beside the project's titles, named after `title`'s
     // recording and the project file; refused with kCannotWrite when no name can be had.

@@ -1,5 +1,6 @@
 #include "AETitleRuns.h"
 
+#include "AELoudnessRun.h"
 #include "AENormalizingRun.h"
 #include "AEProcessingRun.h"
 #include "AEProject.h"
@@ -137,8 +138,9 @@ void normalizeInOrder(AETitleBatch& batch, AETitleRunsSummary& summary,
 }
 
 AETitleRunsSummary runHere(AETitleRunKind kind, AEProject& project, const std::string& projectPath,
-                           const std::vector<int32_t>& indices, int32_t jobs) {
-    AETitleBatch batch = planTitleRuns(kind, project, projectPath, indices);
+                           const std::vector<int32_t>& indices, int32_t jobs,
+                           const LoudnessTarget& loudness = {}) {
+    AETitleBatch batch = planTitleRuns(kind, project, projectPath, indices, loudness);
     return runTitleBatch(batch, jobs, [&project](const FRef<AETitleRunOutcome>& outcome) {
         outcome->apply(project);
         ProjectHost::post(AppHost::kTagRedraw);
@@ -158,14 +160,26 @@ std::vector<int32_t> allTitles(const AEProject& project) {
 }
 
 AETitleBatch planTitleRuns(AETitleRunKind kind, const AEProject& project,
-                           const std::string& projectPath, const std::vector<int32_t>& indices) {
+                           const std::string& projectPath, const std::vector<int32_t>& indices,
+                           const LoudnessTarget& loudness) {
     ProjectHost::setCancelRequested(false);
     AETitleBatch batch;
     batch.kind = kind;
+    batch.loudness = loudness;
     for (const int32_t index : indices) {
-        batch.plans.push_back(kind == AETitleRunKind::kProcess
-                                  ? planProcessing(project, index, projectPath)
-                                  : planNormalizing(project, index, projectPath));
+        switch (kind) {
+        case AETitleRunKind::kProcess:
+            batch.plans.push_back(planProcessing(project, index, projectPath));
+            break;
+        case AETitleRunKind::kNormalize:
+            batch.plans.push_back(planNormalizing(project, index, projectPath));
+            break;
+        case AETitleRunKind::kLoudness:
+        case AETitleRunKind::kMeasureLoudness:
+            batch.plans.push_back(
+                planLoudness(project, index, projectPath, kind == AETitleRunKind::kLoudness));
+            break;
+        }
     }
     return batch;
 }
@@ -182,6 +196,10 @@ AETitleRunsSummary runTitleBatch(AETitleBatch& batch, int32_t jobs,
     const auto titles = static_cast<int32_t>(batch.plans.size());
     if (batch.kind == AETitleRunKind::kNormalize) {
         normalizeInOrder(batch, summary, deliver);
+    } else if (batch.kind != AETitleRunKind::kProcess) {
+        runLoudness(batch, summary, [&deliver](const FRef<AETitleRunOutcome>& outcome) {
+            titleDone(outcome, deliver);
+        });
     } else if (titles > 0) {
         ParallelRuns(batch, summary, deliver).run(std::clamp(jobs, 1, titles));
     }
@@ -197,4 +215,11 @@ AETitleRunsSummary processTitles(AEProject& project, const std::string& projectP
 AETitleRunsSummary normalizeTitles(AEProject& project, const std::string& projectPath,
                                    const std::vector<int32_t>& indices) {
     return runHere(AETitleRunKind::kNormalize, project, projectPath, indices, 1);
+}
+
+AETitleRunsSummary loudnessTitles(AETitleRunKind kind, AEProject& project,
+                                  const std::string& projectPath,
+                                  const std::vector<int32_t>& indices,
+                                  const LoudnessTarget& target) {
+    return runHere(kind, project, projectPath, indices, 1, target);
 }

@@ -5,6 +5,7 @@
 #include "AETitleRunPlan.h"
 
 #include "FShared.h"
+#include "LoudnessTarget.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,18 +22,23 @@ struct AETitleRunsSummary {
     int32_t count(AERunResult result) const;
 };
 
-enum class AETitleRunKind { kProcess, kNormalize };
+// Processing, normalizing to full scale, normalizing loudness (AELoudnessRun), and
+// measuring loudness alone.
+enum class AETitleRunKind { kProcess, kNormalize, kLoudness, kMeasureLoudness };
 
 // The runs of several titles as the window thread planned them (AETitleRunPlan), in order.
 struct AETitleBatch {
     AETitleRunKind kind = AETitleRunKind::kProcess;
     std::vector<AETitleRunPlan> plans;
+    // What loudness normalizing aims at.
+    LoudnessTarget loudness;
 };
 
 // Window thread: plans the runs of `indices` and clears the cancel flag, so the worker that
 // runs them needs nothing more of the project.
 AETitleBatch planTitleRuns(AETitleRunKind kind, const AEProject& project,
-                           const std::string& projectPath, const std::vector<int32_t>& indices);
+                           const std::string& projectPath, const std::vector<int32_t>& indices,
+                           const LoudnessTarget& loudness = {});
 
 // Hands a done title's outcome on: to the window in message 22 (postOutcome), or applied at
 // once on gleam-cli's one thread.
@@ -57,6 +63,11 @@ AETitleRunsSummary processTitles(AEProject& project, const std::string& projectP
                                  const std::vector<int32_t>& indices, int32_t jobs = 1);
 AETitleRunsSummary normalizeTitles(AEProject& project, const std::string& projectPath,
                                    const std::vector<int32_t>& indices);
+// kLoudness or kMeasureLoudness.
+AETitleRunsSummary loudnessTitles(AETitleRunKind kind, AEProject& project,
+                                  const std::string& projectPath,
+                                  const std::vector<int32_t>& indices,
+                                  const LoudnessTarget& target);
 
 // Every title of the project, in order.
 std::vector<int32_t> allTitles(const AEProject& project);

@@ -62,6 +62,7 @@ AEDialogCommands::~AEDialogCommands() {
     exportJob_.reset();
     flacJob_.reset();
     discJob_.reset();
+    albumJob_.reset();
 }
 
 QString AEDialogCommands::text(int32_t id) const {
@@ -69,7 +70,7 @@ QString AEDialogCommands::text(int32_t id) const {
 }
 
 bool AEDialogCommands::working() const {
-    return exportJob_ || flacJob_ || addJob_ || finishingCd_ || discJob_;
+    return exportJob_ || flacJob_ || addJob_ || finishingCd_ || discJob_ || albumJob_;
 }
 
 // --- Sound card --------------------------------------------------------------------------
@@ -337,6 +338,9 @@ void AEDialogCommands::collect() {
         if (result != AEDiscImage::kWritten && result != AEDiscImage::kCancelled) {
             app_.alert(text(AEDiscImage::messageId(result)).toStdString() + "\n" + exportPath_);
         }
+    }
+    if (albumJob_ && albumJob_->finished()) {
+        finishAlbumExport();
     }
     if (addJob_ && addJob_->finished()) {
         addJob_->wait();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AEAddToProject.h"
+#include "AEAlbumExport.h"
 #include "AEBusyGuard.h"
 #include "AECDImportDialog.h"
 #include "AEFileCopy.h"
@@ -54,6 +55,9 @@ public:
     // "Export CD image...": the project as OUT.cue and OUT.bin, written on a thread with
     // the shared progress display; a project longer than the disc is refused first.
     void exportDiscImage();
+    // "Export album...": its dialog, a question before files of the folder are replaced,
+    // then the export on a thread with the shared progress display (AEAlbumExport).
+    void exportAlbum();
     // "Split at silences...": the songs found in the current title, shown with their
     // start times for the user to accept (one title per song) or cancel.
     void splitAtSilences();
@@ -65,6 +69,7 @@ public:
     bool working() const;
     AEFileCopy::Result lastExportResult() const { return lastExport_; }
     AEFlacExport::Result lastFlacExportResult() const { return lastFlacExport_; }
+    AEAlbumExport::Result lastAlbumExportResult() const { return lastAlbumExport_; }
     // What the last WAVE import added, once it has ended.
     const AEAddToProject::Report& lastWaveImport() const { return addReport_; }
 
@@ -74,6 +79,7 @@ private:
     // Polls for the job just started, which keeps the program busy until it is collected.
     void startJob(AEBusyGuard busy);
     void finishExport();
+    void finishAlbumExport();
     void importFiles(const QString& title, const QString& filter, int folderSlot);
     void cdDialogClosed(AECDImportDialog* dialog);
 
@@ -90,6 +96,8 @@ private:
     AEFlacExport::Result lastFlacExport_ = AEFlacExport::kWritten;
     std::unique_ptr<AEBackgroundJob> addJob_;
     std::unique_ptr<AEBackgroundJob> discJob_;
+    std::unique_ptr<AEBackgroundJob> albumJob_;
+    AEAlbumExport::Result lastAlbumExport_ = AEAlbumExport::kWritten;
     AEAddToProject::Report addReport_;
     // A closed CD import whose files are still being added to the project.
     std::unique_ptr<AECDImport> finishingCd_;

@@ -59,6 +59,8 @@ public:
         kSplitAtSilences = 12025,
         kRefresh = 12026,
         kFitWaveform = 12027,
+        kNormalizeLoudness = 12028,
+        kExportAlbum = 12029,
     };
     static constexpr int kWidth = 738;
     static constexpr int kHeight = 548;
@@ -174,6 +176,8 @@ private:
     void chooseBaseDirectory();
     void exportTitleList();
     void askToNormalize(bool all);
+    // "Normalize loudness (all titles)...": its dialog, then the run it asks for.
+    void askToNormalizeLoudness();
     void processChosen(const std::vector<int32_t>& titles);
     void wind(bool forward);
     void moveTitle(bool up);

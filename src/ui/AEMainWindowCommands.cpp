@@ -7,6 +7,7 @@
 #include "AEDialogCommands.h"
 #include "AEEditOperations.h"
 #include "AEExport.h"
+#include "AELoudnessDialog.h"
 #include "AEMainView.h"
 #include "AEProject.h"
 #include "AETitleRunController.h"
@@ -49,12 +50,15 @@ const std::vector<MenuRow>& menuLayout() {
          true,
          {W::kNewProject, W::kOpenProject, kSeparator, W::kSaveProject, W::kSaveProjectAs,
           W::kRefresh, kSeparator, W::kExportAudio, W::kExportFlac, W::kExportTitleList,
-          W::kExportDiscImage, kSeparator, W::kSelectTempDirectory, kSeparator, W::kQuit,
-          kSeparator, W::kAbout}},
+          W::kExportDiscImage, W::kExportAlbum, kSeparator, W::kSelectTempDirectory, kSeparator,
+          W::kQuit, kSeparator, W::kAbout}},
         {3108, true, {-3111, -3170, W::kSoundcardSettings, kSeparator, W::kFitWaveform}},
         {3111, false, {W::kUseLeftChannel, W::kUseRightChannel}},
         {3170, false, {W::kRestorationClassic, W::kRestorationEnhanced}},
-        {3091, true, {W::kNormalizeSelected, W::kNormalizeAll, kSeparator, W::kSplitAtSilences}},
+        {3091,
+         true,
+         {W::kNormalizeSelected, W::kNormalizeAll, W::kNormalizeLoudness, kSeparator,
+          W::kSplitAtSilences}},
         {3085, true, {W::kImportFromCd, W::kImportAudioFiles}},
         {3113, true, {W::kHomePage, W::kServicePage}},
     };
@@ -95,6 +99,8 @@ const std::vector<AEMainWindow::CommandRow>& AEMainWindow::commandTable() {
          [](W& w, int32_t) { w.exportTitleList(); }},
         {kExportDiscImage, 3260, kIdleProject | kStops, kNoKey,
          [](W& w, int32_t) { w.dialogCommands_->exportDiscImage(); }},
+        {kExportAlbum, 3340, kIdleProject | kTitles | kStops, kNoKey,
+         [](W& w, int32_t) { w.dialogCommands_->exportAlbum(); }},
         {kSelectTempDirectory, 3080, kIdleProject | kStops, kNoKey,
          [](W& w, int32_t) { w.chooseBaseDirectory(); }},
         {kQuit, 3081, kAnytime, QKeySequence::Quit, [](W& w, int32_t) { w.quitSaving(); }},
@@ -113,6 +119,8 @@ const std::vector<AEMainWindow::CommandRow>& AEMainWindow::commandTable() {
          [](W& w, int32_t) { w.askToNormalize(false); }},
         {kNormalizeAll, 3093, kIdleProject | kTitles | kStops, kNoKey,
          [](W& w, int32_t) { w.askToNormalize(true); }},
+        {kNormalizeLoudness, 3360, kIdleProject | kTitles | kStops, kNoKey,
+         [](W& w, int32_t) { w.askToNormalizeLoudness(); }},
         {kSplitAtSilences, 3261, kIdleProject | kStops, kNoKey,
          [](W& w, int32_t) { w.dialogCommands_->splitAtSilences(); }},
         {kImportFromCd, 3086, kIdle | kStops, kNoKey,
@@ -405,6 +413,21 @@ void AEMainWindow::askToNormalize(bool all) {
     if (!refuseMissingAudio(titles) && app_.askYesNo(app_.stringId(all ? 3088 : 3089, 0))) {
         titleRuns_->start(AETitleRunKind::kNormalize, titles);
     }
+}
+
+void AEMainWindow::askToNormalizeLoudness() {
+    const std::vector<int32_t> titles = allTitles(*app_.project());
+    if (refuseMissingAudio(titles)) {
+        return;
+    }
+    AELoudnessDialog dialog([this](int32_t id) { return text(id); }, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice() == AELoudnessDialog::kCancel) {
+        return;
+    }
+    titleRuns_->start(dialog.choice() == AELoudnessDialog::kNormalize
+                          ? AETitleRunKind::kLoudness
+                          : AETitleRunKind::kMeasureLoudness,
+                      titles, dialog.target());
 }
 
 void AEMainWindow::processChosen(const std::vector<int32_t>& titles) {

@@ -11,7 +11,8 @@ AETitleRunController::~AETitleRunController() {
     join();
 }
 
-bool AETitleRunController::start(AETitleRunKind kind, const std::vector<int32_t>& indices) {
+bool AETitleRunController::start(AETitleRunKind kind, const std::vector<int32_t>& indices,
+                                 const LoudnessTarget& loudness) {
     AEProject* project = app_.project();
     if (busy_ || !project) {
         return false;
@@ -20,8 +21,8 @@ bool AETitleRunController::start(AETitleRunKind kind, const std::vector<int32_t>
     window_.view().setProcessing(true);
     busy_.emplace();
     join();
-    worker_ =
-        std::thread([batch = planTitleRuns(kind, *project, app_.projectPath(), indices)]() mutable {
+    worker_ = std::thread(
+        [batch = planTitleRuns(kind, *project, app_.projectPath(), indices, loudness)]() mutable {
             runTitleBatch(batch, 1, postOutcome);
         });
     return true;

@@ -26,8 +26,10 @@ public:
     AETitleRunController(const AETitleRunController&) = delete;
     AETitleRunController& operator=(const AETitleRunController&) = delete;
 
-    // Starts the runs of `indices`; false (nothing done) while one is going.
-    bool start(AETitleRunKind kind, const std::vector<int32_t>& indices);
+    // Starts the runs of `indices` (a loudness run aims at `loudness`); false (nothing
+    // done) while one is going.
+    bool start(AETitleRunKind kind, const std::vector<int32_t>& indices,
+               const LoudnessTarget& loudness = {});
     // The run's last message has arrived: its thread ends, the program is free again.
     void finish();
     bool running() const { return busy_.has_value(); }

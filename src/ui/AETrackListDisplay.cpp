@@ -13,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
@@ -119,6 +120,9 @@ void AETrackListDisplay::refresh() {
         row.length = row.missing
                          ? QString::fromUtf8(app_.loadString(app_.stringId(kStringMissing, 0)))
                          : QString::fromStdString(AETimeText::minutesSeconds(t->playingLength()));
+        if (const std::optional<double> loudness = t->loudness()) {
+            row.loudness = QLocale().toString(*loudness, 'f', 1) + QStringLiteral(" LUFS");
+        }
         row.processed = t->stateCode() == AETitleProcessState::kProcessed;
         row.selected = i == project->currentTitle();
         rows_.push_back(std::move(row));
@@ -182,6 +186,10 @@ void AETrackListDisplay::paintEvent(QPaintEvent* event) {
             p.setPen(kMissing);
         }
         p.drawText(kLengthX, y, row.length);
+        if (!row.loudness.isEmpty()) {
+            p.setPen(row.processed ? kProcessed : kText);
+            p.drawText(kLoudnessX, y, row.loudness);
+        }
     }
 }
 

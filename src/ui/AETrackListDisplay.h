@@ -38,6 +38,8 @@ public:
     static constexpr int kPauseX = 246;
     static constexpr int kLengthX = 261;
     static constexpr int kLengthWidth = 40;
+    // The title's loudness, once measured, where the list is wide enough to show it.
+    static constexpr int kLoudnessX = 305;
     // Longest text an editor takes: its UTF-8 bytes stay within a project file's texts.
     static constexpr int kMaxEditChars = 255;
 
@@ -97,6 +99,8 @@ public:
         QString artist;
         QString pause;
         QString length;
+        // "-16.0 LUFS" once measured (AETitle::loudness), else empty.
+        QString loudness;
         bool processed = false;
         bool selected = false;
         // The title's audio is away: its length column says so.

@@ -3,7 +3,7 @@
 #include "TitleFormatReader.h"
 #include "AudioFile.h"
 #include "AudioTestSupport.h"
-#include "FlacFileWriter.h"
+#include "EncodedFileWriter.h"
 #include "SoundFileReader.h"
 
 #include "support/GeneratedAudio.h"
@@ -145,12 +145,13 @@ TEST(SoundFileReader, OpusSupportIsWhatTheLibrarySays) {
         << SoundFileReader::libraryVersion();
 }
 
-TEST(FlacFileWriter, WritesLosslesslyWithTitleAndArtist) {
+TEST(EncodedFileWriter, WritesLosslesslyWithTitleAndArtist) {
     TestDir dir;
     const std::string path = dir.file("44100-2-16.flac");
     const auto samples = AudioTest::noise16(2 * 30000, 11);
     {
-        auto writer = FlacFileWriter::create(path, 44100, 2, "Side A – Intro", "Die Ärzte");
+        auto writer = EncodedFileWriter::create(path, EncodedFormat::kFlac, 44100, 2,
+                                                "Side A – Intro", "Die Ärzte");
         ASSERT_NE(writer, nullptr);
         ASSERT_TRUE(writer->write(samples.data(), 10000));
         ASSERT_TRUE(writer->write(samples.data() + 20000, 20000));
@@ -170,9 +171,11 @@ TEST(FlacFileWriter, WritesLosslesslyWithTitleAndArtist) {
     }
 }
 
-TEST(FlacFileWriter, CannotCreateInAMissingFolder) {
+TEST(EncodedFileWriter, CannotCreateInAMissingFolder) {
     TestDir dir;
-    EXPECT_EQ(FlacFileWriter::create(dir.file("no/such/x.flac"), 44100, 2, "t", "a"), nullptr);
+    EXPECT_EQ(EncodedFileWriter::create(dir.file("no/such/x.flac"), EncodedFormat::kFlac, 44100, 2,
+                                        "t", "a"),
+              nullptr);
 }
 
 } // namespace

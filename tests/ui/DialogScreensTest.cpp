@@ -1,12 +1,15 @@
-// Screenshots of the sound card and CD import dialogs in the four languages, for a look
-// before release; every text of them must fit its control.
+// Screenshots of the sound card, CD import, loudness and album export dialogs in the four
+// languages, for a look before release; every text of them must fit its control.
+#include "AEAlbumExportDialog.h"
 #include "AECDImportDialog.h"
+#include "AELoudnessDialog.h"
 #include "AESoundcardDialog.h"
 #include "DialogTestSupport.h"
 
 #include "CddaDriveList.h"
 #include "support/CdImage.h"
 
+#include <QComboBox>
 #include <QTreeWidget>
 
 namespace {
@@ -60,6 +63,20 @@ TEST(DialogScreens, FourLanguages) {
         save(*cd, "cd-import-dialog", lang);
         expectTextsFit(*cd, lang);
         cd->reject();
+
+        const auto text = [&app](int32_t id) {
+            return QString::fromUtf8(app.loadString(app.stringId(id, 0)));
+        };
+        AELoudnessDialog loudness(text, &window);
+        loudness.show();
+        save(loudness, "loudness-dialog", lang);
+        expectTextsFit(loudness, lang);
+        AEAlbumExportDialog album(window.fileChooser(), QString::fromStdString(dir.file("Party")),
+                                  3, text, &window);
+        album.loudnessBox()->setCurrentIndex(2);
+        album.show();
+        save(album, "album-export-dialog", lang);
+        expectTextsFit(album, lang);
         EXPECT_FALSE(app.isBusy());
         app.setDialogs(nullptr);
     }

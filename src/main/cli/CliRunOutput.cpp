@@ -5,10 +5,10 @@
 #include "ProjectHost.h"
 
 #include "AudioFile.h"
+#include "EncodedFileWriter.h"
 #include "FFileSystem.h"
 #include "FFileType.h"
 #include "FPendingFile.h"
-#include "FlacFileWriter.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -130,7 +130,7 @@ bool RunOutput::writeAiff(const std::string& pendingPath) {
 }
 
 bool RunOutput::writeFlac(const std::string& pendingPath) {
-    auto out = FlacFileWriter::create(pendingPath, kRate, kChannels, "", "");
+    auto out = EncodedFileWriter::create(pendingPath, EncodedFormat::kFlac, kRate, kChannels);
     if (!out) {
         return false;
     }

@@ -5,6 +5,7 @@
 #include "AEProject.h"
 #include "AETimeText.h"
 #include "CliCommand.h"
+#include "ProjectAlbumRequests.h"
 #include "ProjectDiscRequests.h"
 #include "ProjectRequests.h"
 #include "ProjectRunCommands.h"
@@ -24,6 +25,9 @@ constexpr const char* kUsage =
     "[--noise P] [--bass P] [--width P] [--brilliance P] | move N up|down | "
     "remove N [--delete-files] | export-tracklist OUT.txt | export N OUT.wav|OUT.flac | "
     "process N|all [--jobs J] [--mode classic|enhanced] | normalize N|all | "
+    "normalize-loudness N|all --target LUFS [--album] | "
+    "export-album DIR [--format flac|opus|mp3|wav] [--titles 1,3-5] [--loudness LUFS] "
+    "[--album-gain] [--cover IMAGE] [--overwrite] | "
     "split N [--min-silence S] [--threshold DB] [--min-title S] | export-disc OUT.cue";
 
 int create(const std::string& path, std::vector<std::string> options) {
@@ -128,13 +132,20 @@ int runProject(const std::vector<std::string>& arguments) {
     if (command == "normalize") {
         return ProjectRunCommands::normalize(path, rest, quiet);
     }
+    if (command == "normalize-loudness") {
+        return ProjectRunCommands::normalizeLoudness(path, rest, quiet);
+    }
+    if (command == "export-album") {
+        return ProjectCli::exportAlbum(path, rest, quiet);
+    }
     return Cli::fail("project: unknown request \"" + command + "\" (" + kUsage + ")", 2);
 }
 
 const CliRegistration kProject({"project", "project FILE.dat REQUEST...",
                                 "create, list, import into, edit, export from, process or "
                                 "normalize a project (create|list|import|set|move|remove|"
-                                "export-tracklist|export|process|normalize|split|export-disc)",
+                                "export-tracklist|export|process|normalize|normalize-loudness|"
+                                "split|export-disc|export-album)",
                                 runProject});
 
 } // namespace

@@ -10,14 +10,26 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 namespace {
 
-enum class Run { kProcess, kNormalize };
+enum class Run { kProcess, kNormalize, kLoudness };
 
-const char* nameOf(Run run) {
-    return run == Run::kProcess ? "process" : "normalize";
+struct RunRow {
+    const char* name;
+    const char* usage;
+    std::vector<std::string> options; // with a value each
+};
+
+const RunRow& rowOf(Run run) {
+    static const RunRow rows[] = {
+        {"process", " [--jobs J] [--mode classic|enhanced]", {"jobs", "mode"}},
+        {"normalize", "", {}},
+        {"normalize-loudness", " --target LUFS [--album]", {"target"}},
+    };
+    return rows[static_cast<int>(run)];
 }
 
 // The titles "N" (numbered from 1, as the list shows them) or "all" name; empty after
@@ -38,8 +50,11 @@ int report(const AEProject& project, const std::vector<int32_t>& titles,
         const AERunResult result = summary.results[i];
         const AETitle& title = *project.title(titles[i]);
         if (result == AERunResult::kDone) {
-            std::printf("%02d\t%s\t%s\n", titles[i] + 1, title.displayName().c_str(),
+            // A title whose loudness is known by now gets it in a fourth column.
+            const std::optional<double> loudness = title.loudness();
+            std::printf("%02d\t%s\t%s", titles[i] + 1, title.displayName().c_str(),
                         title.processedPath().c_str());
+            std::printf(loudness ? "\t%.1f LUFS\n" : "\n", loudness.value_or(0.0));
             continue;
         }
         // Processing all skips the titles that have nothing left to do.
@@ -62,22 +77,31 @@ int report(const AEProject& project, const std::vector<int32_t>& titles,
 
 int runTitles(Run run, const std::string& path, const std::vector<std::string>& arguments,
               bool quiet) {
-    const std::string command = std::string("project ") + nameOf(run);
+    const RunRow& row = rowOf(run);
+    const std::string command = std::string("project ") + row.name;
+    std::vector<std::string> rest = arguments;
+    LoudnessTarget target;
+    if (const auto album = std::find(rest.begin(), rest.end(), "--album");
+        run == Run::kLoudness && album != rest.end()) {
+        target.album = true;
+        rest.erase(album);
+    }
     CliRun::Arguments args;
-    const std::vector<std::string> options = run == Run::kProcess
-                                                 ? std::vector<std::string>{"jobs", "mode"}
-                                                 : std::vector<std::string>{};
-    if (!CliRun::splitArguments(command, arguments, options, args)) {
+    if (!CliRun::splitArguments(command, rest, row.options, args)) {
         return 2;
     }
-    if (args.plain.size() != 1) {
-        return Cli::fail(command + ": usage: project FILE.dat " + nameOf(run) + " N|all" +
-                             (run == Run::kProcess ? " [--jobs J] [--mode classic|enhanced]" : ""),
+    if (args.plain.size() != 1 || (run == Run::kLoudness && args.values[0].empty())) {
+        return Cli::fail(command + ": usage: project FILE.dat " + row.name + " N|all" + row.usage,
                          2);
     }
     double jobs = std::max(1u, std::thread::hardware_concurrency());
     if (run == Run::kProcess && !args.values[0].empty() &&
         !CliRun::parseNumber(command, "jobs", args.values[0], 1, 64, jobs)) {
+        return 2;
+    }
+    if (run == Run::kLoudness &&
+        !CliRun::parseNumber(command, "target", args.values[0], LoudnessTarget::kLowest,
+                             LoudnessTarget::kHighest, target.lufs)) {
         return 2;
     }
     if (run == Run::kProcess) {
@@ -100,16 +124,24 @@ int runTitles(Run run, const std::string& path, const std::vector<std::string>& 
     }
 
     CliSession session(quiet);
-    session.setProgressLabel(nameOf(run));
+    session.setProgressLabel(row.name);
     if (!session.startAlgorithmLibrary()) {
         return 1;
     }
     AETitleRunsSummary summary;
     {
         CliRun::InterruptCancels interrupt(session.app());
-        summary = run == Run::kProcess
-                      ? processTitles(*project, path, titles, static_cast<int32_t>(jobs))
-                      : normalizeTitles(*project, path, titles);
+        switch (run) {
+        case Run::kProcess:
+            summary = processTitles(*project, path, titles, static_cast<int32_t>(jobs));
+            break;
+        case Run::kNormalize:
+            summary = normalizeTitles(*project, path, titles);
+            break;
+        case Run::kLoudness:
+            summary = loudnessTitles(AETitleRunKind::kLoudness, *project, path, titles, target);
+            break;
+        }
     }
     session.deliver();
     const int status = report(*project, titles, summary, args.plain[0] != "all", command);
@@ -119,6 +151,10 @@ int runTitles(Run run, const std::string& path, const std::vector<std::string>& 
 } // namespace
 
 namespace ProjectRunCommands {
+
+int normalizeLoudness(const std::string& path, const std::vector<std::string>& args, bool quiet) {
+    return runTitles(Run::kLoudness, path, args, quiet);
+}
 
 int process(const std::string& path, const std::vector<std::string>& args, bool quiet) {
     return runTitles(Run::kProcess, path, args, quiet);

@@ -9,4 +9,8 @@
 namespace ProjectRunCommands {
 int process(const std::string& path, const std::vector<std::string>& args, bool quiet);
 int normalize(const std::string& path, const std::vector<std::string>& args, bool quiet);
+// project FILE.dat normalize-loudness N|all --target LUFS [--album]: EBU R128 loudness,
+// each title to the target or (--album) all of them together with one gain; true peaks
+// at most −1 dBTP.
+int normalizeLoudness(const std::string& path, const std::vector<std::string>& args, bool quiet);
 } // namespace ProjectRunCommands
