@@ -1,7 +1,7 @@
 #include "AEMainView.h"
 
 #include "AEFaderCaption.h"
-#include "AELevelMeter.h"
+#include "AEMeterBar.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -166,10 +166,9 @@ QWidget* AEMainView::buildInfo() {
         auto* side = new QLabel(QString::fromLatin1(i % 2 == 0 ? "L" : "R"));
         side->setObjectName(QStringLiteral("small"));
         meters->addWidget(side, i, 1);
-        meters_[i] = new AELevelMeter;
+        meters_[i] = new AEMeterBar;
         meters_[i]->setToolTip(text_(input ? 3226 : 3225));
-        connect(meters_[i], &AELevelMeter::clipResetRequested, this,
-                &AEMainView::clipResetRequested);
+        connect(meters_[i], &AEMeterBar::clipResetRequested, this, &AEMainView::clipResetRequested);
         meters->addWidget(meters_[i], i, 2);
     }
     meters->setColumnStretch(2, 1);

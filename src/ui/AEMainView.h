@@ -9,7 +9,7 @@
 #include <functional>
 
 class AEFaderCaption;
-class AELevelMeter;
+class AEMeterBar;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -81,7 +81,7 @@ public:
     void setLevels(int outLeft, int outRight, int inLeft, int inRight);
     // The clip marks of the output (`input` false) or the input meters.
     void setClipMarks(bool input, bool left, bool right);
-    AELevelMeter* meter(int index) const { return meters_[index]; }
+    AEMeterBar* meter(int index) const { return meters_[index]; }
     QString loadText() const;
     int freeSpace() const;
     void setProcessing(bool on);
@@ -119,7 +119,7 @@ private:
     std::array<QSlider*, kSliders> sliders_{};
     std::array<QPushButton*, kSliders> switches_{};
     std::array<AEFaderCaption*, kSliders> captions_{};
-    std::array<AELevelMeter*, kMeters> meters_{};
+    std::array<AEMeterBar*, kMeters> meters_{};
     QFrame* titleListPlace_ = nullptr;
     QFrame* waveformPlace_ = nullptr;
     QLabel* position_ = nullptr;

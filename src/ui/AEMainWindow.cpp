@@ -9,8 +9,8 @@
 #include "AETitleRunController.h"
 #include "AETitleRuns.h"
 #include "AETrackListDisplay.h"
-#include "AETransportControl.h"
 #include "AEWaveformView.h"
+#include "AEWindowTransport.h"
 #include "HelpMenu.h"
 #include "ProjectHost.h"
 #include "RegistryStore.h"
@@ -56,7 +56,7 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     setCentralWidget(stack_);
     connect(view_, &AEMainView::controlChanged, this,
             [this](int32_t tag, int32_t value) { control(tag, value); });
-    transport_ = std::make_unique<AETransportControl>(app_, *view_);
+    transport_ = std::make_unique<AEWindowTransport>(app_, *view_);
     connect(view_, &AEMainView::keyTyped, this, &AEMainWindow::keyTyped);
     connect(view_, &AEMainView::clipResetRequested, this, [this] { transport_->clearClipMarks(); });
     buildTitleViews();

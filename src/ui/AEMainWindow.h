@@ -17,7 +17,7 @@ class AEApplication;
 class AEDialogCommands;
 class AEMainView;
 class AETitleRunController;
-class AETransportControl;
+class AEWindowTransport;
 class AETrackListDisplay;
 class AEWaveformPanel;
 class AEWaveformView;
@@ -92,7 +92,7 @@ public:
     AEDialogCommands& dialogCommands() const { return *dialogCommands_; }
     AEMainView& view() const { return *view_; }
     // Recording, playback, faders and switches, the live displays.
-    AETransportControl& transport() const { return *transport_; }
+    AEWindowTransport& transport() const { return *transport_; }
     // A key typed into the main view (Enter, Space, *, +, -, 0, F to fit the waveform,
     // Ctrl+C, Ctrl+V, Up and Down for the previous and next title, Delete to remove the
     // title).
@@ -221,5 +221,5 @@ private:
     bool monoUseLeft_ = true;
     RestorationMode restorationMode_ = RestorationMode::kClassic;
     QLabel* repairStatus_ = nullptr; // what the last processing run repaired
-    std::unique_ptr<AETransportControl> transport_;
+    std::unique_ptr<AEWindowTransport> transport_;
 };

@@ -6,7 +6,7 @@
 #include "AEMainWindow.h"
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
-#include "AETransportControl.h"
+#include "AEWindowTransport.h"
 #include "EngineTestSupport.h"
 #include "MainWindowTestFixture.h"
 #include "WornRecord.h"
@@ -154,7 +154,7 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     const auto length = static_cast<int32_t>(recording.size() / 2);
     ASSERT_GE(length, 9.5 * kRate);
     ASSERT_LT(length, 11 * kRate);
-    const int32_t fade = AETransportControl::kRecordedFadeFrames;
+    const int32_t fade = AEWindowTransport::kRecordedFadeFrames;
     EXPECT_EQ(title.fadePoint(0), 0);
     EXPECT_EQ(title.fadePoint(1), fade);
     EXPECT_EQ(title.fadePoint(2), length - fade);

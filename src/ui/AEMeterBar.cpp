@@ -1,4 +1,4 @@
-#include "AELevelMeter.h"
+#include "AEMeterBar.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -12,12 +12,12 @@ constexpr int kGap = 3;
 
 } // namespace
 
-AELevelMeter::AELevelMeter(QWidget* parent) : QWidget(parent) {
+AEMeterBar::AEMeterBar(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(10);
 }
 
-void AELevelMeter::setLevel(int level) {
+void AEMeterBar::setLevel(int level) {
     level = std::clamp(level, 0, kMaximum);
     if (level != level_) {
         level_ = level;
@@ -25,14 +25,14 @@ void AELevelMeter::setLevel(int level) {
     }
 }
 
-void AELevelMeter::setClipped(bool clipped) {
+void AEMeterBar::setClipped(bool clipped) {
     if (clipped != clipped_) {
         clipped_ = clipped;
         update();
     }
 }
 
-void AELevelMeter::paintEvent(QPaintEvent*) {
+void AEMeterBar::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QRect bar(0, 0, width() - kClipMarkWidth - kGap, height());
     p.fillRect(bar, QColor(0x0d, 0x0f, 0x12));
@@ -53,6 +53,6 @@ void AELevelMeter::paintEvent(QPaintEvent*) {
     p.drawRect(mark.adjusted(0, 0, -1, -1));
 }
 
-void AELevelMeter::mousePressEvent(QMouseEvent*) {
+void AEMeterBar::mousePressEvent(QMouseEvent*) {
     emit clipResetRequested();
 }

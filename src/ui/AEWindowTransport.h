@@ -16,7 +16,7 @@ class AETitle;
 //
 // Conditions that need the window (a loaded project, the about view) are the window's to
 // check; this class checks the engine, the busy flag and the project's titles.
-class AETransportControl {
+class AEWindowTransport {
 public:
     // A recording shorter than 7 s is no title.
     static constexpr int32_t kShortestTitleFrames = 308700;
@@ -24,9 +24,9 @@ public:
     static constexpr int32_t kRecordedFadeFrames = 882;
     // Rewind and forward move one second a step.
     static constexpr int32_t kWindFrames = 44100;
-    static constexpr float kSliderScale = 1000000.0f;
+    static constexpr float kSliderScale = static_cast<float>(kStagePositions);
 
-    AETransportControl(AEApplication& app, AEMainView& view);
+    AEWindowTransport(AEApplication& app, AEMainView& view);
 
     // --- Transport --------------------------------------------------------------------
     // Starts recording into a new title (record control); false when nothing started.

@@ -1,4 +1,4 @@
-#include "AETransportControl.h"
+#include "AEWindowTransport.h"
 
 #include "ProjectHost.h"
 
@@ -18,21 +18,21 @@ constexpr int32_t kStringAudioMissing = 3282;
 
 } // namespace
 
-AETransportControl::AETransportControl(AEApplication& app, AEMainView& view)
+AEWindowTransport::AEWindowTransport(AEApplication& app, AEMainView& view)
     : app_(app), view_(view) {}
 
-AETitle* AETransportControl::currentTitle() const {
+AETitle* AEWindowTransport::currentTitle() const {
     AEProject* project = app_.project();
     return project ? project->title(project->currentTitle()) : nullptr;
 }
 
-bool AETransportControl::engineIdle() const {
+bool AEWindowTransport::engineIdle() const {
     return !app_.engine().isPlayingOrRecording();
 }
 
 // --- Transport --------------------------------------------------------------------------
 
-bool AETransportControl::record() {
+bool AEWindowTransport::record() {
     AEProject* project = app_.project();
     if (!project || app_.isBusy() || recording()) {
         return false;
@@ -70,7 +70,7 @@ bool AETransportControl::record() {
     return true;
 }
 
-std::pair<int32_t, int32_t> AETransportControl::titleRange() const {
+std::pair<int32_t, int32_t> AEWindowTransport::titleRange() const {
     AEProject* project = app_.project();
     const AETitle* title = currentTitle();
     if (!title) {
@@ -83,7 +83,7 @@ std::pair<int32_t, int32_t> AETransportControl::titleRange() const {
     return {title->fadePoint(0), std::min(title->fadePoint(3), length)};
 }
 
-bool AETransportControl::play() {
+bool AEWindowTransport::play() {
     AEProject* project = app_.project();
     const AETitle* title = currentTitle();
     if (!title || app_.isBusy() || playing() || recording() || !engineIdle()) {
@@ -126,7 +126,7 @@ bool AETransportControl::play() {
     return started;
 }
 
-bool AETransportControl::stop() {
+bool AEWindowTransport::stop() {
     AEAudioEngine& engine = app_.engine();
     const bool wasRecording = recording() || engine.state() == AEAudioEngine::kRecording;
     if (engine.state() != AEAudioEngine::kIdle) {
@@ -135,7 +135,7 @@ bool AETransportControl::stop() {
     return finish(wasRecording);
 }
 
-bool AETransportControl::engineStopped() {
+bool AEWindowTransport::engineStopped() {
     // A message about a transport already stopped here, or one that began since, is old.
     if ((!recording() && !playing()) || app_.engine().isPlayingOrRecording()) {
         return false;
@@ -143,18 +143,18 @@ bool AETransportControl::engineStopped() {
     return stop();
 }
 
-bool AETransportControl::finish(bool wasRecording) {
+bool AEWindowTransport::finish(bool wasRecording) {
     view_.setTransportState(AEMainView::TransportState::kStopped);
     return wasRecording && !app_.isBusy() && keepOrRemoveRecording();
 }
 
-void AETransportControl::saveProjectFile() {
+void AEWindowTransport::saveProjectFile() {
     if (app_.project() && !app_.projectPath().empty() && !app_.saveProject()) {
         ProjectHost::log("the project file could not be saved around a recording");
     }
 }
 
-bool AETransportControl::keepOrRemoveRecording() {
+bool AEWindowTransport::keepOrRemoveRecording() {
     AEProject* project = app_.project();
     if (!project || project->titleCount() == 0) {
         return false;
@@ -183,7 +183,7 @@ bool AETransportControl::keepOrRemoveRecording() {
     return false;
 }
 
-void AETransportControl::wind(bool forward) {
+void AEWindowTransport::wind(bool forward) {
     AEProject* project = app_.project();
     if (!project || project->currentTitle() < 0 || recording()) {
         return;
@@ -205,7 +205,7 @@ void AETransportControl::wind(bool forward) {
     refreshDisplays();
 }
 
-void AETransportControl::goToStart() {
+void AEWindowTransport::goToStart() {
     if (engineIdle()) {
         app_.engine().seek(0);
         refreshDisplays();
@@ -214,16 +214,16 @@ void AETransportControl::goToStart() {
 
 // --- Switches -------------------------------------------------------------------------
 
-void AETransportControl::setLoop(bool on) {
+void AEWindowTransport::setLoop(bool on) {
     loop_ = on;
 }
 
-void AETransportControl::setBypass(bool on) {
+void AEWindowTransport::setBypass(bool on) {
     bypass_ = on;
     app_.engine().playbackSwitches()->setBypassButton(on);
 }
 
-bool AETransportControl::setMono(bool on) {
+bool AEWindowTransport::setMono(bool on) {
     const int32_t state = app_.engine().state();
     if (state == AEAudioEngine::kPlaying || state == AEAudioEngine::kPlayingRange) {
         return false;
@@ -233,11 +233,11 @@ bool AETransportControl::setMono(bool on) {
     return true;
 }
 
-void AETransportControl::setMonoUseLeft(bool left) {
+void AEWindowTransport::setMonoUseLeft(bool left) {
     app_.engine().playbackSwitches()->setMonoUseLeft(left);
 }
 
-void AETransportControl::applySwitches() {
+void AEWindowTransport::applySwitches() {
     ProcessorSwitches& switches = *app_.engine().playbackSwitches();
     for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
         switches.setProcessorOff(slot, !view_.processorSwitch(slot)->isChecked());
@@ -246,7 +246,7 @@ void AETransportControl::applySwitches() {
     switches.setMonoButton(mono_);
 }
 
-void AETransportControl::applyChain() {
+void AEWindowTransport::applyChain() {
     AEAudioEngine& engine = app_.engine();
     applySwitches();
     for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
@@ -259,7 +259,7 @@ void AETransportControl::applyChain() {
 
 // --- Faders and settings ------------------------------------------------------------------
 
-void AETransportControl::storeTitleSettings() {
+void AEWindowTransport::storeTitleSettings() {
     AETitle* title = currentTitle();
     if (!title) {
         return;
@@ -270,7 +270,7 @@ void AETransportControl::storeTitleSettings() {
     }
 }
 
-void AETransportControl::sliderMoved(int slot) {
+void AEWindowTransport::sliderMoved(int slot) {
     // During a processing run the algorithm library is the run's: the value waits for
     // the next play.
     if (!app_.isBusy()) {
@@ -281,13 +281,13 @@ void AETransportControl::sliderMoved(int slot) {
     storeTitleSettings();
 }
 
-void AETransportControl::switchToggled(int slot) {
+void AEWindowTransport::switchToggled(int slot) {
     app_.engine().playbackSwitches()->setProcessorOff(slot,
                                                       !view_.processorSwitch(slot)->isChecked());
     storeTitleSettings();
 }
 
-void AETransportControl::showTitleSettings() {
+void AEWindowTransport::showTitleSettings() {
     const AETitle* title = currentTitle();
     if (!title) {
         return;
@@ -299,7 +299,7 @@ void AETransportControl::showTitleSettings() {
     applySwitches();
 }
 
-bool AETransportControl::copySettings() {
+bool AEWindowTransport::copySettings() {
     const AETitle* title = currentTitle();
     if (!title) {
         return false;
@@ -312,7 +312,7 @@ bool AETransportControl::copySettings() {
     return true;
 }
 
-bool AETransportControl::pasteSettings() {
+bool AEWindowTransport::pasteSettings() {
     AETitle* title = currentTitle();
     if (!clipboard_.filled || !engineIdle() || !title) {
         return false;
@@ -327,7 +327,7 @@ bool AETransportControl::pasteSettings() {
 
 // --- Displays ------------------------------------------------------------------------------
 
-void AETransportControl::refreshDisplays() {
+void AEWindowTransport::refreshDisplays() {
     const AEAudioEngine& engine = app_.engine();
     view_.setLevels(engine.meter(AELevelMeters::kOutLeft), engine.meter(AELevelMeters::kOutRight),
                     engine.meter(AELevelMeters::kInLeft), engine.meter(AELevelMeters::kInRight));
@@ -340,7 +340,7 @@ void AETransportControl::refreshDisplays() {
     view_.setLoad(engine.load());
 }
 
-void AETransportControl::clearClipMarks() {
+void AEWindowTransport::clearClipMarks() {
     app_.engine().meters().clearClipFlags();
     refreshDisplays();
 }

@@ -2,14 +2,14 @@
 // with its 7-second rule, playback through the faders and switches, winding, the keyboard
 // table, the settings clipboard, the live displays, and the look of the fader strip in the
 // four languages.
+#include "AEWindowTransport.h"
 #include "AEApplication.h"
 #include "AEDialogCommands.h"
 #include "AEFaderCaption.h"
-#include "AELevelMeter.h"
 #include "AEMainView.h"
 #include "AEMainWindow.h"
+#include "AEMeterBar.h"
 #include "AETrackListDisplay.h"
-#include "AETransportControl.h"
 #include "EngineTestSupport.h"
 #include "MainWindowTestFixture.h"
 #include "RegistryStore.h"
@@ -594,7 +594,7 @@ TEST(AETransportLook, CaptionsKeepWholeWordsAndEveryControlHasATooltip) {
         for (const QWidget* w : window.view().findChildren<QWidget*>()) {
             const bool control = qobject_cast<const QPushButton*>(w) ||
                                  qobject_cast<const QSlider*>(w) ||
-                                 qobject_cast<const AELevelMeter*>(w);
+                                 qobject_cast<const AEMeterBar*>(w);
             if (control && w->isVisible()) {
                 EXPECT_FALSE(w->toolTip().isEmpty()) << lang << " " << w->metaObject()->className();
             }

@@ -5,12 +5,12 @@
 // One level meter of the main view: a bar for the level 0..99 (green, amber from −6 dB
 // of the top, red at the top) and a clip mark at its end that lights once the channel
 // clipped. Clicking the meter asks for the clip marks to be cleared.
-class AELevelMeter : public QWidget {
+class AEMeterBar : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kMaximum = 99;
 
-    explicit AELevelMeter(QWidget* parent = nullptr);
+    explicit AEMeterBar(QWidget* parent = nullptr);
 
     void setLevel(int level);
     int level() const { return level_; }
