@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -75,7 +74,7 @@ int runTitles(Run run, const std::string& path, const std::vector<std::string>& 
                              (run == Run::kProcess ? " [--jobs J] [--mode classic|enhanced]" : ""),
                          2);
     }
-    double jobs = std::max(1u, std::thread::hardware_concurrency());
+    double jobs = defaultTitleJobs();
     if (run == Run::kProcess && !args.values[0].empty() &&
         !CliRun::parseNumber(command, "jobs", args.values[0], 1, 64, jobs)) {
         return 2;
