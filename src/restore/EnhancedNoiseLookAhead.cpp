@@ -1,5 +1,7 @@
 #include "EnhancedNoiseLookAhead.h"
 
+#include "EnhancedNoiseLanes.h"
+
 #include <algorithm>
 
 namespace {
@@ -27,9 +29,12 @@ bool EnhancedNoiseLookAhead::push(const std::complex<float>* spectrum, const flo
     // The frame kNoiseAhead back learns its SNR from the noise as it is known now.
     if (const int64_t known = newest - kNoiseAhead; known >= 0) {
         const std::complex<float>* x = spectra_.data() + slot(known, kSpectra, kBins);
-        for (int32_t k = 0; k < kBins; ++k) {
-            power_[static_cast<size_t>(k)] = std::norm(x[k]);
-        }
+        float* power = power_.data();
+        noise_lanes::inWidestLanes([=]() __attribute__((always_inline)) {
+            for (int32_t k = 0; k < kBins; ++k) {
+                power[k] = std::norm(x[k]);
+            }
+        });
         EnhancedLsaGain::posteriori(power_.data(), inverseNoise, strength.snrScale,
                                     snr_.data() + slot(known, kSnrFrames, kPadded));
         if ((known + 1) % kChunk == 0) {
@@ -43,9 +48,12 @@ bool EnhancedNoiseLookAhead::push(const std::complex<float>* spectrum, const flo
     forward_.step(snr_.data() + slot(due, kSnrFrames, kPadded),
                   priori_.data() + slot(due, kChunk, kPadded), strength, gains_.data(), nullptr);
     const std::complex<float>* x = spectra_.data() + slot(due, kSpectra, kBins);
-    for (int32_t k = 0; k < kBins; ++k) {
-        out[k] = x[k] * gains_[static_cast<size_t>(k)];
-    }
+    const float* gains = gains_.data();
+    noise_lanes::inWidestLanes([=]() __attribute__((always_inline)) {
+        for (int32_t k = 0; k < kBins; ++k) {
+            out[k] = x[k] * gains[k];
+        }
+    });
     return true;
 }
 

@@ -20,7 +20,7 @@ class EnhancedNoiseLookAhead {
 public:
     using Settings = EnhancedNoiseSettings;
     static constexpr int32_t kNoiseAhead = Settings::kNoiseAheadFrames;
-    static constexpr int32_t kChunk = 16;
+    static constexpr int32_t kChunk = 48;
     static constexpr int32_t kSettle = 16;
     static constexpr int32_t kDelayFrames = kNoiseAhead + kSettle + kChunk - 1;
 
