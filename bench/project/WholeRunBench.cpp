@@ -1,12 +1,13 @@
 // The whole restoration run against a reference: a synthetic worn record (sines, a
 // drum-like pulse train, clicks, crackle and hiss) restored by `gleam-cli restore` with all
-// six controls at 0.5, and the same file through ffmpeg's `adeclick,afftdn` chain, both
-// pinned to one core, in the same run. Reports times real time (also counted in processor
-// time, steadier on a busy machine), the speed ratio and the peak memory (maximum resident
-// set) of each program.
+// six controls at 0.5 in the classic and in the enhanced mode, and the same file through
+// ffmpeg's `adeclick,afftdn` chain, all pinned to one core, in the same run. Reports times
+// real time (also counted in processor time, steadier on a busy machine), the speed ratios
+// and the peak memory (maximum resident set) of each program.
 //
-// Targets on the reference machine: gleam-cli at least 150 times real time, at least 4
-// times faster than the ffmpeg chain, and under 64 MB for a 60-minute title.
+// Targets on the reference machine: gleam-cli at least 150 times real time in both modes
+// (start-up, reading and writing included), at least 4 times faster than the ffmpeg
+// chain, and under 64 MB for a 60-minute title.
 // Run by hand (`make bench`); BM_PeakMemory60Minutes writes a 635 MB file.
 #include "BenchFiles.h"
 
@@ -119,8 +120,9 @@ ChildRun runPinned(const std::vector<std::string>& args) {
     return run;
 }
 
-std::vector<std::string> gleamRestore(const std::string& in, const std::string& out) {
-    std::vector<std::string> args = {GLEAM_CLI, "restore", "--quiet", in, out};
+std::vector<std::string> gleamRestore(const std::string& in, const std::string& out,
+                                      const char* mode) {
+    std::vector<std::string> args = {GLEAM_CLI, "restore", "--quiet", "--mode", mode, in, out};
     for (const char* stage :
          {"--click", "--crackle", "--noise", "--bass", "--width", "--brilliance"}) {
         args.insert(args.end(), {stage, "0.5"});
@@ -141,11 +143,10 @@ bool makeRecord(benchmark::State& state, const std::string& path) {
     return false;
 }
 
-void reportGleam(benchmark::State& state, const ChildRun& gleam) {
-    state.SetIterationTime(gleam.seconds);
-    state.counters["gleam_x_realtime"] = audioSeconds(state) / gleam.seconds;
-    state.counters["gleam_x_cputime"] = audioSeconds(state) / gleam.cpuSeconds;
-    state.counters["gleam_peak_MB"] = gleam.peakMB;
+void reportGleam(benchmark::State& state, const ChildRun& gleam, const std::string& name) {
+    state.counters[name + "_x_realtime"] = audioSeconds(state) / gleam.seconds;
+    state.counters[name + "_x_cputime"] = audioSeconds(state) / gleam.cpuSeconds;
+    state.counters[name + "_peak_MB"] = gleam.peakMB;
 }
 
 void wholeRun(benchmark::State& state) {
@@ -155,19 +156,24 @@ void wholeRun(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const ChildRun gleam = runPinned(gleamRestore(in, folder.file("gleam.wav")));
+        const ChildRun classic = runPinned(gleamRestore(in, folder.file("classic.wav"), "classic"));
+        const ChildRun enhanced =
+            runPinned(gleamRestore(in, folder.file("enhanced.wav"), "enhanced"));
         const ChildRun ffmpeg =
             runPinned({"ffmpeg", "-nostdin", "-y", "-hide_banner", "-loglevel", "error", "-threads",
                        "1", "-filter_threads", "1", "-i", in, "-af", "adeclick,afftdn",
                        folder.file("ffmpeg.wav")});
-        if (!gleam.ok || !ffmpeg.ok) {
-            state.SkipWithError(gleam.ok ? "ffmpeg failed" : "gleam-cli restore failed");
+        if (!classic.ok || !enhanced.ok || !ffmpeg.ok) {
+            state.SkipWithError(ffmpeg.ok ? "gleam-cli restore failed" : "ffmpeg failed");
             return;
         }
-        reportGleam(state, gleam);
+        state.SetIterationTime(enhanced.seconds);
+        reportGleam(state, classic, "classic");
+        reportGleam(state, enhanced, "enhanced");
         state.counters["ffmpeg_x_realtime"] = audioSeconds(state) / ffmpeg.seconds;
         state.counters["ffmpeg_x_cputime"] = audioSeconds(state) / ffmpeg.cpuSeconds;
-        state.counters["gleam_vs_ffmpeg"] = ffmpeg.seconds / gleam.seconds;
+        state.counters["classic_vs_ffmpeg"] = ffmpeg.seconds / classic.seconds;
+        state.counters["enhanced_vs_ffmpeg"] = ffmpeg.seconds / enhanced.seconds;
         state.counters["ffmpeg_peak_MB"] = ffmpeg.peakMB;
     }
 }
@@ -180,12 +186,15 @@ void peakMemory(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const ChildRun gleam = runPinned(gleamRestore(in, folder.file("gleam.wav")));
-        if (!gleam.ok) {
-            state.SkipWithError("gleam-cli restore failed");
-            return;
+        for (const char* mode : {"classic", "enhanced"}) {
+            const ChildRun gleam = runPinned(gleamRestore(in, folder.file("gleam.wav"), mode));
+            if (!gleam.ok) {
+                state.SkipWithError("gleam-cli restore failed");
+                return;
+            }
+            state.SetIterationTime(gleam.seconds);
+            reportGleam(state, gleam, mode);
         }
-        reportGleam(state, gleam);
     }
 }
 

@@ -207,6 +207,10 @@ AETitleRunsSummary runTitleBatch(AETitleBatch& batch, int32_t jobs,
     return summary;
 }
 
+int32_t defaultTitleJobs() {
+    return static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 AETitleRunsSummary processTitles(AEProject& project, const std::string& projectPath,
                                  const std::vector<int32_t>& indices, int32_t jobs) {
     return runHere(AETitleRunKind::kProcess, project, projectPath, indices, jobs);

@@ -57,6 +57,10 @@ void postOutcome(const FRef<AETitleRunOutcome>& outcome);
 AETitleRunsSummary runTitleBatch(AETitleBatch& batch, int32_t jobs,
                                  const AETitleOutcomeDelivery& deliver);
 
+// Titles processed at once unless told otherwise: one per processor core (the window's
+// Process all and gleam-cli's `project … process`; --jobs overrides).
+int32_t defaultTitleJobs();
+
 // Planned, run and applied on the calling thread (gleam-cli, tests): each done title's
 // outcome is applied to `project` before its message 22.
 AETitleRunsSummary processTitles(AEProject& project, const std::string& projectPath,

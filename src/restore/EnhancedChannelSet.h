@@ -39,9 +39,6 @@ public:
         published_.publish(total);
     }
 
-    // Empties the adapter, as at the start (allocates).
-    void restartAdapter() { adapter_ = BlockAdapter(adapter_.blockSize()); }
-
     RepairReport report() const { return published_.read(); }
     Channel& channel(int32_t c) { return *channels_[static_cast<size_t>(c)]; }
     const Channel& channel(int32_t c) const { return *channels_[static_cast<size_t>(c)]; }

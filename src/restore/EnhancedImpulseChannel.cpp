@@ -81,8 +81,23 @@ bool EnhancedImpulseChannel::detect(int32_t order, float kHi) {
                                 error_.data());
     EnhancedAr::matchedResidual(error_.data(), kWindow, from, to, modelFloat_.data(), order,
                                 matched_.data());
+    // sigma_ lends its room to the global level: it is written after.
+    const float global =
+        EnhancedRobustScale::globalLevel(matched_.data(), from, to, sigma_.data(), keys_.data());
+    // Where even the least scale the quarters can have lets every value through, no seed
+    // can stand out: the quarters' medians are not needed.
+    const float least =
+        std::max(static_cast<float>(Settings::kMadToSigma) * global, Settings::kScaleFloor);
+    float largest = 0.0f;
+    for (int32_t n = from; n < to; ++n) {
+        largest = std::max(largest, std::fabs(matched_[static_cast<size_t>(n)]));
+    }
+    if (largest < 0.999f * kHi * least) {
+        return std::find(mask_.begin() + activeFrom_, mask_.begin() + activeTo_, uint8_t{1}) !=
+               mask_.begin() + activeTo_;
+    }
     EnhancedRobustScale::localScale(matched_.data(), from, to, kBlock, 2 * kBlock, kQuarter,
-                                    Settings::kScaleFloor, sigma_.data(), keys_.data());
+                                    Settings::kScaleFloor, global, sigma_.data(), keys_.data());
     float* ratio = sigma_.data(); // the scale is used once: the ratio takes its place
     for (int32_t n = from; n < to; ++n) {
         ratio[n] = std::fabs(matched_[static_cast<size_t>(n)]) / ratio[n];
@@ -131,14 +146,20 @@ void EnhancedImpulseChannel::measureExcitation(int32_t order) {
 }
 
 void EnhancedImpulseChannel::count() {
-    int32_t samples = 0;
-    int32_t starts = 0;
-    uint8_t previous = 0;
-    for (int32_t n = activeFrom_; n < activeTo_; ++n) {
-        const uint8_t marked = mask_[static_cast<size_t>(n)] != 0 ? 1 : 0;
+    const uint8_t* mask = mask_.data();
+    // Most blocks repair nothing.
+    if (std::all_of(mask + activeFrom_, mask + activeTo_, [](uint8_t m) { return m == 0; })) {
+        return;
+    }
+    // Each sample marked, and each marked sample whose neighbour before is not: a region
+    // starts there. Written without a carried state, so that it vectorises.
+    int32_t samples = mask[activeFrom_] != 0 ? 1 : 0;
+    int32_t starts = samples;
+    for (int32_t n = activeFrom_ + 1; n < activeTo_; ++n) {
+        const int32_t marked = mask[n] != 0 ? 1 : 0;
+        const int32_t before = mask[n - 1] != 0 ? 1 : 0;
         samples += marked;
-        starts += marked & (previous ^ 1);
-        previous = marked;
+        starts += marked & (before ^ 1);
     }
     report_.samples += samples;
     report_.repairs += starts;

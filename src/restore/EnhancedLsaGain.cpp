@@ -46,67 +46,99 @@ template <class V> [[gnu::always_inline]] inline void halfExpIntegralExpIn(V& v)
     v = result;
 }
 
+// snr = power × inverseNoise × scale, at most the ceiling.
+template <class V>
+[[gnu::always_inline]] inline void posterioriIn(const float* power, const float* inverseNoise,
+                                                float scale, float* snr) {
+    V ceiling;
+    nspFill(ceiling, EnhancedNoiseSettings::kPosterioriCeiling);
+    for (int32_t k = 0; k < EnhancedLsaGain::kPaddedBins; k += kNspLanesOf<V>) {
+        V p, n;
+        nspLoad(p, power + k);
+        nspLoad(n, inverseNoise + k);
+        V s = p * n * scale;
+        lowerTo(s, ceiling);
+        nspStore(snr + k, s);
+    }
+}
+
+NSP_WIDE_TARGET void posterioriWide(const float* power, const float* inverseNoise, float scale,
+                                    float* snr) {
+    posterioriIn<NspWideFloatLanes>(power, inverseNoise, scale, snr);
+}
+
+struct StepArrays {
+    const float* snr;
+    const float* other; // may be null
+    float* lastClean;
+    float* wiener;
+    float* argument;
+    float* gain;
+    float* priori; // may be null
+};
+
 // In two passes, so that each loop's chain of dependent steps is short and the processor
 // can work on several groups of bins at once: first the a-priori SNR and the argument v of
 // the exponential integral, then the gain.
 template <class V>
-[[gnu::always_inline]] inline void computeIn(const float* power, const float* inverseNoise,
-                                             float floor, float* lastClean, float* wiener,
-                                             float* argument, float* gain) {
+[[gnu::always_inline]] inline void stepIn(const StepArrays& a,
+                                          const EnhancedNoiseSettings::Strength& strength) {
     using Settings = EnhancedNoiseSettings;
     constexpr int32_t kWidth = kNspLanesOf<V>;
     constexpr int32_t kBins = EnhancedLsaGain::kPaddedBins;
     const float weight = Settings::kDecisionWeight;
-    V ceiling, prioriFloor, vFloor, one, zero, gainFloor;
-    nspFill(ceiling, Settings::kPosterioriCeiling);
-    nspFill(prioriFloor, Settings::kPrioriFloor);
+    V prioriFloor, vFloor, one, zero, gainFloor;
+    nspFill(prioriFloor, strength.prioriFloor);
     nspFill(vFloor, 1e-8f);
     nspFill(one, 1.0f);
     nspFill(zero, 0.0f);
-    nspFill(gainFloor, floor);
+    nspFill(gainFloor, strength.floor);
     for (int32_t k = 0; k < kBins; k += kWidth) {
-        V p, n, previous;
-        nspLoad(p, power + k);
-        nspLoad(n, inverseNoise + k);
-        nspLoad(previous, lastClean + k);
-        V snr = p * n;
-        lowerTo(snr, ceiling);
+        V snr, previous;
+        nspLoad(snr, a.snr + k);
+        nspLoad(previous, a.lastClean + k);
         V excess = snr - 1.0f;
         raiseTo(excess, zero);
         V priori = weight * previous + (1.0f - weight) * excess;
         raiseTo(priori, prioriFloor);
+        if (a.priori) {
+            nspStore(a.priori + k, priori);
+        }
+        if (a.other) {
+            V other;
+            nspLoad(other, a.other + k);
+            priori = 0.5f * (priori + other);
+        }
         const V w = priori / (1.0f + priori);
         V v = w * snr;
         raiseTo(v, vFloor);
-        nspStore(wiener + k, w);
-        nspStore(argument + k, v);
+        nspStore(a.wiener + k, w);
+        nspStore(a.argument + k, v);
     }
     for (int32_t k = 0; k < kBins; k += kWidth) {
-        V p, n, w, v;
-        nspLoad(p, power + k);
-        nspLoad(n, inverseNoise + k);
-        nspLoad(w, wiener + k);
-        nspLoad(v, argument + k);
-        V snr = p * n;
-        lowerTo(snr, ceiling);
+        V snr, w, v;
+        nspLoad(snr, a.snr + k);
+        nspLoad(w, a.wiener + k);
+        nspLoad(v, a.argument + k);
         halfExpIntegralExpIn(v);
         V g = w * v;
         lowerTo(g, one);
-        nspStore(lastClean + k, g * g * snr);
+        nspStore(a.lastClean + k, g * g * snr);
         raiseTo(g, gainFloor);
-        nspStore(gain + k, g);
+        nspStore(a.gain + k, g);
     }
 }
 
-NSP_WIDE_TARGET void computeWide(const float* power, const float* inverseNoise, float floor,
-                                 float* lastClean, float* wiener, float* argument, float* gain) {
-    computeIn<NspWideFloatLanes>(power, inverseNoise, floor, lastClean, wiener, argument, gain);
+NSP_WIDE_TARGET void stepWide(const StepArrays& a,
+                              const EnhancedNoiseSettings::Strength& strength) {
+    stepIn<NspWideFloatLanes>(a, strength);
 }
 
 } // namespace
 
 EnhancedLsaGain::EnhancedLsaGain()
-    : lastClean_(kPaddedBins, 1.0f), wiener_(kPaddedBins), argument_(kPaddedBins) {}
+    : lastClean_(kPaddedBins, 1.0f), wiener_(kPaddedBins), argument_(kPaddedBins),
+      snr_(kPaddedBins) {}
 
 void EnhancedLsaGain::reset() {
     std::fill(lastClean_.begin(), lastClean_.end(), 1.0f);
@@ -136,13 +168,28 @@ float EnhancedLsaGain::halfExpIntegralExp(float v) {
     return lanes[0];
 }
 
-void EnhancedLsaGain::compute(const float* power, const float* inverseNoise, float floor,
-                              float* gain) {
+void EnhancedLsaGain::posteriori(const float* power, const float* inverseNoise, float scale,
+                                 float* snr) {
     if (nspWideLanes()) {
-        computeWide(power, inverseNoise, floor, lastClean_.data(), wiener_.data(), argument_.data(),
-                    gain);
+        posterioriWide(power, inverseNoise, scale, snr);
     } else {
-        computeIn<NspFloatLanes>(power, inverseNoise, floor, lastClean_.data(), wiener_.data(),
-                                 argument_.data(), gain);
+        posterioriIn<NspFloatLanes>(power, inverseNoise, scale, snr);
     }
+}
+
+void EnhancedLsaGain::step(const float* snr, const float* other, const Settings::Strength& strength,
+                           float* gain, float* priori) {
+    const StepArrays arrays{snr,  other, lastClean_.data(), wiener_.data(), argument_.data(),
+                            gain, priori};
+    if (nspWideLanes()) {
+        stepWide(arrays, strength);
+    } else {
+        stepIn<NspFloatLanes>(arrays, strength);
+    }
+}
+
+void EnhancedLsaGain::compute(const float* power, const float* inverseNoise,
+                              const Settings::Strength& strength, float* gain) {
+    posteriori(power, inverseNoise, strength.snrScale, snr_.data());
+    step(snr_.data(), nullptr, strength, gain, nullptr);
 }

@@ -18,9 +18,17 @@ public:
     // kBins are worked like the others and mean nothing.
     static constexpr int32_t kPaddedBins = (Settings::kBins + 7) / 8 * 8;
 
-    // gain[k] for periodogram power[k] over the noise power, given as its inverse
-    // inverseNoise[k] (kPaddedBins each), not below `floor`.
-    void compute(const float* power, const float* inverseNoise, float floor, float* gain);
+    // snr[k] = power[k] × inverseNoise[k] × scale (the a-posteriori SNR, kPaddedBins each),
+    // at most kPosterioriCeiling.
+    static void posteriori(const float* power, const float* inverseNoise, float scale, float* snr);
+    // The next frame of the recursion from its a-posteriori SNR: gain[k], not below the
+    // strength's floor. With `other` (the a-priori SNR of the other direction of time) the gain
+    // takes the mean of the two; with `priori`, the frame's own a-priori SNR is kept there.
+    void step(const float* snr, const float* other, const Settings::Strength& strength, float* gain,
+              float* priori);
+    // posteriori() and step() of a frame in the live form.
+    void compute(const float* power, const float* inverseNoise, const Settings::Strength& strength,
+                 float* gain);
     // Forgets the last frame (as at the start).
     void reset();
 
@@ -33,4 +41,5 @@ private:
     std::vector<float> lastClean_; // last frame's gain² × SNR per bin
     std::vector<float> wiener_;    // this frame's, between the passes
     std::vector<float> argument_;
+    std::vector<float> snr_;
 };

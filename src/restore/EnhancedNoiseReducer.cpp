@@ -1,18 +1,15 @@
 #include "EnhancedNoiseReducer.h"
 
-EnhancedNoiseReducer::EnhancedNoiseReducer() : channels_(EnhancedNoiseSettings::kHop) {}
+EnhancedNoiseReducer::EnhancedNoiseReducer(bool lookAhead)
+    : channels_(EnhancedNoiseSettings::kHop, lookAhead),
+      latency_(kLatency + (lookAhead ? kLookAheadLatency : 0)) {}
 
 void EnhancedNoiseReducer::process(const ParameterBlock& params, const float* const* in,
                                    float* const* out, int32_t count) {
-    const float floor = EnhancedNoiseSettings::gainFloor(params.value);
-    channels_.process(in, out, params.channels, count,
-                      [floor](EnhancedNoiseChannel& channel, const float* blockIn,
-                              float* blockOut) { channel.processHop(blockIn, blockOut, floor); });
-}
-
-void EnhancedNoiseReducer::restart() {
-    channels_.restartAdapter();
-    for (int32_t c = 0; c < EnhancedChannelSet<EnhancedNoiseChannel>::kChannels; ++c) {
-        channels_.channel(c).restart();
-    }
+    const EnhancedNoiseSettings::Strength strength = EnhancedNoiseSettings::strength(params.value);
+    channels_.process(
+        in, out, params.channels, count,
+        [&strength](EnhancedNoiseChannel& channel, const float* blockIn, float* blockOut) {
+            channel.processHop(blockIn, blockOut, strength);
+        });
 }

@@ -260,7 +260,11 @@ void EnhancedNoiseTracker::endBlock(const std::complex<float>* spectrum, const f
 void EnhancedNoiseTracker::smoothAcrossFrequency() {
     float* estimate = estimate_.data() + kHalf;
     std::fill(estimate + kBins, estimate_.data() + kEstimateLength, estimate[kBins - 1]);
-    std::copy_n(estimate, Settings::kMedianFromBin, smoothed_.begin());
+    // Below 400 Hz each bin keeps its own estimate, so hum lines go; a steady line louder
+    // than hum ever is, is a held note (a title that starts on one) and stays.
+    for (int32_t k = 0; k < Settings::kMedianFromBin; ++k) {
+        smoothed_[static_cast<size_t>(k)] = std::min(estimate[k], Settings::kLineCeiling);
+    }
     EnhancedFrequencyMedian::apply(estimate_.data(), smoothed_.data());
 }
 

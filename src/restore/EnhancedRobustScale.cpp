@@ -96,19 +96,21 @@ float medianMagnitude(const float* x, int32_t count, uint32_t* scratch) {
     return 0.5f * (std::bit_cast<float>(lower) + std::bit_cast<float>(upper));
 }
 
-void localScale(const float* d, int32_t from, int32_t to, int32_t lo, int32_t hi, int32_t quarter,
-                float floor, float* sigma, uint32_t* scratch) {
-    constexpr int32_t kMaxQuarters = 64;
-    const auto whole = static_cast<float>(EnhancedImpulseSettings::kMadToSigma);
-    // The median of the whole stretch only bounds the quarters' from below: every fourth
+float globalLevel(const float* d, int32_t from, int32_t to, float* room, uint32_t* scratch) {
+    // The median of the whole stretch only bounds the quarters from below: every fourth
     // sample gives it closely enough at a quarter of the cost.
     constexpr int32_t kStride = 4;
     const int32_t picked = (to - from + kStride - 1) / kStride;
-    float* strided = sigma + from; // sigma is written last: it lends its room meanwhile
     for (int32_t i = 0; i < picked; ++i) {
-        strided[i] = d[from + i * kStride];
+        room[i] = d[from + i * kStride];
     }
-    const float global = 0.5f * medianMagnitude(strided, picked, scratch);
+    return 0.5f * medianMagnitude(room, picked, scratch);
+}
+
+void localScale(const float* d, int32_t from, int32_t to, int32_t lo, int32_t hi, int32_t quarter,
+                float floor, float global, float* sigma, uint32_t* scratch) {
+    constexpr int32_t kMaxQuarters = 64;
+    const auto whole = static_cast<float>(EnhancedImpulseSettings::kMadToSigma);
     const int32_t quarters = std::clamp((hi - lo) / quarter, 1, kMaxQuarters);
     float level[kMaxQuarters];
     for (int32_t q = 0; q < quarters; ++q) {

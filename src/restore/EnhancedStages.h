@@ -20,11 +20,13 @@ inline bool isRepairSlot(int32_t slot) {
 }
 
 // The enhanced kernel of repair slot 0..2; null for other slots or before the algorithm
-// library is started.
-std::unique_ptr<AlgorithmKernel> makeKernel(int32_t slot);
+// library is started. `wholeTitle`: for a processing run, which may look ahead (the noise
+// reducer then waits for the estimate of later frames); otherwise the live form.
+std::unique_ptr<AlgorithmKernel> makeKernel(int32_t slot, bool wholeTitle = false);
 
 // The float stage of slot 0..6 for `mode`, as FloatProcessor::create makes it.
 std::unique_ptr<FloatProcessor> makeProcessor(int32_t slot, float value, bool forceOn,
-                                              const ChainContext& context, RestorationMode mode);
+                                              const ChainContext& context, RestorationMode mode,
+                                              bool wholeTitle = false);
 
 } // namespace EnhancedStages

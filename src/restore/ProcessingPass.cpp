@@ -1,6 +1,5 @@
 #include "ProcessingPass.h"
 
-#include "EnhancedNoiseReducer.h"
 #include "EnhancedStages.h"
 #include "FloatProcessor.h"
 
@@ -30,8 +29,8 @@ bool ProcessingPass::makeStages() {
             continue;
         }
         const float value = slot < ProcessingSettings::kSlots ? settings_.values[slot] : 0.0f;
-        auto stage =
-            EnhancedStages::makeProcessor(slot, value, true, chain_.context(), settings_.mode);
+        auto stage = EnhancedStages::makeProcessor(slot, value, true, chain_.context(),
+                                                   settings_.mode, true);
         if (!stage) {
             return false;
         }
@@ -75,13 +74,13 @@ void ProcessingPass::restore(int16_t* frames, int32_t count) {
 }
 
 void ProcessingPass::warmUp(int16_t* frames, int32_t count) {
-    // Only the stages before the tone stages learn from the warm-up. The enhanced click
-    // and crackle removers learn nothing from it, and would only carry its last blocks
-    // into the first real ones.
-    const int32_t firstHeld = settings_.mode == RestorationMode::kEnhanced ? 0 : kNoiseSlot;
+    if (!needsWarmUp()) {
+        return; // the stages would carry the warm-up's audio into the title
+    }
+    // Only the stages before the tone stages learn from the warm-up.
     std::array<std::unique_ptr<AudioProcessor>, ProcessorChain::kSlotCount> held;
     for (int32_t slot = 0; slot < ProcessorChain::kSlotCount; ++slot) {
-        if (slot != kNoiseSlot && (slot > kNoiseSlot || slot >= firstHeld)) {
+        if (slot > kNoiseSlot) {
             held[slot] = chain_.setProcessor(slot, nullptr);
         }
     }
@@ -98,11 +97,6 @@ void ProcessingPass::endWarmUp() {
     warmedUp_ = false;
     for (int32_t slot = 0; slot < kRepairSlots; ++slot) {
         warmUpReports_[slot] = total(slot);
-    }
-    if (repair_[kNoiseSlot]) {
-        if (auto* noise = dynamic_cast<EnhancedNoiseReducer*>(&repair_[kNoiseSlot]->kernel())) {
-            noise->restart();
-        }
     }
 }
 

@@ -42,13 +42,15 @@ public:
     // Frames of delay of all stages that run: what is skipped at the start and flushed at
     // the end.
     int32_t latency() const { return latency_; }
-    // The noise reducer wants kWarmUpBlocks of the source before the real pass.
-    bool needsWarmUp() const { return runs(kNoiseSlot); }
+    // The classic noise reducer wants kWarmUpBlocks of the source before the real pass (the
+    // enhanced one looks ahead instead).
+    bool needsWarmUp() const {
+        return runs(kNoiseSlot) && settings_.mode == RestorationMode::kClassic;
+    }
 
     // One warm-up block through the click remover, crackle remover and noise reducer
-    // (those that run; in enhanced mode through the noise reducer only, which then starts
-    // the real pass knowing the noise but not this audio); `frames` is left overwritten
-    // and nothing is to be written. What the stages repair here is not reported.
+    // (those that run); `frames` is left overwritten and nothing is to be written. What the
+    // stages repair here is not reported.
     void warmUp(int16_t* frames, int32_t count);
     // Restores the next `count` source frames in place and returns the part of them to
     // write (nothing while the latency is being skipped).

@@ -23,7 +23,7 @@ bool AETitleRunController::start(AETitleRunKind kind, const std::vector<int32_t>
     join();
     worker_ = std::thread(
         [batch = planTitleRuns(kind, *project, app_.projectPath(), indices, loudness)]() mutable {
-            runTitleBatch(batch, 1, postOutcome);
+            runTitleBatch(batch, defaultTitleJobs(), postOutcome);
         });
     return true;
 }

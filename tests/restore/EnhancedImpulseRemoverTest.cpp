@@ -331,6 +331,30 @@ TEST(EnhancedImpulseRemoverTest, DenseTicksLoseAtLeast3dBOfTheirError) {
     }
 }
 
+TEST(EnhancedImpulseRemoverTest, AHigherValueRepairsMoreNeverLess) {
+    // Bursts for the click stage, dense ticks for the crackle stage, on music with a snare:
+    // every step of the value repairs at least the clicks the step before did, and the
+    // strongest leaves less of them than the weakest.
+    const auto bursts = damaged(Kind::kBursts, 60, Drum::kWithSnare);
+    const auto ticks = withTicks(mix(kSeconds6, 61, Drum::kWithSnare), 600.0, 0.05, 62);
+    for (const bool crackle : {false, true}) {
+        const auto& s = crackle ? ticks : bursts;
+        std::vector<Tally> tallies;
+        for (const float p : {0.2f, 0.4f, 0.6f, 0.8f, 1.0f}) {
+            Tally t;
+            tally(t, s, crackle ? enhancedCrackle(s.dirty, p) : enhancedClick(s.dirty, p),
+                  kLatency);
+            if (!tallies.empty()) {
+                EXPECT_GE(t.repaired, tallies.back().repaired)
+                    << (crackle ? "crackle" : "clicks") << " at " << p;
+            }
+            tallies.push_back(t);
+        }
+        EXPECT_LT(tallies.back().regionDb(), tallies.front().regionDb() - 2.0)
+            << (crackle ? "crackle" : "clicks");
+    }
+}
+
 TEST(EnhancedImpulseRemoverTest, ReportsRegionsAndSamplesRepaired) {
     const std::vector<float> clean = musicMix(kSeconds6, 41);
     const auto spikes = click_signals::withClicks(clean, click_signals::Shape::Spike, 30, 42);

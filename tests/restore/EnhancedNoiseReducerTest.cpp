@@ -1,4 +1,5 @@
-// The enhanced noise reducer: hiss and hum taken down beside music that keeps its level,
+// The enhanced noise reducer, live and in the whole-title form of processing runs: hiss and
+// hum taken down beside music that keeps its level, a value whose every step takes more,
 // the noise-presence guard on material without broadband noise, its gain kernel, and its
 // independence of call lengths.
 #include "EnhancedNoiseReducer.h"
@@ -20,14 +21,23 @@ namespace {
 constexpr int32_t kLatency = EnhancedNoiseReducer::kLatency;
 constexpr int32_t kSecond = 44100;
 
+// The live form, and the whole-title form of processing runs.
+constexpr bool kForms[] = {false, true};
+
+const char* formName(bool wholeTitle) {
+    return wholeTitle ? "whole title" : "live";
+}
+
 // x through a fresh noise reducer at p in calls of `block`; the output aligned with x.
 std::vector<float> denoised(const std::vector<float>& x, float p, int32_t block = 4096,
-                            RepairReport* report = nullptr, float* presence = nullptr) {
-    EnhancedNoiseReducer stage;
+                            RepairReport* report = nullptr, float* presence = nullptr,
+                            bool wholeTitle = false) {
+    EnhancedNoiseReducer stage(wholeTitle);
+    const int32_t latency = stage.latency();
     std::vector<float> padded = x;
-    padded.resize(x.size() + kLatency, 0.0f);
+    padded.resize(x.size() + latency, 0.0f);
     auto out = runKernel(stage, params(p), stereo(padded), block).left;
-    out.erase(out.begin(), out.begin() + kLatency);
+    out.erase(out.begin(), out.begin() + latency);
     if (report) {
         *report = stage.report();
     }
@@ -59,7 +69,8 @@ TEST(EnhancedLsaGainTest, GainRisesWithTheSnrAndStopsAtTheFloor) {
         power[k] = static_cast<float>(std::pow(10.0, (k % 50) / 10.0 - 1.0)); // -10 .. +39 dB
     }
     for (int32_t frame = 0; frame < 20; ++frame) {
-        gain.compute(power.data(), noise.data(), 0.1f, g.data());
+        gain.compute(power.data(), noise.data(), {0.1f, 1.0f, EnhancedNoiseSettings::kPrioriFloor},
+                     g.data());
     }
     // From the noise level up the gain rises; at and below it, the floor holds.
     for (int32_t k = 11; k < 50; ++k) {
@@ -273,11 +284,13 @@ TEST(EnhancedNoiseReducerTest, GuardLeavesMusicWithoutNoiseAlone) {
     std::vector<float> x = musicMix(count, 8, 0.3, 0.0, false);
     std::fill(x.begin() + 5 * kSecond, x.begin() + 7 * kSecond, 0.0f);
     quantise(x);
-    float presence = 1.0f;
-    const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
-    const LevelChange change = largestLevelChange(x, out);
-    EXPECT_LT(change.db, 0.5) << change;
-    EXPECT_LT(presence, 0.05f);
+    for (const bool form : kForms) {
+        float presence = 1.0f;
+        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
+        const LevelChange change = largestLevelChange(x, out);
+        EXPECT_LT(change.db, 0.5) << formName(form) << ": " << change;
+        EXPECT_LT(presence, 0.05f) << formName(form);
+    }
 }
 
 TEST(EnhancedNoiseReducerTest, GuardFindsHissUnderMusic) {
@@ -287,13 +300,16 @@ TEST(EnhancedNoiseReducerTest, GuardFindsHissUnderMusic) {
     std::vector<float> x = musicMix(count, 16, 0.3, 0.0, false);
     add(x, hiss(count, -55.0, 17));
     quantise(x);
-    float presence = 0.0f;
-    const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
-    EXPECT_GT(presence, 0.9f);
-    const int32_t from = 3 * kSecond;
-    EXPECT_LE(powerDb(bandPower(out, from, 4 * kSecond, 8000, 16000),
-                      bandPower(x, from, 4 * kSecond, 8000, 16000)),
-              -10.0);
+    for (const bool form : kForms) {
+        float presence = 0.0f;
+        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
+        EXPECT_GT(presence, 0.9f) << formName(form);
+        const int32_t from = 3 * kSecond;
+        EXPECT_LE(powerDb(bandPower(out, from, 4 * kSecond, 8000, 16000),
+                          bandPower(x, from, 4 * kSecond, 8000, 16000)),
+                  -10.0)
+            << formName(form);
+    }
 }
 
 // Drums with a snare and struck notes: music whose noise-like bursts come and go.
@@ -316,11 +332,13 @@ TEST(EnhancedNoiseReducerTest, GuardLeavesCrackleWithoutHissAlone) {
         for (size_t n = 0; n < x.size(); ++n) {
             damage[n] -= music[n];
         }
-        float presence = 1.0f;
-        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
-        const LevelChange change = largestLevelChange(x, out, &damage);
-        EXPECT_LT(change.db, 0.5) << seed << ": " << change;
-        EXPECT_LT(presence, 0.3f) << seed;
+        for (const bool form : kForms) {
+            float presence = 1.0f;
+            const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
+            const LevelChange change = largestLevelChange(x, out, &damage);
+            EXPECT_LT(change.db, 0.5) << seed << " " << formName(form) << ": " << change;
+            EXPECT_LT(presence, 0.3f) << seed << " " << formName(form);
+        }
     }
 }
 
@@ -329,11 +347,13 @@ TEST(EnhancedNoiseReducerTest, GuardLeavesSnareMusicAlone) {
     for (const uint32_t seed : {41u, 42u, 43u}) {
         std::vector<float> x = snareMusic(count, seed);
         quantise(x);
-        float presence = 1.0f;
-        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
-        const LevelChange change = largestLevelChange(x, out);
-        EXPECT_LT(change.db, 0.5) << seed << ": " << change;
-        EXPECT_LT(presence, 0.3f) << seed;
+        for (const bool form : kForms) {
+            float presence = 1.0f;
+            const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
+            const LevelChange change = largestLevelChange(x, out);
+            EXPECT_LT(change.db, 0.5) << seed << " " << formName(form) << ": " << change;
+            EXPECT_LT(presence, 0.3f) << seed << " " << formName(form);
+        }
     }
 }
 
@@ -348,27 +368,29 @@ TEST(EnhancedNoiseReducerTest, LowersHissBetweenSnareHits) {
         const std::vector<float> noise = hiss(count, -50.0, seed + 3);
         std::vector<float> x = music;
         add(x, noise);
-        float presence = 0.0f;
-        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence);
-        EXPECT_GT(presence, 0.7f) << seed; // the hits hide the floor now and then
-        // What is left of the hiss (and what became of the music) in the pieces where the
-        // snare lies under the hiss, after the estimate has settled.
-        std::vector<float> left = out;
-        for (size_t n = 0; n < out.size(); ++n) {
-            left[n] -= music[n];
-        }
-        double before = 0.0, after = 0.0;
-        int32_t gaps = 0;
-        for (int32_t at = 3 * kSecond; at + kPiece <= count - kSecond; at += kPiece) {
-            const double hissPower = bandPower(noise, at, kPiece, 2000.0, 16000.0);
-            if (bandPower(snare, at, kPiece, 2000.0, 16000.0) < 0.1 * hissPower) {
-                before += hissPower;
-                after += bandPower(left, at, kPiece, 2000.0, 16000.0);
-                ++gaps;
+        for (const bool form : kForms) {
+            float presence = 0.0f;
+            const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
+            EXPECT_GT(presence, 0.7f) << seed; // the hits hide the floor now and then
+            // What is left of the hiss (and what became of the music) in the pieces where
+            // the snare lies under the hiss, after the estimate has settled.
+            std::vector<float> left = out;
+            for (size_t n = 0; n < out.size(); ++n) {
+                left[n] -= music[n];
             }
+            double before = 0.0, after = 0.0;
+            int32_t gaps = 0;
+            for (int32_t at = 3 * kSecond; at + kPiece <= count - kSecond; at += kPiece) {
+                const double hissPower = bandPower(noise, at, kPiece, 2000.0, 16000.0);
+                if (bandPower(snare, at, kPiece, 2000.0, 16000.0) < 0.1 * hissPower) {
+                    before += hissPower;
+                    after += bandPower(left, at, kPiece, 2000.0, 16000.0);
+                    ++gaps;
+                }
+            }
+            ASSERT_GT(gaps, 5) << seed;
+            EXPECT_LE(powerDb(after, before), -10.0) << seed << " " << formName(form);
         }
-        ASSERT_GT(gaps, 5) << seed;
-        EXPECT_LE(powerDb(after, before), -10.0) << seed;
     }
 }
 
@@ -388,38 +410,61 @@ TEST(EnhancedNoiseReducerTest, ReportsTheHopsItLowered) {
 TEST(EnhancedNoiseReducerTest, ResultsDoNotDependOnTheCallLength) {
     std::vector<float> x = musicMix(3 * kSecond, 13);
     add(x, hiss(3 * kSecond, -45.0, 14));
-    const auto whole = denoised(x, 0.6f, 16384);
-    for (const int32_t block : {1, 511, 512, 4096, 9999}) {
-        EXPECT_EQ(denoised(x, 0.6f, block), whole) << block;
+    for (const bool form : kForms) {
+        const auto whole = denoised(x, 0.6f, 16384, nullptr, nullptr, form);
+        for (const int32_t block : {1, 511, 512, 4096, 9999}) {
+            EXPECT_EQ(denoised(x, 0.6f, block, nullptr, nullptr, form), whole)
+                << block << " " << formName(form);
+        }
     }
 }
 
 TEST(EnhancedNoiseReducerTest, WideAndNarrowLanesGiveTheSameBits) {
     std::vector<float> x = snareMusic(4 * kSecond, 61);
     add(x, hiss(4 * kSecond, -50.0, 62));
-    nspAllowWideLanes(false);
-    const auto narrow = denoised(x, 0.8f, 4096);
-    nspAllowWideLanes(true);
-    EXPECT_EQ(denoised(x, 0.8f, 4096), narrow);
+    for (const bool form : kForms) {
+        nspAllowWideLanes(false);
+        const auto narrow = denoised(x, 0.8f, 4096, nullptr, nullptr, form);
+        nspAllowWideLanes(true);
+        EXPECT_EQ(denoised(x, 0.8f, 4096, nullptr, nullptr, form), narrow) << formName(form);
+    }
 }
 
-TEST(EnhancedNoiseReducerTest, RestartKeepsTheEstimateButNotTheSignal) {
-    std::vector<float> x = hiss(3 * kSecond, -50.0, 15);
-    EnhancedNoiseReducer stage;
-    runKernel(stage, params(1.0f), stereo(x), 4096);
-    const float presence = stage.channel(0).tracker().presence();
-    EXPECT_GT(presence, 0.9f);
-    stage.restart();
-    EXPECT_EQ(stage.channel(0).tracker().presence(), presence);
-    // After the restart the stage lags as a fresh one: next to nothing first (the gains
-    // of the first frames spread a little of the new audio over the whole frame).
-    const auto out = runKernel(stage, params(1.0f), stereo(x), 4096).left;
-    for (int32_t n = 0; n < kLatency; ++n) {
-        ASSERT_NEAR(out[n], 0.0f, 3e-4f) << n; // a tenth of the hiss's RMS
+TEST(EnhancedNoiseReducerTest, EveryStepOfTheValueTakesMoreHiss) {
+    // Hiss alone: the whole title in the whole-title form, from the third second live.
+    const int32_t count = 8 * kSecond;
+    std::vector<float> x = hiss(count, -50.0, 18);
+    quantise(x);
+    for (const bool form : kForms) {
+        const int32_t from = form ? 0 : 3 * kSecond;
+        const double before = bandPower(x, from, count - from, 20.0, 20000.0);
+        double last = 0.0;
+        for (const float p : {0.2f, 0.4f, 0.6f, 0.8f, 1.0f}) {
+            const auto out = denoised(x, p, 4096, nullptr, nullptr, form);
+            const double removed =
+                -powerDb(bandPower(out, from, count - from, 20.0, 20000.0), before);
+            EXPECT_GE(removed, last + 2.0) << formName(form) << " at " << p;
+            // Never below the floor the value sets.
+            EXPECT_LE(removed, EnhancedNoiseSettings::kFloorDb * p + 0.5)
+                << formName(form) << " at " << p;
+            last = removed;
+        }
     }
-    // ... and the hiss is lowered from the first hop on.
-    EXPECT_LT(bandPower(out, kLatency, 8192, 2000, 16000),
-              0.1 * bandPower(x, 0, 8192, 2000, 16000));
+}
+
+TEST(EnhancedNoiseReducerTest, MusicKeepsItsLevelAtTheStrongestValue) {
+    // Struck notes and drums under hiss at about 30 dB SNR.
+    const int32_t count = 8 * kSecond;
+    std::vector<float> music = musicMix(count, 19, 0.3, 0.0, false);
+    add(music, noteMusic(count, 20));
+    const std::vector<float> noise = hiss(count, -55.0, 21);
+    std::vector<float> x = music;
+    add(x, noise);
+    for (const bool form : kForms) {
+        const auto out = denoised(x, 1.0f, 4096, nullptr, nullptr, form);
+        const LevelChange change = largestLevelChange(music, out, &noise);
+        EXPECT_LT(change.db, 1.5) << formName(form) << ": " << change;
+    }
 }
 
 } // namespace

@@ -127,8 +127,8 @@ TEST(EnhancedProcessingTest, ReportsWhatTheRepairStagesDidInTheRealPassOnly) {
         runPass(*pass, settings, source);
         const RepairReport clicks = pass->clickReport();
         const RepairReport noise = pass->noiseReport();
-        // The warm-up (the first 2.8 s again) is not counted: the enhanced stage finds
-        // the 20 clicks on each channel and little else; the classic one many more.
+        // The classic warm-up (the first 2.8 s again) is not counted: the enhanced stage
+        // finds the 20 clicks on each channel and little else; the classic one many more.
         EXPECT_GE(clicks.repairs, 2 * 15) << restorationModeName(mode);
         if (mode == RestorationMode::kEnhanced) {
             EXPECT_LE(clicks.repairs, 2 * 30);
@@ -138,6 +138,65 @@ TEST(EnhancedProcessingTest, ReportsWhatTheRepairStagesDidInTheRealPassOnly) {
         EXPECT_LE(noise.samples, 2 * static_cast<int64_t>(frames) + 2 * 8192);
         EXPECT_GT(noise.samples, static_cast<int64_t>(frames)) << restorationModeName(mode);
         EXPECT_EQ(pass->crackleReport().repairs, 0);
+    }
+}
+
+// The left channel of `left`/`right` (both the same) restored by a processing run with
+// the enhanced noise stage alone at p, aligned with the source.
+std::vector<float> noiseRun(const std::vector<float>& x, float p) {
+    const auto count = static_cast<int32_t>(x.size());
+    ProcessingSettings settings;
+    settings.mode = RestorationMode::kEnhanced;
+    settings.values = {0.0f, 0.0f, p, 0.0f, 0.0f, 0.0f};
+    settings.enabled = {false, false, true, false, false, false};
+    settings.wholeSource(count);
+    auto pass = ProcessingPass::create(settings);
+    const auto out = pass ? runPass(*pass, settings, toFrames(x, x)) : std::vector<int16_t>{};
+    std::vector<float> left(count);
+    for (int32_t n = 0; n < count && 2 * static_cast<size_t>(n) < out.size(); ++n) {
+        left[n] = out[2 * static_cast<size_t>(n)] / 32768.0f;
+    }
+    return left;
+}
+
+TEST(EnhancedProcessingTest, TheNoiseStageKnowsTheNoiseFromTheFirstFrameOfATitle) {
+    constexpr int32_t kSecond = 44100;
+    const int32_t count = 6 * kSecond;
+    // Hiss alone: its first second is lowered as much as the rest.
+    std::vector<float> noise = enhanced_test::hiss(count, -50.0, 71);
+    enhanced_test::quantise(noise);
+    const auto quiet = noiseRun(noise, 0.5f);
+    auto removed = [&](int32_t from, int32_t span) {
+        return enhanced_test::powerDb(enhanced_test::bandPower(quiet, from, span, 20.0, 20000.0),
+                                      enhanced_test::bandPower(noise, from, span, 20.0, 20000.0));
+    };
+    const double first = removed(0, kSecond), rest = removed(kSecond, count - kSecond);
+    EXPECT_LE(rest, -10.0);
+    EXPECT_NEAR(first, rest, 1.0);
+    // A title that starts straight into music keeps the music's level from its first
+    // second on; its hiss is lowered there too.
+    for (const uint32_t seed : {72u, 73u}) {
+        std::vector<float> music = enhanced_test::musicMix(count, seed, 0.3, 0.0, false);
+        enhanced_test::add(music, enhanced_test::noteMusic(count, seed + 1));
+        const std::vector<float> hiss = enhanced_test::hiss(count, -55.0, seed + 2);
+        std::vector<float> x = music;
+        enhanced_test::add(x, hiss);
+        const auto out = noiseRun(x, 0.5f);
+        for (const auto& band : {std::pair{100.0, 1000.0}, std::pair{1000.0, 4000.0}}) {
+            EXPECT_NEAR(enhanced_test::powerDb(
+                            enhanced_test::bandPower(out, 0, kSecond, band.first, band.second),
+                            enhanced_test::bandPower(music, 0, kSecond, band.first, band.second)),
+                        0.0, 1.0)
+                << seed << " from " << band.first << " Hz";
+        }
+        std::vector<float> left = out;
+        for (int32_t n = 0; n < count; ++n) {
+            left[n] -= music[n];
+        }
+        EXPECT_LE(enhanced_test::powerDb(enhanced_test::bandPower(left, 0, kSecond, 12000, 20000),
+                                         enhanced_test::bandPower(hiss, 0, kSecond, 12000, 20000)),
+                  -6.0)
+            << seed;
     }
 }
 

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -94,7 +93,7 @@ int runTitles(Run run, const std::string& path, const std::vector<std::string>& 
         return Cli::fail(command + ": usage: project FILE.dat " + row.name + " N|all" + row.usage,
                          2);
     }
-    double jobs = std::max(1u, std::thread::hardware_concurrency());
+    double jobs = defaultTitleJobs();
     if (run == Run::kProcess && !args.values[0].empty() &&
         !CliRun::parseNumber(command, "jobs", args.values[0], 1, 64, jobs)) {
         return 2;

@@ -9,6 +9,7 @@
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "AETimeText.h"
+#include "AETitleRuns.h"
 #include "CliCommand.h"
 #include "CliRestorationMode.h"
 #include "CliRunOutput.h"
@@ -24,7 +25,6 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -130,7 +130,7 @@ int restoreCollection(const CliRun::Arguments& args, const Controls& controls, b
     if (args.plain.empty() || !args.values[kManifest].empty()) {
         return Cli::fail(std::string("restore: usage: ") + kUsage, 2);
     }
-    double jobs = std::max(1u, std::thread::hardware_concurrency());
+    double jobs = defaultTitleJobs();
     if (!args.values[kJobs].empty() &&
         !CliRun::parseNumber("restore", "jobs", args.values[kJobs], 1, 64, jobs)) {
         return 2;
