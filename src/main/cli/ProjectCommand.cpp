@@ -9,6 +9,7 @@
 #include "ProjectDiscRequests.h"
 #include "ProjectRequests.h"
 #include "ProjectRunCommands.h"
+#include "RestorationStages.h"
 
 #include "FFileSystem.h"
 
@@ -19,10 +20,11 @@ namespace {
 using ProjectCli::absolutePath;
 using ProjectCli::takeOption;
 
-constexpr const char* kUsage =
+const std::string kUsage =
     "project FILE.dat create [--title T] [--base DIR] | list | import FILE... | "
-    "set N [--name T] [--artist A] [--pause S] [--fades A,B,C,D] [--click P] [--crackle P] "
-    "[--noise P] [--bass P] [--width P] [--brilliance P] | move N up|down | "
+    "set N [--name T] [--artist A] [--pause S] [--fades A,B,C,D] " +
+    restorationStageUsage() +
+    " | move N up|down | "
     "remove N [--delete-files] | export-tracklist OUT.txt | export N OUT.wav|OUT.flac | "
     "process N|all [--jobs J] [--mode classic|enhanced] | normalize N|all | "
     "normalize-loudness N|all --target LUFS [--album] | "
