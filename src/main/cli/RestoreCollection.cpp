@@ -3,6 +3,7 @@
 #include "AEFormatImport.h"
 #include "CliCommand.h"
 #include "CliRunOutput.h"
+#include "FFileType.h"
 #include "RestoreManifest.h"
 
 #include <algorithm>
@@ -31,20 +32,13 @@ extern "C" void stopOnSignal(int) {
     gStop.store(true);
 }
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // Whether a file found in a folder is one the collection restores: the kinds the import
 // takes, and AIFF.
 bool isAudioName(const fs::path& path) {
-    std::string extension = lower(path.extension().string());
-    if (extension.empty() || path.filename().string().front() == '.') {
+    if (path.filename().string().front() == '.') {
         return false;
     }
-    extension.erase(0, 1);
+    const std::string extension = FFileType::fromPath(path.string()).extension;
     const auto& known = AEFormatImport::extensions();
     return extension == "aif" || extension == "aiff" ||
            std::find(known.begin(), known.end(), extension) != known.end();
