@@ -1,9 +1,8 @@
 #include "NspLibrary.h"
 
-#include <fftw3.h>
+#include "NspFftPlanner.h"
 
 #include <atomic>
-#include <mutex>
 
 namespace {
 
@@ -29,7 +28,6 @@ struct FftPlans {
 };
 
 FftPlans gPlans;
-std::mutex gPlanMutex; // planning is not thread-safe in FFTW
 std::atomic<bool> gReady{false};
 
 fftwf_complex* asComplex(float* data) {
@@ -55,7 +53,7 @@ void inverse(float* data) {
 } // namespace
 
 bool nspInitialise() {
-    std::lock_guard lock(gPlanMutex);
+    std::lock_guard lock(nsp_planner::mutex());
     if (gReady.load(std::memory_order_acquire)) {
         return true;
     }
@@ -63,14 +61,17 @@ bool nspInitialise() {
     if (!work) {
         return false;
     }
-    constexpr unsigned kFlags = FFTW_ESTIMATE;
     gPlans.alignment = fftwf_alignment_of(work);
-    gPlans.forwardAligned = fftwf_plan_dft_r2c_1d(kNspFftSize, work, asComplex(work), kFlags);
-    gPlans.inverseAligned = fftwf_plan_dft_c2r_1d(kNspFftSize, asComplex(work), work, kFlags);
-    gPlans.forwardAny =
-        fftwf_plan_dft_r2c_1d(kNspFftSize, work, asComplex(work), kFlags | FFTW_UNALIGNED);
-    gPlans.inverseAny =
-        fftwf_plan_dft_c2r_1d(kNspFftSize, asComplex(work), work, kFlags | FFTW_UNALIGNED);
+    const auto forward = [work](unsigned flags) {
+        return fftwf_plan_dft_r2c_1d(kNspFftSize, work, asComplex(work), flags);
+    };
+    const auto inverse = [work](unsigned flags) {
+        return fftwf_plan_dft_c2r_1d(kNspFftSize, asComplex(work), work, flags);
+    };
+    gPlans.forwardAligned = nsp_planner::plan(forward, 0);
+    gPlans.inverseAligned = nsp_planner::plan(inverse, 0);
+    gPlans.forwardAny = nsp_planner::plan(forward, FFTW_UNALIGNED);
+    gPlans.inverseAny = nsp_planner::plan(inverse, FFTW_UNALIGNED);
     fftwf_free(work);
     if (!gPlans.complete()) {
         gPlans.destroy();
@@ -81,7 +82,7 @@ bool nspInitialise() {
 }
 
 void nspShutdown() {
-    std::lock_guard lock(gPlanMutex);
+    std::lock_guard lock(nsp_planner::mutex());
     gReady.store(false, std::memory_order_release);
     gPlans.destroy();
 }

@@ -1,10 +1,12 @@
 #include "NspLibrary.h"
+#include "NspFftPlanner.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -191,4 +193,16 @@ TEST(NspVector, AutocorrelationForLagsZeroToNMinusOne) {
     nspdAutoCorr(x.data(), 3, r.data(), 2, kNspAutoCorrBiased);
     EXPECT_DOUBLE_EQ(r[0], 14.0 / 3.0);
     EXPECT_DOUBLE_EQ(r[1], 8.0 / 3.0);
+}
+
+// The carried wisdom is FFTW's own text, headed by the version that made it: with that
+// version it must load, or every plan falls back to the slower estimated ones.
+TEST(NspFftPlanner, CarriedWisdomLoadsWithTheFftwThatMadeIt) {
+    const std::string wisdom = nsp_planner::carriedWisdom();
+    ASSERT_FALSE(wisdom.empty());
+    const std::string madeBy = wisdom.substr(1, wisdom.find(' ') - 1); // "(fftw-3.3.10 ..."
+    if (std::string(fftwf_version).rfind(madeBy + "-", 0) != 0) {
+        GTEST_SKIP() << "wisdom made by " << madeBy << ", running " << fftwf_version;
+    }
+    EXPECT_TRUE(nsp_planner::wisdomLoaded());
 }
