@@ -24,7 +24,7 @@ std::mutex& mutex() {
 
 unsigned firstFlags() {
     if (gMeasure) {
-        return FFTW_MEASURE;
+        return FFTW_PATIENT;
     }
     if (!gWisdomTried) {
         gWisdomTried = true;

@@ -29,8 +29,8 @@ bool wisdomLoaded();
 // The wisdom as the program carries it: FFTW's text, empty when none was made.
 const char* carriedWisdom();
 
-// For the wisdom tool: from now on plans are measured (slow, and not reproducible), and
-// the wisdom gathered so far is exported. Call with mutex() held.
+// For the wisdom tool: from now on plans are measured, patiently (slow, and not
+// reproducible), and the wisdom gathered so far is exported. Call with mutex() held.
 void measureFromNowOn();
 std::string exportWisdom();
 

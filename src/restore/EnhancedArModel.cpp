@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 
 namespace {
@@ -98,10 +99,21 @@ void matchedResidual(const float* e, int32_t count, int32_t from, int32_t to, co
 
 namespace {
 
+// The smallest size with no prime factor above 5 (FFTW's fastest) that holds the window
+// and maxLag zeros after it, so that the lags wanted do not wrap around: 3200 for the
+// 3072-frame window with 100 lags, where the next power of two would be 4096.
 int32_t fftSizeFor(int32_t length, int32_t maxLag) {
-    int32_t size = 2;
-    while (size < length + maxLag + 1) {
-        size *= 2;
+    const auto smooth = [](int32_t n) {
+        for (const int32_t factor : {2, 3, 5}) {
+            while (n % factor == 0) {
+                n /= factor;
+            }
+        }
+        return n == 1;
+    };
+    int32_t size = std::max(length + maxLag + 1, 2);
+    while (!smooth(size)) {
+        ++size;
     }
     return size;
 }
