@@ -77,7 +77,7 @@ private:
     std::array<bool, kSlots> present_{};
     std::array<float, kSlots> values_{};
     std::array<int32_t, 4> fades_{-1, -1, -1, -1};
-    RestorationMode mode_ = RestorationMode::kClassic;
+    RestorationMode mode_ = kDefaultRestorationMode;
     int32_t position_ = 0;
     std::unique_ptr<AEAudiofile> recordFile_;
     std::unique_ptr<AEPeakData> peakBuilder_;

@@ -13,6 +13,10 @@ enum class RestorationMode : int32_t {
     kEnhanced = 1,
 };
 
+// The mode of a user who has stored no choice: the window's Options menu and gleam-cli's
+// --mode still choose classic.
+constexpr RestorationMode kDefaultRestorationMode = RestorationMode::kEnhanced;
+
 // The mode a stored number stands for; anything unknown is classic.
 inline RestorationMode restorationModeFrom(int32_t stored) {
     return stored == 1 ? RestorationMode::kEnhanced : RestorationMode::kClassic;
@@ -30,5 +34,5 @@ public:
     static void set(RestorationMode mode) { mode_.store(mode, std::memory_order_relaxed); }
 
 private:
-    static inline std::atomic<RestorationMode> mode_{RestorationMode::kClassic};
+    static inline std::atomic<RestorationMode> mode_{kDefaultRestorationMode};
 };

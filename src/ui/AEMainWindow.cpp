@@ -70,8 +70,9 @@ AEMainWindow::AEMainWindow(AEApplication& app, QWidget* parent)
     int32_t useLeft = 1;
     store.readInt("monoUseLeft", useLeft, 1);
     monoUseLeft_ = useLeft != 0;
-    int32_t storedMode = 0;
-    store.readInt("restorationMode", storedMode, 0);
+    constexpr auto kNoChoice = static_cast<int32_t>(kDefaultRestorationMode);
+    int32_t storedMode = kNoChoice;
+    store.readInt("restorationMode", storedMode, kNoChoice);
     restorationMode_ = restorationModeFrom(storedMode);
     RestorationChoice::set(restorationMode_);
     app_.engine().setRestorationMode(restorationMode_);

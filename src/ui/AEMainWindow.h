@@ -219,7 +219,7 @@ private:
     bool projectLoaded_ = false;
     bool aboutShown_ = false;
     bool monoUseLeft_ = true;
-    RestorationMode restorationMode_ = RestorationMode::kClassic;
+    RestorationMode restorationMode_ = kDefaultRestorationMode;
     QLabel* repairStatus_ = nullptr; // what the last processing run repaired
     std::unique_ptr<AEWindowTransport> transport_;
 };

@@ -8,8 +8,9 @@ namespace CliRun {
 std::optional<RestorationMode> restorationMode(const std::string& command,
                                                const std::string& text) {
     if (text.empty()) {
-        int32_t stored = 0;
-        RegistryStore().readInt("restorationMode", stored, 0);
+        constexpr auto kNone = static_cast<int32_t>(kDefaultRestorationMode);
+        int32_t stored = kNone;
+        RegistryStore().readInt("restorationMode", stored, kNone);
         return restorationModeFrom(stored);
     }
     const std::optional<RestorationMode> mode = restorationModeNamed(text);

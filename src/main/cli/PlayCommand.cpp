@@ -37,7 +37,7 @@ struct PlayRequest {
     std::string path;
     std::array<double, kStages> values{-1, -1, -1, -1, -1, -1};
     bool bypass = false;
-    RestorationMode mode = RestorationMode::kClassic;
+    RestorationMode mode = kDefaultRestorationMode;
     bool mono = false;
     bool monoLeft = true;
     bool loop = false;

@@ -43,7 +43,7 @@ constexpr size_t kManifest = kMode + 3;
 // The controls as given (0 to 1) and the mode.
 struct Controls {
     std::array<double, ProcessingSettings::kSlots> values{};
-    RestorationMode mode = RestorationMode::kClassic;
+    RestorationMode mode = kDefaultRestorationMode;
 };
 
 bool readControls(const CliRun::Arguments& args, Controls& controls) {
@@ -57,7 +57,7 @@ bool readControls(const CliRun::Arguments& args, Controls& controls) {
         }
     }
     const auto mode = CliRun::restorationMode("restore", args.values[kMode]);
-    controls.mode = mode.value_or(RestorationMode::kClassic);
+    controls.mode = mode.value_or(kDefaultRestorationMode);
     return mode.has_value();
 }
 
