@@ -2,35 +2,64 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
-LsInterpolator::LsInterpolator(int32_t maxGap, int32_t maxOrder)
-    : maxGap_(std::max(maxGap, 1)), maxOrder_(std::max(maxOrder, 1)),
-      correlation_(maxOrder_ + 1, 0.0),
-      factor_(static_cast<size_t>(maxGap_) * (maxOrder_ + 1), 0.0), solution_(maxGap_, 0.0) {}
+LsInterpolator::LsInterpolator(int32_t maxUnknowns, int32_t maxOrder)
+    : maxUnknowns_(std::max(maxUnknowns, 1)), maxOrder_(std::max(maxOrder, 1)),
+      correlation_(static_cast<size_t>(maxOrder_) + 1, 0.0),
+      positions_(static_cast<size_t>(maxUnknowns_), 0),
+      first_(static_cast<size_t>(maxUnknowns_), 0),
+      factor_(static_cast<size_t>(maxUnknowns_) * static_cast<size_t>(maxOrder_ + 1), 0.0),
+      solution_(static_cast<size_t>(maxUnknowns_), 0.0) {}
+
+void LsInterpolator::coefficientCorrelation(const double* a, int32_t order, double* rc) {
+    auto coefficient = [a](int32_t k) { return k == 0 ? 1.0 : a[k - 1]; };
+    for (int32_t d = 0; d <= order; ++d) {
+        double sum = 0.0;
+        for (int32_t k = 0; k + d <= order; ++k) {
+            sum += coefficient(k) * coefficient(k + d);
+        }
+        rc[d] = sum;
+    }
+}
 
 int32_t LsInterpolator::interpolate(const double* a, int32_t order, double* window, int32_t gap) {
-    if (order < 1 || order > maxOrder_ || gap < 1 || gap > maxGap_) {
+    if (order < 1 || order > maxOrder_ || gap < 1 || gap > maxUnknowns_) {
+        return kSolveFailed;
+    }
+    coefficientCorrelation(a, order, correlation_.data());
+    for (int32_t i = 0; i < gap; ++i) {
+        positions_[static_cast<size_t>(i)] = order + i;
+    }
+    const int32_t result = solve(correlation_.data(), order, window, positions_.data(), gap, 0.0);
+    if (result == kSolved) {
+        std::copy_n(solution_.data(), gap, window + order);
+    }
+    return result;
+}
+
+int32_t LsInterpolator::solve(const double* rc, int32_t order, const double* x, const int32_t* u,
+                              int32_t m, double regularisation) {
+    if (order < 1 || order > maxOrder_ || m < 1 || m > maxUnknowns_) {
         return kSolveFailed;
     }
     const int32_t K = order;
-    // R(d) = Σ b_k b_{k+d} with b = (1, a1 .. aK).
-    auto coefficient = [a](int32_t k) { return k == 0 ? 1.0 : a[k - 1]; };
-    for (int32_t d = 0; d <= K; ++d) {
-        double sum = 0.0;
-        for (int32_t k = 0; k + d <= K; ++k) {
-            sum += coefficient(k) * coefficient(k + d);
-        }
-        correlation_[d] = sum;
-    }
-    const double* R = correlation_.data();
     const int32_t width = K + 1;
-    // factor_[i * width + d] is G(i, i − d); the matrix is M(i, j) = R(|i − j|).
+    const double diagonal = rc[0] * (1.0 + regularisation);
+    int32_t* first = first_.data();
+    for (int32_t i = 0, j = 0; i < m; ++i) {
+        while (u[i] - u[j] > K) {
+            ++j;
+        }
+        first[i] = j;
+    }
+    // factor_[i * width + d] is G(i, i − d); the matrix is M(i, j) = rc(u_i − u_j), and
+    // unknown i is coupled with first[i] .. i only, so no row needs more than K + 1 values.
     double* G = factor_.data();
-    for (int32_t i = 0; i < gap; ++i) {
-        const int32_t first = std::max(0, i - K);
-        for (int32_t j = first; j <= i; ++j) {
-            double s = R[i - j];
-            for (int32_t k = std::max(first, j - K); k < j; ++k) {
+    for (int32_t i = 0; i < m; ++i) {
+        for (int32_t j = first[i]; j <= i; ++j) {
+            double s = j < i ? rc[u[i] - u[j]] : diagonal;
+            for (int32_t k = first[i]; k < j; ++k) {
                 s -= G[i * width + (i - k)] * G[j * width + (j - k)];
             }
             if (j < i) {
@@ -42,40 +71,43 @@ int32_t LsInterpolator::interpolate(const double* a, int32_t order, double* wind
             }
         }
     }
-    // Right-hand side: −Σ R(|u − m|) x_m over the known samples m within reach of u.
-    const double* known = window;
+    // Right-hand side: −Σ rc(|t − u_i|) x_t over the known samples t within reach of u_i,
+    // in order of t.
     double* y = solution_.data();
-    for (int32_t i = 0; i < gap; ++i) {
-        const int32_t u = K + i;
+    for (int32_t i = 0; i < m; ++i) {
+        const int32_t p = u[i];
+        int32_t next = first[i]; // the first unknown at or after t
         double s = 0.0;
-        for (int32_t m = u - K; m < K; ++m) {
-            s -= R[u - m] * known[m];
-        }
-        for (int32_t m = K + gap; m <= u + K; ++m) {
-            s -= R[m - u] * known[m];
+        for (int32_t t = p - K; t <= p + K; ++t) {
+            while (next < m && u[next] < t) {
+                ++next;
+            }
+            if (next < m && u[next] == t) {
+                continue;
+            }
+            s -= rc[std::abs(t - p)] * x[t];
         }
         y[i] = s;
     }
     // G y' = rhs, then Gᵀ x = y'.
-    for (int32_t i = 0; i < gap; ++i) {
+    for (int32_t i = 0; i < m; ++i) {
         double s = y[i];
-        for (int32_t k = std::max(0, i - K); k < i; ++k) {
+        for (int32_t k = first[i]; k < i; ++k) {
             s -= G[i * width + (i - k)] * y[k];
         }
         y[i] = s / G[i * width];
     }
-    for (int32_t i = gap - 1; i >= 0; --i) {
+    for (int32_t i = m - 1; i >= 0; --i) {
         double s = y[i];
-        for (int32_t k = i + 1; k <= std::min(gap - 1, i + K); ++k) {
+        for (int32_t k = i + 1; k < m && first[k] <= i; ++k) {
             s -= G[k * width + (k - i)] * y[k];
         }
         y[i] = s / G[i * width];
     }
-    for (int32_t i = 0; i < gap; ++i) {
+    for (int32_t i = 0; i < m; ++i) {
         if (!std::isfinite(y[i])) {
             return kSolveFailed;
         }
     }
-    std::copy_n(y, gap, window + K);
     return kSolved;
 }
