@@ -2,22 +2,22 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 LsInterpolator::LsInterpolator(int32_t maxUnknowns, int32_t maxOrder)
     : maxUnknowns_(std::max(maxUnknowns, 1)), maxOrder_(std::max(maxOrder, 1)),
       correlation_(static_cast<size_t>(maxOrder_) + 1, 0.0),
+      known_(static_cast<size_t>(maxUnknowns_) + 2 * static_cast<size_t>(maxOrder_), 0.0),
       positions_(static_cast<size_t>(maxUnknowns_), 0),
       first_(static_cast<size_t>(maxUnknowns_), 0),
       factor_(static_cast<size_t>(maxUnknowns_) * static_cast<size_t>(maxOrder_ + 1), 0.0),
       solution_(static_cast<size_t>(maxUnknowns_), 0.0) {}
 
 void LsInterpolator::coefficientCorrelation(const double* a, int32_t order, double* rc) {
-    auto coefficient = [a](int32_t k) { return k == 0 ? 1.0 : a[k - 1]; };
+    // With b = (1, a1 .. aK): the term of b0 = 1 is b_d itself.
     for (int32_t d = 0; d <= order; ++d) {
-        double sum = 0.0;
-        for (int32_t k = 0; k + d <= order; ++k) {
-            sum += coefficient(k) * coefficient(k + d);
+        double sum = 0.0 + (d == 0 ? 1.0 : a[d - 1]);
+        for (int32_t k = 1; k + d <= order; ++k) {
+            sum += a[k - 1] * a[k + d - 1];
         }
         rc[d] = sum;
     }
@@ -28,10 +28,14 @@ int32_t LsInterpolator::interpolate(const double* a, int32_t order, double* wind
         return kSolveFailed;
     }
     coefficientCorrelation(a, order, correlation_.data());
+    // The gap reads as zeros: the known samples alone make the right-hand side.
+    double* known = known_.data();
+    std::copy_n(window, 2 * order + gap, known);
+    std::fill_n(known + order, gap, 0.0);
     for (int32_t i = 0; i < gap; ++i) {
         positions_[static_cast<size_t>(i)] = order + i;
     }
-    const int32_t result = solve(correlation_.data(), order, window, positions_.data(), gap, 0.0);
+    const int32_t result = solve(correlation_.data(), order, known, positions_.data(), gap, 0.0);
     if (result == kSolved) {
         std::copy_n(solution_.data(), gap, window + order);
     }
@@ -71,21 +75,17 @@ int32_t LsInterpolator::solve(const double* rc, int32_t order, const double* x, 
             }
         }
     }
-    // Right-hand side: −Σ rc(|t − u_i|) x_t over the known samples t within reach of u_i,
-    // in order of t.
+    // Right-hand side: −Σ rc(|t − u_i|) x_t over the samples t within reach of u_i, in order
+    // of t; the unknowns are zeros there, so their terms change nothing.
     double* y = solution_.data();
     for (int32_t i = 0; i < m; ++i) {
-        const int32_t p = u[i];
-        int32_t next = first[i]; // the first unknown at or after t
+        const double* at = x + u[i];
         double s = 0.0;
-        for (int32_t t = p - K; t <= p + K; ++t) {
-            while (next < m && u[next] < t) {
-                ++next;
-            }
-            if (next < m && u[next] == t) {
-                continue;
-            }
-            s -= rc[std::abs(t - p)] * x[t];
+        for (int32_t k = K; k >= 1; --k) {
+            s -= rc[k] * at[-k];
+        }
+        for (int32_t k = 1; k <= K; ++k) {
+            s -= rc[k] * at[k];
         }
         y[i] = s;
     }

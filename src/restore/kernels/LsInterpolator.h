@@ -31,9 +31,9 @@ public:
     int32_t interpolate(const double* a, int32_t order, double* window, int32_t gap);
 
     // The m unknowns at the increasing positions u[0 .. m) of x, from rc (see
-    // coefficientCorrelation()); x must hold every position within `order` of an unknown
-    // (the unknowns' own values are not read). The diagonal is rc[0] (1 + regularisation).
-    // On kSolved, solution()[i] is unknown i; x is not written.
+    // coefficientCorrelation()); x must hold every position within `order` of an unknown,
+    // with 0 at the unknowns. The diagonal is rc[0] (1 + regularisation). On kSolved,
+    // solution()[i] is unknown i; x is not written.
     int32_t solve(const double* rc, int32_t order, const double* x, const int32_t* u, int32_t m,
                   double regularisation);
     const double* solution() const { return solution_.data(); }
@@ -45,6 +45,7 @@ private:
     int32_t maxUnknowns_;
     int32_t maxOrder_;
     std::vector<double> correlation_; // interpolate(): of (1, a1 .. aK), lags 0 .. K
+    std::vector<double> known_;       // interpolate(): the window with the gap as zeros
     std::vector<int32_t> positions_;  // interpolate(): the gap's positions
     std::vector<int32_t> first_;      // per unknown: first coupled unknown
     std::vector<double> factor_;      // banded Cholesky factor, unknowns × (K + 1)
