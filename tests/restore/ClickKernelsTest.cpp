@@ -1,7 +1,9 @@
 // The click remover's kernels on their own: model, residual filter, residual levels,
-// threshold curve and detection, interpolation.
+// threshold curve and detection, interpolation (model and interpolation in the forms
+// both modes use them).
 #include "ArModel.h"
 #include "ClickDetector.h"
+#include "EnhancedArModel.h"
 #include "LsInterpolator.h"
 #include "MatchedErrorFilter.h"
 #include "ResidualLevels.h"
@@ -35,10 +37,10 @@ std::vector<double> sineWindow(double hz, double amplitude, int32_t count, doubl
     return x;
 }
 
-// Σ over every error term touching the gap of (x[n] + Σ a_k x[n−k])².
-double gapErrorEnergy(const std::vector<double>& x, const double* a, int32_t K, int32_t gap) {
+// Σ over every error term of the window, (x[n] + Σ a_k x[n−k])², n from K on.
+double errorEnergy(const std::vector<double>& x, const double* a, int32_t K) {
     double sum = 0.0;
-    for (int32_t n = K; n < 2 * K + gap; ++n) {
+    for (size_t n = K; n < x.size(); ++n) {
         double e = x[n];
         for (int32_t k = 1; k <= K; ++k) {
             e += a[k - 1] * x[n - k];
@@ -75,14 +77,23 @@ TEST(ArModel, EveryOrderSolvesItsNormalEquations) {
 }
 
 TEST(ArModel, FindsTheResonanceThatMadeTheBlock) {
+    // From the plain autocorrelation of the block (classic) and from the Hann-windowed one
+    // with the white noise correction (enhanced).
     const auto x = resonance(S::kBlock, 12);
-    ArModel model;
-    ASSERT_TRUE(model.fit(x.data(), S::kBlock, S::kSilentPower));
-    EXPECT_NEAR(model.coefficients(2)[0], -1.6, 0.05);
-    EXPECT_NEAR(model.coefficients(2)[1], 0.8, 0.05);
-    // More taps predict no better than the two that made the signal, and never worse.
-    EXPECT_LE(model.errorPower(30), model.errorPower(2));
-    EXPECT_GT(model.errorPower(30), 0.9 * model.errorPower(2));
+    ArModel plain, windowed;
+    ASSERT_TRUE(plain.fit(x.data(), S::kBlock, S::kSilentPower));
+    const std::vector<float> samples(x.begin(), x.end());
+    std::array<double, 31> r{};
+    EnhancedAutocorrelation(S::kBlock, 30).compute(samples.data(), r.data(), 30);
+    r[0] *= 1.000001;
+    ASSERT_TRUE(windowed.solve(r.data(), S::kSilentPower, 30));
+    for (const ArModel* model : {&plain, &windowed}) {
+        EXPECT_NEAR(model->coefficients(2)[0], -1.6, 0.05);
+        EXPECT_NEAR(model->coefficients(2)[1], 0.8, 0.05);
+        // More taps predict no better than the two that made the signal, and never worse.
+        EXPECT_LE(model->errorPower(30), model->errorPower(2));
+        EXPECT_GT(model->errorPower(30), 0.9 * model->errorPower(2));
+    }
 }
 
 TEST(ArModel, SilenceAndTheConversionOffsetGetNoModel) {
@@ -283,52 +294,60 @@ TEST(ClickDetector, RunsAtTheBlockEdgesAreJudgedAlike) {
     EXPECT_EQ(ClickDetector::findRegions(loud.data(), curve.data(), S::kBlock, regions), 0);
 }
 
-TEST(LsInterpolator, RestoresASineExactlyWithItsOwnModel) {
-    const auto a = sineModel(523.0);
-    auto window = sineWindow(523.0, 0.7, 2 + 25 + 2, 0.4);
-    const auto clean = window;
-    std::fill(window.begin() + 2, window.begin() + 27, 0.9);
-    LsInterpolator interpolator(S::kMaxGap, S::kContextLimit);
-    ASSERT_EQ(interpolator.interpolate(a.data(), 2, window.data(), 25), LsInterpolator::kSolved);
-    for (size_t n = 0; n < window.size(); ++n) {
-        ASSERT_NEAR(window[n], clean[n], 1e-9) << n;
+TEST(LsInterpolator, RestoresSinesExactlyWithTheirOwnModel) {
+    // One sine with its model; two with the product (1 − 2c1 z⁻¹ + z⁻²)(1 − 2c2 z⁻¹ + z⁻²)
+    // over the longest gap.
+    const auto p = sineModel(300.0), q = sineModel(2100.0), one = sineModel(523.0);
+    const std::vector<double> two = {p[0] + q[0], 2.0 + p[0] * q[0], p[0] + q[0], 1.0};
+    using Case = std::tuple<std::vector<double>, int32_t, double, double>;
+    for (const auto& [a, gap, high, tolerance] :
+         {Case{{one[0], one[1]}, 25, 0.0, 1e-9}, Case{two, S::kMaxGap, 0.2, 1e-6}}) {
+        const auto K = static_cast<int32_t>(a.size());
+        auto window = sineWindow(K == 2 ? 523.0 : 300.0, 0.4, 2 * K + gap, 0.4);
+        const auto upper = sineWindow(2100.0, high, 2 * K + gap, 1.0);
+        std::transform(window.begin(), window.end(), upper.begin(), window.begin(), std::plus{});
+        const auto clean = window;
+        std::fill(window.begin() + K, window.begin() + K + gap, 0.9);
+        LsInterpolator interpolator(S::kMaxGap, S::kContextLimit);
+        ASSERT_EQ(interpolator.interpolate(a.data(), K, window.data(), gap),
+                  LsInterpolator::kSolved);
+        for (size_t n = 0; n < window.size(); ++n) {
+            ASSERT_NEAR(window[n], clean[n], tolerance) << K << " " << n;
+        }
     }
 }
 
-TEST(LsInterpolator, RestoresTwoSinesWithAFourthOrderModel) {
-    // (1 − 2c1 z⁻¹ + z⁻²)(1 − 2c2 z⁻¹ + z⁻²)
-    const auto p = sineModel(300.0), q = sineModel(2100.0);
-    const std::array<double, 4> a = {p[0] + q[0], 2.0 + p[0] * q[0], p[0] + q[0], 1.0};
-    const int32_t gap = S::kMaxGap;
-    auto window = sineWindow(300.0, 0.4, 8 + gap, 0.0);
-    const auto high = sineWindow(2100.0, 0.2, 8 + gap, 1.0);
-    for (size_t n = 0; n < window.size(); ++n) {
-        window[n] += high[n];
-    }
-    const auto clean = window;
-    std::fill(window.begin() + 4, window.begin() + 4 + gap, -1.0);
-    LsInterpolator interpolator(S::kMaxGap, S::kContextLimit);
-    ASSERT_EQ(interpolator.interpolate(a.data(), 4, window.data(), gap), LsInterpolator::kSolved);
-    for (size_t n = 0; n < window.size(); ++n) {
-        ASSERT_NEAR(window[n], clean[n], 1e-6) << n;
-    }
-}
-
-TEST(LsInterpolator, TheGapMinimisesThePredictionError) {
+TEST(LsInterpolator, TheUnknownsMinimiseThePredictionError) {
+    // One gap, as the classic click remover fills it, and scattered unknowns in clusters,
+    // as the enhanced impulse remover solves them.
     const auto x = resonance(S::kBlock, 13);
     ArModel model;
     ASSERT_TRUE(model.fit(x.data(), S::kBlock, S::kSilentPower));
-    const int32_t K = 12, gap = 12;
-    std::vector<double> window(x.begin() + 500, x.begin() + 500 + 2 * K + gap);
+    const int32_t K = 12;
     const double* a = model.coefficients(K);
-    LsInterpolator interpolator(S::kMaxGap, S::kContextLimit);
-    ASSERT_EQ(interpolator.interpolate(a, K, window.data(), gap), LsInterpolator::kSolved);
-    const double best = gapErrorEnergy(window, a, K, gap);
-    for (int32_t i = 0; i < gap; ++i) {
-        for (double step : {-1e-3, 1e-3}) {
-            auto moved = window;
-            moved[K + i] += step;
-            ASSERT_GT(gapErrorEnergy(moved, a, K, gap), best) << i;
+    std::array<double, K + 1> rc{};
+    LsInterpolator::coefficientCorrelation(a, K, rc.data());
+    const std::vector<std::vector<int32_t>> cases = {
+        {12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}, {12, 15, 16, 30, 31, 40, 60}};
+    for (const auto& u : cases) {
+        const auto m = static_cast<int32_t>(u.size());
+        std::vector<double> window(x.begin() + 500, x.begin() + 500 + u.back() + K + 1);
+        for (const int32_t n : u) {
+            window[n] = 0.0;
+        }
+        LsInterpolator interpolator(S::kMaxGap, S::kContextLimit);
+        ASSERT_EQ(interpolator.solve(rc.data(), K, window.data(), u.data(), m, 0.0),
+                  LsInterpolator::kSolved);
+        for (int32_t i = 0; i < m; ++i) {
+            window[u[i]] = interpolator.solution()[i];
+        }
+        const double best = errorEnergy(window, a, K);
+        for (const int32_t n : u) {
+            for (double step : {-1e-3, 1e-3}) {
+                auto moved = window;
+                moved[n] += step;
+                ASSERT_GT(errorEnergy(moved, a, K), best) << m << " " << n;
+            }
         }
     }
 }

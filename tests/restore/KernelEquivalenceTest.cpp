@@ -11,6 +11,7 @@
 #include "NoiseReducerEnvelope.h"
 #include "NspLanes.h"
 #include "NspLibrary.h"
+#include "SelectionMedian.h"
 #include "SignalTestSupport.h"
 
 #include <array>
@@ -313,4 +314,29 @@ TEST(NoiseReducerEnvelope, APairFollowsAsEachAlone) {
         }
     }
     EXPECT_NE(first.attackMs(), second.attackMs()); // the channels did differ
+}
+
+TEST(SelectionMedian, MedianMagnitudeIsExactForAnyCountAndTies) {
+    std::mt19937 random(6);
+    std::normal_distribution<float> value(0.0f, 0.01f);
+    std::vector<uint32_t> scratch(2 * 300);
+    for (const int32_t count : {1, 2, 3, 16, 17, 255, 256, 300}) {
+        for (const int32_t kind : {0, 1, 2}) {
+            std::vector<float> x(static_cast<size_t>(count));
+            for (int32_t i = 0; i < count; ++i) {
+                // Noise, noise with zeros and large clicks, and a few repeated values.
+                x[i] = kind == 0   ? value(random)
+                       : kind == 1 ? (i % 3 == 0 ? 0.0f : (i % 7 == 0 ? 50.0f : value(random)))
+                                   : static_cast<float>(i % 4) * (i % 2 ? -0.5f : 0.5f);
+            }
+            std::vector<float> sorted(x.size());
+            std::transform(x.begin(), x.end(), sorted.begin(),
+                           [](float v) { return std::fabs(v); });
+            std::sort(sorted.begin(), sorted.end());
+            const float expected =
+                count % 2 ? sorted[count / 2] : 0.5f * (sorted[count / 2 - 1] + sorted[count / 2]);
+            EXPECT_EQ(SelectionMedian::medianMagnitude(x.data(), count, scratch.data()), expected)
+                << count << " " << kind;
+        }
+    }
 }

@@ -1,12 +1,9 @@
-#include "EnhancedRobustScale.h"
-
-#include "EnhancedImpulseSettings.h"
+#include "SelectionMedian.h"
 
 #include "NspLanes.h"
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -144,7 +141,7 @@ uint32_t selectKey(uint32_t* keys, uint32_t* spare, int32_t count, int32_t rank)
 
 } // namespace
 
-namespace EnhancedRobustScale {
+namespace SelectionMedian {
 
 float medianMagnitude(const float* x, int32_t count, uint32_t* scratch) {
     if (count <= 0) {
@@ -174,42 +171,4 @@ float medianMagnitude(const float* x, int32_t count, uint32_t* scratch) {
     return 0.5f * (std::bit_cast<float>(lower) + std::bit_cast<float>(upper));
 }
 
-float globalLevel(const float* d, int32_t from, int32_t to, float* room, uint32_t* scratch) {
-    // The median of the whole stretch only bounds the quarters from below: every fourth
-    // sample gives it closely enough at a quarter of the cost.
-    constexpr int32_t kStride = 4;
-    const int32_t picked = (to - from + kStride - 1) / kStride;
-    for (int32_t i = 0; i < picked; ++i) {
-        room[i] = d[from + i * kStride];
-    }
-    return 0.5f * medianMagnitude(room, picked, scratch);
-}
-
-void localScale(const float* d, int32_t from, int32_t to, int32_t lo, int32_t hi, int32_t quarter,
-                float floor, float global, float* sigma, uint32_t* scratch) {
-    constexpr int32_t kMaxQuarters = 64;
-    const auto whole = static_cast<float>(EnhancedImpulseSettings::kMadToSigma);
-    const int32_t quarters = std::clamp((hi - lo) / quarter, 1, kMaxQuarters);
-    float level[kMaxQuarters];
-    for (int32_t q = 0; q < quarters; ++q) {
-        level[q] =
-            whole * std::max(medianMagnitude(d + lo + q * quarter, quarter, scratch), global);
-    }
-    const int32_t firstCentre = lo + quarter / 2;
-    const int32_t lastCentre = firstCentre + (quarters - 1) * quarter;
-    for (int32_t n = from; n < to; ++n) {
-        float value;
-        if (n <= firstCentre) {
-            value = level[0];
-        } else if (n >= lastCentre) {
-            value = level[quarters - 1];
-        } else {
-            const int32_t q = (n - firstCentre) / quarter;
-            const float t = static_cast<float>(n - firstCentre - q * quarter) / quarter;
-            value = level[q] + t * (level[q + 1] - level[q]);
-        }
-        sigma[n] = std::max(value, floor);
-    }
-}
-
-} // namespace EnhancedRobustScale
+} // namespace SelectionMedian

@@ -2,13 +2,9 @@
 
 #include <cstdint>
 
-// Robust level measures of the enhanced impulse remover: medians of magnitudes, which
-// clicks (a few huge values) barely move.
+// Robust level measures of the enhanced impulse remover: medians of magnitudes
+// (SelectionMedian), which clicks (a few huge values) barely move.
 namespace EnhancedRobustScale {
-
-// The median of |x[0 .. count)| (the mean of the two middle values for an even count);
-// `scratch` holds 2 × count values and is overwritten.
-float medianMagnitude(const float* x, int32_t count, uint32_t* scratch);
 
 // Half the median |d| of d[from .. to), taken from every fourth sample: no quarter's
 // level in localScale() is below 1.4826 times it. `room` holds (to − from) / 4 + 1 values

@@ -48,7 +48,7 @@ public:
 private:
     using S = ClickSettings;
     static constexpr int32_t kQuarters = ResidualLevels::kQuarters;
-    static_assert(ArModel::kMaxOrder == S::kModelOrder);
+    static_assert(S::kModelOrder <= ArModel::kMaxOrder);
     static_assert(S::kContextLimit <= S::kSolvedOrder - 2 && S::kResidualOrder <= S::kSolvedOrder);
 
     struct Block {

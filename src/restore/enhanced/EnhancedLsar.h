@@ -1,14 +1,16 @@
 #pragma once
 
+#include "LsInterpolator.h"
+
 #include <cstdint>
 #include <vector>
 
 // Least-squares autoregressive interpolation of the unknown samples of a window, with a
 // test that keeps a repair only when it removes clearly more excitation than music of
 // that place would carry. Unknowns closer than the model order are solved together from
-// `order` known samples on each side (normal matrix: the coefficient autocorrelation,
-// Toeplitz; profile Cholesky). Scratch for clusters of up to maxCluster unknowns is made
-// in the constructor; solve() allocates nothing.
+// `order` known samples on each side, by the least-squares interpolator. Scratch for
+// clusters of up to maxCluster unknowns is made in the constructor; solve() allocates
+// nothing.
 class EnhancedLsar {
 public:
     struct Outcome {
@@ -31,16 +33,13 @@ private:
     bool solveCluster(float* window, int32_t length, const uint8_t* unknown, int32_t from,
                       int32_t to, const double* a, int32_t order, const float* excitation,
                       int32_t chunk, float beta, bool& failed);
-    bool factor(int32_t m);
-    void substitute(int32_t m);
 
     int32_t maxCluster_;
-    std::vector<int32_t> index_; // positions of the unknowns of the window
-    std::vector<int32_t> first_; // per unknown of a cluster: first coupled unknown
-    std::vector<double> matrix_; // the cluster's normal matrix, then its factor
-    std::vector<double> solution_;
-    std::vector<double> rc_;      // coefficient autocorrelation
-    std::vector<double> segment_; // the cluster's span with the solution in place
-    std::vector<double> known_;   // the known samples within the cluster's reach
-    std::vector<double> error_;   // the prediction error of the span after the repair
+    LsInterpolator interpolator_;
+    std::vector<int32_t> index_;    // positions of the unknowns of the window
+    std::vector<int32_t> relative_; // a cluster's unknowns from the start of known_
+    std::vector<double> rc_;        // coefficient autocorrelation
+    std::vector<double> segment_;   // the cluster's span with the solution in place
+    std::vector<double> known_;     // the known samples within the cluster's reach
+    std::vector<double> error_;     // the prediction error of the span after the repair
 };

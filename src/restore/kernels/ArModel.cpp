@@ -50,3 +50,8 @@ bool ArModel::solve(const double* r, double silence, int32_t maxOrder) {
     order_ = maxOrder;
     return true;
 }
+
+void ArModel::errorFilter(int32_t m, double* b) const {
+    b[0] = 1.0;
+    std::copy_n(coefficients(m), m, b + 1);
+}

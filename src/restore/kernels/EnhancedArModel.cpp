@@ -31,42 +31,6 @@ void addTaps(const float* in, const float* a, int32_t order, int32_t from, int32
 
 namespace EnhancedAr {
 
-void levinson(const double* r, int32_t order, double* a) {
-    std::fill_n(a, order + 1, 0.0);
-    a[0] = 1.0;
-    double error = r[0];
-    for (int32_t m = 1; m <= order; ++m) {
-        if (error <= r[0] * 1e-12) {
-            break;
-        }
-        double acc = r[m];
-        for (int32_t i = 1; i < m; ++i) {
-            acc += a[i] * r[m - i];
-        }
-        const double k = -acc / error;
-        for (int32_t i = 1, j = m - 1; i <= j; ++i, --j) {
-            const double ai = a[i];
-            const double aj = a[j];
-            a[i] = ai + k * aj;
-            if (i != j) {
-                a[j] = aj + k * ai;
-            }
-        }
-        a[m] = k;
-        error *= 1.0 - k * k;
-    }
-}
-
-void coefficientCorrelation(const double* a, int32_t order, double* rc) {
-    for (int32_t lag = 0; lag <= order; ++lag) {
-        double sum = 0.0;
-        for (int32_t i = 0; i + lag <= order; ++i) {
-            sum += a[i] * a[i + lag];
-        }
-        rc[lag] = sum;
-    }
-}
-
 void predictionError(const float* x, int32_t from, int32_t to, const float* a, int32_t order,
                      float* e) {
     // Outputs before `order` lack some of their past: they take the taps they have.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArModel.h"
 #include "EnhancedArModel.h"
 #include "EnhancedImpulseSettings.h"
 #include "EnhancedLsar.h"
@@ -37,6 +38,7 @@ private:
 
     const EnhancedImpulseSettings& settings_;
     EnhancedAutocorrelation autocorrelation_;
+    ArModel ar_;
     EnhancedRegionFinder finder_;
     EnhancedLsar lsar_;
     std::vector<float> window_;

@@ -1,6 +1,7 @@
 #include "EnhancedImpulseChannel.h"
 
 #include "EnhancedRobustScale.h"
+#include "SelectionMedian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +68,12 @@ bool EnhancedImpulseChannel::detect(int32_t order, float kHi) {
     std::array<double, Settings::kMaxOrder + 1> corrected{};
     std::copy_n(r_.begin(), order + 1, corrected.begin());
     corrected[0] *= 1.0 + Settings::kWhiteNoiseCorrection;
-    EnhancedAr::levinson(corrected.data(), order, model_.data());
+    if (ar_.solve(corrected.data(), Settings::kSilentPower, order)) {
+        ar_.errorFilter(order, model_.data());
+    } else {
+        std::fill_n(model_.begin(), order + 1, 0.0);
+        model_[0] = 1.0;
+    }
     for (int32_t k = 0; k <= order; ++k) {
         modelFloat_[static_cast<size_t>(k)] = static_cast<float>(model_[static_cast<size_t>(k)]);
     }
@@ -139,8 +145,8 @@ void EnhancedImpulseChannel::measureExcitation(int32_t order) {
                                         modelFloat_.data(), order, error_.data());
             errorTo_ = start + kQuarter;
         }
-        const float s = toSigma * EnhancedRobustScale::medianMagnitude(error_.data() + start,
-                                                                       kQuarter, keys_.data());
+        const float s = toSigma * SelectionMedian::medianMagnitude(error_.data() + start, kQuarter,
+                                                                   keys_.data());
         excitation_[static_cast<size_t>(q)] = s * s;
     }
 }

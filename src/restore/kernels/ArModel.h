@@ -7,10 +7,12 @@
 // Levinson–Durbin solution of every order up to kMaxOrder, kept as a triangular table so
 // that a short gap can be interpolated with a model no longer than its known context.
 // Coefficients follow the prediction-error form e[n] = x[n] + a1·x[n−1] + … + am·x[n−m].
-// Holds no heap memory; fitting allocates nothing.
+// The one Levinson–Durbin solver of both modes. Holds no heap memory; fitting allocates
+// nothing.
 class ArModel {
 public:
-    static constexpr int32_t kMaxOrder = 80;
+    // The highest order either mode asks for (the enhanced click remover's second pass).
+    static constexpr int32_t kMaxOrder = 100;
 
     // Fits the model of orders 1 .. maxOrder (at most kMaxOrder) to x[0 .. count)
     // (autocorrelation through the nsp layer). The order-m solution needs only lags 0 .. m,
@@ -26,6 +28,8 @@ public:
     int32_t order() const { return order_; }
     // a1 .. am of the order-m solution, m = 1 .. order(); only while valid().
     const double* coefficients(int32_t m) const { return table_.data() + offsetOf(m); }
+    // b[0 .. m] = (1, a1 .. am): the order-m prediction-error filter; only while valid().
+    void errorFilter(int32_t m, double* b) const;
     const double* autocorrelation() const { return r_.data(); }
     // Prediction-error power of the order-m solution (m = 0 .. order()).
     double errorPower(int32_t m) const { return error_[m]; }

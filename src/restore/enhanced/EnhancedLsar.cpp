@@ -1,6 +1,5 @@
 #include "EnhancedLsar.h"
 
-#include "EnhancedArModel.h"
 #include "NspTaps.h"
 
 #include <algorithm>
@@ -38,11 +37,9 @@ double predictionPower(const double* x, int32_t count, const double* a, int32_t 
 } // namespace
 
 EnhancedLsar::EnhancedLsar(int32_t maxCluster, int32_t maxOrder, int32_t windowLength)
-    : maxCluster_(maxCluster), index_(static_cast<size_t>(windowLength)),
-      first_(static_cast<size_t>(maxCluster)),
-      matrix_(static_cast<size_t>(maxCluster) * static_cast<size_t>(maxCluster)),
-      solution_(static_cast<size_t>(maxCluster)), rc_(static_cast<size_t>(maxOrder) + 1),
-      segment_(static_cast<size_t>(windowLength)),
+    : maxCluster_(maxCluster), interpolator_(maxCluster, maxOrder),
+      index_(static_cast<size_t>(windowLength)), relative_(static_cast<size_t>(maxCluster)),
+      rc_(static_cast<size_t>(maxOrder) + 1), segment_(static_cast<size_t>(windowLength)),
       known_(static_cast<size_t>(windowLength) + 2 * static_cast<size_t>(maxOrder) + 1),
       error_(static_cast<size_t>(windowLength)) {}
 
@@ -51,7 +48,7 @@ EnhancedLsar::Outcome EnhancedLsar::solve(float* window, int32_t length, const u
                                           const float* excitation, int32_t chunk, float beta) {
     Outcome outcome;
     std::fill_n(accepted, length, uint8_t{0});
-    EnhancedAr::coefficientCorrelation(a, order, rc_.data());
+    LsInterpolator::coefficientCorrelation(a + 1, order, rc_.data());
     int32_t count = 0;
     for (int32_t n = 0; n < length; ++n) {
         if (unknown[n]) {
@@ -99,41 +96,25 @@ bool EnhancedLsar::solveCluster(float* window, int32_t length, const uint8_t* un
     for (int32_t t = base; t <= u[m - 1] + order; ++t) {
         known[t - base] = t < lo || t >= hi || unknown[t] ? 0.0 : window[t];
     }
-    // The normal matrix, lower profile only: unknowns further apart than the order are
-    // not coupled.
-    for (int32_t i = 0, j = 0; i < m; ++i) {
-        while (u[i] - u[j] > order) {
-            ++j;
-        }
-        first_[static_cast<size_t>(i)] = j;
-        double* row = matrix_.data() + static_cast<size_t>(i) * static_cast<size_t>(m);
-        for (int32_t k = j; k < i; ++k) {
-            row[k] = rc[u[i] - u[k]];
-        }
-        row[i] = diagonal;
-        // Right-hand side: the known samples within reach of this unknown, on both sides.
-        const double* left = known + (u[i] - base);
-        double sum = 0.0;
-        for (int32_t k = 1; k <= order; ++k) {
-            sum += rc[k] * (left[-k] + left[k]);
-        }
-        solution_[static_cast<size_t>(i)] = -sum;
+    int32_t* relative = relative_.data();
+    for (int32_t i = 0; i < m; ++i) {
+        relative[i] = u[i] - base;
     }
-    if (!factor(m)) {
+    if (interpolator_.solve(rc, order, known, relative, m, kRegularisation) !=
+        LsInterpolator::kSolved) {
         failed = true;
         return false;
     }
-    substitute(m);
+    const double* solution = interpolator_.solution();
 
-    // Excitation the repair removes: dx' A dx, with A from rc again (the factor replaced
-    // it).
+    // Excitation the repair removes: dx' A dx, A the normal matrix.
     double removed = 0.0;
     double levelSum = 0.0;
     for (int32_t i = 0; i < m; ++i) {
-        const double dxi = window[u[i]] - solution_[static_cast<size_t>(i)];
+        const double dxi = window[u[i]] - solution[i];
         double cross = 0.0;
-        for (int32_t k = first_[static_cast<size_t>(i)]; k < i; ++k) {
-            cross += rc[u[i] - u[k]] * (window[u[k]] - solution_[static_cast<size_t>(k)]);
+        for (int32_t k = interpolator_.firstCoupled(i); k < i; ++k) {
+            cross += rc[u[i] - u[k]] * (window[u[k]] - solution[k]);
         }
         removed += dxi * (diagonal * dxi + 2.0 * cross);
         levelSum += excitation[u[i] / chunk];
@@ -145,7 +126,7 @@ bool EnhancedLsar::solveCluster(float* window, int32_t length, const uint8_t* un
         segment[t - lo] = window[t];
     }
     for (int32_t i = 0; i < m; ++i) {
-        segment[u[i] - lo] = solution_[static_cast<size_t>(i)];
+        segment[u[i] - lo] = solution[i];
     }
     const double left = predictionPower(segment, hi - lo, a, order, error_.data());
     const int32_t dof = std::max(hi - lo - order - m, 1);
@@ -154,50 +135,7 @@ bool EnhancedLsar::solveCluster(float* window, int32_t length, const uint8_t* un
         return false;
     }
     for (int32_t i = 0; i < m; ++i) {
-        window[u[i]] = static_cast<float>(solution_[static_cast<size_t>(i)]);
+        window[u[i]] = static_cast<float>(solution[i]);
     }
     return true;
-}
-
-bool EnhancedLsar::factor(int32_t m) {
-    const auto stride = static_cast<size_t>(m);
-    for (int32_t i = 0; i < m; ++i) {
-        double* row = matrix_.data() + static_cast<size_t>(i) * stride;
-        const int32_t fi = first_[static_cast<size_t>(i)];
-        for (int32_t j = fi; j <= i; ++j) {
-            const double* other = matrix_.data() + static_cast<size_t>(j) * stride;
-            double sum = row[j];
-            for (int32_t k = std::max(fi, first_[static_cast<size_t>(j)]); k < j; ++k) {
-                sum -= row[k] * other[k];
-            }
-            if (j < i) {
-                row[j] = sum / other[j];
-            } else if (sum > 0.0 && std::isfinite(sum)) {
-                row[i] = std::sqrt(sum);
-            } else {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-void EnhancedLsar::substitute(int32_t m) {
-    const auto stride = static_cast<size_t>(m);
-    double* x = solution_.data();
-    for (int32_t i = 0; i < m; ++i) {
-        const double* row = matrix_.data() + static_cast<size_t>(i) * stride;
-        double sum = x[i];
-        for (int32_t k = first_[static_cast<size_t>(i)]; k < i; ++k) {
-            sum -= row[k] * x[k];
-        }
-        x[i] = sum / row[i];
-    }
-    for (int32_t i = m - 1; i >= 0; --i) {
-        const double* row = matrix_.data() + static_cast<size_t>(i) * stride;
-        x[i] /= row[i];
-        for (int32_t k = first_[static_cast<size_t>(i)]; k < i; ++k) {
-            x[k] -= row[k] * x[i];
-        }
-    }
 }

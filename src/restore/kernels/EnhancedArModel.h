@@ -5,15 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-// The autoregressive kernels of the enhanced impulse remover. Coefficients are a[0] = 1,
-// a[1..order], so that the prediction error is e[n] = sum_k a[k] x[n - k].
+// The autoregressive kernels of the enhanced impulse remover (its models are ArModel's).
+// Coefficients are a[0] = 1, a[1..order], so that the prediction error is
+// e[n] = sum_k a[k] x[n - k].
 namespace EnhancedAr {
 
-// Levinson-Durbin recursion on autocorrelation r[0..order]; writes a[0..order] and stops
-// early (later coefficients 0) when the error power collapses.
-void levinson(const double* r, int32_t order, double* a);
-// rc[l] = sum_i a[i] a[i + l], l = 0..order: the autocorrelation of the coefficients.
-void coefficientCorrelation(const double* a, int32_t order, double* rc);
 // e[n] = sum_k a[k] x[n - k] for n in [from, to), samples before x[0] taken as 0. The
 // taps are added in order of k, so every form and every range gives the same bits.
 void predictionError(const float* x, int32_t from, int32_t to, const float* a, int32_t order,
