@@ -75,18 +75,19 @@ TEST_F(CliRestorationModeTest, RestorePrintsOneSummaryLineOfItsMode) {
 TEST_F(CliRestorationModeTest, WithoutModeTheStoredChoiceIsUsed) {
     const QStringList args = {"restore", "--quiet", q(in), q(tmp.file("out.wav")),
                               "--click", "0.5"};
-    const CliRun classic = cli(args);
-    ASSERT_EQ(classic.code, 0) << classic.err;
-    EXPECT_NE(classic.out.find("(classic)"), std::string::npos) << classic.out;
-    RegistryStore().writeInt("restorationMode", 1);
+    // Nothing stored: enhanced.
     const CliRun enhanced = cli(args);
     ASSERT_EQ(enhanced.code, 0) << enhanced.err;
     EXPECT_NE(enhanced.out.find("(enhanced)"), std::string::npos) << enhanced.out;
+    RegistryStore().writeInt("restorationMode", 0);
+    const CliRun classic = cli(args);
+    ASSERT_EQ(classic.code, 0) << classic.err;
+    EXPECT_NE(classic.out.find("(classic)"), std::string::npos) << classic.out;
     // --mode wins over the stored choice.
     QStringList asked = args;
     asked << "--mode"
-          << "classic";
-    EXPECT_NE(cli(asked).out.find("(classic)"), std::string::npos);
+          << "enhanced";
+    EXPECT_NE(cli(asked).out.find("(enhanced)"), std::string::npos);
 }
 
 TEST_F(CliRestorationModeTest, AnUnknownModeFailsClearlyInEveryCommand) {

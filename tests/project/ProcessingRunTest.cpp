@@ -141,7 +141,8 @@ TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
     for (int k = 0; k < 4; ++k) {
         title.setFadePoint(k, fades[k]);
     }
-    // All six stages, then the crackle remover alone: its 18 samples stay.
+    // All six stages, then the crackle remover alone: the classic one's 18 samples stay.
+    RestorationChoice::set(RestorationMode::kClassic);
     for (const int32_t mask : {63, 2, 61}) {
         for (int slot = 0; slot < 6; ++slot) {
             title.setProcessorParam(slot, 500000);
@@ -155,6 +156,7 @@ TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
         EXPECT_EQ(burst_test::burstLag(trimmed, out, at - start, 64), (mask & 2) ? 18 : 0)
             << "stages " << mask;
     }
+    RestorationChoice::set(kDefaultRestorationMode);
 }
 
 TEST_F(ProcessingRunTest, ACancelInTheMiddleLeavesNoFileAndTheTitleAsItWas) {

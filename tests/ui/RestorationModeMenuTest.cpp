@@ -26,7 +26,7 @@ protected:
     }
 };
 
-TEST_F(RestorationModeMenuTest, ClassicByDefaultAndEnhancedWhenChosen) {
+TEST_F(RestorationModeMenuTest, EnhancedByDefaultAndClassicWhenChosen) {
     makeWindow(false);
     QAction* classic = window_->action(AEMainWindow::kRestorationClassic);
     QAction* enhanced = window_->action(AEMainWindow::kRestorationEnhanced);
@@ -34,33 +34,32 @@ TEST_F(RestorationModeMenuTest, ClassicByDefaultAndEnhancedWhenChosen) {
     ASSERT_NE(enhanced, nullptr);
     EXPECT_EQ(classic->text(), text(3171));
     EXPECT_EQ(enhanced->text(), text(3172));
-    EXPECT_TRUE(classic->isChecked());
-    EXPECT_FALSE(enhanced->isChecked());
-    EXPECT_EQ(RestorationChoice::current(), RestorationMode::kClassic);
-
-    ASSERT_TRUE(window_->command(AEMainWindow::kRestorationEnhanced));
     EXPECT_FALSE(classic->isChecked());
     EXPECT_TRUE(enhanced->isChecked());
-    EXPECT_EQ(stored(), 1);
     EXPECT_EQ(RestorationChoice::current(), RestorationMode::kEnhanced);
     EXPECT_EQ(app_->engine().restorationMode(), RestorationMode::kEnhanced);
 
-    ASSERT_TRUE(window_->command(AEMainWindow::kRestorationClassic));
-    EXPECT_TRUE(classic->isChecked());
-    EXPECT_FALSE(enhanced->isChecked());
-    EXPECT_EQ(stored(), 0);
-    EXPECT_EQ(RestorationChoice::current(), RestorationMode::kClassic);
-    EXPECT_EQ(app_->engine().restorationMode(), RestorationMode::kClassic);
+    for (const RestorationMode mode : {RestorationMode::kClassic, RestorationMode::kEnhanced}) {
+        const bool isClassic = mode == RestorationMode::kClassic;
+        ASSERT_TRUE(window_->command(isClassic ? AEMainWindow::kRestorationClassic
+                                               : AEMainWindow::kRestorationEnhanced));
+        EXPECT_EQ(classic->isChecked(), isClassic);
+        EXPECT_EQ(enhanced->isChecked(), !isClassic);
+        EXPECT_EQ(stored(), isClassic ? 0 : 1);
+        EXPECT_EQ(RestorationChoice::current(), mode);
+        EXPECT_EQ(app_->engine().restorationMode(), mode);
+    }
 }
 
 TEST_F(RestorationModeMenuTest, TheStoredChoiceHoldsAtTheNextStart) {
-    RegistryStore().writeInt("restorationMode", 1);
+    // A user who chose classic keeps it, though enhanced is the default.
+    RegistryStore().writeInt("restorationMode", 0);
     makeWindow(false);
-    EXPECT_TRUE(window_->action(AEMainWindow::kRestorationEnhanced)->isChecked());
-    EXPECT_EQ(window_->restorationMode(), RestorationMode::kEnhanced);
-    EXPECT_EQ(RestorationChoice::current(), RestorationMode::kEnhanced);
-    EXPECT_EQ(app_->engine().restorationMode(), RestorationMode::kEnhanced);
-    window_->command(AEMainWindow::kRestorationClassic);
+    EXPECT_TRUE(window_->action(AEMainWindow::kRestorationClassic)->isChecked());
+    EXPECT_EQ(window_->restorationMode(), RestorationMode::kClassic);
+    EXPECT_EQ(RestorationChoice::current(), RestorationMode::kClassic);
+    EXPECT_EQ(app_->engine().restorationMode(), RestorationMode::kClassic);
+    window_->command(AEMainWindow::kRestorationEnhanced); // as a later test expects
 }
 
 TEST_F(RestorationModeMenuTest, ARepairReportReachesTheStatusLine) {
