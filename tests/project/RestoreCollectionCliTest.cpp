@@ -1,6 +1,6 @@
 // gleam-cli restore IN... --out-dir DIR: a collection of worn recordings in nested folders,
 // restored in two jobs, killed halfway and started again, ends as one uninterrupted run.
-#include "CliTestSupport.h"
+#include "support/CliRun.h"
 #include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
 #include "support/WaitFor.h"
@@ -21,9 +21,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 constexpr int kFiles = 20;
 
