@@ -5,6 +5,7 @@
 
 #include "FMessageQueue.h"
 #include "FString.h"
+#include "support/AppStandIns.h"
 #include "support/QtTestApp.h"
 #include "support/TestDirs.h"
 
@@ -23,59 +24,11 @@
 
 namespace {
 
-struct RecordingDialogs : AEDialogs {
-    void alert(const std::string& text, bool owned) override {
-        alerts.push_back(text);
-        ownedFlags.push_back(owned);
-    }
-    bool askYesNo(const std::string& text) override {
-        questions.push_back(text);
-        return answer;
-    }
-    std::vector<std::string> alerts;
-    std::vector<bool> ownedFlags;
-    std::vector<std::string> questions;
-    bool answer = true;
-};
-
-struct RecordingWindow : AEMainWindowHooks {
-    void end() override { calls.push_back("end"); }
-    void stoppedState() override { calls.push_back("stopped"); }
-    void endOfOperationRefresh() override { calls.push_back("endOfOperation"); }
-    void recordingStopped(int32_t index) override {
-        calls.push_back("recordingStopped " + std::to_string(index));
-    }
-    void processedStateRefresh() override { calls.push_back("processed"); }
-    void resetWaveformStates() override { calls.push_back("resetWaveform"); }
-    void redraw() override { calls.push_back("redraw"); }
-    void setBusyState(int32_t state) override { calls.push_back("busy " + std::to_string(state)); }
-    void endOfProcessingRefresh() override { calls.push_back("endOfProcessing"); }
-    void refreshWaveform() override { calls.push_back("refreshWaveform"); }
-    void showTitle(int32_t n) override { calls.push_back("showTitle " + std::to_string(n)); }
-    void freeSpaceChanged() override { calls.push_back("freeSpace"); }
-    void raise() override { calls.push_back("raise"); }
-    int32_t showStartDialog(bool) override { return startChoice; }
-    void newProject() override { calls.push_back("newProject"); }
-    void openProject() override { calls.push_back("openProject"); }
-    void openProjectFromPath(const std::string& path) override {
-        calls.push_back("openPath " + path);
-    }
-    std::vector<std::string> calls;
-    int32_t startChoice = 0;
-};
-
 struct Tracked : FString {
     Tracked(std::string text, bool* gone) : FString(std::move(text)), gone_(gone) {}
     ~Tracked() override { *gone_ = true; }
     bool* gone_;
 };
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class AEApplicationTest : public ::testing::Test {
 protected:
@@ -143,7 +96,7 @@ TEST_F(AEApplicationTest, StoredLanguageAndStringIds) {
 
 TEST_F(AEApplicationTest, TagTwentyInItsThreeForms) {
     AEApplication app;
-    RecordingDialogs dialogs;
+    ScriptedDialogs dialogs;
     app.setDialogs(&dialogs);
     bool released = false;
     app.postAppMessage(20, app.stringId(3008, 0));
@@ -170,7 +123,7 @@ TEST_F(AEApplicationTest, MessagesEndOperationsTellFailuresAndUnknownTagsOnlyLog
     AEApplication app;
     unsetenv("GLEAM_LOG");
     RecordingWindow window;
-    RecordingDialogs dialogs;
+    ScriptedDialogs dialogs;
     app.setMainWindow(&window);
     app.setDialogs(&dialogs);
     app.setBusy(true);
@@ -184,7 +137,7 @@ TEST_F(AEApplicationTest, MessagesEndOperationsTellFailuresAndUnknownTagsOnlyLog
               window.calls.end());
     EXPECT_EQ(dialogs.alerts,
               std::vector<std::string>{"There's not enough memory to complete this operation."});
-    const std::string log = readAll(app.runLog().path());
+    const std::string log = fileText(app.runLog().path());
     size_t unknown = 0;
     for (size_t at = log.find("Application notify: unknown event received");
          at != std::string::npos;

@@ -6,6 +6,7 @@
 
 #include "AEEngineAccess.h"
 #include "AppHost.h"
+#include "support/TestDirs.h"
 
 #include <atomic>
 #include <chrono>
@@ -52,7 +53,9 @@ private:
     std::string bytes_;
 };
 
-std::string readFile(const std::string& path);
+inline std::string readFile(const std::string& path) {
+    return fileText(path);
+}
 void writeFile(const std::string& path, const std::string& bytes);
 
 // The one application host of the tests, without a window: string `id` reads "S<id>" (so a

@@ -473,8 +473,6 @@ class LiveWindowTest : public WindowTest {
 protected:
     LiveWindowTest() : WindowTest(Start::kOpenWindow) {}
     void SetUp() override {
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
         // The card's input, read from when it opens: a sine, so recordings have a shape.
         const std::string input = dir_.file("44100-2-16-input.wav");
         writeSine(input, 2, 44100, 30 * 44100);
@@ -485,12 +483,6 @@ protected:
         app_->setProject(AEProject::createForPath(path), path);
         window_->refreshMainView(true);
         window_->show();
-    }
-    void TearDown() override {
-        app_->engine().stop();
-        QTest::qWait(50);
-        WindowTest::TearDown();
-        unsetenv("GLEAM_VIRTUAL_INPUT");
     }
     AEWaveformView& view() { return window_->waveform(); }
     AEAudioEngine& engine() { return app_->engine(); }

@@ -73,23 +73,12 @@ class AETransportTest : public WindowTest {
 protected:
     AETransportTest() : WindowTest(Start::kOpenWindow) {}
     void SetUp() override {
-        // Each case chooses its pace and output; the input is silence.
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
-        unsetenv("GLEAM_VIRTUAL_INPUT");
         WindowTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
         chooser_.answers.push_back(QString::fromStdString(dir_.file("Tapes.dat")));
         window_->command(AEMainWindow::kNewProject);
         ASSERT_NE(app_->project(), nullptr);
         ASSERT_TRUE(window_->projectLoaded());
-    }
-    void TearDown() override {
-        app_->engine().stop();
-        QTest::qWait(50);
-        WindowTest::TearDown();
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
     }
 
     AEMainView& view() { return window_->view(); }

@@ -6,12 +6,14 @@
 // wait that keeps the event loop turning while threads work.
 
 #include "AEApplication.h"
+#include "AEAudioEngine.h"
 #include "AEDialogCommands.h"
 #include "AEMainWindow.h"
 #include "AEProject.h"
 #include "AEUserInterface.h"
 #include "FileChooser.h"
 #include "RegistryStore.h"
+#include "support/AppStandIns.h"
 #include "support/TestDirs.h"
 
 #include <QAbstractButton>
@@ -42,19 +44,6 @@ inline QApplication& widgetTestApp() {
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
-
-// Message boxes answered by the test: alerts are recorded, questions get `answer`.
-class ScriptedDialogs : public AEDialogs {
-public:
-    void alert(const std::string& text, bool) override { alerts.push_back(text); }
-    bool askYesNo(const std::string& text) override {
-        questions.push_back(text);
-        return answer;
-    }
-    std::vector<std::string> alerts;
-    std::vector<std::string> questions;
-    bool answer = true;
-};
 
 // File dialogs answered by the test from queues: a path for one file ("" cancels), a list
 // for several.
@@ -158,6 +147,10 @@ protected:
         }
     }
     void TearDown() override {
+        if (app_ && start_ == Start::kOpenWindow) {
+            app_->engine().stop();
+            waitUntil([] { return false; }, 0.05); // the card's last callbacks arrive
+        }
         if (window_) {
             EXPECT_TRUE(waitUntil([this] { return !commands().working(); }));
             app_->setMainWindow(nullptr);
@@ -166,6 +159,11 @@ protected:
         if (app_) {
             app_->setDialogs(nullptr);
             app_.reset();
+        }
+        // Each test chooses the virtual card's pace, input and output of its own.
+        for (const char* name :
+             {"GLEAM_VIRTUAL_PACE", "GLEAM_VIRTUAL_OUTPUT", "GLEAM_VIRTUAL_INPUT"}) {
+            unsetenv(name);
         }
     }
 

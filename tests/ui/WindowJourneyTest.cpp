@@ -92,20 +92,10 @@ class WindowJourneyTest : public WindowTest {
 protected:
     WindowJourneyTest() : WindowTest(Start::kOpenWindow) {}
     void SetUp() override {
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
         const std::string input = dir_.file("44100-2-16-worn-12s.wav");
         ASSERT_TRUE(EngineTest::writeWave(input, wornInput()));
         setenv("GLEAM_VIRTUAL_INPUT", input.c_str(), 1);
         WindowTest::SetUp();
-    }
-    void TearDown() override {
-        app_->engine().stop();
-        QTest::qWait(50);
-        WindowTest::TearDown();
-        unsetenv("GLEAM_VIRTUAL_INPUT");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
-        unsetenv("GLEAM_VIRTUAL_PACE");
     }
     AEMainView& view() { return window_->view(); }
     // Click removal and noise reduction at the faders, as the user sets them.
