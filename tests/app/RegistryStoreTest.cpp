@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,31 +87,30 @@ TEST(RegistryStore, TextIsCutToTheCapacityOnACharacterBoundary) {
     EXPECT_EQ(text, "abc");
 }
 
+// A rectangle is stored as four numbers; a stored text of fewer reads false with what it
+// holds and the default for the rest; an absent one gives the default.
 TEST(RegistryStore, RectangleRules) {
     RegistryStore store(keyFor("Rects"));
-    ARect written{1, -2, 300, 400};
-    store.writeRect("frame", written);
+    store.writeRect("frame", ARect{1, -2, 300, 400});
     std::string text;
     ASSERT_TRUE(store.readText("frame", text, "-"));
     EXPECT_EQ(text, "1 -2 300 400");
-    ARect rect;
-    EXPECT_TRUE(store.readRect("frame", rect, ARect{9, 9, 9, 9}));
-    EXPECT_EQ(rect.left, 1);
-    EXPECT_EQ(rect.top, -2);
-    EXPECT_EQ(rect.right, 300);
-    EXPECT_EQ(rect.bottom, 400);
-
-    // Three fields: false, with the three stored and the fourth left at its default.
     store.writeText("three", "10 20 30");
-    EXPECT_FALSE(store.readRect("three", rect, ARect{1, 2, 3, 4}));
-    EXPECT_EQ(rect.left, 10);
-    EXPECT_EQ(rect.top, 20);
-    EXPECT_EQ(rect.right, 30);
-    EXPECT_EQ(rect.bottom, 4);
-
-    EXPECT_FALSE(store.readRect("absent", rect, ARect{5, 6, 7, 8}));
-    EXPECT_EQ(rect.left, 5);
-    EXPECT_EQ(rect.bottom, 8);
+    const auto sides = [](const ARect& r) {
+        return std::vector<int32_t>{r.left, r.top, r.right, r.bottom};
+    };
+    const struct {
+        const char* name;
+        bool found;
+        std::vector<int32_t> sides;
+    } rows[] = {{"frame", true, {1, -2, 300, 400}},
+                {"three", false, {10, 20, 30, 4}},
+                {"absent", false, {1, 2, 3, 4}}};
+    for (const auto& row : rows) {
+        ARect rect;
+        EXPECT_EQ(store.readRect(row.name, rect, ARect{1, 2, 3, 4}), row.found) << row.name;
+        EXPECT_EQ(sides(rect), row.sides) << row.name;
+    }
 }
 
 TEST(RegistryStore, DamagedFileGivesDefaultsAndIsNotOverwritten) {

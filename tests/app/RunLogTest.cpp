@@ -1,5 +1,7 @@
 #include "RunLog.h"
 
+#include "support/TestDirs.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,13 +10,6 @@
 #include <sstream>
 
 namespace {
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(RunLog, OffUnlessAskedForAndThenPlainLines) {
     unsetenv("GLEAM_LOG");
@@ -34,13 +29,13 @@ TEST(RunLog, OffUnlessAskedForAndThenPlainLines) {
     on.logFloat(1.5f);
     on.logTextInt("frames", 308700);
     unsetenv("GLEAM_LOG");
-    EXPECT_EQ(readAll(on.path()),
+    EXPECT_EQ(fileText(on.path()),
               "Starting up\nwaveInClose failed\n-42\n1.500000\nframes 308700\n");
     // A new log starts the file afresh.
     setenv("GLEAM_LOG", "1", 1);
     RunLog again;
     unsetenv("GLEAM_LOG");
-    EXPECT_EQ(readAll(again.path()), "Starting up\n");
+    EXPECT_EQ(fileText(again.path()), "Starting up\n");
 }
 
 } // namespace

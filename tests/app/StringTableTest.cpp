@@ -62,13 +62,4 @@ TEST(StringTable, ParsesEscapesCommentsAndRejectsMalformedLines) {
     EXPECT_EQ(out.size(), 1u);
 }
 
-TEST(StringTable, EnglishTextsAreTheProgramsOwn) {
-    const StringTable& table = StringTable::instance();
-    EXPECT_EQ(*table.find(3009), "There's not enough memory to complete this operation.");
-    EXPECT_EQ(*table.find(3008), "Not enough diskspace to complete this operation.");
-    EXPECT_EQ(*table.find(3087), "Some files could not be imported!\nThe Files must be at "
-                                 "least\n7 seconds long and 44.1 kHz, 16 Bit Stereo!");
-    EXPECT_EQ(*table.find(3001), "Please choose a WAVE file:");
-}
-
 } // namespace

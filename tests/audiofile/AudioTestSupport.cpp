@@ -142,29 +142,6 @@ Bytes pcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& samp
     return riffImage({{"fmt ", fmtBody(1, channels, rate, align, bits)}, {"data", samples}});
 }
 
-std::vector<int16_t> sine16(int64_t frames, int channels, double frequency, double rate,
-                            double amplitude) {
-    std::vector<int16_t> samples(static_cast<size_t>(frames * channels));
-    for (int64_t i = 0; i < frames; ++i) {
-        auto value = static_cast<int16_t>(std::lround(
-            amplitude * std::sin(2.0 * M_PI * frequency * static_cast<double>(i) / rate)));
-        for (int c = 0; c < channels; ++c) {
-            samples[static_cast<size_t>(i * channels + c)] = value;
-        }
-    }
-    return samples;
-}
-
-std::vector<int16_t> noise16(int64_t samples, uint32_t seed) {
-    std::mt19937 generator(seed);
-    std::uniform_int_distribution<int> distribution(-32768, 32767);
-    std::vector<int16_t> out(static_cast<size_t>(samples));
-    for (auto& s : out) {
-        s = static_cast<int16_t>(distribution(generator));
-    }
-    return out;
-}
-
 Bytes asBytes(const std::vector<int16_t>& samples) {
     Bytes bytes(samples.size() * 2);
     if (!bytes.empty()) { // memcpy takes no null pointer, even for nothing
@@ -216,6 +193,15 @@ Bytes readToEnd(AudioFile& file, int32_t block) {
                    buffer.begin() + static_cast<int64_t>(got) * file.clientBytesPerFrame());
     }
     return all;
+}
+
+std::vector<int16_t> readStereo16(const std::string& path) {
+    AudioFile file(path);
+    if (!file.open(FAccessMode::kRead) || file.channels() != 2 || file.bits() != 16 ||
+        file.sampleRate() != 44100.0f) {
+        return {};
+    }
+    return asSamples(readToEnd(file));
 }
 
 double zeroCrossingFrequency(const std::vector<int16_t>& samples, int channels, double rate) {

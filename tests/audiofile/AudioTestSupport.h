@@ -3,6 +3,8 @@
 // Helpers of the audio file tests: files built byte by byte and generated signals. Test
 // folders come from support/TestDirs.h (under GLEAM_TEST_TMP, never the user's home).
 
+#include "support/TestSignals.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,11 +69,9 @@ Bytes ssndBody(uint32_t offset, const Bytes& samples);
 // A plain 44-byte-header PCM WAVE file image.
 Bytes pcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const Bytes& samples);
 
-// Interleaved 16-bit sine, the same on every channel.
-std::vector<int16_t> sine16(int64_t frames, int channels, double frequency, double rate,
-                            double amplitude);
-// Reproducible 16-bit white noise.
-std::vector<int16_t> noise16(int64_t samples, uint32_t seed);
+// Tones and noise come from the tests' signal library.
+using TestSignals::noise16;
+using TestSignals::sine16;
 Bytes asBytes(const std::vector<int16_t>& samples);
 std::vector<int16_t> asSamples(const Bytes& bytes);
 // Big-endian image of 16-bit samples.
@@ -84,6 +84,9 @@ bool writeSystemFile(const std::string& path, const std::vector<int16_t>& sample
                      float rate = 44100.0f);
 // Reads from the file's position to its end in blocks of `block` client frames.
 Bytes readToEnd(AudioFile& file, int32_t block = 4096);
+// All frames of a 44.1 kHz 16-bit stereo file, interleaved; empty when the file cannot be
+// read or holds another format.
+std::vector<int16_t> readStereo16(const std::string& path);
 
 // Frequency of a periodic signal from its rising zero crossings (interpolated).
 double zeroCrossingFrequency(const std::vector<int16_t>& samples, int channels, double rate);

@@ -5,6 +5,7 @@
 #include "TpdfDither.h"
 
 #include "support/GeneratedAudio.h"
+#include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +15,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
-std::vector<float> sine(int64_t frames, int channels, double frequency, double rate,
-                        double amplitude) {
-    std::vector<float> out(static_cast<size_t>(frames * channels));
-    for (int64_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<float>(amplitude * std::sin(2.0 * kPi * frequency * i / rate));
-        for (int c = 0; c < channels; ++c) {
-            out[static_cast<size_t>(i * channels + c)] = v;
-        }
-    }
-    return out;
-}
+using TestSignals::sine;
 
 // Converts `input` (interleaved stereo) in blocks of `block` input frames into a buffer
 // of output frames, draining the filter at the end.

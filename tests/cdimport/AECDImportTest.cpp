@@ -55,25 +55,19 @@ TEST_F(CdImportTest, TheTrackListShowsEveryTrackWithItsLength) {
     EXPECT_FALSE(host.busy);
 }
 
-TEST_F(CdImportTest, ANegativeStoredDriveChoosesTheFirstDrive) {
+TEST_F(CdImportTest, AStoredDriveThatIsNegativeOrGoneChoosesTheFirstDrive) {
     CdImage other(dir.path(), "other-300-300", {{300}, {300}});
     useImages({other.cuePath(), disc.cuePath()});
-    RegistryStore().writeInt("selectedReader", -3);
-    AECDImport import(target(), &view);
-    import.open();
-    EXPECT_EQ(import.selectedReader(), 0);
-    EXPECT_EQ(import.lists().selectedDrive(), 0);
-    if (imageDrive == 0) {
-        EXPECT_EQ(import.lists().rowCount(), 2) << "the tracks of the first image";
+    for (int32_t stored : {-3, imageDrive + 5}) {
+        RegistryStore().writeInt("selectedReader", stored);
+        AECDImport import(target(), &view);
+        import.open();
+        EXPECT_EQ(import.selectedReader(), 0) << stored;
+        EXPECT_EQ(import.lists().selectedDrive(), 0) << stored;
+        if (imageDrive == 1) {
+            EXPECT_EQ(import.lists().rowCount(), 2) << "the tracks of the first image";
+        }
     }
-}
-
-TEST_F(CdImportTest, AStoredDriveThatIsGoneChoosesTheFirstDrive) {
-    RegistryStore().writeInt("selectedReader", imageDrive + 5);
-    AECDImport import(target(), &view);
-    import.open();
-    EXPECT_EQ(import.selectedReader(), 0);
-    EXPECT_EQ(import.lists().selectedDrive(), 0);
 }
 
 TEST_F(CdImportTest, TheSameDriveChosenAgainDoesNotReloadButUpdateDoes) {

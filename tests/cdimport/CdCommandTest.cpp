@@ -1,6 +1,6 @@
 // gleam-cli cd list and cd copy against a CD image named in GLEAM_CD_IMAGES.
-#include "CliTestSupport.h"
 #include "ProjectTestSupport.h"
+#include "support/CliRun.h"
 
 #include "support/CdImage.h"
 #include "support/TestDirs.h"
@@ -14,9 +14,9 @@
 
 namespace {
 
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 namespace fs = std::filesystem;
 
 class CdCommandTest : public ::testing::Test {
@@ -68,23 +68,23 @@ TEST_F(CdCommandTest, ListShowsTheDrivesThenTheirTracksWithLengths) {
     EXPECT_NE(none.err.find("no drive 99"), std::string::npos) << none.err;
 }
 
-TEST_F(CdCommandTest, CopyWritesTheTracksAsWaveFilesNamedAfterThePattern) {
-    const std::string pattern = dir.file("song.WAV");
-    CliRun run =
-        cli({"cd", "copy", "--drive", q(imageDrive()), "--tracks", "2,1-3", "--to", q(pattern)});
+// The tracks become WAVE files named after the pattern, sample for sample the disc's; with
+// --project they become titles too.
+TEST_F(CdCommandTest, CopyWritesTheTracksAndAddsThemToAProject) {
+    const std::string drive = imageDrive();
+    CliRun run = cli(
+        {"cd", "copy", "--drive", q(drive), "--tracks", "2,1-3", "--to", q(dir.file("song.WAV"))});
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.out, dir.file("song_1.wav") + "\n" + dir.file("song_2.wav") + "\n");
     EXPECT_NE(run.err.find("track 3 is a data track"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(dir.file("song_3.wav")));
     EXPECT_EQ(fileSamples(dir.file("song_1.wav")), disc.trackSamples(1));
     EXPECT_EQ(fileSamples(dir.file("song_2.wav")), disc.trackSamples(2));
-}
 
-TEST_F(CdCommandTest, CopyIntoAProjectAddsTheCopiedFilesAsTitles) {
     const std::string project = dir.file("rescue.dat");
     ASSERT_EQ(cli({"project", q(project), "create"}).code, 0);
-    CliRun run = cli({"cd", "copy", "--quiet", "--drive", q(imageDrive()), "--tracks", "1", "--to",
-                      q(dir.file("side.wav")), "--project", q(project)});
+    run = cli({"cd", "copy", "--quiet", "--drive", q(drive), "--tracks", "1", "--to",
+               q(dir.file("side.wav")), "--project", q(project)});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.out.find(project + ": 1 titles added, 1 in the project"), std::string::npos)
         << run.out;

@@ -9,7 +9,7 @@
 #include "AEFileManager.h"
 #include "AEImportList.h"
 #include "AEProject.h"
-#include "AudioFile.h"
+#include "AudioTestSupport.h"
 #include "CddaDriveList.h"
 #include "ProjectTestSupport.h"
 
@@ -90,19 +90,6 @@ protected:
         import->fillLists();
         import->setImportName(dir.file("song.WAV"));
         return import;
-    }
-
-    static std::vector<int16_t> wavSamples(const std::string& path) {
-        AudioFile file(path);
-        if (!file.open(FAccessMode::kRead) || file.channels() != 2 || file.bits() != 16 ||
-            file.sampleRate() != 44100.0f) {
-            return {};
-        }
-        std::vector<int16_t> samples(static_cast<size_t>(file.frames()) * 2);
-        if (file.read(file.frames(), samples.data()) != file.frames()) {
-            return {};
-        }
-        return samples;
     }
 
     // The files in the test folder, "base" left out.

@@ -2,7 +2,7 @@
 // copy completed it.
 #include "CddaWaveWriter.h"
 
-#include "AudioFile.h"
+#include "AudioTestSupport.h"
 
 #include "support/TestDirs.h"
 
@@ -21,18 +21,6 @@ std::vector<int16_t> sectorsOfNoise(int32_t sectors, uint32_t seed) {
         seed = seed * 1664525u + 1013904223u;
         sample = static_cast<int16_t>(seed >> 16);
     }
-    return samples;
-}
-
-std::vector<int16_t> readAll(const std::string& path, AudioFormat& format) {
-    AudioFile file(path);
-    if (!file.open(FAccessMode::kRead)) {
-        return {};
-    }
-    format = file.fileFormat();
-    std::vector<int16_t> samples(static_cast<size_t>(file.frames()) * 2);
-    const int32_t got = file.read(file.frames(), samples.data());
-    samples.resize(static_cast<size_t>(std::max(got, 0)) * 2);
     return samples;
 }
 
@@ -56,11 +44,7 @@ TEST(CddaWaveWriter, WritesFortyFourKilohertzSixteenBitStereoInPieces) {
     ASSERT_EQ(writer.done(), kCddaOk);
     EXPECT_EQ(writer.lastError(), kCddaOk);
     EXPECT_EQ(writer.path(), path);
-    AudioFormat format;
-    EXPECT_EQ(readAll(path, format), samples);
-    EXPECT_EQ(format.sampleRate, 44100.0f);
-    EXPECT_EQ(format.bits, 16);
-    EXPECT_EQ(format.channels, 2);
+    EXPECT_EQ(AudioTest::readStereo16(path), samples) << "44.1 kHz 16-bit stereo";
     EXPECT_EQ(fs::file_size(path), 44u + static_cast<uintmax_t>(sectors) * kCddaSectorBytes);
     EXPECT_EQ(writer.writeSectors(samples.data(), 1), kCddaNotInitialised)
         << "a completed file takes no more audio";

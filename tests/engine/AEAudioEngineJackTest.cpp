@@ -32,7 +32,7 @@ protected:
         ASSERT_TRUE(system) << problem;
     }
 
-    MessageHost host;
+    ProjectTest::RecordingHost host;
     TestDir tmp;
     std::shared_ptr<WaveDeviceSystem> system;
 };

@@ -41,7 +41,7 @@ protected:
 
     // The frames the virtual device played after the silence it starts with.
     std::vector<int16_t> playedAfterLeadIn() const {
-        std::vector<int16_t> played = readWave(opener.settings.outputPath);
+        std::vector<int16_t> played = readStereo16(opener.settings.outputPath);
         if (played.size() < 2 * static_cast<size_t>(kQueuedFrames)) {
             return {};
         }
@@ -58,7 +58,7 @@ protected:
         return waitUntil([&] { return engine.state() == AEAudioEngine::kIdle; }, 5s);
     }
 
-    MessageHost host;
+    ProjectTest::RecordingHost host;
     TestDir tmp;
     VirtualOpener opener;
 };
@@ -102,7 +102,7 @@ TEST_F(AEAudioEngineTest, ARecordingIsTheInputSampleForSampleFromWhereItBegan) {
     EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 1);
     EXPECT_EQ(engine.recordingDropouts().count, 0u);
 
-    const std::vector<int16_t> recorded = readWave(recording);
+    const std::vector<int16_t> recorded = readStereo16(recording);
     const size_t frames = recorded.size() / 2;
     ASSERT_GE(frames, static_cast<size_t>(limit.frames));
     EXPECT_LT(frames, static_cast<size_t>(limit.frames + 2 * kBufferFrames));
@@ -132,14 +132,14 @@ TEST_F(AEAudioEngineTest, ARecordingCountsAndLogsTheFramesItsInputLost) {
     ASSERT_TRUE(host.waitFor(AppHost::kTagRecordingStopped, 1, 10s));
 
     // What the engine counts is what the file misses, and the log says where.
-    const CountingGaps gaps = gapsIn(readWave(recording));
+    const CountingGaps gaps = gapsIn(readStereo16(recording));
     ASSERT_GE(gaps.positions.size(), 5u);
     const AERecordingDropouts::Totals lost = engine.recordingDropouts();
     EXPECT_EQ(lost.count, gaps.positions.size());
     EXPECT_EQ(lost.frames, static_cast<uint64_t>(gaps.frames));
     EXPECT_EQ(lost.milliseconds(), std::llround(gaps.frames * 1000.0 / kRate));
     std::vector<int64_t> logged;
-    for (const std::string& line : host.logLines()) {
+    for (const std::string& line : host.logLines) {
         long long frame = 0;
         if (std::sscanf(line.c_str(), "recording dropout at frame %lld", &frame) == 1) {
             EXPECT_NE(line.find("): 441 frames lost"), std::string::npos) << line;
@@ -344,7 +344,7 @@ TEST_F(AEAudioEngineTest, AFullDiskEndsTheRecordingWithCompleteFiles) {
     EXPECT_LE(44 + int64_t{file.frames()} * 4, 300000);
     EXPECT_EQ(AudioTest::fileSize(recording), 44 + int64_t{file.frames()} * 4)
         << "the header tells the frames the file holds";
-    const std::vector<int16_t> recorded = readWave(recording);
+    const std::vector<int16_t> recorded = readStereo16(recording);
     const int64_t first = frameNumber(recorded.data());
     for (size_t i = 0; i < recorded.size() / 2; ++i) {
         ASSERT_EQ(frameNumber(&recorded[2 * i]), first + static_cast<int64_t>(i));
@@ -392,7 +392,7 @@ TEST_F(AEAudioEngineTest, ReconfiguringReopensTheDeviceWithTheNewBuffers) {
     engine.setFilePath(path);
     ASSERT_TRUE(engine.play());
     ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
-    const std::vector<int16_t> played = readWave(opener.settings.outputPath);
+    const std::vector<int16_t> played = readStereo16(opener.settings.outputPath);
     ASSERT_GT(played.size(), 2u * 10 * 2048);
     EXPECT_EQ(frameNumber(&played[2 * 10 * 2048 - 2]), -1) << "ten silent buffers lead in";
     EXPECT_EQ(frameNumber(&played[2 * 10 * 2048]), 0);

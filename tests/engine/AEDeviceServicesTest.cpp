@@ -87,14 +87,14 @@ TEST(AEDeviceServicesTest, TheScreenSaverIsHeldOffWhileTheProgramRunsWhenTheDesk
     if (bus.address().empty()) {
         GTEST_SKIP() << "no dbus-daemon on this machine";
     }
-    EngineTest::MessageHost host;
+    ProjectTest::RecordingHost host;
     {
         // A desktop without a screen saver service: nothing is switched, and said so.
         AEDeviceServices services;
         services.disableScreenSaver();
         EXPECT_FALSE(services.screenSaverDisabled());
         services.restoreScreenSaver();
-        const auto lines = host.logLines();
+        const auto lines = host.logLines;
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_EQ(lines[0].rfind("screen saver left alone: ", 0), 0u) << lines[0];
     }
@@ -114,14 +114,14 @@ TEST(AEDeviceServicesTest, TheScreenSaverIsHeldOffWhileTheProgramRunsWhenTheDesk
         AEDeviceServices services;
         services.disableScreenSaver();
         EXPECT_TRUE(services.screenSaverDisabled());
-        EXPECT_TRUE(contains(host.logLines(), "screen saver disabled"));
+        EXPECT_TRUE(contains(host.logLines, "screen saver disabled"));
         EXPECT_EQ(saver->calls(),
                   (std::vector<std::string>{"Inhibit Gleam!: recording or playing audio"}));
         services.disableScreenSaver(); // once is enough
         EXPECT_EQ(saver->calls().size(), 1u);
         services.restoreScreenSaver();
         EXPECT_FALSE(services.screenSaverDisabled());
-        EXPECT_TRUE(contains(host.logLines(), "screen saver re-enabled."));
+        EXPECT_TRUE(contains(host.logLines, "screen saver re-enabled."));
         EXPECT_EQ(saver->calls().back(), "UnInhibit " + std::to_string(FakeScreenSaver::kCookie));
         services.restoreScreenSaver(); // only what was switched off here
         EXPECT_EQ(saver->calls().size(), 2u);

@@ -48,7 +48,7 @@ TEST(AERecordLimitTest, TheRecordingDisplaySaysWhyItWillStop) {
 }
 
 TEST(AERecordLimitTest, TheEngineKeepsTheCappedLimit) {
-    MessageHost host;
+    ProjectTest::RecordingHost host;
     AEMMEDevice device;
     AEAudioEngine engine(device);
     const AERecordLimit limit = engine.setMaxRecordFrames(int64_t{1} << 40);

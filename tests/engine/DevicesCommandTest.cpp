@@ -1,6 +1,6 @@
 // gleam-cli devices: the numbered devices for CD audio in both directions, with the
 // virtual device, a JACK server (the "jack" fixture), and nothing at all.
-#include <QProcess>
+#include "support/CliRun.h"
 
 #include <gtest/gtest.h>
 
@@ -9,31 +9,16 @@
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using TestCli::CliRun;
 
-CliRun devices(const QProcessEnvironment& environment, const QStringList& args = {}) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(GLEAM_CLI, QStringList{"devices"} + args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
+CliRun devices(const QStringList& extra, const QStringList& args = {}) {
+    return TestCli::cli(QStringList{"devices"} + args, extra);
 }
 
-QProcessEnvironment environmentWithout(const QString& name) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(name);
-    return environment;
-}
+const QStringList kNoVirtual = {"GLEAM_AUDIO", QString()};
 
 TEST(DevicesCommandTest, TheVirtualDeviceIsNumberZeroBothWays) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("GLEAM_AUDIO", "virtual");
-    const CliRun run = devices(environment);
+    const CliRun run = devices({"GLEAM_AUDIO", "virtual"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "Playback devices (44.1 kHz, 16-bit, stereo):\n"
@@ -43,7 +28,7 @@ TEST(DevicesCommandTest, TheVirtualDeviceIsNumberZeroBothWays) {
 }
 
 TEST(DevicesCommandTest, TheJackServerIsListedBothWays) {
-    const CliRun run = devices(environmentWithout("GLEAM_AUDIO"));
+    const CliRun run = devices(kNoVirtual);
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(run.err, "");
     // Among the devices of each direction (a machine with a card of its own has more).
@@ -56,19 +41,19 @@ TEST(DevicesCommandTest, TheJackServerIsListedBothWays) {
 }
 
 TEST(DevicesCommandTest, AllShowsWhatEachDeviceTakes) {
-    const CliRun run = devices(environmentWithout("GLEAM_AUDIO"), {"--all"});
+    const CliRun run = devices(kNoVirtual, {"--all"});
     EXPECT_EQ(run.code, 0) << run.err;
     EXPECT_NE(run.out.find("All devices:\n  system (JACK Audio Connection Kit): 2 in, 2 out, "
                            "44.1 kHz 16-bit stereo: play yes, record yes\n"),
               std::string::npos)
         << run.out;
-    EXPECT_EQ(devices(environmentWithout("GLEAM_AUDIO"), {"--frob"}).code, 2);
+    EXPECT_EQ(devices(kNoVirtual, {"--frob"}).code, 2);
 }
 
 TEST(DevicesCommandTest, WithoutAnyDeviceItSaysSoInOneLineAndFails) {
-    QProcessEnvironment environment = environmentWithout("GLEAM_AUDIO");
-    environment.insert("JACK_DEFAULT_SERVER", QString("gleam-absent-%1").arg(getpid()));
-    const CliRun run = devices(environment, {"--all"});
+    const CliRun run = devices(
+        kNoVirtual + QStringList{"JACK_DEFAULT_SERVER", QString("gleam-absent-%1").arg(getpid())},
+        {"--all"});
     if (run.out.find("All devices:\n  none\n") == std::string::npos) {
         GTEST_SKIP() << "this machine has a sound card";
     }

@@ -9,35 +9,6 @@
 
 namespace EngineTest {
 
-void MessageHost::postAppMessage(int32_t tag, int32_t, int32_t, FRef<FShared>) {
-    {
-        std::lock_guard lock(mutex_);
-        tags_.push_back(tag);
-    }
-    changed_.notify_all();
-}
-
-void MessageHost::log(const char* text) {
-    std::lock_guard lock(mutex_);
-    lines_.emplace_back(text);
-}
-
-int MessageHost::count(int32_t tag) const {
-    std::lock_guard lock(mutex_);
-    return static_cast<int>(std::count(tags_.begin(), tags_.end(), tag));
-}
-
-bool MessageHost::waitFor(int32_t tag, int times, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout,
-                             [&] { return std::count(tags_.begin(), tags_.end(), tag) >= times; });
-}
-
-std::vector<std::string> MessageHost::logLines() const {
-    std::lock_guard lock(mutex_);
-    return lines_;
-}
-
 AEMMEDevice::Opener VirtualOpener::opener() const {
     return [settings = settings, outputs = outputsOpened, inputs = inputsOpened,
             refuse = refuseOutput](WaveDirection direction, int number,
@@ -105,14 +76,6 @@ std::string regularOverflows(int64_t first, int64_t step, int count, uint32_t fr
 
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples) {
     return AudioTest::writeSystemFile(path, samples, 2);
-}
-
-std::vector<int16_t> readWave(const std::string& path) {
-    AudioFile file(path);
-    if (!file.open(FAccessMode::kRead) || file.channels() != 2 || file.bits() != 16) {
-        return {};
-    }
-    return AudioTest::asSamples(AudioTest::readToEnd(file));
 }
 
 std::shared_ptr<WaveDeviceSystem> jackSession(std::string& problem) {

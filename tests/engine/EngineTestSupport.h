@@ -1,15 +1,16 @@
 #pragma once
 
-// Helpers of the audio engine tests: an application host that notes the engine's
-// messages from any thread, the engine on the virtual wave device with settings of the
-// test's own, and input files whose frames say where they come from.
+// Helpers of the audio engine tests (their host is ProjectTest::RecordingHost): the engine on the
+// virtual wave device with settings of the test's own, and input files whose frames say where they
+// come from.
 
 #include "AEAudioEngine.h"
 #include "AEMMEDevice.h"
 #include "WaveDeviceSystem.h"
 #include "WaveDeviceVirtual.h"
 
-#include "AppHost.h"
+#include "AudioTestSupport.h"
+#include "ProjectTestSupport.h"
 
 #include <atomic>
 #include <chrono>
@@ -24,38 +25,6 @@
 namespace EngineTest {
 
 using namespace std::chrono_literals;
-
-// Messages and log lines, noted from whatever thread sends them.
-class MessageHost : public AppHost {
-public:
-    MessageHost() { AppHost::setCurrent(this); }
-    ~MessageHost() override { AppHost::setCurrent(nullptr); }
-
-    void postAppMessage(int32_t tag, int32_t, int32_t, FRef<FShared>) override;
-    int32_t stringId(int32_t id, int32_t) const override { return id; }
-    const char* loadString(int32_t) override { return "text"; }
-    bool isBusy() const override { return false; }
-    void setBusy(bool) override {}
-    bool cancelRequested() const override { return false; }
-    void setCancelRequested(bool) override {}
-    bool askYesNo(int32_t) override { return false; }
-    void log(const char* text) override;
-    void progressBegin(int64_t) override {}
-    void progressAdvance(int64_t) override {}
-    void progressEnd() override {}
-
-    // How often `tag` was posted.
-    int count(int32_t tag) const;
-    // Waits until `tag` has been posted `times` times.
-    bool waitFor(int32_t tag, int times, std::chrono::milliseconds timeout);
-    std::vector<std::string> logLines() const;
-
-private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<int32_t> tags_;
-    std::vector<std::string> lines_;
-};
 
 // Counts the wave devices it opened (virtual ones, with the test's settings).
 struct VirtualOpener {
@@ -98,8 +67,7 @@ std::string regularOverflows(int64_t first, int64_t step, int count, uint32_t fr
 
 // Writes interleaved 44.1 kHz 16-bit stereo frames as a WAVE file.
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples);
-// The frames of a WAVE file as interleaved 16-bit stereo (empty when it cannot be read).
-std::vector<int16_t> readWave(const std::string& path);
+using AudioTest::readStereo16;
 
 // The PortAudio session of a test that needs the JACK server of the "jack" fixture (its
 // devices then share one session); null, with `problem` set, when no server runs.

@@ -8,6 +8,7 @@
 #include "DiskSpace.h"
 #include "FFileSystem.h"
 
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
 
 #include <QProcess>
@@ -25,38 +26,21 @@ using namespace EngineTest;
 
 constexpr int32_t kRate = 44100;
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
+using TestCli::CliRun;
+using TestCli::q;
 
 class PlayRecordCommandTest : public ::testing::Test {
 protected:
     QProcessEnvironment environment(bool fast) const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("GLEAM_AUDIO", "virtual");
-        env.insert("GLEAM_VIRTUAL_OUTPUT", QString::fromStdString(played));
-        env.insert("GLEAM_VIRTUAL_INPUT", QString::fromStdString(input));
-        env.insert("GLEAM_VIRTUAL_OVERFLOWS", QString::fromStdString(overflows));
-        if (fast) {
-            env.insert("GLEAM_VIRTUAL_PACE", "fast");
-        } else {
-            env.remove("GLEAM_VIRTUAL_PACE");
-        }
-        return env;
+        return TestCli::environment({"GLEAM_AUDIO", "virtual", "GLEAM_VIRTUAL_OUTPUT", q(played),
+                                     "GLEAM_VIRTUAL_INPUT", q(input), "GLEAM_VIRTUAL_OVERFLOWS",
+                                     q(overflows), "GLEAM_VIRTUAL_PACE",
+                                     fast ? QString("fast") : QString()});
     }
 
     CliRun run(const QStringList& args, bool fast = true) const {
-        QProcess process;
-        process.setProcessEnvironment(environment(fast));
-        process.start(GLEAM_CLI, args);
-        process.waitForFinished(60000);
-        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
+        return TestCli::run(GLEAM_CLI, args, environment(fast));
     }
-
-    static QString q(const std::string& text) { return QString::fromStdString(text); }
 
     // `gleam-cli record PATH` in real time, until it says it records.
     void startRecording(QProcess& process, const std::string& path) const {
@@ -84,7 +68,7 @@ TEST_F(PlayRecordCommandTest, PlaysAFileToItsEnd) {
     const CliRun result = run({"play", q(path), "--quiet"});
     EXPECT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out, path + ": played to the end\n");
-    const std::vector<int16_t> out = readWave(played);
+    const std::vector<int16_t> out = readStereo16(played);
     // The device starts with its four buffers of silence.
     ASSERT_GE(out.size(), file.size() + 2 * 32768);
     EXPECT_TRUE(std::equal(file.begin(), file.end(), out.begin() + 2 * 32768));
@@ -96,7 +80,7 @@ TEST_F(PlayRecordCommandTest, BypassAndMonoStillRunTheConversions) {
     ASSERT_TRUE(writeWave(path, file));
     const CliRun result = run({"play", q(path), "--bypass", "--noise", "0.5", "--mono", "right"});
     ASSERT_EQ(result.code, 0) << result.err;
-    const std::vector<int16_t> out = readWave(played);
+    const std::vector<int16_t> out = readStereo16(played);
     ASSERT_GE(out.size(), file.size() + 2 * 32768);
     // Both sides carry the right channel, scaled by 32767/32768 on the way through floats.
     for (size_t i = 0; i < file.size(); i += 2) {
@@ -112,7 +96,7 @@ TEST_F(PlayRecordCommandTest, ALoopPlaysUntilTheTimeLimit) {
     const CliRun result = run({"play", q(path), "--loop", "1,1.5", "--seconds", "0.5"});
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out.rfind(path + ": stopped at 0:00:0", 0), 0u) << result.out;
-    const std::vector<int16_t> out = readWave(played);
+    const std::vector<int16_t> out = readStereo16(played);
     int jumps = 0;
     for (size_t i = 2 * 32768 + 2; i < out.size(); i += 2) {
         if (frameNumber(&out[i]) == kRate && frameNumber(&out[i - 2]) != kRate - 1) {
@@ -150,7 +134,7 @@ TEST_F(PlayRecordCommandTest, RecordsTheInputForTheTimeGiven) {
               std::string::npos)
         << result.out;
     EXPECT_EQ(result.err.find("dropout"), std::string::npos) << result.err;
-    const std::vector<int16_t> recorded = readWave(path);
+    const std::vector<int16_t> recorded = readStereo16(path);
     ASSERT_GE(recorded.size(), 2u * kRate);
     const int64_t first = frameNumber(recorded.data());
     ASSERT_GE(first, 0);
@@ -164,7 +148,7 @@ TEST_F(PlayRecordCommandTest, RecordTellsTheDropoutsAndTheAudioTheyLost) {
     const std::string path = tmp.file("recording.wav");
     const CliRun result = run({"record", q(path), "--seconds", "1", "--quiet"});
     ASSERT_EQ(result.code, 0) << result.err;
-    const CountingGaps gaps = gapsIn(readWave(path));
+    const CountingGaps gaps = gapsIn(readStereo16(path));
     ASSERT_GE(gaps.positions.size(), 2u);
     EXPECT_EQ(result.err, "gleam-cli: record: " + std::to_string(gaps.positions.size()) +
                               " dropouts, " +
@@ -230,7 +214,7 @@ TEST_F(PlayRecordCommandTest, ARecordingKilledMidwayIsMendedAndImportedAtTheNext
     EXPECT_EQ(mended.headerFrames(), present);
     // Every frame present is the input as it was recorded.
     mended.close();
-    const std::vector<int16_t> recorded = readWave(path);
+    const std::vector<int16_t> recorded = readStereo16(path);
     ASSERT_EQ(recorded.size(), 2u * present);
     const std::vector<int16_t> source = countingFrames(20 * kRate);
     const int64_t first = frameNumber(recorded.data());

@@ -3,43 +3,25 @@
 // one summary line of restore.
 #include "EngineTestSupport.h"
 #include "RegistryStore.h"
-#include "project/CliTestSupport.h"
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
+#include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
-#include <random>
 
 namespace {
 
 using namespace EngineTest;
 
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 // Eight seconds of two sines with hiss and 20 clicks per channel, 16-bit stereo.
 std::vector<int16_t> wornRecord() {
-    constexpr int32_t kFrames = 8 * 44100;
-    std::mt19937 random(5);
-    std::normal_distribution<double> hiss(0.0, 100.0);
-    std::uniform_int_distribution<int32_t> place(4096, kFrames - 4096);
-    std::vector<int16_t> out(2 * static_cast<size_t>(kFrames));
-    for (int32_t i = 0; i < kFrames; ++i) {
-        const double t = i / 44100.0;
-        const double music = 6000.0 * std::sin(2 * std::numbers::pi * 220.0 * t) +
-                             3000.0 * std::sin(2 * std::numbers::pi * 1320.0 * t);
-        out[2 * i] = static_cast<int16_t>(std::lround(music + hiss(random)));
-        out[2 * i + 1] = static_cast<int16_t>(std::lround(0.8 * music + hiss(random)));
-    }
-    for (int32_t k = 0; k < 20; ++k) {
-        const int32_t at = place(random);
-        out[2 * at] = 24000;
-        out[2 * at + 1] = -24000;
-    }
-    return out;
+    return TestSignals::wornMusic16(8 * 44100, 20);
 }
 
 class CliRestorationModeTest : public ::testing::Test {
@@ -69,7 +51,7 @@ TEST_F(CliRestorationModeTest, RestorePrintsOneSummaryLineOfItsMode) {
     EXPECT_GE(clicks, 36) << run.out;
     EXPECT_LE(clicks, 50) << run.out;
     EXPECT_NE(run.out.find("noise lowered in"), std::string::npos);
-    EXPECT_EQ(readWave(out).size(), wornRecord().size());
+    EXPECT_EQ(readStereo16(out).size(), wornRecord().size());
 }
 
 TEST_F(CliRestorationModeTest, WithoutModeTheStoredChoiceIsUsed) {

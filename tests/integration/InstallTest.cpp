@@ -50,16 +50,9 @@ std::string quoted(const std::string& text) {
     return "'" + text + "'";
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Width and height of a PNG file from its IHDR chunk.
 std::pair<uint32_t, uint32_t> pngSize(const std::string& path) {
-    const std::string bytes = readText(path);
+    const std::string bytes = fileText(path);
     if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) {
         return {0, 0};
     }
@@ -135,17 +128,17 @@ TEST_F(Install, PlacesEveryFileWhereTheDesktopExpectsIt) {
 }
 
 TEST_F(Install, TheEntryTypeIconAndMetadataNameEachOther) {
-    const std::string entry = readText(share("applications/" + kId + ".desktop"));
+    const std::string entry = fileText(share("applications/" + kId + ".desktop"));
     const std::string exec = desktopValue(entry, "Exec");
     EXPECT_EQ(exec, "gleam %f") << "a double click hands the project's path over";
     EXPECT_TRUE(fs::exists(prefix() + "/bin/" + exec.substr(0, exec.find(' '))));
     EXPECT_EQ(desktopValue(entry, "Icon"), kId);
     const std::string type = desktopValue(entry, "MimeType");
     ASSERT_EQ(type, "application/x-gleam-project;");
-    const std::string mime = readText(share("mime/packages/" + kId + ".xml"));
+    const std::string mime = fileText(share("mime/packages/" + kId + ".xml"));
     EXPECT_NE(mime.find("type=\"application/x-gleam-project\""), std::string::npos);
     EXPECT_NE(mime.find("pattern=\"*.dat\""), std::string::npos);
-    const std::string meta = readText(share("metainfo/" + kId + ".metainfo.xml"));
+    const std::string meta = fileText(share("metainfo/" + kId + ".metainfo.xml"));
     EXPECT_NE(meta.find("<launchable type=\"desktop-id\">" + kId + ".desktop</launchable>"),
               std::string::npos);
     EXPECT_NE(meta.find("<id>" + kId + "</id>"), std::string::npos);
@@ -157,9 +150,9 @@ TEST_F(Install, TheProjectTypeIsKnownToTheMimeDatabase) {
     }
     const Output updated = run("update-mime-database " + quoted(share("mime")));
     ASSERT_EQ(updated.status, 0) << updated.text;
-    const std::string globs = readText(share("mime/globs2"));
+    const std::string globs = fileText(share("mime/globs2"));
     EXPECT_NE(globs.find("application/x-gleam-project:*.dat"), std::string::npos) << globs;
-    EXPECT_NE(readText(share("mime/magic")).find("application/x-gleam-project"), std::string::npos);
+    EXPECT_NE(fileText(share("mime/magic")).find("application/x-gleam-project"), std::string::npos);
 }
 
 TEST_F(Install, DesktopEntryAndAppStreamMetadataValidate) {
@@ -198,7 +191,7 @@ TEST_F(Install, TheUserManualIsInstalledWhereTheProgramFindsIt) {
         const std::string page = share("doc/gleam/manual/" + lang + ".html");
         ASSERT_TRUE(fs::is_regular_file(page)) << page;
         EXPECT_EQ(ManualLocation::find(folders, offset), page);
-        const std::string html = readText(page);
+        const std::string html = fileText(page);
         EXPECT_NE(html.find("<html lang=\"" + lang + "\">"), std::string::npos) << page;
         for (const char* part :
              {"recording", "controls", "processing", "project", "export", "cli"}) {
@@ -216,7 +209,7 @@ TEST_F(Install, TheUserManualIsInstalledWhereTheProgramFindsIt) {
 
 TEST_F(Install, UninstallRemovesEveryInstalledFile) {
     ASSERT_TRUE(fs::exists(manifest()));
-    const std::string listed = readText(manifest());
+    const std::string listed = fileText(manifest());
     // The manifest names the files as the system will see them, without the stage.
     EXPECT_NE(listed.find("\n/usr/local/bin/gleam-cli\n"), std::string::npos) << listed;
     ASSERT_FALSE(regularFiles(stage()).empty());

@@ -3,7 +3,7 @@
 // file cut short by another program, everything processed and exported. After every step
 // each title plays its own audio, and no file the program made or was given has changed.
 #include "AEProject.h"
-#include "CliTestSupport.h"
+#include "support/CliRun.h"
 
 #include "AudioFile.h"
 #include "support/TestDirs.h"
@@ -18,9 +18,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 constexpr int32_t kRate = 44100;
 

@@ -4,10 +4,8 @@
 #include "AEFileManager.h"
 #include "AEProject.h"
 #include "AudioFile.h"
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
-
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
 
@@ -18,25 +16,15 @@
 
 namespace {
 
-struct ScriptRun {
-    int code = -1;
-    QString out;
-    QString err;
-};
+using TestCli::CliRun;
+using TestCli::contains;
 
-ScriptRun runGleam(const std::string& demoDir) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    // The demo brings its own sound card, whatever the caller's settings say.
-    env.remove("GLEAM_AUDIO");
-    env.insert("GLEAM_DEMO_DIR", QString::fromStdString(demoDir));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(GLEAM_RUN_SCRIPT, {GLEAM_BUILD_DIR});
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+CliRun runGleam(const std::string& demoDir) {
+    // No display, and the demo brings its own sound card whatever the caller's settings say.
+    return TestCli::run(
+        GLEAM_RUN_SCRIPT, {GLEAM_BUILD_DIR},
+        TestCli::environment({"DISPLAY", QString(), "WAYLAND_DISPLAY", QString(), "GLEAM_AUDIO",
+                              QString(), "GLEAM_DEMO_DIR", QString::fromStdString(demoDir)}));
 }
 
 // The left channel of a 16-bit stereo file.
@@ -75,18 +63,16 @@ const char* const kWritten[] = {"turntable.wav", "recording.wav", "recording.pk"
 TEST(MakeRun, WithoutADisplayTheCoreShowsItsWork) {
     TestDir dir;
     const std::string demo = dir.file("demo");
-    const ScriptRun run = runGleam(demo);
-    ASSERT_EQ(run.code, 0) << run.out.toStdString() << run.err.toStdString();
-    const QStringList lines = run.out.split('\n');
-    ASSERT_FALSE(lines.isEmpty());
-    EXPECT_TRUE(lines[0].startsWith("No display")) << lines[0].toStdString();
-    EXPECT_FALSE(lines.size() > 1 && lines[1].startsWith("No display"));
+    const CliRun run = runGleam(demo);
+    ASSERT_EQ(run.code, 0) << run.out << run.err;
+    EXPECT_EQ(run.out.rfind("No display", 0), 0u) << run.out;
+    EXPECT_FALSE(contains(run.out, "\nNo display")) << "said once";
 
     for (const char* name : kWritten) {
         const std::string path = demo + "/" + name;
         EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
         EXPECT_GT(std::filesystem::file_size(path), 0u) << path;
-        EXPECT_TRUE(run.out.contains(QString::fromStdString(path))) << "names " << path;
+        EXPECT_TRUE(contains(run.out, path)) << "names " << path;
     }
 
     // A recording of ten seconds (whole buffers), restored to the same length.
@@ -103,9 +89,9 @@ TEST(MakeRun, WithoutADisplayTheCoreShowsItsWork) {
     std::unique_ptr<AEProject> project = AEProject::load(demo + "/demo.dat");
     ASSERT_NE(project, nullptr);
     ASSERT_EQ(project->titleCount(), 2);
-    EXPECT_TRUE(run.out.contains("01\tWorn record, as recorded")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("02\tWorn record, restored")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("Remaining\t79:"));
+    EXPECT_TRUE(contains(run.out, "01\tWorn record, as recorded")) << run.out;
+    EXPECT_TRUE(contains(run.out, "02\tWorn record, restored")) << run.out;
+    EXPECT_TRUE(contains(run.out, "Remaining\t79:"));
     std::ifstream list(demo + "/tracklist.txt");
     std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("Worn record, restored"), std::string::npos) << text;
@@ -118,8 +104,8 @@ TEST(MakeRun, ASecondRunReplacesItsFilesAndKeepsOthers) {
     const std::string mine = demo + "/notes.txt";
     std::ofstream(mine) << "the user's own file\n";
     ASSERT_EQ(runGleam(demo).code, 0);
-    const ScriptRun again = runGleam(demo);
-    ASSERT_EQ(again.code, 0) << again.err.toStdString();
+    const CliRun again = runGleam(demo);
+    ASSERT_EQ(again.code, 0) << again.err;
     std::unique_ptr<AEProject> project = AEProject::load(demo + "/demo.dat");
     ASSERT_NE(project, nullptr);
     EXPECT_EQ(project->titleCount(), 2) << "a new project, not one grown by the last run";

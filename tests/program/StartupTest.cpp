@@ -8,7 +8,7 @@
 #include "RegistryStore.h"
 #include "project/ProjectTestSupport.h"
 #include "support/TestDirs.h"
-#include "ui/UiTestSupport.h"
+#include "ui/WindowHarness.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -195,45 +195,54 @@ TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
     EXPECT_EQ(reloaded->title(0)->displayName(), "Saved at exit");
 }
 
-TEST_F(StartupTest, OpenExistingOpensTheChosenProject) {
-    const std::string path = dir_.file("Tapes.dat");
-    makeProject(dir_.path(), path);
-    TestApplication app({}, chooser_, dialogs_);
-    startChoosing(app, kOpenExisting, path, 3061);
-    expectProjectOpen(app, path);
-    ASSERT_NE(app.project(), nullptr);
-    EXPECT_EQ(app.project()->titleCount(), 1);
-    EXPECT_TRUE(dialogs_.alerts.empty());
-}
-
-TEST_F(StartupTest, CancelledFileDialogAfterOpenExistingLeavesNoProject) {
-    TestApplication app({}, chooser_, dialogs_);
-    startChoosing(app, kOpenExisting, {}, 3061);
-    EXPECT_EQ(app.project(), nullptr);
-    EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
-}
-
-TEST_F(StartupTest, ProjectOnTheCommandLineSkipsTheStartDialog) {
-    const std::string path = dir_.file("Party.dat");
-    makeProject(dir_.path(), path);
-    TestApplication app(path, chooser_, dialogs_);
-    const StartDialogAnswer seen = runAnswering(app, kCancel);
-    EXPECT_TRUE(seen.question.isEmpty()) << "no start dialog with a project path";
-    expectProjectOpen(app, path);
-    ASSERT_NE(app.project(), nullptr);
-    EXPECT_EQ(app.project()->titleCount(), 1);
-    EXPECT_TRUE(chooser_.titles.empty());
-}
-
-TEST_F(StartupTest, AProjectThatFailsToOpenSaysWhyAndLeavesNoProject) {
-    const std::string path = dir_.file("broken.dat");
-    ProjectTest::writeFile(path, "not a project at all");
-    TestApplication app(path, chooser_, dialogs_);
-    runAnswering(app, kCancel);
-    EXPECT_EQ(app.project(), nullptr);
-    ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_NE(dialogs_.alerts[0].find(app.loadString(app.stringId(3003, 0))), std::string::npos);
-    EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
+// Each way in: Open existing in the start dialog (its file dialog answered or cancelled), a
+// project named on the command line (no start dialog), one that fails to open (the user
+// is told why); the project opened, or none.
+TEST_F(StartupTest, EachWayInOpensTheProjectItNamesOrNone) {
+    const std::string tapes = dir_.file("Tapes.dat");
+    makeProject(dir_.path(), tapes);
+    const std::string broken = dir_.file("broken.dat");
+    ProjectTest::writeFile(broken, "not a project at all");
+    const struct {
+        const char* what;
+        std::string commandLine;
+        int32_t answer;
+        const char* chosen; // the file dialog's answer; null: no file dialog
+        std::string opened;
+        size_t alerts;
+    } cases[] = {
+        {"open existing", "", kOpenExisting, "Tapes.dat", tapes, 0},
+        {"open existing, cancelled", "", kOpenExisting, "", "", 0},
+        {"command line", tapes, kCancel, nullptr, tapes, 0},
+        {"command line, broken", broken, kCancel, nullptr, "", 1},
+    };
+    for (const auto& c : cases) {
+        chooser_ = {};
+        dialogs_.alerts.clear();
+        TestApplication app(c.commandLine, chooser_, dialogs_);
+        if (c.chosen) {
+            chooser_.answers.push_back(*c.chosen ? QString::fromStdString(dir_.file(c.chosen))
+                                                 : QString());
+        }
+        const StartDialogAnswer seen = runAnswering(app, c.answer);
+        ASSERT_EQ(chooser_.titles.size(), c.chosen ? 1u : 0u) << c.what;
+        if (c.chosen) {
+            EXPECT_EQ(chooser_.titles[0], text(app, 3061)) << c.what;
+        }
+        if (c.opened.empty()) {
+            EXPECT_EQ(app.project(), nullptr) << c.what;
+            EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!")) << c.what;
+        } else {
+            expectProjectOpen(app, c.opened);
+            EXPECT_EQ(app.project()->titleCount(), 1) << c.what;
+            EXPECT_EQ(seen.question.isEmpty(), !c.commandLine.empty()) << c.what;
+        }
+        ASSERT_EQ(dialogs_.alerts.size(), c.alerts) << c.what;
+        if (c.alerts > 0) {
+            EXPECT_NE(dialogs_.alerts[0].find(app.loadString(app.stringId(3003, 0))),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST_F(StartupTest, WindowOpensCentredAtItsSizeWhateverThePositionStored) {

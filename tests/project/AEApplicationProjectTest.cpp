@@ -8,6 +8,7 @@
 #include "FMessageQueue.h"
 
 #include "ProjectTestSupport.h"
+#include "support/AppStandIns.h"
 #include "support/QtTestApp.h"
 #include "support/TestDirs.h"
 
@@ -16,34 +17,6 @@
 #include <filesystem>
 
 namespace {
-
-struct Alerts : AEDialogs {
-    void alert(const std::string& text, bool) override { texts.push_back(text); }
-    bool askYesNo(const std::string&) override { return false; }
-    std::vector<std::string> texts;
-};
-
-// Only what a stopped recording tells the window is kept.
-struct StoppedWindow : AEMainWindowHooks {
-    void recordingStopped(int32_t index) override { stopped.push_back(index); }
-    void end() override {}
-    void stoppedState() override {}
-    void endOfOperationRefresh() override {}
-    void processedStateRefresh() override {}
-    void resetWaveformStates() override {}
-    void redraw() override {}
-    void setBusyState(int32_t) override {}
-    void endOfProcessingRefresh() override {}
-    void refreshWaveform() override {}
-    void showTitle(int32_t) override {}
-    void freeSpaceChanged() override {}
-    void raise() override {}
-    int32_t showStartDialog(bool) override { return 0; }
-    void newProject() override {}
-    void openProject() override {}
-    void openProjectFromPath(const std::string&) override {}
-    std::vector<int32_t> stopped;
-};
 
 class ApplicationProjectTest : public ::testing::Test {
 protected:
@@ -69,7 +42,7 @@ TEST_F(ApplicationProjectTest, TheDriveDirectoryIsTheFileManagersBase) {
 
 TEST_F(ApplicationProjectTest, AStoppedRecordingHandsOnTheCurrentTitle) {
     AEApplication app;
-    StoppedWindow window;
+    RecordingWindow window;
     app.setMainWindow(&window);
     app.postAppMessage(AEApplication::kTagRecordingStopped);
     FMessageQueue::deliverPending();
@@ -84,7 +57,9 @@ TEST_F(ApplicationProjectTest, AStoppedRecordingHandsOnTheCurrentTitle) {
     app.project()->deleteTitle(0, false);
     app.postAppMessage(AEApplication::kTagRecordingStopped);
     FMessageQueue::deliverPending();
-    EXPECT_EQ(window.stopped, (std::vector<int32_t>{-1, 1, -1}));
+    EXPECT_EQ(window.callsOf("recordingStopped"),
+              (std::vector<std::string>{"recordingStopped -1", "recordingStopped 1",
+                                        "recordingStopped -1"}));
     app.setMainWindow(nullptr);
 }
 
@@ -110,7 +85,7 @@ TEST_F(ApplicationProjectTest, ShutdownSavesTheCurrentProject) {
 TEST_F(ApplicationProjectTest, MissingTitlesAreReportedInTheUsersLanguage) {
     AEApplication app;
     ASSERT_EQ(app.languageOffset(), 1000);
-    Alerts alerts;
+    ScriptedDialogs alerts;
     app.setDialogs(&alerts);
     ProjectTest::RecordImage image;
     image.projectHeader(1000, 2).titleBlock(0, dir.file("a")).titleBlock(1, dir.file("b"));
@@ -120,10 +95,10 @@ TEST_F(ApplicationProjectTest, MissingTitlesAreReportedInTheUsersLanguage) {
     EXPECT_EQ(project->titleCount(), 2);
     EXPECT_EQ(project->projectTitle(), "A CD");
     FMessageQueue::deliverPending();
-    ASSERT_EQ(alerts.texts.size(), 1u);
+    ASSERT_EQ(alerts.alerts.size(), 1u);
     std::string expected = *StringTable::instance().find(4281);
     expected.replace(expected.find("%1"), 2, dir.file("a.wav") + "\n" + dir.file("b.wav"));
-    EXPECT_EQ(alerts.texts[0], expected);
+    EXPECT_EQ(alerts.alerts[0], expected);
     app.setDialogs(nullptr);
 }
 

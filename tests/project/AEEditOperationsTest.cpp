@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <filesystem>
 #include <optional>
 
@@ -118,16 +120,6 @@ TEST_F(EditOperationsTest, ARecordingIsRefusedAt99Titles) {
     EXPECT_TRUE(engine.loaded.empty());
 }
 
-TEST_F(EditOperationsTest, NothingIsDeletedWithoutYes) {
-    fill(3);
-    host.answer = false;
-    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
-    EXPECT_EQ(host.questions, (std::vector<int32_t>{3053}));
-    EXPECT_TRUE(host.busyWhileAsked) << "busy while the question is open";
-    EXPECT_FALSE(host.busy);
-    EXPECT_EQ(project.titleCount(), 3);
-}
-
 // A command's guard and the guard of the run it starts overlap; busy ends with the last.
 TEST_F(EditOperationsTest, BusyLastsUntilTheLastOfOverlappingGuardsGoes) {
     std::optional<AEBusyGuard> command(std::in_place);
@@ -175,28 +167,33 @@ TEST_F(EditOperationsTest, DeletingTheOnlyTitleLeavesNothingSelected) {
     EXPECT_EQ(engine.loaded, (std::vector<int32_t>{-1})) << "the engine lets go of the file";
 }
 
-TEST_F(EditOperationsTest, DeletingIsRefusedWhilePlayingBusyOrEmpty) {
+// Nothing is deleted in an empty project, while playing or busy (refused before asking),
+// without the user's yes (busy while the question is open), or when nobody can be asked.
+TEST_F(EditOperationsTest, NothingIsDeletedWhenRefusedOrWithoutYes) {
     host.answer = true;
-    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
+    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2) << "empty";
     fill(2);
-    engine.playing = true;
-    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
-    engine.playing = false;
-    host.busy = true;
-    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2);
-    EXPECT_TRUE(host.questions.empty()) << "refused before asking";
-    EXPECT_EQ(project.titleCount(), 2);
-    EXPECT_EQ(AEEditOperations::removeTitle(project, files, 2, false), -2);
-}
-
-TEST(EditOperationsWithoutApplication, NothingIsDeletedWhenNobodyCanBeAsked) {
-    TestDir dir;
-    AEProject project;
-    AEFileManager files;
-    files.setProject(&project);
-    ASSERT_TRUE(project.addTitle(true));
-    EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, true), -2);
-    EXPECT_EQ(project.titleCount(), 1);
+    const struct {
+        const char* what;
+        std::function<void(bool)> state;
+        std::vector<int32_t> questions;
+    } cases[] = {
+        {"playing", [&](bool on) { engine.playing = on; }, {}},
+        {"busy", [&](bool on) { host.busy = on; }, {}},
+        {"answered no", [&](bool on) { host.answer = !on; }, {3053}},
+        {"nobody to ask", [&](bool on) { AppHost::setCurrent(on ? nullptr : &host); }, {}},
+    };
+    for (const auto& c : cases) {
+        host.questions.clear();
+        c.state(true);
+        EXPECT_EQ(AEEditOperations::deleteSelectedTitle(project, files, false), -2) << c.what;
+        c.state(false);
+        EXPECT_EQ(host.questions, c.questions) << c.what;
+        EXPECT_EQ(project.titleCount(), 2) << c.what;
+    }
+    EXPECT_TRUE(host.busyWhileAsked) << "busy while the question is open";
+    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(AEEditOperations::removeTitle(project, files, 2, false), -2) << "no such title";
 }
 
 } // namespace

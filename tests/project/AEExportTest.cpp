@@ -32,33 +32,28 @@ void addTitle(AEProject& project, const std::string& artist, const std::string& 
     title.setFadePoint(3, length);
 }
 
-TEST(AETimeTextTest, MinutesAndSeconds) {
-    EXPECT_EQ(AETimeText::minutesSeconds(kSecond), "00:01");
-    EXPECT_EQ(AETimeText::minutesSeconds(kSecond - 1), "00:00");
-    EXPECT_EQ(AETimeText::minutesSeconds(frames(3, 5)), "03:05");
-    EXPECT_EQ(AETimeText::minutesSeconds(frames(10, 0)), "10:00");
-    EXPECT_EQ(AETimeText::minutesSeconds(frames(9, 59)), "09:59");
-    EXPECT_EQ(AETimeText::minutesSeconds(frames(10, 10)), "10:10");
-    EXPECT_EQ(AETimeText::minutesSeconds(frames(123, 5)), "123:05");
-}
-
-TEST(AETimeTextTest, HoursMinutesAndSeconds) {
-    EXPECT_EQ(AETimeText::hoursMinutesSeconds(158760000), "1:00:00");
-    EXPECT_EQ(AETimeText::hoursMinutesSeconds(158760000 - 1), "0:59:59");
-    EXPECT_EQ(AETimeText::hoursMinutesSeconds(0), "0:00:00");
-    EXPECT_EQ(AETimeText::hoursMinutesSeconds(frames(9, 9)), "0:09:09");
-    EXPECT_EQ(AETimeText::hoursMinutesSeconds(frames(130, 10)), "2:10:10");
-    EXPECT_EQ(AETimeText::hoursMinutesSecondsOfSeconds(3725), "1:02:05");
-    EXPECT_EQ(AETimeText::hoursMinutesSecondsOfSeconds(36000 + 59), "10:00:59");
-}
-
-TEST(AETimeTextTest, FromPeakBlocks) {
-    // 172 blocks are 44 032 frames, 173 are 44 288: the first whole second.
-    EXPECT_EQ(AETimeText::hoursMinutesSecondsOfBlocks(172), "0:00:00");
-    EXPECT_EQ(AETimeText::hoursMinutesSecondsOfBlocks(173), "0:00:01");
-    // An hour is 620 156.25 blocks.
-    EXPECT_EQ(AETimeText::hoursMinutesSecondsOfBlocks(620156), "0:59:59");
-    EXPECT_EQ(AETimeText::hoursMinutesSecondsOfBlocks(620157), "1:00:00");
+// Times as the lists and the window show them, at the edges of their units. Peak blocks
+// hold 256 frames: 172 are 44 032 frames, 173 are 44 288; an hour is 620 156.25 blocks.
+TEST(AETimeTextTest, TimesAtTheEdgesOfTheirUnits) {
+    namespace T = AETimeText;
+    const std::pair<std::string, std::string> rows[] = {
+        {T::minutesSeconds(kSecond), "00:01"},
+        {T::minutesSeconds(kSecond - 1), "00:00"},
+        {T::minutesSeconds(frames(9, 59)), "09:59"},
+        {T::minutesSeconds(frames(10, 10)), "10:10"},
+        {T::minutesSeconds(frames(123, 5)), "123:05"},
+        {T::hoursMinutesSeconds(158760000), "1:00:00"},
+        {T::hoursMinutesSeconds(158760000 - 1), "0:59:59"},
+        {T::hoursMinutesSeconds(frames(130, 10)), "2:10:10"},
+        {T::hoursMinutesSecondsOfSeconds(36000 + 59), "10:00:59"},
+        {T::hoursMinutesSecondsOfBlocks(172), "0:00:00"},
+        {T::hoursMinutesSecondsOfBlocks(173), "0:00:01"},
+        {T::hoursMinutesSecondsOfBlocks(620156), "0:59:59"},
+        {T::hoursMinutesSecondsOfBlocks(620157), "1:00:00"},
+    };
+    for (const auto& [shown, expected] : rows) {
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST(AEExportTest, TheTitleListOfThreeTitles) {
@@ -76,24 +71,25 @@ TEST(AEExportTest, TheTitleListOfThreeTitles) {
                                                 "\nEnd of Tracklist.\n");
 }
 
+// The total is shown as it is while it fits the disc (80 minutes unless told), and names
+// the disc's capacity beyond it.
 TEST(AEExportTest, ATotalBeyondTheDiscNamesTheDiscsCapacity) {
-    AEProject project;
-    project.setProjectTitle("Long");
-    addTitle(project, "A", "All", frames(81, 8), "2");
-    const std::string text = AEExport::titleListText(project, 4800);
-    EXPECT_NE(text.find("\nTotal time is greater than 80 Min (81:10).\n"), std::string::npos)
-        << text;
-    // A disc of 74 minutes says so.
-    EXPECT_NE(AEExport::titleListText(project, 74 * 60).find("greater than 74 Min (81:10)."),
-              std::string::npos);
-}
-
-TEST(AEExportTest, ATotalThatFitsIsShownAsItIs) {
-    AEProject project;
-    addTitle(project, "A", "One", frames(40, 0), "0");
-    addTitle(project, "B", "Two", frames(35, 8), "2");
-    const std::string text = AEExport::titleListText(project);
-    EXPECT_NE(text.find("\nTotal time: 75:10.\n"), std::string::npos) << text;
+    AEProject fits;
+    addTitle(fits, "A", "One", frames(40, 0), "0");
+    addTitle(fits, "B", "Two", frames(35, 8), "2");
+    AEProject longer;
+    addTitle(longer, "A", "All", frames(81, 8), "2");
+    const struct {
+        const AEProject& project;
+        int32_t capacity;
+        const char* line;
+    } rows[] = {{fits, 4800, "\nTotal time: 75:10.\n"},
+                {longer, 4800, "\nTotal time is greater than 80 Min (81:10).\n"},
+                {longer, 74 * 60, "\nTotal time is greater than 74 Min (81:10).\n"}};
+    for (const auto& row : rows) {
+        const std::string text = AEExport::titleListText(row.project, row.capacity);
+        EXPECT_NE(text.find(row.line), std::string::npos) << text;
+    }
 }
 
 TEST(AEExportTest, TheListUsesTheUsersLanguageAndTwoDigitNumbers) {

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -63,7 +64,7 @@ TEST_F(FileCopyTest, OneChunkIsCopiedWithTheMessagesAndFlags) {
     host.onAdvance = [&](int64_t) { busyWhileCopying = host.busy; };
     EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCopied);
     EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
-    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
     EXPECT_EQ(host.progressMaximum, 1);
     EXPECT_GE(host.progressValue, 1);
     EXPECT_EQ(host.progressEnds, 1);
@@ -83,42 +84,42 @@ TEST_F(FileCopyTest, ManyChunksAndARestAreCopiedByteForByte) {
     }
 }
 
-TEST_F(FileCopyTest, ACancelledCopyLeavesNoFile) {
-    const std::string from = source(10 * kChunkBytes);
-    host.onAdvance = [&](int64_t done) { host.cancel = done >= 3; };
-    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCancelled);
-    EXPECT_EQ(folder(), (std::vector<std::string>{"source-327670.bin"}));
-    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
-    EXPECT_FALSE(host.busy);
-}
-
-TEST_F(FileCopyTest, ACancelledCopyKeepsTheFileItWouldHaveReplaced) {
-    const std::string from = source(10 * kChunkBytes);
-    ProjectTest::writeFile(dir.file("out.bin"), "the earlier export");
-    host.onAdvance = [&](int64_t done) { host.cancel = done >= 3; };
-    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCancelled);
-    EXPECT_EQ(ProjectTest::readFile(dir.file("out.bin")), "the earlier export");
-}
-
-TEST_F(FileCopyTest, AFullDiskStopsTheCopyWithItsMessageAndNoFile) {
+// A copy that is cancelled, runs out of room or cannot make its file leaves nothing of
+// itself: no partial file, the file it would have replaced as it was, the busy state
+// ended; a full disk is told.
+TEST_F(FileCopyTest, AFailedCopyLeavesNoFileAndKeepsTheOneItWouldReplace) {
     const std::string from = source(40 * kChunkBytes);
-    {
-        ProjectTest::FileSizeLimit limit(10 * kChunkBytes);
-        EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kDiskFull);
+    const struct {
+        const char* what;
+        const char* to;
+        int64_t limit; // bytes a file may grow to, 0: no limit
+        bool cancel;
+        AEFileCopy::Result result;
+        std::vector<int32_t> tags;
+    } cases[] = {
+        {"cancelled", "out.bin", 0, true, AEFileCopy::kCancelled, {24, 25}},
+        {"disk full", "out.bin", 10 * kChunkBytes, false, AEFileCopy::kDiskFull, {24, 20, 25}},
+        {"no folder", "missing/out.bin", 0, false, AEFileCopy::kOpenFailed, {24, 25}},
+    };
+    ProjectTest::writeFile(dir.file("out.bin"), "the earlier export");
+    for (const auto& c : cases) {
+        host.messages.clear();
+        host.onAdvance = [&](int64_t done) { host.cancel = c.cancel && done >= 3; };
+        {
+            std::optional<ProjectTest::FileSizeLimit> limit;
+            if (c.limit > 0) {
+                limit.emplace(c.limit);
+            }
+            EXPECT_EQ(AEFileCopy::copyFile(from, dir.file(c.to)), c.result) << c.what;
+        }
+        EXPECT_EQ(folder(), (std::vector<std::string>{"out.bin", "source-1310680.bin"})) << c.what;
+        EXPECT_EQ(ProjectTest::readFile(dir.file("out.bin")), "the earlier export") << c.what;
+        EXPECT_EQ(host.tags(), c.tags) << c.what;
+        EXPECT_FALSE(host.busy) << c.what;
+        if (c.limit > 0) {
+            EXPECT_EQ(host.messages[1].data, 3008) << "the disk is full";
+        }
     }
-    EXPECT_EQ(folder(), (std::vector<std::string>{"source-1310680.bin"}));
-    ASSERT_EQ(host.messages.size(), 3u);
-    EXPECT_EQ(host.messages[1].tag, 20);
-    EXPECT_EQ(host.messages[1].data, 3008);
-    EXPECT_EQ(host.messages[2].tag, 25);
-    EXPECT_FALSE(host.busy);
-}
-
-TEST_F(FileCopyTest, ADestinationThatCannotBeMadeCopiesNothing) {
-    const std::string from = source(2 * kChunkBytes);
-    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("missing/out.bin")), AEFileCopy::kOpenFailed);
-    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
-    EXPECT_FALSE(host.busy);
 }
 
 TEST_F(FileCopyTest, CopyingAFileOntoItselfKeepsIt) {
@@ -135,7 +136,7 @@ TEST_F(FileCopyTest, TheBackgroundCopyRunsOnItsOwnThread) {
     EXPECT_EQ(job->wait(), AEFileCopy::kCopied);
     EXPECT_TRUE(job->finished());
     EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
-    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
 }
 
 // The message that ends a job reaches a handler that can already collect it (the
@@ -161,7 +162,7 @@ TEST_F(FileCopyTest, AJobAnnouncesItsEndOnlyOnceItCountsAsFinished) {
     watching.job = &job;
     started = true;
     EXPECT_EQ(job.wait(), 7);
-    EXPECT_EQ(ProjectTest::messageTags(watching), (std::vector<int32_t>{27}));
+    EXPECT_EQ(watching.tags(), (std::vector<int32_t>{27}));
     EXPECT_TRUE(watching.finishedWhenPosted.load());
 }
 
@@ -216,7 +217,7 @@ TEST_F(FileCopyTest, ATrimmedTitleExportsWhatItPlaysTrimmedAndFaded) {
 
     ASSERT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("export.wav"))->wait(),
               AEFileCopy::kCopied);
-    EXPECT_EQ(ProjectTest::messageTags(host), (std::vector<int32_t>{24, 25}));
+    EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
     const std::vector<int16_t> out = framesOf(dir.file("export.wav"));
     ASSERT_EQ(out.size(), 2u * (points[3] - points[0]));
     // Untouched between the fades; silent at the trim; half way up half the level.

@@ -102,20 +102,10 @@ TEST_F(FileManagerTest, DeletingFilesTakesThePeakFileAlong) {
 
 TEST_F(FileManagerTest, TitlesReachTheEngineWhenThereIsOne) {
     EXPECT_FALSE(manager.loadIntoEngine(0));
-    struct Engine : AEEngineAccess {
-        bool isPlayingOrRecording() const override { return false; }
-        bool loadTitle(int32_t index) override {
-            last = index;
-            return true;
-        }
-        int32_t last = 99;
-    } engine;
-    AEEngineAccess::setCurrent(&engine);
+    ProjectTest::EngineProbe engine;
     EXPECT_TRUE(manager.loadIntoEngine(0));
-    EXPECT_EQ(engine.last, 0);
     EXPECT_TRUE(manager.loadIntoEngine(-1));
-    EXPECT_EQ(engine.last, -1);
-    AEEngineAccess::setCurrent(nullptr);
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{0, -1}));
 }
 
 TEST_F(FileManagerTest, AnImportGetsItsWholePeakFile) {

@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
+#include <optional>
 
 using ProjectTest::readFile;
 using ProjectTest::RecordImage;
@@ -173,46 +171,31 @@ TEST(AETaggedFile, TruncatedPayloadsMarkTheReaderFailed) {
     EXPECT_TRUE(file.readFailed());
 }
 
-TEST(AETaggedFile, AnUnfinishedWriteLeavesTheOldFile) {
+// A write left unfinished or running out of room leaves the old file as it was: nothing
+// touches it while writing, and no temporary file stays behind.
+TEST(AETaggedFile, AWriteThatDoesNotFinishLeavesTheOldFile) {
     TestDir dir;
     const std::string path = dir.file("keep.dat");
-    ProjectTest::writeFile(path, "old contents");
-    {
-        AETaggedFile file(path);
-        ASSERT_TRUE(file.openForWrite());
-        file.writeText("Half", "new");
-        EXPECT_EQ(readFile(path), "old contents") << "nothing touches the file while writing";
-    } // destroyed without finishWrite
-    EXPECT_EQ(readFile(path), "old contents");
-    EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
-}
-
-TEST(AETaggedFile, AWriteThatRunsOutOfRoomLeavesTheOldFile) {
-    TestDir dir;
-    const std::string path = dir.file("full.dat");
-    const std::string old(300, 'o');
-    ProjectTest::writeFile(path, old);
-
-    // A file-size limit makes every write past 4 KB fail, as a full disk would.
-    struct rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    AETaggedFile file(path);
-    bool opened = file.openForWrite();
-    for (int i = 0; opened && i < 100; ++i) {
-        file.writeText("Fill", std::string(1000, 'n'));
+    for (const bool full : {false, true}) {
+        ProjectTest::writeFile(path, "old contents");
+        bool finished = false;
+        {
+            std::optional<ProjectTest::FileSizeLimit> limit;
+            if (full) {
+                limit.emplace(4096);
+            }
+            AETaggedFile file(path);
+            ASSERT_TRUE(file.openForWrite());
+            for (int i = 0; i < (full ? 100 : 1); ++i) {
+                file.writeText("Fill", std::string(1000, 'n'));
+            }
+            EXPECT_EQ(readFile(path), "old contents") << full;
+            finished = full && file.finishWrite();
+        } // unless full: destroyed without finishWrite
+        EXPECT_FALSE(finished);
+        EXPECT_EQ(readFile(path), "old contents") << full;
+        EXPECT_FALSE(std::filesystem::exists(path + ".saving")) << full;
     }
-    const bool finished = opened && file.finishWrite();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
-
-    ASSERT_TRUE(opened);
-    EXPECT_FALSE(finished);
-    EXPECT_EQ(readFile(path), old);
-    EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -237,7 +238,7 @@ TEST_F(WaveImportTest, AMonoFileBecomesAStereoCopyWithBothChannelsEqual) {
     EXPECT_EQ(path, base() + "/44100-1-16-7s.wav.stereo.wav");
     EXPECT_EQ(baseFiles(), (std::vector<std::string>{"44100-1-16-7s.wav.stereo.wav"}));
     EXPECT_EQ(host.progressMaximum, kSevenSeconds / 16384);
-    const auto tags = ProjectTest::messageTags(host);
+    const auto tags = host.tags();
     EXPECT_EQ(std::count(tags.begin(), tags.end(), 18), 1) << "one sign of life every ten steps";
 
     AEAudiofile copy(path);
@@ -252,40 +253,43 @@ TEST_F(WaveImportTest, AMonoFileBecomesAStereoCopyWithBothChannelsEqual) {
     }
 }
 
-TEST_F(WaveImportTest, AFailedOrCancelledConversionLeavesNoFileAndThePathAsItWas) {
+// A stereo copy that cannot be read, is cancelled or runs out of room leaves no file (an
+// earlier copy of the same file as it was) and the path as it was; a full disk is told.
+TEST_F(WaveImportTest, AFailedConversionLeavesNoFileAndThePathAsItWas) {
     std::string missing = dir.file("missing.wav");
     EXPECT_FALSE(convertMonoToStereo(missing, base()));
     EXPECT_EQ(missing, dir.file("missing.wav"));
-
     const std::string source = mono("song.wav", 2 * kSevenSeconds);
-    std::string path = source;
-    host.onAdvance = [&](int64_t done) { host.cancel = done >= 5; };
-    EXPECT_FALSE(convertMonoToStereo(path, base()));
-    EXPECT_EQ(path, source);
-    EXPECT_TRUE(baseFiles().empty());
-
-    // An earlier copy of the same file survives a cancelled one.
-    host.cancel = false;
-    host.onAdvance = nullptr;
-    ASSERT_TRUE(convertMonoToStereo(path, base()));
-    const auto earlier = AudioTest::readBytes(path);
-    path = source;
-    host.onAdvance = [&](int64_t done) { host.cancel = done >= 5; };
-    EXPECT_FALSE(convertMonoToStereo(path, base()));
-    EXPECT_EQ(AudioTest::readBytes(base() + "/song.wav.stereo.wav"), earlier);
-}
-
-TEST_F(WaveImportTest, AFullDiskStopsTheConversionWithItsMessageAndNoFile) {
-    std::string path = mono("song.wav", kSevenSeconds);
-    {
-        ProjectTest::FileSizeLimit limit(kSevenSeconds * 2);
-        EXPECT_FALSE(convertMonoToStereo(path, base()));
+    for (const bool earlier : {false, true}) {
+        for (const bool full : {false, true}) {
+            std::string path = source;
+            if (earlier) {
+                ASSERT_TRUE(convertMonoToStereo(path, base()));
+                path = source;
+            }
+            const std::vector<std::string> before = baseFiles();
+            const auto copy = AudioTest::readBytes(base() + "/song.wav.stereo.wav");
+            host.messages.clear();
+            host.onAdvance = [&](int64_t done) { host.cancel = !full && done >= 5; };
+            {
+                std::optional<ProjectTest::FileSizeLimit> limit;
+                if (full) {
+                    limit.emplace(kSevenSeconds * 2);
+                }
+                EXPECT_FALSE(convertMonoToStereo(path, base())) << earlier << full;
+            }
+            EXPECT_EQ(path, source);
+            EXPECT_EQ(baseFiles(), before);
+            EXPECT_EQ(AudioTest::readBytes(base() + "/song.wav.stereo.wav"), copy);
+            if (full) {
+                ASSERT_FALSE(host.messages.empty());
+                EXPECT_EQ(host.messages.back().tag, 20);
+                EXPECT_EQ(host.messages.back().data, 3008);
+            }
+            host.cancel = false;
+            host.onAdvance = nullptr;
+        }
     }
-    EXPECT_EQ(path, dir.file("song.wav"));
-    EXPECT_TRUE(baseFiles().empty());
-    ASSERT_FALSE(host.messages.empty());
-    EXPECT_EQ(host.messages.back().tag, 20);
-    EXPECT_EQ(host.messages.back().data, 3008);
 }
 
 TEST_F(WaveImportTest, WaitingFilesBecomeTitles) {
@@ -311,7 +315,7 @@ TEST_F(WaveImportTest, WaitingFilesBecomeTitles) {
     EXPECT_TRUE(fs::exists(dir.file("one.pk")));
     EXPECT_TRUE(fs::exists(base() + "/two.wav.stereo.pk"));
 
-    EXPECT_EQ(ProjectTest::messageTags(host).back(), 4);
+    EXPECT_EQ(host.tags().back(), 4);
     EXPECT_FALSE(host.busy);
     EXPECT_FALSE(list.adding);
     EXPECT_TRUE(list.importPending);

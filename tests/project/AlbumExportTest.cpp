@@ -6,8 +6,8 @@
 #include "AEAlbumExport.h"
 #include "AEAlbumFiles.h"
 #include "AlbumTestSupport.h"
-#include "CliTestSupport.h"
 #include "SplitTestSides.h"
+#include "support/CliRun.h"
 
 #include "support/FfmpegLoudness.h"
 #include "support/TestDirs.h"
@@ -32,9 +32,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using GeneratedAudio::quoted;
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 const char* const kNames[] = {"01 - Side A_ Intro", "02 - AC_DC_ _Live__", "03 - Ünterwegs"};
 

@@ -1,10 +1,10 @@
-// gleam-cli with files in other formats: restore and normalize convert them on the way in,
-// `project … import` takes them, `project … export N OUT.flac` writes FLAC.
+// gleam-cli with files in other formats: restore converts them on the way in, `project …
+// import` takes them, `project … export N OUT.flac` writes FLAC.
 #include "AEAudiofile.h"
 #include "AudioTestSupport.h"
-#include "CliTestSupport.h"
 #include "ProjectTestSupport.h"
 #include "SoundFileReader.h"
+#include "support/CliRun.h"
 
 #include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
@@ -18,9 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using GeneratedAudio::quoted;
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 std::vector<int16_t> stereoOf(const std::string& path) {
     AEAudiofile file(path);
@@ -52,28 +52,6 @@ TEST(FormatCli, RestoreTakesA48kHzFlacAndWrites44100Hz) {
     const auto left = GeneratedAudio::channel(samples, 2, 0);
     EXPECT_NEAR(GeneratedAudio::Spectrum(left, 44100, 131072, 44100.0).peakHz(), 1000.0, 0.5);
     EXPECT_TRUE(fs::is_empty(temporary));
-}
-
-TEST(FormatCli, NormalizeTakesAnMp3) {
-    TestDir dir;
-    const std::string in = dir.file("44100-2-mp3.mp3");
-    ASSERT_TRUE(GeneratedAudio::ffmpegSine(in, "libmp3lame", 44100, 8.0, 1000.0, 0.25));
-    const std::string out = dir.file("loud.wav");
-    const CliRun run = cli({"normalize", "--quiet", q(in), q(out)});
-    ASSERT_EQ(run.code, 0) << run.err;
-    const auto samples = stereoOf(out);
-    ASSERT_NEAR(static_cast<double>(samples.size()), 2.0 * 352800.0, 16.0);
-    const auto peak = *std::max_element(samples.begin(), samples.end());
-    EXPECT_GE(peak, 32000);
-}
-
-TEST(FormatCli, RestoreNamesAFileItCannotRead) {
-    TestDir dir;
-    ProjectTest::writeFile(dir.file("notes.ogg"), "OggS, but only in words");
-    const CliRun run = cli({"restore", q(dir.file("notes.ogg")), q(dir.file("o.wav"))});
-    EXPECT_EQ(run.code, 2);
-    EXPECT_NE(run.err.find("\"" + dir.file("notes.ogg") + "\""), std::string::npos) << run.err;
-    EXPECT_FALSE(fs::exists(dir.file("o.wav")));
 }
 
 TEST(FormatCli, ProjectImportsOtherFormatsAndExportsFlac) {

@@ -5,6 +5,7 @@
 #include "RunTestSupport.h"
 
 #include "support/TestDirs.h"
+#include "support/TestSignals.h"
 
 #include "FFileSystem.h"
 
@@ -21,13 +22,7 @@ constexpr int32_t kBlock = 4096;
 
 // A 441 Hz sine on each channel with its own peak, 10 blocks and a bit long.
 std::vector<int16_t> sines(double left, double right, int32_t frames = 10 * kBlock + 100) {
-    std::vector<int16_t> samples(2 * static_cast<size_t>(frames));
-    for (int32_t i = 0; i < frames; ++i) {
-        const double s = std::sin(2 * M_PI * 441.0 * i / 44100.0);
-        samples[2 * i] = static_cast<int16_t>(std::lround(left * s));
-        samples[2 * i + 1] = static_cast<int16_t>(std::lround(right * s));
-    }
-    return samples;
+    return TestSignals::stereoSine16(frames, 441.0, left, right);
 }
 
 std::pair<int16_t, int16_t> range(const std::vector<int16_t>& samples, int channel) {
@@ -47,7 +42,7 @@ protected:
         return normalizeFile(dir.file("in.wav"), output, nullptr, gain);
     }
 
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir dir;
 };
 

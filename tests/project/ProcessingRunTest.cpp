@@ -14,6 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <optional>
+
 namespace {
 
 using RunTest::importTitle;
@@ -28,7 +32,7 @@ protected:
 
     std::string projectPath() const { return dir.file("Sunday.dat"); }
 
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir dir;
     AEProject project;
 };
@@ -159,26 +163,6 @@ TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
     RestorationChoice::set(kDefaultRestorationMode);
 }
 
-TEST_F(ProcessingRunTest, ACancelInTheMiddleLeavesNoFileAndTheTitleAsItWas) {
-    AETitle& title = importTitle(project, dir.path(), "long", ProjectTest::testSignal(20 * kBlock));
-    setStage(title, 0, 500000);
-    setStage(title, 2, 500000);
-    host.onAdvance = [&](int64_t steps) {
-        if (steps == 5) {
-            host.setCancelRequested(true);
-        }
-    };
-    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kCancelled);
-    EXPECT_EQ(host.progressValue, 5) << "stopped at the next block";
-    EXPECT_EQ(host.progressMaximum, 20);
-    EXPECT_EQ(host.progressEnds, 1);
-    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"long.wav"});
-    EXPECT_EQ(title.stateCode(), 0);
-    EXPECT_EQ(title.processedPath(), AETitle::kNotProcessed);
-    EXPECT_TRUE(title.processorEnabled(0));
-    EXPECT_TRUE(title.processorEnabled(2));
-}
-
 TEST_F(ProcessingRunTest, ProgressAdvancesPerBlockAndRefreshesEveryTenth) {
     importTitle(project, dir.path(), "p", ProjectTest::testSignal(25 * kBlock + 7));
     ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
@@ -187,40 +171,69 @@ TEST_F(ProcessingRunTest, ProgressAdvancesPerBlockAndRefreshesEveryTenth) {
     EXPECT_EQ(host.tags(), (std::vector<int32_t>{18, 18}));
 }
 
-TEST_F(ProcessingRunTest, AFullDiskLeavesNoFileAndTheTitleAsItWas) {
-    AETitle& title = importTitle(project, dir.path(), "big", ProjectTest::testSignal(10 * kBlock));
-    setStage(title, 5, 500000);
-    AERunResult result;
-    {
-        ProjectTest::FileSizeLimit limit(40000);
-        result = processTitle(project, 0, projectPath());
+// A run that is cancelled, runs out of room, finds no audio between its fade points or no
+// recording at all leaves no file and the title as it was (its stages still on).
+TEST_F(ProcessingRunTest, AFailedRunLeavesNoFileAndTheTitleAsItWas) {
+    AETitle& title = importTitle(project, dir.path(), "t", ProjectTest::testSignal(20 * kBlock));
+    setStage(title, 0, 500000);
+    setStage(title, 2, 500000);
+    const auto fades = [&title](std::array<int32_t, 4> points) {
+        for (int k = 0; k < 4; ++k) {
+            title.setFadePoint(k, points[static_cast<size_t>(k)]);
+        }
+    };
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+        int64_t limit; // bytes a file may grow to, 0: no limit
+        AERunResult result;
+    } cases[] = {
+        {"cancelled at the fifth block",
+         [&] { host.onAdvance = [&](int64_t steps) { host.cancel = host.cancel || steps == 5; }; },
+         0, AERunResult::kCancelled},
+        {"disk full", [] {}, 40000, AERunResult::kCannotWrite},
+        {"no fade points",
+         [&] {
+             fades({-1, -1, -1, -1});
+         },
+         0, AERunResult::kEmptyTitle},
+        {"beyond the recording",
+         [&] {
+             fades({30 * kBlock, 30 * kBlock, 31 * kBlock, 31 * kBlock});
+         },
+         0, AERunResult::kEmptyTitle},
+        {"no recording", [&] { std::filesystem::remove(dir.file("t.wav")); }, 0,
+         AERunResult::kMissingAudio},
+    };
+    for (const auto& c : cases) {
+        fades({0, 0, 20 * kBlock, 20 * kBlock});
+        host.cancel = false;
+        host.onAdvance = nullptr;
+        c.spoil();
+        AERunResult result;
+        {
+            std::optional<ProjectTest::FileSizeLimit> limit;
+            if (c.limit > 0) {
+                limit.emplace(c.limit);
+            }
+            result = processTitle(project, 0, projectPath());
+        }
+        EXPECT_EQ(result, c.result) << c.what;
+        EXPECT_EQ(RunTest::filesIn(dir.path()), c.result == AERunResult::kMissingAudio
+                                                    ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{"t.wav"})
+            << c.what << ": the recording alone";
+        EXPECT_EQ(title.stateCode(), 0) << c.what;
+        EXPECT_EQ(title.processedPath(), AETitle::kNotProcessed) << c.what;
+        EXPECT_TRUE(title.processorEnabled(0) && title.processorEnabled(2)) << c.what;
+        if (c.result == AERunResult::kCancelled) {
+            EXPECT_EQ(host.progressValue, 5) << "stopped at the next block";
+            EXPECT_EQ(host.progressMaximum, 20);
+        }
     }
-    EXPECT_EQ(result, AERunResult::kCannotWrite);
-    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"big.wav"});
-    EXPECT_EQ(title.stateCode(), 0);
-}
-
-TEST_F(ProcessingRunTest, FadePointsThatLeaveNoAudioFail) {
-    AETitle& title = importTitle(project, dir.path(), "t", ProjectTest::testSignal(5000));
-    for (int k = 0; k < 4; ++k) {
-        title.setFadePoint(k, -1);
-    }
-    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kEmptyTitle);
-    title.setFadePoint(0, 6000);
-    title.setFadePoint(3, 9000);
-    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kEmptyTitle)
-        << "the title lies beyond the end of its recording";
-    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"t.wav"});
-}
-
-TEST_F(ProcessingRunTest, AMissingSourceOrTitleFails) {
-    AETitle& title = importTitle(project, dir.path(), "gone", ProjectTest::testSignal(1000));
-    std::filesystem::remove(dir.file("gone.wav"));
-    EXPECT_EQ(processTitle(project, 0, projectPath()), AERunResult::kMissingAudio);
     EXPECT_EQ(normalizeTitle(project, 0, projectPath()), AERunResult::kMissingAudio);
     EXPECT_EQ(processTitle(project, 5, projectPath()), AERunResult::kNoSuchTitle);
     EXPECT_TRUE(RunTest::filesIn(dir.path()).empty());
-    EXPECT_EQ(title.stateCode(), 0);
 }
 
 // Sources in other formats pass through the client format: the result is 16-bit stereo.

@@ -1,7 +1,7 @@
 // gleam-cli peaks and project: the files they write, the rows they print and the one line
 // they print when they fail.
-#include "CliTestSupport.h"
 #include "ProjectTestSupport.h"
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +10,9 @@
 
 namespace {
 
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 TEST(ProjectCli, PeaksWritesEachPeakFile) {
     TestDir dir;

@@ -6,6 +6,7 @@
 #include "AEProjectOutcome.h"
 #include "FString.h"
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <fstream>
@@ -97,13 +98,6 @@ void RecordImage::save(const std::string& path) const {
     writeFile(path, bytes_);
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -111,7 +105,36 @@ void writeFile(const std::string& path, const std::string& bytes) {
 
 void RecordingHost::postAppMessage(int32_t tag, int32_t data, int32_t, FRef<FShared> obj) {
     auto* text = dynamic_cast<FString*>(obj.get());
-    messages.push_back({tag, data, text ? text->text() : std::string(), std::move(obj)});
+    {
+        std::lock_guard lock(mutex_);
+        messages.push_back({tag, data, text ? text->text() : std::string(), std::move(obj)});
+    }
+    if (tag == 18 && cancelOnRefresh) {
+        cancel = true;
+    }
+    changed_.notify_all();
+}
+
+std::vector<int32_t> RecordingHost::tags() const {
+    std::lock_guard lock(mutex_);
+    std::vector<int32_t> tags;
+    for (const auto& message : messages) {
+        tags.push_back(message.tag);
+    }
+    return tags;
+}
+
+int RecordingHost::count(int32_t tag) const {
+    const std::vector<int32_t> all = tags();
+    return static_cast<int>(std::count(all.begin(), all.end(), tag));
+}
+
+bool RecordingHost::waitFor(int32_t tag, int times, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        return std::count_if(messages.begin(), messages.end(),
+                             [tag](const Message& m) { return m.tag == tag; }) >= times;
+    });
 }
 
 void RecordingHost::applyOutcomes(AEProject& project) {
@@ -124,6 +147,7 @@ void RecordingHost::applyOutcomes(AEProject& project) {
 }
 
 const char* RecordingHost::loadString(int32_t id) {
+    std::lock_guard lock(mutex_);
     strings.push_back("S" + std::to_string(id));
     return strings.back().c_str();
 }
@@ -132,14 +156,6 @@ void RecordingHost::progressBegin(int64_t steps) {
     ++progressBegins;
     progressMaximum = steps;
     progressValue = 0;
-}
-
-std::vector<int32_t> messageTags(const RecordingHost& host) {
-    std::vector<int32_t> tags;
-    for (const auto& message : host.messages) {
-        tags.push_back(message.tag);
-    }
-    return tags;
 }
 
 FileSizeLimit::FileSizeLimit(int64_t bytes) {

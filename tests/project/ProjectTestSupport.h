@@ -6,10 +6,15 @@
 
 #include "AEEngineAccess.h"
 #include "AppHost.h"
+#include "support/TestDirs.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,11 +53,15 @@ private:
     std::string bytes_;
 };
 
-std::string readFile(const std::string& path);
+inline std::string readFile(const std::string& path) {
+    return fileText(path);
+}
 void writeFile(const std::string& path, const std::string& bytes);
 
-// An application host without a window: string `id` reads "S<id>" (so a test sees which
-// language-adjusted id was asked for), messages are recorded, progress is counted.
+// The one application host of the tests, without a window: string `id` reads "S<id>" (so a
+// test sees which language-adjusted id was asked for); messages and log lines are recorded
+// from whatever thread sends them; progress is counted. `cancelOnRefresh` cancels at the
+// first refresh message (posted every tenth block of a run).
 class RecordingHost : public AppHost {
 public:
     RecordingHost() { AppHost::setCurrent(this); }
@@ -74,7 +83,10 @@ public:
         busyWhileAsked = busy;
         return answer;
     }
-    void log(const char* text) override { logLines.emplace_back(text); }
+    void log(const char* text) override {
+        std::lock_guard lock(mutex_);
+        logLines.emplace_back(text);
+    }
     void progressBegin(int64_t steps) override;
     void progressAdvance(int64_t steps) override {
         progressValue += steps;
@@ -83,6 +95,12 @@ public:
         }
     }
     void progressEnd() override { ++progressEnds; }
+
+    // Tags of the messages posted so far, in order; how often `tag` was posted; waiting
+    // until it has been posted `times` times.
+    std::vector<int32_t> tags() const;
+    int count(int32_t tag) const;
+    bool waitFor(int32_t tag, int times, std::chrono::milliseconds timeout);
 
     struct Message {
         int32_t tag;
@@ -97,8 +115,9 @@ public:
     std::vector<std::string> logLines;
     std::deque<std::string> strings;
     int32_t languageOffset = 0;
-    bool busy = false;
-    bool cancel = false;
+    std::atomic<bool> busy{false};
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> cancelOnRefresh{false};
     bool answer = false;
     bool busyWhileAsked = false;
     std::vector<int32_t> questions;
@@ -108,6 +127,10 @@ public:
     int64_t progressValue = 0;
     int progressBegins = 0;
     int progressEnds = 0;
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
 };
 
 // The engine as far as the project sees it: playing or not, and what it was told to load.
@@ -122,9 +145,6 @@ struct EngineProbe : AEEngineAccess {
     bool playing = false;
     std::vector<int32_t> loaded;
 };
-
-// Tags of the messages posted so far, in order.
-std::vector<int32_t> messageTags(const RecordingHost& host);
 
 // While it exists, files of this process cannot grow beyond `bytes`: writes past it fail
 // as on a full disk (the signal that would end the process is ignored meanwhile).

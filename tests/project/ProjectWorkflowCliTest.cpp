@@ -2,8 +2,8 @@
 // a title edited, moved, listed, exported and removed; the test checks the files left.
 #include "AEProject.h"
 #include "AudioTestSupport.h"
-#include "CliTestSupport.h"
 #include "ProjectTestSupport.h"
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +15,9 @@ namespace {
 namespace fs = std::filesystem;
 using ProjectTest::kSevenSeconds;
 
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 int64_t count(const std::string& text, const std::string& part) {
     int64_t n = 0;

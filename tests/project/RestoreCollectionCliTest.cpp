@@ -1,6 +1,6 @@
 // gleam-cli restore IN... --out-dir DIR: a collection of worn recordings in nested folders,
 // restored in two jobs, killed halfway and started again, ends as one uninterrupted run.
-#include "CliTestSupport.h"
+#include "support/CliRun.h"
 #include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
 #include "support/WaitFor.h"
@@ -21,18 +21,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 constexpr int kFiles = 20;
-
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // Every file below `folder` (but the manifest) by its name below it, with its bytes.
 std::map<std::string, std::string> outputsIn(const fs::path& folder) {
@@ -40,7 +33,7 @@ std::map<std::string, std::string> outputsIn(const fs::path& folder) {
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const std::string name = entry.path().lexically_relative(folder).string();
         if (entry.is_regular_file() && name != "gleam-restore.jsonl") {
-            files[name] = bytesOf(entry.path());
+            files[name] = fileText(entry.path().string());
         }
     }
     return files;
@@ -67,7 +60,7 @@ std::set<std::string> outputNames(const std::vector<QJsonObject>& lines) {
 // Whether a program restoring into `folder` still runs (by the command lines in /proc).
 bool restoringInto(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::string line = bytesOf(entry.path() / "cmdline");
+        std::string line = fileText((entry.path() / "cmdline").string());
         std::replace(line.begin(), line.end(), '\0', ' ');
         if (line.find("restore") != std::string::npos &&
             line.find(folder.string()) != std::string::npos) {

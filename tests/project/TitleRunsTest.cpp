@@ -33,7 +33,7 @@ void makeTitles(AEProject& project, const std::string& directory) {
 }
 
 TEST(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir one, two;
     AEProject serial, parallel;
     makeTitles(serial, one.path());
@@ -62,7 +62,7 @@ TEST(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
 }
 
 TEST(TitleRunsTest, EachTitleIsReportedAndTheEndToo) {
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir dir;
     AEProject project;
     makeTitles(project, dir.path());
@@ -82,7 +82,7 @@ TEST(TitleRunsTest, EachTitleIsReportedAndTheEndToo) {
 }
 
 TEST(TitleRunsTest, ProcessedTitlesWithNothingSwitchedOnAreSkipped) {
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir dir;
     AEProject project;
     makeTitles(project, dir.path());
@@ -93,7 +93,7 @@ TEST(TitleRunsTest, ProcessedTitlesWithNothingSwitchedOnAreSkipped) {
 }
 
 TEST(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir dir;
     AEProject project;
     makeTitles(project, dir.path());
@@ -110,7 +110,7 @@ TEST(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
 }
 
 TEST(TitleRunsTest, NormalizingAllTitlesOneAfterTheOther) {
-    RunTest::Host host;
+    ProjectTest::RecordingHost host;
     TestDir dir;
     AEProject project;
     makeTitles(project, dir.path());

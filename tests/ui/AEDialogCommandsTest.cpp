@@ -1,11 +1,11 @@
 // The export of a title's audio and the WAVE import, through their commands, with the
 // file dialogs and message boxes answered by the test.
-#include "DialogTestSupport.h"
+#include "WindowHarness.h"
 
 #include "AEFlacExport.h"
 #include "AEFormatImport.h"
 #include "AEMainView.h"
-#include "AudioTestSupport.h"
+#include "ListWaveformTestSupport.h"
 #include "ProjectHost.h"
 #include "ProjectTestSupport.h"
 
@@ -15,12 +15,11 @@
 
 namespace {
 
-using DialogTest::DialogCommandTest;
 namespace fs = std::filesystem;
 
 constexpr int32_t kEightSeconds = 8 * 44100;
 
-class ExportCommandTest : public DialogCommandTest {
+class ExportCommandTest : public WindowTest {
 protected:
     // A project whose one title is an 8-second import, made current.
     void projectWithTitle() {
@@ -112,22 +111,17 @@ TEST_F(ExportCommandTest, NoDialogWithoutTitles) {
     EXPECT_FALSE(app_->isBusy());
 }
 
-class WaveImportCommandTest : public DialogCommandTest {
+class WaveImportCommandTest : public WindowTest {
 protected:
     std::string wave(const std::string& name, uint16_t channels, uint32_t rate, int64_t frames) {
-        const std::string path = dir_.file(name);
-        AudioTest::writeBytes(
-            path, AudioTest::pcmWave(channels, rate, 16,
-                                     AudioTest::asBytes(AudioTest::sine16(frames, channels, 441.0,
-                                                                          rate, 8000.0))));
-        return path;
+        return ListWaveformTest::writeSine(dir_.file(name), channels, rate, frames);
     }
     void importFiles(const std::vector<std::string>& paths) {
         QStringList list;
         for (const auto& path : paths) {
             list << QString::fromStdString(path);
         }
-        fileLists_.push_back(list);
+        chooser_.lists.push_back(list);
         window_->view().button(AEMainView::kImportWave)->click();
         settle();
     }
@@ -245,7 +239,7 @@ TEST_F(FlacExportCommandTest, AMissingTitleFileIsReportedAndFreesTheProgram) {
 TEST_F(WaveImportCommandTest, OtherRatesAreConvertedThroughTheAudioFileImport) {
     AEProject& project = newProject();
     const std::string file = wave("48000-2-16-8s.wav", 2, 48000, 8 * 48000);
-    fileLists_.push_back(QStringList{QString::fromStdString(file)});
+    chooser_.lists.push_back(QStringList{QString::fromStdString(file)});
     window_->command(AEMainWindow::kImportAudioFiles);
     settle();
     EXPECT_EQ(chooser_.titles.back(), QString::fromStdString(AEFormatImport::dialogTitle()));

@@ -10,10 +10,8 @@
 #include "AEWaveformPanel.h"
 #include "FClassRegistry.h"
 #include "ListWaveformTestSupport.h"
-#include "MainWindowTestFixture.h"
-#include "RegistryStore.h"
+#include "WindowHarness.h"
 
-#include <QDir>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -27,16 +25,17 @@ namespace {
 using namespace ListWaveformTest;
 using WaveformMath::Points;
 
-class WaveformTest : public AppFixture {
+class WaveformTest : public WindowTest {
 protected:
+    WaveformTest() : WindowTest(Start::kApp) {}
     void SetUp() override {
-        AppFixture::SetUp();
+        WindowTest::SetUp();
         view_ = std::make_unique<AEWaveformView>(*app_);
         view_->resize(400, 100);
     }
     void TearDown() override {
         view_.reset();
-        AppFixture::TearDown();
+        WindowTest::TearDown();
     }
     AEWaveformView& view() { return *view_; }
     // One title of `frames` frames whose peak file holds `records`, shown at `zoom`.
@@ -123,49 +122,42 @@ TEST(WaveformMathTest, ViewStartStaysInsideTheTitle) {
     EXPECT_EQ(WaveformMath::validViewStart(5000, 1000, 100000), 4864);
 }
 
-TEST_F(WaveformTest, IsRegisteredAsAView) {
-    EXPECT_TRUE(FClassRegistry::instance().isKindOf("AEWaveformView", "UView"));
-}
-
-TEST_F(WaveformTest, ExtremePeakBytesReachRowsSixAndThirtyEight) {
-    // Column 103: clear of the time texts at the top left.
-    std::vector<PeakRecord> records = quiet(110);
-    records[103] = {-128, 127, -128, 127};
-    AETitle& t = titleWithPeaks(110 * 256, records);
-    setPoints(t, {-1, -1, -1, -1});
-    const QImage image = render(view());
-    // Left channel from (−128 >> 3) + 22 = 6 to (127 >> 3) + 23 = 38.
-    EXPECT_FALSE(same(image.pixel(103, 6), AEWaveformView::kBackground));
-    EXPECT_FALSE(same(image.pixel(103, 38), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(103, 5), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(103, 39), AEWaveformView::kBackground));
-    // Right channel 44 pixels lower: 50 to 82.
-    EXPECT_FALSE(same(image.pixel(103, 50), AEWaveformView::kBackground));
-    EXPECT_FALSE(same(image.pixel(103, 82), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(103, 49), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(103, 83), AEWaveformView::kBackground));
-    // A quiet column: −8 and 8 give 21..24 on the left.
-    EXPECT_TRUE(same(image.pixel(105, 20), AEWaveformView::kBackground));
-    EXPECT_FALSE(same(image.pixel(105, 21), AEWaveformView::kBackground));
-    EXPECT_FALSE(same(image.pixel(105, 24), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(105, 25), AEWaveformView::kBackground));
-    // The data ends at column 110, marked over the whole height.
-    EXPECT_EQ(view().endColumn(), 110);
-    EXPECT_TRUE(same(image.pixel(110, 45), AEWaveformView::kEnd));
-    EXPECT_TRUE(same(image.pixel(111, 45), AEWaveformView::kBackground));
-}
-
-TEST_F(WaveformTest, AWideColumnShowsTheLoudestRecordUnderIt) {
-    std::vector<PeakRecord> records = quiet(4096);
-    // One loud record inside column 101 at zoom 1024 (4 records per column).
-    records[406] = {-128, 127, -64, 64};
-    titleWithPeaks(4096 * 256, records, 1024);
-    const QImage image = render(view());
-    EXPECT_FALSE(same(image.pixel(101, 6), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(100, 6), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(102, 6), AEWaveformView::kBackground));
-    EXPECT_FALSE(same(image.pixel(101, 58), AEWaveformView::kBackground));
-    EXPECT_TRUE(same(image.pixel(101, 57), AEWaveformView::kBackground));
+// One loud record among quiet ones, at a zoom of one record a column and of four: the
+// column over it (and only that one) reaches near the top of each channel's half, the
+// left channel's lobe from its own bytes, the right one's from its own; the data's end is
+// marked.
+TEST_F(WaveformTest, EachColumnShowsTheLoudestRecordUnderItInEachChannel) {
+    const struct {
+        int32_t records, zoom, loud, column;
+        PeakRecord peak;
+    } rows[] = {{110, 256, 103, 103, {-128, 127, -64, 64}},
+                {4096, 1024, 406, 101, {-64, 64, -128, 127}}};
+    for (const auto& row : rows) {
+        view_ = std::make_unique<AEWaveformView>(*app_); // a view that has shown no title
+        view_->resize(400, 100);
+        std::vector<PeakRecord> records = quiet(row.records);
+        records[static_cast<size_t>(row.loud)] = row.peak;
+        AETitle& t = titleWithPeaks(row.records * 256, records, row.zoom);
+        setPoints(t, {-1, -1, -1, -1});
+        const QImage image = render(view());
+        // Drawn rows of a column in the left (0..43) and right (44..87) half.
+        const auto drawn = [&](int x, int top) {
+            return 44 - count(image, AEWaveformView::kBackground, QRect(x, top, 1, 44));
+        };
+        const bool leftLoud = row.peak[0] == -128;
+        EXPECT_GE(drawn(row.column, 0), leftLoud ? 30 : 14) << row.zoom;
+        EXPECT_GE(drawn(row.column, 44), leftLoud ? 14 : 30) << row.zoom;
+        EXPECT_LT(drawn(row.column, leftLoud ? 44 : 0), 20) << row.zoom;
+        for (int x : {row.column - 1, row.column + 1}) {
+            EXPECT_LE(drawn(x, 0), 6) << row.zoom << " column " << x;
+            EXPECT_LE(drawn(x, 44), 6) << row.zoom << " column " << x;
+        }
+        if (row.zoom == 256) {
+            EXPECT_EQ(view().endColumn(), 110);
+            EXPECT_TRUE(same(image.pixel(110, 45), AEWaveformView::kEnd));
+            EXPECT_TRUE(same(image.pixel(111, 45), AEWaveformView::kBackground));
+        }
+    }
 }
 
 TEST_F(WaveformTest, SelectionColoursAndHandlesFollowThePoints) {
@@ -316,6 +308,10 @@ TEST_F(WaveformTest, CtrlClickSetsThePointsToTheVisiblePart) {
     AETitle& t = titleWithPeaks(300000, quiet(300000 / 256), 1024);
     view().setVisibleRange(100000, 500000);
     QSignalSpy changed(&view(), &AEWaveformView::pointsChanged);
+    app_->setBusy(true); // ignored while busy
+    QTest::mouseClick(&view(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, 40));
+    EXPECT_EQ(t.fadePoint(1), 882);
+    app_->setBusy(false);
     QTest::mouseClick(&view(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, 40));
     EXPECT_EQ(view().points(), (Points{100000, 100882, 299118, 300000}));
     EXPECT_EQ(t.fadePoint(0), 100000);
@@ -374,14 +370,6 @@ TEST_F(WaveformTest, ClickSetsThePositionAndTheCursorShowsIt) {
     EXPECT_EQ(app_->engine().position(), 100 * 256);
 }
 
-TEST_F(WaveformTest, ClicksAreIgnoredWhileBusy) {
-    AETitle& t = titleWithPeaks(300000, quiet(300000 / 256), 1024);
-    app_->setBusy(true);
-    QTest::mouseClick(&view(), Qt::LeftButton, Qt::ControlModifier, QPoint(20, 40));
-    EXPECT_EQ(t.fadePoint(1), 882);
-    app_->setBusy(false);
-}
-
 TEST_F(WaveformTest, PeaksAreBuiltOnAWorkerAndDrawingNeverReadsAudio) {
     AEProject& project = projectOf(1, 20 * 44100);
     AETitle& t = *project.title(0);
@@ -435,113 +423,66 @@ TEST_F(WaveformTest, NoTitleOrBlankDrawsOnlyTheBackground) {
     EXPECT_LT(count(render(view()), AEWaveformView::kBackground), 400 * 100);
 }
 
-// The main window with a project of three titles: the list, the waveform with its fade
-// handles, and a screenshot for a look.
-TEST(ListWaveformWindow, ShowsTitlesAndTheCurrentWaveform) {
-    widgetTestApp();
-    TestDir dir;
-    RegistryStore().writeText("customLang", "en");
-    AEApplication app;
-    app.setSaveSettingsAtExit(false);
-    ScriptedDialogs dialogs;
-    app.setDialogs(&dialogs);
-    {
-        AEMainWindow window(app);
-        app.setMainWindow(&window);
-        const std::string path = dir.file("Party.dat");
-        app.setProject(AEProject::createForPath(path), path);
-        AEProject& project = *app.project();
-        const char* names[] = {"Side A, song 1", "Side A, song 2", "Side B, song 1"};
-        const int32_t lengths[] = {185 * 44100, 142 * 44100, 201 * 44100};
-        for (int i = 0; i < 3; ++i) {
-            ASSERT_TRUE(project.addTitle(false));
-            AETitle& t = *project.title(i);
-            t.setDisplayName(names[i]);
-            t.setArtist("Grandpa's records");
-            t.setAudioBase(dir.file("44100-2-16-title" + std::to_string(i + 1)));
-            t.setLength(lengths[i]);
-            t.setFadePoint(0, 3 * 44100);
-            t.setFadePoint(1, 6 * 44100);
-            t.setFadePoint(2, lengths[i] - 8 * 44100);
-            t.setFadePoint(3, lengths[i] - 2 * 44100);
-            // A record-like outline: a slow swell with a beat.
-            std::vector<PeakRecord> records(static_cast<size_t>(lengths[i] / 256));
-            for (size_t k = 0; k < records.size(); ++k) {
-                const double swell = 0.35 + 0.3 * std::sin(static_cast<double>(k) / 900.0 + i);
-                const double beat = (k % 86) < 10 ? 0.35 : 0.0;
-                const auto v = static_cast<int8_t>(std::min(127.0, 127.0 * (swell + beat)));
-                records[k] = {static_cast<int8_t>(-v), v, static_cast<int8_t>(-v * 9 / 10),
-                              static_cast<int8_t>(v * 9 / 10)};
-            }
-            writePeaks(t.currentAudioPath(), records);
-        }
-        project.title(2)->setStateCode(AETitleProcessState::kProcessed);
-        project.title(2)->setProcessedPath(project.title(2)->audioBase() + ".wav");
-        ASSERT_TRUE(project.select(1));
-        window.setProjectTitle(path);
-        window.refreshMainView(true);
-        window.show();
-        QApplication::processEvents();
-        AEWaveformView& wave = window.waveform();
-        EXPECT_EQ(window.trackList().rows().size(), 3u);
-        EXPECT_TRUE(window.trackList().rows()[1].selected);
-        EXPECT_EQ(wave.titleLength(), 142 * 44100);
-        // Shown the first time, the whole title fits the width: handles of both fades are
-        // on screen.
-        const int32_t fit = WaveformMath::fitZoom(142 * 44100, wave.width());
-        EXPECT_EQ(wave.zoom(), fit);
-        QApplication::processEvents();
-        const QImage image = wave.grab().toImage();
-        EXPECT_GT(count(image, AEWaveformView::kFade), 4 * 100);
-        EXPECT_GT(count(image, AEWaveformView::kSelection), wave.width() * 20);
-        // Zoom buttons reach the view; F and the menu fit it again.
-        window.control(AEMainView::kZoomIn, 1);
-        EXPECT_EQ(wave.zoom(), WaveformMath::zoomIn(fit));
-        EXPECT_EQ(project.title(1)->zoom(), WaveformMath::zoomIn(fit));
-        window.keyTyped(Qt::Key_F, {}, QStringLiteral("f"));
-        EXPECT_EQ(wave.zoom(), fit);
-        EXPECT_EQ(project.title(1)->zoom(), AETitle::kDefaultZoom);
-        window.control(AEMainView::kZoomOut, 1);
-        window.action(AEMainWindow::kFitWaveform)->trigger();
-        EXPECT_EQ(wave.zoom(), fit);
-        // A click on the first row shows that title.
-        QTest::mouseClick(&window.trackList(), Qt::LeftButton, {}, QPoint(60, 5));
-        EXPECT_EQ(project.currentTitle(), 0);
-        EXPECT_EQ(wave.titleLength(), 185 * 44100);
+// The main window with a project of three titles: the list shows them, the waveform the
+// current one fitted to its width with its fade handles; the zoom buttons, F and the menu
+// reach the view, and a click on a row shows that title.
+class ListWaveformWindowTest : public WindowTest {};
 
-        QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
-        QApplication::processEvents();
-        EXPECT_TRUE(
-            window.grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/list-waveform-en.png")));
-        app.setMainWindow(nullptr);
+TEST_F(ListWaveformWindowTest, ShowsTitlesAndTheCurrentWaveform) {
+    AEProject& project = projectOf(3, 142 * 44100);
+    project.title(0)->setLength(185 * 44100);
+    for (int i = 0; i < 3; ++i) {
+        AETitle& t = *project.title(i);
+        t.setFadePoint(0, 3 * 44100);
+        t.setFadePoint(1, 6 * 44100);
+        t.setFadePoint(2, t.length() - 8 * 44100);
+        t.setFadePoint(3, t.length() - 2 * 44100);
+        std::vector<PeakRecord> records(static_cast<size_t>(t.length() / 256), {-60, 60, -50, 50});
+        writePeaks(t.currentAudioPath(), records);
     }
-    app.setDialogs(nullptr);
-    RegistryStore().writeText("customLang", "-");
+    ASSERT_TRUE(project.select(1));
+    window_->refreshMainView(true);
+    window_->show();
+    QApplication::processEvents();
+    AEWaveformView& wave = window_->waveform();
+    EXPECT_EQ(window_->trackList().rows().size(), 3u);
+    EXPECT_TRUE(window_->trackList().rows()[1].selected);
+    EXPECT_EQ(wave.titleLength(), 142 * 44100);
+    const int32_t fit = WaveformMath::fitZoom(142 * 44100, wave.width());
+    EXPECT_EQ(wave.zoom(), fit);
+    const QImage image = wave.grab().toImage();
+    EXPECT_GT(count(image, AEWaveformView::kFade), 4 * 100) << "both fades' handles";
+    EXPECT_GT(count(image, AEWaveformView::kSelection), wave.width() * 20);
+    window_->control(AEMainView::kZoomIn, 1);
+    EXPECT_EQ(wave.zoom(), WaveformMath::zoomIn(fit));
+    EXPECT_EQ(project.title(1)->zoom(), WaveformMath::zoomIn(fit));
+    window_->keyTyped(Qt::Key_F, {}, QStringLiteral("f"));
+    EXPECT_EQ(wave.zoom(), fit);
+    EXPECT_EQ(project.title(1)->zoom(), AETitle::kDefaultZoom);
+    window_->control(AEMainView::kZoomOut, 1);
+    window_->action(AEMainWindow::kFitWaveform)->trigger();
+    EXPECT_EQ(wave.zoom(), fit);
+    QTest::mouseClick(&window_->trackList(), Qt::LeftButton, {}, QPoint(60, 5));
+    EXPECT_EQ(project.currentTitle(), 0);
+    EXPECT_EQ(wave.titleLength(), 185 * 44100);
 }
 
 // The window with the start-up checks run, so the engine and the virtual sound card work,
 // and an empty project.
-class LiveWindowTest : public MainWindowTestFixture {
+class LiveWindowTest : public WindowTest {
 protected:
+    LiveWindowTest() : WindowTest(Start::kOpenWindow) {}
     void SetUp() override {
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
         // The card's input, read from when it opens: a sine, so recordings have a shape.
         const std::string input = dir_.file("44100-2-16-input.wav");
         writeSine(input, 2, 44100, 30 * 44100);
         setenv("GLEAM_VIRTUAL_INPUT", input.c_str(), 1);
-        makeWindow(true);
+        WindowTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
         const std::string path = dir_.file("Tapes.dat");
         app_->setProject(AEProject::createForPath(path), path);
         window_->refreshMainView(true);
         window_->show();
-    }
-    void TearDown() override {
-        app_->engine().stop();
-        QTest::qWait(50);
-        MainWindowTestFixture::TearDown();
-        unsetenv("GLEAM_VIRTUAL_INPUT");
     }
     AEWaveformView& view() { return window_->waveform(); }
     AEAudioEngine& engine() { return app_->engine(); }
@@ -628,37 +569,27 @@ bool markedColumn(const QImage& image, int x) {
 
 } // namespace
 
-TEST_F(WaveformTest, SplitMarksAreDrawnAtTheirColumnsAcrossTheView) {
-    AETitle& t = titleWithPeaks(300 * 256, quiet(300));
+// Columns 30 and 60 (a frame inside the column counts); before the view and past its
+// width nothing is drawn; marks follow the zoom and the scrolled range, and go when cleared.
+TEST_F(WaveformTest, SplitMarksAreDrawnAtTheirColumnsUntilCleared) {
+    AETitle& t = titleWithPeaks(2000 * 256, quiet(2000));
     setPoints(t, {-1, -1, -1, -1});
-    // Columns 30 and 60 (a frame inside the column counts); before the view and past its
-    // width nothing is drawn.
     view().setSplitMarks({30 * 256, 60 * 256 + 100, 500 * 256, -5});
-    const QImage image = render(view());
+    QImage image = render(view());
     EXPECT_TRUE(markedColumn(image, 30));
     EXPECT_TRUE(markedColumn(image, 60));
     EXPECT_EQ(count(image, AEWaveformView::kSplitMark), 2 * image.height());
-    // The waveform beside a mark is untouched.
-    EXPECT_TRUE(same(image.pixel(31, 22), AEWaveformView::kWaveform));
-}
-
-TEST_F(WaveformTest, SplitMarksFollowTheZoomAndTheScrolledRange) {
-    AETitle& t = titleWithPeaks(2000 * 256, quiet(2000), 1024);
-    setPoints(t, {-1, -1, -1, -1});
+    EXPECT_TRUE(same(image.pixel(31, 22), AEWaveformView::kWaveform)) << "beside a mark";
+    view_ = std::make_unique<AEWaveformView>(*app_);
+    view_->resize(400, 100);
+    setPoints(titleWithPeaks(2000 * 256, quiet(2000), 1024), {-1, -1, -1, -1});
     view().setSplitMarks({100 * 1024, 250 * 1024});
-    EXPECT_TRUE(markedColumn(render(view()), 100));
     view().scrollTo(50 * 1024);
     ASSERT_EQ(view().viewStart(), 50 * 1024);
-    const QImage image = render(view());
+    image = render(view());
     EXPECT_TRUE(markedColumn(image, 50));
     EXPECT_TRUE(markedColumn(image, 200));
     EXPECT_EQ(count(image, AEWaveformView::kSplitMark), 2 * image.height());
-}
-
-TEST_F(WaveformTest, ClearedSplitMarksAreGone) {
-    titleWithPeaks(300 * 256, quiet(300));
-    view().setSplitMarks({40 * 256});
-    ASSERT_TRUE(markedColumn(render(view()), 40));
     view().clearSplitMarks();
     EXPECT_TRUE(view().splitMarks().empty());
     EXPECT_EQ(count(render(view()), AEWaveformView::kSplitMark), 0);

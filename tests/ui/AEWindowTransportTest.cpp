@@ -11,11 +11,11 @@
 #include "AEMeterBar.h"
 #include "AETrackListDisplay.h"
 #include "EngineTestSupport.h"
-#include "MainWindowTestFixture.h"
 #include "RegistryStore.h"
 #include "RemainingTime.h"
-#include "UiTestSupport.h"
+#include "WindowHarness.h"
 #include "support/TestDirs.h"
+#include "support/TestSignals.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -56,15 +56,8 @@ bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds timeou
 
 // Interleaved stereo frames of a sine of `frequency` Hz at `amplitude` (full scale 32767).
 std::vector<int16_t> sine(double seconds, double frequency, double amplitude) {
-    const auto frames = static_cast<size_t>(seconds * kRate);
-    std::vector<int16_t> samples(frames * 2);
-    for (size_t i = 0; i < frames; ++i) {
-        const double v =
-            amplitude * 32767.0 *
-            std::sin(2.0 * std::numbers::pi * frequency * static_cast<double>(i) / kRate);
-        samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(std::lround(v));
-    }
-    return samples;
+    return TestSignals::sine16(static_cast<int64_t>(seconds * kRate), 2, frequency, kRate,
+                               amplitude * 32767.0);
 }
 
 // The largest absolute sample of a file's frames from `skipFrames` on.
@@ -76,37 +69,21 @@ int32_t peakOf(const std::vector<int16_t>& samples, size_t skipFrames) {
     return peak;
 }
 
-class AETransportTest : public MainWindowTestFixture {
+class AETransportTest : public WindowTest {
 protected:
+    AETransportTest() : WindowTest(Start::kOpenWindow) {}
     void SetUp() override {
-        // Each case chooses its pace and output; the input is silence.
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
-        unsetenv("GLEAM_VIRTUAL_INPUT");
-        // Each case starts with the playback buttons off, whatever the last one left.
-        RegistryStore store;
-        for (const char* name : {"monoButton", "loopButton", "bypassButton"}) {
-            store.writeFlag(name, false);
-        }
-        makeWindow(true);
+        WindowTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
         chooser_.answers.push_back(QString::fromStdString(dir_.file("Tapes.dat")));
         window_->command(AEMainWindow::kNewProject);
         ASSERT_NE(app_->project(), nullptr);
         ASSERT_TRUE(window_->projectLoaded());
     }
-    void TearDown() override {
-        app_->engine().stop();
-        QTest::qWait(50);
-        MainWindowTestFixture::TearDown();
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
-    }
 
     AEMainView& view() { return window_->view(); }
     AEProject& project() { return *app_->project(); }
     AEAudioEngine& engine() { return app_->engine(); }
-    std::string text(int32_t id) { return app_->loadString(app_->stringId(id, 0)); }
     void key(int k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&view(), static_cast<Qt::Key>(k), modifiers);
     }
@@ -144,7 +121,7 @@ protected:
         EXPECT_TRUE(window_->transport().playing());
         EXPECT_TRUE(waitFor([&] { return !window_->transport().playing(); }, 60s));
         EXPECT_TRUE(waitFor([&] { return engine().state() == AEAudioEngine::kIdle; }, 5s));
-        return EngineTest::readWave(out);
+        return EngineTest::readStereo16(out);
     }
 };
 
@@ -159,7 +136,7 @@ TEST_F(AETransportTest, AFiveSecondRecordingIsDeletedWithItsFilesAndTheUserIsTol
     EXPECT_EQ(project().titleCount(), 0);
     EXPECT_EQ(project().currentTitle(), -1);
     ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], text(3105));
+    EXPECT_EQ(dialogs_.alerts[0], stdText(3105));
     // Neither the recording nor its peak file is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
         EXPECT_EQ(entry.path().filename().string().find("Title_"), std::string::npos)
@@ -200,7 +177,7 @@ TEST_F(AETransportTest, ARecordingTheEngineEndsByItselfKeepsTheSameRule) {
     // The engine stops as at its record limit, and tells the window by message.
     engine().stop();
     ASSERT_TRUE(waitFor([&] { return !dialogs_.alerts.empty(); }, 5s));
-    EXPECT_EQ(dialogs_.alerts[0], text(3105));
+    EXPECT_EQ(dialogs_.alerts[0], stdText(3105));
     EXPECT_EQ(project().titleCount(), 0);
     EXPECT_EQ(view().transportState(), State::kStopped);
     QTest::qWait(100);
@@ -232,7 +209,7 @@ TEST_F(AETransportTest, RecordingIsRefusedAtNinetyNineTitles) {
     EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
     EXPECT_EQ(project().titleCount(), AEProject::kMaxTitles);
     ASSERT_TRUE(waitFor([&] { return !dialogs_.alerts.empty(); }, 5s));
-    EXPECT_EQ(dialogs_.alerts[0], text(3000));
+    EXPECT_EQ(dialogs_.alerts[0], stdText(3000));
 }
 
 TEST_F(AETransportTest, ATitleWhoseFileIsAwayIsRefusedUntilRefreshFindsItBack) {
@@ -246,7 +223,7 @@ TEST_F(AETransportTest, ATitleWhoseFileIsAwayIsRefusedUntilRefreshFindsItBack) {
     window_->command(AEMainWindow::kRefresh);
     ASSERT_EQ(window_->trackList().rows().size(), 1u);
     EXPECT_TRUE(window_->trackList().rows()[0].missing);
-    EXPECT_EQ(window_->trackList().rows()[0].length.toStdString(), text(3280));
+    EXPECT_EQ(window_->trackList().rows()[0].length.toStdString(), stdText(3280));
 
     std::filesystem::rename(path + ".away", path);
     window_->command(AEMainWindow::kRefresh);
@@ -255,23 +232,6 @@ TEST_F(AETransportTest, ATitleWhoseFileIsAwayIsRefusedUntilRefreshFindsItBack) {
     EXPECT_EQ(engine().state(), AEAudioEngine::kPlaying);
     view().button(AEMainView::kStop)->click();
     EXPECT_EQ(dialogs_.alerts.size(), 1u);
-}
-
-TEST_F(AETransportTest, UseLeftChannelIsRefusedWhileRecording) {
-    window_->command(AEMainWindow::kUseRightChannel);
-    ASSERT_FALSE(window_->monoUseLeft());
-    EXPECT_FALSE(engine().playbackSwitches()->monoUseLeft());
-    view().button(AEMainView::kRecord)->click();
-    ASSERT_EQ(engine().state(), AEAudioEngine::kRecording);
-    window_->command(AEMainWindow::kUseLeftChannel);
-    EXPECT_FALSE(window_->monoUseLeft());
-    EXPECT_FALSE(window_->action(AEMainWindow::kUseLeftChannel)->isChecked());
-    EXPECT_TRUE(window_->action(AEMainWindow::kUseRightChannel)->isChecked());
-    EXPECT_FALSE(engine().playbackSwitches()->monoUseLeft());
-    view().button(AEMainView::kStop)->click();
-    window_->command(AEMainWindow::kUseLeftChannel);
-    EXPECT_TRUE(window_->monoUseLeft());
-    EXPECT_TRUE(engine().playbackSwitches()->monoUseLeft());
 }
 
 // --- Keys ----------------------------------------------------------------------------------
@@ -332,7 +292,7 @@ TEST_F(AETransportTest, KeysDriveTheTransport) {
     EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
     EXPECT_EQ(project().titleCount(), 1);
     ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], text(3105));
+    EXPECT_EQ(dialogs_.alerts[0], stdText(3105));
 
     // Nothing while busy.
     app_->setBusy(true);
@@ -356,7 +316,7 @@ TEST_F(AETransportTest, ArrowKeysStepThroughTheTitlesAndDeleteRemovesOne) {
     dialogs_.answer = false;
     key(Qt::Key_Delete);
     ASSERT_EQ(dialogs_.questions.size(), 1u);
-    EXPECT_EQ(dialogs_.questions[0], text(3053));
+    EXPECT_EQ(dialogs_.questions[0], stdText(3053));
     EXPECT_EQ(project().titleCount(), 2);
     dialogs_.answer = true;
     key(Qt::Key_Delete);
@@ -374,7 +334,7 @@ TEST_F(AETransportTest, TheGaugesShowFreeSpaceAndTheEnginesLoad) {
     ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
     const auto shown = [&] {
         return view().loadText() == QStringLiteral("%1 %2 %")
-                                        .arg(QString::fromStdString(text(3223)))
+                                        .arg(QString::fromStdString(stdText(3223)))
                                         .arg(engine().load());
     };
     EXPECT_TRUE(waitFor(shown, 2s));
@@ -449,7 +409,7 @@ TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
         EXPECT_EQ(view().slider(slot)->value(), values[slot]) << slot;
         EXPECT_EQ(view().processorSwitch(slot)->isChecked(), on[slot]) << slot;
         EXPECT_EQ(view().processorSwitch(slot)->text(),
-                  QString::fromStdString(text(on[slot] ? 3220 : 3221)));
+                  QString::fromStdString(stdText(on[slot] ? 3220 : 3221)));
         EXPECT_EQ(engine().playbackSwitches()->processorOff(slot), !on[slot]) << slot;
     }
     // The clipboard keeps what was copied, whatever the faders did since.
@@ -475,18 +435,6 @@ TEST_F(AETransportTest, ATitleChosenInTheListBringsItsSettingsOntoTheFaders) {
     for (const QAbstractScrollArea* area : view().findChildren<QAbstractScrollArea*>()) {
         EXPECT_EQ(area->focusPolicy(), Qt::NoFocus);
     }
-}
-
-TEST_F(AETransportTest, PasteIsRefusedWhilePlaying) {
-    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
-    view().slider(2)->setValue(600000);
-    key(Qt::Key_C, Qt::ControlModifier);
-    view().slider(2)->setValue(100000);
-    key(Qt::Key_Return);
-    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
-    key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(project().title(0)->processorParam(2), 100000);
-    key(Qt::Key_Space);
 }
 
 // --- Faders and switches into the playback chain ------------------------------------------
@@ -524,18 +472,43 @@ TEST_F(AETransportTest, FadersAndSwitchesReachThePlaybackChain) {
     view().button(AEMainView::kBypass)->setChecked(false);
 }
 
-TEST_F(AETransportTest, MonoIsRefusedWhilePlayingAndFollowsTheChannelChoice) {
+// While the transport runs, changes to what it plays are refused (the channel choice, a
+// paste of settings, the mono switch), and taken once it has stopped.
+TEST_F(AETransportTest, ChangesUnderARunningTransportWaitForItsStop) {
     addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
-    view().button(AEMainView::kMono)->setChecked(true);
-    EXPECT_TRUE(engine().playbackSwitches()->monoButton());
-    key(Qt::Key_Return);
-    ASSERT_EQ(engine().state(), AEAudioEngine::kPlaying);
-    view().button(AEMainView::kMono)->setChecked(false);
-    EXPECT_TRUE(view().button(AEMainView::kMono)->isChecked());
-    EXPECT_TRUE(engine().playbackSwitches()->monoButton());
-    key(Qt::Key_Space);
-    view().button(AEMainView::kMono)->setChecked(false);
-    EXPECT_FALSE(engine().playbackSwitches()->monoButton());
+    window_->command(AEMainWindow::kUseRightChannel);
+    view().slider(2)->setValue(600000);
+    key(Qt::Key_C, Qt::ControlModifier);
+    view().slider(2)->setValue(100000);
+    const struct {
+        const char* what;
+        int32_t start;
+        std::function<void()> change;
+        std::function<bool()> unchanged;
+    } rows[] = {
+        {"paste", AEMainView::kPlay, [&] { key(Qt::Key_V, Qt::ControlModifier); },
+         [&] { return project().title(0)->processorParam(2) == 100000; }},
+        {"mono", AEMainView::kPlay, [&] { view().button(AEMainView::kMono)->setChecked(true); },
+         [&] {
+             return !view().button(AEMainView::kMono)->isChecked() &&
+                    !engine().playbackSwitches()->monoButton();
+         }},
+        {"left channel", AEMainView::kRecord,
+         [&] { window_->command(AEMainWindow::kUseLeftChannel); },
+         [&] {
+             return !window_->monoUseLeft() && !engine().playbackSwitches()->monoUseLeft() &&
+                    window_->action(AEMainWindow::kUseRightChannel)->isChecked();
+         }},
+    };
+    for (const auto& row : rows) {
+        view().button(row.start)->click();
+        ASSERT_NE(engine().state(), AEAudioEngine::kIdle) << row.what;
+        row.change();
+        EXPECT_TRUE(row.unchanged()) << row.what;
+        view().button(AEMainView::kStop)->click();
+        row.change();
+        EXPECT_FALSE(row.unchanged()) << row.what << ", once stopped";
+    }
 }
 
 // --- Processing -----------------------------------------------------------------------------

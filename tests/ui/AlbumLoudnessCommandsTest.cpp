@@ -5,7 +5,7 @@
 #include "AELoudnessDialog.h"
 #include "AETrackListDisplay.h"
 #include "AlbumTestSupport.h"
-#include "DialogTestSupport.h"
+#include "WindowHarness.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,8 +17,6 @@
 
 namespace {
 
-using DialogTest::DialogCommandTest;
-using DialogTest::waitUntil;
 namespace fs = std::filesystem;
 
 // Once a modal dialog of type D is open, `act` works it (and must close it).
@@ -34,7 +32,7 @@ template <class D> void whenOpen(std::function<void(D&)> act) {
     poll->start(10);
 }
 
-class AlbumLoudnessCommandTest : public DialogCommandTest {
+class AlbumLoudnessCommandTest : public WindowTest {
 protected:
     void addTitles() {
         newProject();

@@ -4,7 +4,7 @@
 #include "AECDImportDialog.h"
 #include "AELoudnessDialog.h"
 #include "AESoundcardDialog.h"
-#include "DialogTestSupport.h"
+#include "WindowHarness.h"
 
 #include "CddaDriveList.h"
 #include "support/CdImage.h"
@@ -13,8 +13,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-using DialogTest::expectTextsFit;
 
 void save(QWidget& dialog, const char* name, const char* lang) {
     QApplication::processEvents();

@@ -1,15 +1,14 @@
 #pragma once
 
-// Helpers of the title list and waveform tests: an application with a project of named
-// titles, peak files written byte by byte, WAVE fixtures and colour checks on rendered
-// widgets.
+// Helpers of the title list and waveform tests: peak files written byte by byte, WAVE fixtures and
+// colour checks on rendered widgets.
 
 #include "AEApplication.h"
 #include "AEPeakData.h"
 #include "AEProject.h"
 #include "AudioTestSupport.h"
 #include "ProjectTestSupport.h"
-#include "UiTestSupport.h"
+#include "WindowHarness.h"
 #include "support/TestDirs.h"
 
 #include <QColor>
@@ -75,55 +74,5 @@ inline int count(const QImage& image, const QColor& colour, QRect area = {}) {
     }
     return n;
 }
-
-// The application with dialogs answered by the test and a project in a test folder.
-class AppFixture : public ::testing::Test {
-protected:
-    void SetUp() override {
-        widgetTestApp();
-        app_ = std::make_unique<AEApplication>();
-        app_->setSaveSettingsAtExit(false);
-        app_->setDialogs(&dialogs_);
-    }
-    void TearDown() override {
-        app_->setDialogs(nullptr);
-        app_.reset();
-    }
-
-    // A project of `count` titles named "Song n" by "Artist n", each `frames` long with
-    // its points at 0, 882, frames − 882, frames; the first is current.
-    AEProject& projectOf(int count, int32_t frames = 441000) {
-        const std::string path = dir_.file("p.dat");
-        app_->setProject(AEProject::createForPath(path), path);
-        AEProject& project = *app_->project();
-        for (int i = 0; i < count; ++i) {
-            EXPECT_TRUE(project.addTitle(false));
-            AETitle* t = project.title(i);
-            t->setDisplayName("Song " + std::to_string(i + 1));
-            t->setArtist("Artist " + std::to_string(i + 1));
-            t->setAudioBase(dir_.file("title" + std::to_string(i + 1)));
-            t->setLength(frames);
-            t->setFadePoint(0, 0);
-            t->setFadePoint(1, 882);
-            t->setFadePoint(2, frames - 882);
-            t->setFadePoint(3, frames);
-        }
-        if (count > 0) {
-            EXPECT_TRUE(project.select(0));
-        }
-        return project;
-    }
-
-    // Lets posted application messages (message boxes among them) arrive.
-    static void deliver() {
-        for (int i = 0; i < 3; ++i) {
-            QApplication::processEvents();
-        }
-    }
-
-    TestDir dir_;
-    ScriptedDialogs dialogs_;
-    std::unique_ptr<AEApplication> app_;
-};
 
 } // namespace ListWaveformTest

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr int32_t kRate = 44100;
@@ -23,31 +26,24 @@ void addTitle(AEProject& project, int32_t seconds, const char* pause) {
 
 } // namespace
 
-TEST(RemainingTime, NothingWithoutAProject) {
+// The disc's time less the titles and their pauses, negative past the disc's end; nothing
+// without a project.
+TEST(RemainingTime, TheDiscLessTitlesAndPauses) {
     EXPECT_EQ(remainingTimeText(nullptr, 4800), "");
-}
-
-TEST(RemainingTime, EmptyProjectShowsTheWholeDisc) {
-    AEProject project;
-    EXPECT_EQ(remainingTimeText(&project, 4800), "80:00");
-    EXPECT_EQ(remainingTimeText(&project, 4740), "79:00");
-}
-
-TEST(RemainingTime, TitlesAndPausesAreSubtracted) {
-    AEProject project;
-    addTitle(project, 39 * 60, "0");
-    addTitle(project, 40 * 60, "2");
-    // 80:00 - 39:00 - 40:00 - 0:02
-    EXPECT_EQ(remainingTimeText(&project, 4800), "00:58");
-}
-
-TEST(RemainingTime, EightyOneMinutesShowAMinusSign) {
-    AEProject project;
-    addTitle(project, 2430, "0");
-    addTitle(project, 2430, "0");
-    EXPECT_EQ(remainingTimeText(&project, 4800), "-01:00");
-    AEProject withPauses;
-    addTitle(withPauses, 2400, "2");
-    addTitle(withPauses, 2400, "2");
-    EXPECT_EQ(remainingTimeText(&withPauses, 4800), "-00:04");
+    const struct {
+        std::vector<std::pair<int32_t, const char*>> titles; // seconds, pause
+        int32_t disc;
+        const char* left;
+    } rows[] = {{{}, 4800, "80:00"},
+                {{}, 4740, "79:00"},
+                {{{39 * 60, "0"}, {40 * 60, "2"}}, 4800, "00:58"},
+                {{{2430, "0"}, {2430, "0"}}, 4800, "-01:00"},
+                {{{2400, "2"}, {2400, "2"}}, 4800, "-00:04"}};
+    for (const auto& row : rows) {
+        AEProject project;
+        for (const auto& [seconds, pause] : row.titles) {
+            addTitle(project, seconds, pause);
+        }
+        EXPECT_EQ(remainingTimeText(&project, row.disc), row.left);
+    }
 }

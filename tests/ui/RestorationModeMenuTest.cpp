@@ -5,8 +5,8 @@
 #include "AppHost.h"
 #include "FMessageQueue.h"
 #include "FString.h"
-#include "MainWindowTestFixture.h"
 #include "RegistryStore.h"
+#include "WindowHarness.h"
 
 #include <QAction>
 #include <QLabel>
@@ -16,9 +16,9 @@
 
 namespace {
 
-class RestorationModeMenuTest : public MainWindowTestFixture {
+class RestorationModeMenuTest : public WindowTest {
 protected:
-    QString text(int32_t id) { return QString::fromUtf8(app_->loadString(app_->stringId(id, 0))); }
+    RestorationModeMenuTest() : WindowTest(Start::kNothing) {}
     int32_t stored() {
         int32_t value = -1;
         RegistryStore().readInt("restorationMode", value, -1);

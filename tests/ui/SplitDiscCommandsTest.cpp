@@ -1,16 +1,15 @@
 // "Export CD image..." and "Split at silences..." through the window's commands, with the
 // file dialog and the question answered by the test.
-#include "DialogTestSupport.h"
+#include "WindowHarness.h"
 
 #include "ProjectTestSupport.h"
 #include "SplitTestSides.h"
 
 namespace {
 
-using DialogTest::DialogCommandTest;
 namespace fs = std::filesystem;
 
-class SplitDiscCommandTest : public DialogCommandTest {
+class SplitDiscCommandTest : public WindowTest {
 protected:
     // Adds a title of `samples`, made current.
     void addTitle(const std::string& name, const std::vector<int16_t>& samples) {

@@ -2,9 +2,9 @@
 // the answer; and the main view's split button running the command.
 #include "AEMainView.h"
 #include "AEWaveformView.h"
-#include "DialogTestSupport.h"
 #include "ProjectTestSupport.h"
 #include "SplitTestSides.h"
+#include "WindowHarness.h"
 
 #include <QPushButton>
 
@@ -26,16 +26,16 @@ private:
     const AEWaveformView& view_;
 };
 
-class SplitMarksCommandTest : public DialogTest::DialogCommandTest {
+class SplitMarksCommandTest : public WindowTest {
 protected:
     void SetUp() override {
-        DialogCommandTest::SetUp();
+        WindowTest::SetUp();
         inspecting_ = std::make_unique<InspectingDialogs>(window_->waveform());
         app_->setDialogs(inspecting_.get());
     }
     void TearDown() override {
         app_->setDialogs(&dialogs_);
-        DialogCommandTest::TearDown();
+        WindowTest::TearDown();
     }
     // A side of three songs as the current title; the true song starts.
     std::vector<int32_t> addSide(uint32_t seed) {

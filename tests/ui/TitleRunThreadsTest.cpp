@@ -2,7 +2,7 @@
 // the titles a CD copy adds, stay as they were, while the title list redraws from them,
 // until the window handles the worker's message. Run again under ThreadSanitizer (label
 // "tsan"), where any read of the list racing a worker's write fails the test.
-#include "DialogTestSupport.h"
+#include "WindowHarness.h"
 
 #include "AECDImportDialog.h"
 #include "AEImportList.h"
@@ -19,17 +19,15 @@
 
 namespace {
 
-using DialogTest::DialogCommandTest;
-using DialogTest::waitUntil;
 namespace fs = std::filesystem;
 
-class TitleRunThreadsTest : public DialogCommandTest {
+class TitleRunThreadsTest : public WindowTest {
 protected:
     void TearDown() override {
         if (AECDImportDialog* dialog = commands().cdImportDialog()) {
             dialog->reject();
         }
-        DialogCommandTest::TearDown();
+        WindowTest::TearDown();
         unsetenv("GLEAM_CD_IMAGES");
     }
 

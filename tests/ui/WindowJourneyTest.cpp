@@ -8,7 +8,7 @@
 #include "AEProcessingRun.h"
 #include "AEWindowTransport.h"
 #include "EngineTestSupport.h"
-#include "MainWindowTestFixture.h"
+#include "WindowHarness.h"
 #include "WornRecord.h"
 #include "support/WaitFor.h"
 
@@ -88,23 +88,14 @@ Sounding soundingPart(const std::vector<int16_t>& samples) {
     return {count / 2, std::sqrt(sum / static_cast<double>(count))};
 }
 
-class WindowJourneyTest : public MainWindowTestFixture {
+class WindowJourneyTest : public WindowTest {
 protected:
+    WindowJourneyTest() : WindowTest(Start::kOpenWindow) {}
     void SetUp() override {
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
         const std::string input = dir_.file("44100-2-16-worn-12s.wav");
         ASSERT_TRUE(EngineTest::writeWave(input, wornInput()));
         setenv("GLEAM_VIRTUAL_INPUT", input.c_str(), 1);
-        makeWindow(true);
-    }
-    void TearDown() override {
-        app_->engine().stop();
-        QTest::qWait(50);
-        MainWindowTestFixture::TearDown();
-        unsetenv("GLEAM_VIRTUAL_INPUT");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
-        unsetenv("GLEAM_VIRTUAL_PACE");
+        WindowTest::SetUp();
     }
     AEMainView& view() { return window_->view(); }
     // Click removal and noise reduction at the faders, as the user sets them.
@@ -150,7 +141,7 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     ASSERT_EQ(project.titleCount(), 1);
     AETitle& title = *project.title(0);
     const std::string recorded = title.currentAudioPath();
-    const std::vector<int16_t> recording = EngineTest::readWave(recorded);
+    const std::vector<int16_t> recording = EngineTest::readStereo16(recorded);
     const auto length = static_cast<int32_t>(recording.size() / 2);
     ASSERT_GE(length, 9.5 * kRate);
     ASSERT_LT(length, 11 * kRate);
@@ -178,7 +169,7 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     ASSERT_TRUE(window_->transport().playing());
     ASSERT_TRUE(waitFor([&] { return !window_->transport().playing(); }, 60000));
     ASSERT_TRUE(waitFor([&] { return !app_->engine().isPlayingOrRecording(); }, 5000));
-    const std::vector<int16_t> heard = EngineTest::readWave(played);
+    const std::vector<int16_t> heard = EngineTest::readStereo16(played);
     const Sounding sound = soundingPart(heard);
     EXPECT_LE(heard.size() / 2, static_cast<size_t>(length + 2 * kRate));
     EXPECT_NEAR(static_cast<double>(sound.frames), length, 0.25 * kRate);
@@ -196,7 +187,7 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     EXPECT_EQ(app_->engine().filePath(), processed);
     EXPECT_FALSE(title.processorEnabled(0) || title.processorEnabled(2));
     EXPECT_TRUE(fadersShow(title));
-    const std::vector<int16_t> restored = EngineTest::readWave(processed);
+    const std::vector<int16_t> restored = EngineTest::readStereo16(processed);
     ASSERT_EQ(restored.size(), recording.size());
     EXPECT_LE(clicksIn(restored), clicksRecorded / 10);
     EXPECT_LT(hissInRest(restored), hissInRest(recording) / 2);
@@ -211,7 +202,7 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     EXPECT_TRUE(dialogs_.alerts.empty());
     AEProcessedFile expected(dir_.file("expected.wav"));
     ASSERT_EQ(restoreFile(recorded, expected, settings), AERunResult::kDone);
-    const std::vector<int16_t> exportedSamples = EngineTest::readWave(exported);
+    const std::vector<int16_t> exportedSamples = EngineTest::readStereo16(exported);
     ASSERT_EQ(exportedSamples.size(), recording.size());
-    EXPECT_TRUE(exportedSamples == EngineTest::readWave(expected.path()));
+    EXPECT_TRUE(exportedSamples == EngineTest::readStereo16(expected.path()));
 }
