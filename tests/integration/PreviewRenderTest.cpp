@@ -14,7 +14,7 @@
 #include "EnhancedNoiseReducer.h"
 #include "ProcessingPass.h"
 #include "WornRecord.h"
-#include "project/CliTestSupport.h"
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +25,9 @@
 
 namespace {
 
-using ProjectTest::cli;
-using ProjectTest::CliRun;
-using ProjectTest::q;
+using TestCli::cli;
+using TestCli::CliRun;
+using TestCli::q;
 
 constexpr int32_t kRate = 44100;
 constexpr int32_t kFrames = 14 * kRate;
@@ -133,8 +133,8 @@ TEST_P(PreviewRender, PlayedFramesAreTheWrittenOnes) {
                q(played)});
     ASSERT_EQ(run.code, 0) << run.err;
 
-    const std::vector<int16_t> render = EngineTest::readWave(written);
-    const std::vector<int16_t> live = EngineTest::readWave(played);
+    const std::vector<int16_t> render = EngineTest::readStereo16(written);
+    const std::vector<int16_t> live = EngineTest::readStereo16(played);
     const int32_t shift = liveLatency();
     ASSERT_GT(shift, 0);
     const bool noise = GetParam().values[2] > 0.0f;

@@ -3,9 +3,9 @@
 // export-disc. The image must hold the songs, one per track, repaired: no pop left, the
 // hiss between the songs lower against the music than on the side, every track at full
 // scale, the pauses digital silence where the cue sheet puts them.
-#include "CliTestSupport.h"
 #include "ProjectTestSupport.h"
 #include "SplitTestSides.h"
+#include "support/CliRun.h"
 
 #include "support/TestDirs.h"
 
@@ -19,6 +19,7 @@
 namespace {
 
 using namespace ProjectTest;
+using namespace TestCli;
 
 constexpr int32_t kSectorFrames = 588;
 constexpr int32_t kHop = 2205; // 50 ms
