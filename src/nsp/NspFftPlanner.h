@@ -18,11 +18,6 @@ namespace nsp_planner {
 
 std::mutex& mutex();
 
-// Planning flags for one problem: make(flags) is tried with the measured flags (from the
-// wisdom only), then with the estimated ones. `extra` is added to both (FFTW_UNALIGNED,
-// FFTW_DESTROY_INPUT...). Call with mutex() held; null when FFTW cannot plan at all.
-template <class Make> fftwf_plan plan(Make make, unsigned extra);
-
 // True when the carried wisdom was taken by this FFTW (its plans may still not suit the
 // processor, in which case they are estimated).
 bool wisdomLoaded();
@@ -37,6 +32,9 @@ std::string exportWisdom();
 // Implementation detail of plan(): loads the wisdom once and says which flags to try.
 unsigned firstFlags();
 
+// Planning flags for one problem: make(flags) is tried with the measured flags (from the
+// wisdom only), then with the estimated ones. `extra` is added to both (FFTW_UNALIGNED,
+// FFTW_DESTROY_INPUT...). Call with mutex() held; null when FFTW cannot plan at all.
 template <class Make> fftwf_plan plan(Make make, unsigned extra) {
     const unsigned first = firstFlags();
     if (fftwf_plan measured = make(first | extra)) {

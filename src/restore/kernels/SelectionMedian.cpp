@@ -29,7 +29,8 @@ uint32_t middleOfThree(uint32_t a, uint32_t b, uint32_t c) {
 // Moves the keys of from[0 .. count) that lie on the kept side of `pivot` (below it, or
 // above it when `above`) to `kept`, and the others to `rest` unless it is null, each in
 // the order they come; returns how many were kept. `kept` may be `from`: a key is written
-// only where one has already been read. Written without branching on the data (a sorting
+// only where one has already been read. With `done`, the first `done` keys are split
+// already, `keptSoFar` of them kept. Written without branching on the data (a sorting
 // comparison mispredicts half of the time on noise-like values).
 int32_t splitNarrow(const uint32_t* from, int32_t count, uint32_t pivot, bool above, uint32_t* kept,
                     uint32_t* rest, int32_t done = 0, int32_t keptSoFar = 0) {
