@@ -40,7 +40,10 @@ RunInput::~RunInput() {
 bool RunInput::prepare(const std::string& command, const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
-        Cli::fail(command + ": \"" + path + "\" is not a file");
+        // Missing, a folder or a device: say which.
+        const AudioOpenResult why = AudioFile::check(path).result;
+        Cli::fail(command + ": cannot open \"" + path + "\": " +
+                  openReason(why == AudioOpenResult::kOk ? AudioOpenResult::kNotRegular : why));
         return false;
     }
     path_ = path;

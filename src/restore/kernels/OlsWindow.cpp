@@ -5,17 +5,22 @@
 #include <numbers>
 
 OlsWindow::OlsWindow(int32_t channels)
-    : channels_(std::clamp(channels, 1, kMaxChannels)), window_(kFrameSize), inverse_(kHop) {
+    : channels_(std::clamp(channels, 1, kMaxChannels)), window_(kFrameSize), inverse_(kHop + kFade),
+      fadeIn_(kFade) {
     for (int32_t n = 0; n < kFrameSize; ++n) {
         window_[n] = static_cast<float>(blackmanHarris(n) / kFrameSize);
     }
-    for (int32_t j = 0; j < kHop; ++j) {
+    for (int32_t j = 0; j < kHop + kFade; ++j) {
         inverse_[j] = static_cast<float>(kFrameSize / blackmanHarris(j + kHop - kRetainStart));
+    }
+    for (int32_t j = 0; j < kFade; ++j) {
+        fadeIn_[j] = static_cast<float>(0.5 - 0.5 * std::cos(std::numbers::pi * (j + 0.5) / kFade));
     }
     for (int32_t c = 0; c < kMaxChannels; ++c) {
         previous_[c].assign(kHop, 0.0f);
         input_[c].assign(kHop, 0.0f);
         output_[c].assign(kHop, 0.0f);
+        tail_[c].assign(kFade, 0.0f);
         work_[c].assign(kNspCcsLength, 0.0f);
         re_[c].assign(kBins, 0.0f);
         im_[c].assign(kBins, 0.0f);
@@ -34,6 +39,7 @@ void OlsWindow::setChannels(int32_t channels) {
         previous_[1] = previous_[0];
         input_[1] = input_[0];
         output_[1] = output_[0];
+        tail_[1] = tail_[0];
     }
     channels_ = channels;
 }
@@ -93,6 +99,13 @@ void OlsWindow::runFrame(OlsFrameProcessor& processor) {
         }
     }
     for (int32_t c = 0; c < channels_; ++c) {
-        nspsbMpy3(work_[c].data() + kHop - kRetainStart, inverse_.data(), output_[c].data(), kHop);
+        const float* kept = work_[c].data() + kHop - kRetainStart;
+        float* out = output_[c].data();
+        float* tail = tail_[c].data();
+        nspsbMpy3(kept, inverse_.data(), out, kHop);
+        for (int32_t j = 0; j < kFade; ++j) {
+            out[j] = tail[j] + fadeIn_[j] * (out[j] - tail[j]);
+        }
+        nspsbMpy3(kept + kHop, inverse_.data() + kHop, tail, kFade);
     }
 }

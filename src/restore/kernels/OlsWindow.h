@@ -28,6 +28,12 @@ public:
 // dividing the window out again. Unchanged spectra therefore give back the input, late by
 // N/2 + S = 769 frames, whatever the call lengths.
 //
+// A processor that changes its gains from one frame to the next would leave a step where
+// one kept part meets the next (a click on a loud low note). So the first kFade samples of
+// each kept part fade in from the previous frame's samples just after its own kept part,
+// which stand for the same input: the seam is continuous and unchanged spectra still give
+// the input back.
+//
 // Two channels share one transform call. Buffers are made in the constructor; process()
 // allocates nothing.
 class OlsWindow {
@@ -38,6 +44,7 @@ public:
     static constexpr int32_t kHop = kFrameSize / 2;
     static constexpr int32_t kRetainStart = kFrameSize / 4 + 1;
     static constexpr int32_t kLatency = kHop + kRetainStart;
+    static constexpr int32_t kFade = 64;
     static constexpr int32_t kMaxChannels = 2;
 
     explicit OlsWindow(int32_t channels = kMaxChannels);
@@ -55,6 +62,7 @@ public:
                  OlsFrameProcessor& processor);
 
     float window(int32_t n) const { return window_[n]; }
+    // The inverse window over the kept part (j < kHop) and the kFade samples after it.
     float inverseWindow(int32_t j) const { return inverse_[j]; }
 
 private:
@@ -64,10 +72,13 @@ private:
     int32_t fill_ = 0; // position in the current hop, the same for every channel
     std::vector<float> window_;
     std::vector<float> inverse_;
+    std::vector<float> fadeIn_; // rises from 0 to 1 over kFade samples
     // Per channel: the previous hop, the hop being gathered and the hop being handed out.
     std::vector<float> previous_[kMaxChannels];
     std::vector<float> input_[kMaxChannels];
     std::vector<float> output_[kMaxChannels];
+    // Per channel: the previous frame's samples after its kept part, window divided out.
+    std::vector<float> tail_[kMaxChannels];
     // Per channel: the frame, then its CCS spectrum, in place; and the unpacked spectrum.
     std::vector<float> work_[kMaxChannels];
     std::vector<float> re_[kMaxChannels];
