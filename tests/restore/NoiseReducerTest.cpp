@@ -95,9 +95,6 @@ TEST(NoiseReducer, SwitchingBetweenMonoAndStereoStartsAfresh) {
         for (int32_t b = 0; b < 8; ++b) {
             EXPECT_EQ(levelOf(reducer, c, b), -8.0);
         }
-        EXPECT_EQ(reducer.kernel().gains(c).estimate(5), 100.0f);
-        EXPECT_EQ(reducer.kernel().gains(c).smoothed(5), 0.0f);
-        EXPECT_EQ(reducer.kernel().envelope(c).attackMs(), 6.0);
     }
     EXPECT_EQ(reducer.kernel().frameCounter(), 0);
 
