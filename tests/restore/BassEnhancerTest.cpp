@@ -19,28 +19,6 @@ double measuredGainDb(float value, double hz) {
 
 } // namespace
 
-TEST(BassEnhancerDesign, FullGainGivesTheKnownSection) {
-    const auto c = BassEnhancer::design(24.0);
-    EXPECT_NEAR(c.b0, 1.0429581, 5e-7);
-    EXPECT_NEAR(c.b1, -1.9941411, 5e-7);
-    EXPECT_NEAR(c.b2, 0.9512559, 5e-7);
-    EXPECT_NEAR(c.a1, -1.9941411, 5e-7);
-    EXPECT_NEAR(c.a2, 0.9942140, 5e-7);
-}
-
-TEST(BassEnhancerDesign, SmallGainsGiveTheIdentity) {
-    for (double g : {0.0, 0.72, -0.72, 0.8}) {
-        const auto c = BassEnhancer::design(g);
-        EXPECT_EQ(c.b0, 1.0) << g;
-        EXPECT_EQ(c.b1, 0.0) << g;
-        EXPECT_EQ(c.b2, 0.0) << g;
-        EXPECT_EQ(c.a1, 0.0) << g;
-        EXPECT_EQ(c.a2, 0.0) << g;
-    }
-    const auto c = BassEnhancer::design(0.81);
-    EXPECT_NE(c.a1, 0.0);
-}
-
 TEST(BassEnhancerDesign, CutIsTheInverseOfTheBoost) {
     const auto boost = BassEnhancer::design(12.0);
     const auto cut = BassEnhancer::design(-12.0);
@@ -61,38 +39,14 @@ TEST(BassEnhancer, ValuesZeroAndThreeHundredthsPassTheSignalUnchanged) {
     }
 }
 
-TEST(BassEnhancer, FullValueResponse) {
-    EXPECT_NEAR(measuredGainDb(1.0f, 60.0), 24.0, 0.05);
-    EXPECT_NEAR(measuredGainDb(1.0f, 20.0), 12.0, 0.5);
-    EXPECT_NEAR(measuredGainDb(1.0f, 200.0), 11.0, 0.5);
-    EXPECT_NEAR(measuredGainDb(1.0f, 1000.0), 1.5, 0.1);
-    EXPECT_NEAR(measuredGainDb(1.0f, 10000.0), 0.0, 0.05);
-}
-
-TEST(BassEnhancer, HalfValueGivesTwelveDecibelsAtSixtyHertz) {
-    EXPECT_NEAR(measuredGainDb(0.5f, 60.0), 12.0, 0.05);
-}
-
-TEST(BassEnhancer, MonoTouchesOnlyTheFirstChannel) {
-    BassEnhancer bass;
-    const StereoSignal in{sine(60.0, 0.01, 44100), sine(60.0, 0.01, 44100)};
-    StereoSignal out{std::vector<float>(44100, 7.0f), std::vector<float>(44100, 7.0f)};
-    const float* i[2] = {in.left.data(), in.right.data()};
-    float* o[2] = {out.left.data(), out.right.data()};
-    bass.process(params(1.0f, 1), i, o, 44100);
-    EXPECT_GT(toneAmplitude(out.left.data() + 22050, 22050, 60.0), 0.1);
-    EXPECT_EQ(out.right, std::vector<float>(44100, 7.0f));
-}
-
-TEST(BassEnhancer, OutputDoesNotDependOnTheBlockSize) {
-    const int32_t count = 40000;
-    StereoSignal in{noise(count, 0.5, 3), sine(50.0, 0.3, count)};
-    BassEnhancer whole;
-    const StereoSignal reference = runKernel(whole, params(0.8f), in, count);
-    for (int32_t block : {1, 37, 4096, 16384}) {
-        BassEnhancer bass;
-        const StereoSignal out = runKernel(bass, params(0.8f), in, block);
-        EXPECT_EQ(out.left, reference.left) << block;
-        EXPECT_EQ(out.right, reference.right) << block;
+TEST(BassEnhancer, ResponseAtFullAndHalfValue) {
+    const struct {
+        float value;
+        double hz, db, tolerance;
+    } rows[] = {{1.0f, 60.0, 24.0, 0.05}, {1.0f, 20.0, 12.0, 0.5},    {1.0f, 200.0, 11.0, 0.5},
+                {1.0f, 1000.0, 1.5, 0.1}, {1.0f, 10000.0, 0.0, 0.05}, {0.5f, 60.0, 12.0, 0.05}};
+    for (const auto& row : rows) {
+        EXPECT_NEAR(measuredGainDb(row.value, row.hz), row.db, row.tolerance)
+            << row.value << " at " << row.hz << " Hz";
     }
 }

@@ -22,18 +22,6 @@ enum class Shape {
     Smooth, // a raised-cosine bump of 10 to 40 samples
 };
 
-inline const char* nameOf(Shape shape) {
-    switch (shape) {
-    case Shape::Spike:
-        return "spikes";
-    case Shape::Burst:
-        return "bursts";
-    case Shape::Smooth:
-        return "smooth";
-    }
-    return "";
-}
-
 struct Click {
     int32_t start = 0;
     int32_t length = 0;
@@ -68,6 +56,22 @@ inline std::vector<float> musicBed(int32_t count, uint32_t seed, double noiseRms
     return out;
 }
 
+// `clicks` places between `from` and count − `from`, at least `spacing` apart, in order.
+inline std::vector<int32_t> spacedPlaces(std::mt19937& random, int32_t count, int32_t clicks,
+                                         int32_t from, int32_t spacing) {
+    std::uniform_int_distribution<int32_t> place(from, count - from);
+    std::vector<int32_t> starts;
+    while (static_cast<int32_t>(starts.size()) < clicks) {
+        const int32_t at = place(random);
+        if (std::none_of(starts.begin(), starts.end(),
+                         [&](int32_t s) { return std::abs(s - at) < spacing; })) {
+            starts.push_back(at);
+        }
+    }
+    std::sort(starts.begin(), starts.end());
+    return starts;
+}
+
 // `clicks` clicks of `shape` with peaks of 0.3 to 1.0 and random sign, at random places
 // between `from` and count − `from`, at least `spacing` samples apart; the sum is held
 // to ±1.0 as a 16-bit recording would be.
@@ -75,24 +79,13 @@ inline ClickedSignal withClicks(std::vector<float> clean, Shape shape, int32_t c
                                 uint32_t seed, int32_t from = 8192, int32_t spacing = 600) {
     std::mt19937 random(seed);
     const int32_t count = static_cast<int32_t>(clean.size());
-    std::uniform_int_distribution<int32_t> place(from, count - from);
     std::uniform_real_distribution<double> peak(0.3, 1.0);
     std::bernoulli_distribution negative(0.5);
     std::uniform_int_distribution<int32_t> burstLength(2, 8);
     std::uniform_int_distribution<int32_t> smoothLength(10, 40);
 
     ClickedSignal signal{clean, clean, {}};
-    std::vector<int32_t> starts;
-    while (static_cast<int32_t>(starts.size()) < clicks) {
-        const int32_t at = place(random);
-        const bool free = std::none_of(starts.begin(), starts.end(),
-                                       [&](int32_t s) { return std::abs(s - at) < spacing; });
-        if (free) {
-            starts.push_back(at);
-        }
-    }
-    std::sort(starts.begin(), starts.end());
-    for (int32_t start : starts) {
+    for (int32_t start : spacedPlaces(random, count, clicks, from, spacing)) {
         const double amplitude = peak(random) * (negative(random) ? -1.0 : 1.0);
         int32_t length = 1;
         if (shape == Shape::Burst) {

@@ -11,6 +11,7 @@
 
 using namespace signal_test;
 using namespace enhanced_test;
+using namespace click_signals;
 
 namespace {
 
@@ -70,21 +71,6 @@ TEST(EnhancedArKernelsTest, UpdatedAutocorrelationEqualsAFreshOne) {
         EXPECT_NEAR(r[k], fresh[k], 1e-5 * fresh[0]) << k;
     }
     EXPECT_GT(std::fabs(fresh[0] - r0Before), 1e-3 * fresh[0]); // the change mattered
-}
-
-TEST(EnhancedArKernelsTest, MatchedResidualPeaksAtAnIsolatedSpike) {
-    std::vector<float> x = sine(440.0, 0.3, 3072);
-    x[1500] += 0.5f;
-    const std::vector<double> a = fittedModel(x, 16);
-    const std::vector<float> af(a.begin(), a.end());
-    std::vector<float> e(3072), d(3072);
-    EnhancedAr::predictionError(x.data(), 0, 3072, af.data(), 16, e.data());
-    EnhancedAr::matchedResidual(e.data(), 3072, 0, 3072, af.data(), 16, d.data());
-    int32_t peak = 0;
-    for (int32_t n = 100; n < 2972; ++n) {
-        peak = std::fabs(d[n]) > std::fabs(d[peak]) ? n : peak;
-    }
-    EXPECT_EQ(peak, 1500);
 }
 
 TEST(EnhancedArKernelsTest, FiltersGiveTheBitsOfThePlainSumsOnAnyRangeAndWidth) {
@@ -176,7 +162,7 @@ TEST(EnhancedImpulseRemoverTest, OutputLagsByTheReportedLatencyAtPZero) {
 enum class Drum { kPulses, kWithSnare };
 
 std::vector<float> mix(int32_t count, uint32_t seed, Drum drum) {
-    return musicMix(count, seed, 0.3, click_signals::kNoiseRms, drum == Drum::kWithSnare);
+    return musicMix(count, seed, 0.3, kNoiseRms, drum == Drum::kWithSnare);
 }
 
 TEST(EnhancedImpulseRemoverTest, CleanMusicIsAlmostUntouched) {
@@ -195,15 +181,13 @@ TEST(EnhancedImpulseRemoverTest, CleanMusicIsAlmostUntouched) {
 struct Tally {
     int32_t clicks = 0;
     int32_t repaired = 0; // own error down by 6 dB or more
-    double before = 0.0;  // error around the clicks (click_signals::kRegionMargin)
+    double before = 0.0;  // error around the clicks (kRegionMargin)
     double after = 0.0;
-    double regionDb() const { return powerDb(after, before); }
+    double regionDb() const { return changeDb(after, before); }
 };
 
-void tally(Tally& t, const click_signals::ClickedSignal& s, const std::vector<float>& out,
-           int32_t latency) {
-    using click_signals::errorEnergy;
-    constexpr int32_t m = click_signals::kRegionMargin;
+void tally(Tally& t, const ClickedSignal& s, const std::vector<float>& out, int32_t latency) {
+    constexpr int32_t m = kRegionMargin;
     for (const auto& c : s.clicks) {
         const int32_t end = c.start + c.length;
         const double own = errorEnergy(s.clean, s.dirty, 0, c.start, end);
@@ -216,11 +200,10 @@ void tally(Tally& t, const click_signals::ClickedSignal& s, const std::vector<fl
 
 enum class Kind { kSpikes, kBursts };
 
-click_signals::ClickedSignal damaged(Kind kind, uint32_t seed, Drum drum) {
+ClickedSignal damaged(Kind kind, uint32_t seed, Drum drum) {
     const std::vector<float> clean = mix(kSeconds6, seed, drum);
-    return kind == Kind::kSpikes
-               ? click_signals::withClicks(clean, click_signals::Shape::Spike, 30, seed + 1)
-               : withBursts(clean, 30, seed + 2);
+    return kind == Kind::kSpikes ? withClicks(clean, Shape::Spike, 30, seed + 1)
+                                 : withBursts(clean, 30, seed + 2);
 }
 
 Tally enhancedTally(Kind kind, Drum drum) {
@@ -232,30 +215,31 @@ Tally enhancedTally(Kind kind, Drum drum) {
     return t;
 }
 
-TEST(EnhancedImpulseRemoverTest, RepairsSpikesAndDecayingBurstsAtHalfSensitivity) {
-    for (const Kind kind : {Kind::kSpikes, Kind::kBursts}) {
-        const Tally t = enhancedTally(kind, Drum::kPulses);
-        EXPECT_GE(t.repaired * 10, t.clicks * 9); // 27 of 30
-        EXPECT_LE(t.regionDb(), -12.0);
+TEST(EnhancedImpulseRemoverTest, RepairsSpikesAndDecayingBurstsBetterThanTheClassicStage) {
+    // A burst of noise as loud as the snare's rattle it lands in, within a few
+    // milliseconds of the beat, cannot be told from the rattle: such bursts (about one in
+    // ten) are left alone and keep the region error at about -9.5 dB.
+    const struct {
+        Kind kind;
+        Drum drum;
+        int32_t tenthsRepaired;
+        double regionDb;
+    } rows[] = {{Kind::kSpikes, Drum::kPulses, 9, -12.0},
+                {Kind::kBursts, Drum::kPulses, 9, -12.0},
+                {Kind::kSpikes, Drum::kWithSnare, 0, -12.0},
+                {Kind::kBursts, Drum::kWithSnare, 8, -8.0}};
+    Tally enhanced; // the last row's
+    for (const auto& row : rows) {
+        enhanced = enhancedTally(row.kind, row.drum);
+        const auto which = ::testing::Message() << (row.kind == Kind::kSpikes ? "spikes" : "bursts")
+                                                << (row.drum == Drum::kPulses ? "" : " in a snare");
+        EXPECT_GE(enhanced.repaired * 10, enhanced.clicks * row.tenthsRepaired) << which;
+        EXPECT_LE(enhanced.regionDb(), row.regionDb) << which;
     }
-}
-
-TEST(EnhancedImpulseRemoverTest, SpikesStandOutOfASnareButBurstsInsideItMayNot) {
-    EXPECT_LE(enhancedTally(Kind::kSpikes, Drum::kWithSnare).regionDb(), -12.0);
-    // A burst of noise as loud as the rattle it lands in, within a few milliseconds of the
-    // beat, cannot be told from the rattle: such bursts (about one in ten) are left alone
-    // and keep the region error at about -9.5 dB.
-    const Tally bursts = enhancedTally(Kind::kBursts, Drum::kWithSnare);
-    EXPECT_GE(bursts.repaired * 10, bursts.clicks * 8);
-    EXPECT_LE(bursts.regionDb(), -8.0);
-}
-
-TEST(EnhancedImpulseRemoverTest, RepairsClicksBetterThanTheClassicStage) {
-    Tally enhanced;
+    // The classic stage repairs fewer of those bursts, and less well.
     Tally classic;
     for (const uint32_t seed : {10u, 20u, 30u}) {
         const auto s = damaged(Kind::kBursts, seed, Drum::kWithSnare);
-        tally(enhanced, s, enhancedClick(s.dirty, 0.5f), kLatency);
         ClickRemover stage;
         tally(classic, s, repaired(stage, s.dirty, 0.5f), stage.latency());
     }
@@ -272,15 +256,13 @@ TEST(EnhancedImpulseRemoverTest, DenseTicksLoseAtLeast3dBOfTheirError) {
             const std::vector<float> clean = mix(kSeconds6, seed, drum);
             const auto ticks = withTicks(clean, 600.0, 0.05, seed + 1);
             const int32_t span = kSeconds6;
-            before += click_signals::errorEnergy(clean, ticks.dirty, 0, 0, span);
-            after += click_signals::errorEnergy(clean, enhancedCrackle(ticks.dirty, 0.5f), kLatency,
-                                                0, span);
+            before += errorEnergy(clean, ticks.dirty, 0, 0, span);
+            after += errorEnergy(clean, enhancedCrackle(ticks.dirty, 0.5f), kLatency, 0, span);
             CrackleRemover stage; // lags by 18 samples without reporting it
-            classicAfter +=
-                click_signals::errorEnergy(clean, repaired(stage, ticks.dirty, 0.5f), 18, 0, span);
+            classicAfter += errorEnergy(clean, repaired(stage, ticks.dirty, 0.5f), 18, 0, span);
         }
         // Under the snare's rattle the ticks are at the rattle's level: 3.0 dB there.
-        EXPECT_LE(powerDb(after, before), drum == Drum::kPulses ? -3.0 : -2.5);
+        EXPECT_LE(changeDb(after, before), drum == Drum::kPulses ? -3.0 : -2.5);
         EXPECT_LT(after, classicAfter);
     }
 }
@@ -307,19 +289,6 @@ TEST(EnhancedImpulseRemoverTest, AHigherValueRepairsMoreNeverLess) {
         EXPECT_LT(tallies.back().regionDb(), tallies.front().regionDb() - 2.0)
             << (crackle ? "crackle" : "clicks");
     }
-}
-
-TEST(EnhancedImpulseRemoverTest, ReportsRegionsAndSamplesRepaired) {
-    const std::vector<float> clean = musicMix(kSeconds6, 41);
-    const auto spikes = click_signals::withClicks(clean, click_signals::Shape::Spike, 30, 42);
-    EnhancedImpulseRemover stage(kEnhancedClickSettings);
-    repaired(stage, spikes.dirty, 0.5f);
-    const RepairReport report = stage.report();
-    // Both channels carry the same clicks.
-    EXPECT_GE(report.repairs, 2 * 27);
-    EXPECT_LE(report.repairs, 2 * 40);
-    EXPECT_GE(report.samples, report.repairs);
-    EXPECT_EQ(report.failures, 0);
 }
 
 TEST(EnhancedImpulseRemoverTest, ResultsDoNotDependOnTheCallLength) {

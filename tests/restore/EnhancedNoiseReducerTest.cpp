@@ -3,7 +3,6 @@
 // the noise-presence guard on material without broadband noise, its gain kernel, and its
 // independence of call lengths.
 #include "EnhancedNoiseReducer.h"
-#include "EnhancedFloorPeakedness.h"
 #include "EnhancedFrequencyMedian.h"
 #include "EnhancedImpulseRemover.h"
 #include "EnhancedLsaGain.h"
@@ -11,7 +10,7 @@
 #include "EnhancedSignals.h"
 #include "NspLanes.h"
 
-#include <numeric>
+#include <string>
 
 using namespace signal_test;
 using namespace enhanced_test;
@@ -83,28 +82,47 @@ TEST(EnhancedLsaGainTest, GainRisesWithTheSnrAndStopsAtTheFloor) {
     EXPECT_GT(g[49], 0.99f);
 }
 
-TEST(EnhancedNoiseTrackerTest, EstimateOfWhiteNoiseIsFlatAndNearItsPower) {
-    // The spectrum of white noise: complex Gaussian bins, their periodogram exponential
-    // with mean 1.
+TEST(EnhancedNoiseTrackerTest, WhiteNoiseIsTakenForNoiseAndTicksAreNot) {
+    // Frames of white noise, whose estimate is flat and near its mean bin power; and of a
+    // few dozen ticks: noise-like bin by bin, but peaked back in time.
     constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
-    EnhancedNoiseTracker tracker;
-    std::mt19937 random(9);
-    std::normal_distribution<float> part(0.0f, std::sqrt(0.5f));
-    std::vector<std::complex<float>> spectrum(kBins);
-    std::vector<float> frame(EnhancedNoiseTracker::kPaddedBins);
-    const float* noise = nullptr;
-    for (int32_t f = 0; f < 300; ++f) {
-        for (int32_t k = 0; k < kBins; ++k) {
-            spectrum[k] = {part(random), part(random)};
-            frame[k] = std::norm(spectrum[k]);
+    constexpr int32_t kSize = EnhancedNoiseSettings::kFftSize;
+    for (const bool ticks : {false, true}) {
+        EnhancedNoiseTracker tracker;
+        EnhancedFft fft(kSize);
+        std::mt19937 random(ticks ? 10 : 9);
+        std::normal_distribution<float> white(0.0f, 1.0f);
+        std::uniform_int_distribution<int32_t> place(0, kSize - 1);
+        std::uniform_real_distribution<float> height(-1.0f, 1.0f);
+        std::vector<float> frame(EnhancedNoiseTracker::kPaddedBins);
+        const float* noise = nullptr;
+        double total = 0.0;
+        for (int32_t f = 0; f < 300; ++f) {
+            for (int32_t n = 0; n < kSize; ++n) {
+                fft.time()[n] = ticks ? 0.0f : white(random);
+            }
+            for (int32_t tick = 0; ticks && tick < 28; ++tick) {
+                fft.time()[place(random)] += height(random);
+            }
+            fft.forward();
+            for (int32_t k = 0; k < kBins; ++k) {
+                frame[k] = std::norm(fft.spectrum()[k]);
+                total += frame[k];
+            }
+            noise = tracker.update(fft.spectrum(), frame.data());
         }
-        noise = tracker.update(spectrum.data(), frame.data());
-    }
-    EXPECT_GT(tracker.presence(), 0.99f);
-    EXPECT_LT(tracker.peakedness(), EnhancedNoiseSettings::kPeakedFrom);
-    for (int32_t k = EnhancedNoiseSettings::kMedianFromBin; k < kBins; ++k) {
-        ASSERT_GT(noise[k], 0.6f) << k;
-        ASSERT_LT(noise[k], 1.6f) << k;
+        if (ticks) {
+            EXPECT_GT(tracker.peakedness(), EnhancedNoiseSettings::kPeakedAt);
+            EXPECT_LT(tracker.presence(), 0.01f);
+            continue;
+        }
+        EXPECT_GT(tracker.presence(), 0.99f);
+        EXPECT_LT(tracker.peakedness(), EnhancedNoiseSettings::kPeakedFrom);
+        const double mean = total / (300.0 * kBins);
+        for (int32_t k = EnhancedNoiseSettings::kMedianFromBin; k < kBins; ++k) {
+            ASSERT_GT(noise[k], 0.6 * mean) << k;
+            ASSERT_LT(noise[k], 1.6 * mean) << k;
+        }
     }
 }
 
@@ -130,78 +148,6 @@ TEST(EnhancedNoiseTrackerTest, MedianAcrossFrequencyMatchesASortedWindow) {
     nspAllowWideLanes(true);
 }
 
-TEST(EnhancedNoiseTrackerTest, TicksAreNotTakenForNoise) {
-    // The spectrum of a frame with a few dozen ticks: noise-like bin by bin, but peaked
-    // back in time.
-    constexpr int32_t kBins = EnhancedNoiseSettings::kBins;
-    constexpr int32_t kSize = EnhancedNoiseSettings::kFftSize;
-    EnhancedNoiseTracker tracker;
-    EnhancedFft fft(kSize);
-    std::mt19937 random(10);
-    std::uniform_int_distribution<int32_t> place(0, kSize - 1);
-    std::uniform_real_distribution<float> height(-1.0f, 1.0f);
-    std::vector<float> frame(EnhancedNoiseTracker::kPaddedBins);
-    for (int32_t f = 0; f < 300; ++f) {
-        std::fill_n(fft.time(), kSize, 0.0f);
-        for (int32_t tick = 0; tick < 28; ++tick) {
-            fft.time()[place(random)] += height(random);
-        }
-        fft.forward();
-        for (int32_t k = 0; k < kBins; ++k) {
-            frame[k] = std::norm(fft.spectrum()[k]);
-        }
-        tracker.update(fft.spectrum(), frame.data());
-    }
-    EXPECT_GT(tracker.peakedness(), EnhancedNoiseSettings::kPeakedAt);
-    EXPECT_LT(tracker.presence(), 0.01f);
-}
-
-// A windowed frame of `size` samples with `ticks` unit-height ticks at random places, or
-// Gaussian noise when ticks is 0, in `fft`'s spectrum; its periodogram in `power`.
-void floorFrame(EnhancedFft& fft, int32_t ticks, std::mt19937& random, std::vector<float>& power) {
-    const int32_t size = fft.size();
-    std::normal_distribution<float> gauss(0.0f, 1.0f);
-    std::uniform_int_distribution<int32_t> place(0, size - 1);
-    for (int32_t n = 0; n < size; ++n) {
-        fft.time()[n] = ticks == 0 ? gauss(random) : 0.0f;
-    }
-    for (int32_t t = 0; t < ticks; ++t) {
-        fft.time()[place(random)] += 1.0f;
-    }
-    for (int32_t n = 0; n < size; ++n) {
-        fft.time()[n] *= static_cast<float>(std::sin(std::numbers::pi * n / size)); // sqrt-Hann
-    }
-    fft.forward();
-    for (int32_t k = 0; k < fft.bins(); ++k) {
-        power[k] = std::norm(fft.spectrum()[k]);
-    }
-}
-
-TEST(EnhancedFloorPeakednessTest, NoiseIsNotPeakedButTicksAre) {
-    constexpr int32_t kSize = EnhancedNoiseSettings::kFftSize;
-    EnhancedFft fft(kSize);
-    EnhancedFloorPeakedness peaked;
-    std::mt19937 random(21);
-    std::vector<float> power(fft.bins());
-    // A floor estimate at the mean bin power of each kind of frame.
-    for (const int32_t ticks : {0, 28, 100}) {
-        floorFrame(fft, ticks, random, power);
-        const float mean =
-            std::accumulate(power.begin(), power.end(), 0.0f) / static_cast<float>(power.size());
-        const std::vector<float> floor(power.size(), mean);
-        const float kurtosis = peaked.measure(fft.spectrum(), power.data(), floor.data());
-        if (ticks == 0) {
-            EXPECT_GT(kurtosis, 2.0f);
-            EXPECT_LT(kurtosis, EnhancedNoiseSettings::kPeakedFrom);
-        } else {
-            EXPECT_GT(kurtosis, EnhancedNoiseSettings::kPeakedAt) << ticks;
-        }
-    }
-    // Nothing at the floor (all far above it): no judgement.
-    const std::vector<float> low(power.size(), 1e-12f);
-    EXPECT_LT(peaked.measure(fft.spectrum(), power.data(), low.data()), 0.0f);
-}
-
 TEST(EnhancedNoiseReducerTest, UnchangedAtPZeroButLate) {
     std::vector<float> x = musicMix(2 * kSecond, 3);
     add(x, hiss(2 * kSecond, -50.0, 4));
@@ -211,51 +157,32 @@ TEST(EnhancedNoiseReducerTest, UnchangedAtPZeroButLate) {
     }
 }
 
-TEST(EnhancedNoiseReducerTest, LowersHissBy12dBBesideASineThatKeepsItsLevel) {
-    const int32_t count = 8 * kSecond;
-    const std::vector<float> tone = sine(1000.0, 0.25, count);
-    const std::vector<float> noise = hiss(count, -50.0, 5);
-    std::vector<float> x = tone;
-    add(x, noise);
-    const auto out = denoised(x, 1.0f);
-    // Measured after the estimate has settled (2 s).
-    const int32_t from = 2 * kSecond;
-    const int32_t span = count - from - kSecond;
-    const double hissBefore = bandPower(x, from, span, 2000.0, 16000.0);
-    const double hissAfter = bandPower(out, from, span, 2000.0, 16000.0);
-    EXPECT_LE(powerDb(hissAfter, hissBefore), -12.0);
-    const double toneBefore = toneAmplitude(x.data() + from, span, 1000.0);
-    const double toneAfter = toneAmplitude(out.data() + from, span, 1000.0);
-    EXPECT_NEAR(dB(toneAfter / toneBefore), 0.0, 1.0);
-}
-
-TEST(EnhancedNoiseReducerTest, LowersAHumLineBy12dB) {
+TEST(EnhancedNoiseReducerTest, LowersHissAndAHumLineBy12dBBesideASineThatKeepsItsLevel) {
     const int32_t count = 8 * kSecond;
     std::vector<float> x = sine(1000.0, 0.25, count);
     const double humAmplitude = std::sqrt(2.0) * std::pow(10.0, -40.0 / 20.0); // -40 dBFS RMS
     add(x, sine(50.0, humAmplitude, count));
-    add(x, hiss(count, -60.0, 6));
+    add(x, hiss(count, -50.0, 5));
     const auto out = denoised(x, 1.0f);
+    // Measured after the estimate has settled (2 s).
     const int32_t from = 2 * kSecond;
     const int32_t span = count - from - kSecond;
+    EXPECT_LE(changeDb(bandPower(out, from, span, 2000.0, 16000.0),
+                       bandPower(x, from, span, 2000.0, 16000.0)),
+              -12.0);
     EXPECT_LE(dB(toneAmplitude(out.data() + from, span, 50.0) / humAmplitude), -12.0);
     EXPECT_NEAR(dB(toneAmplitude(out.data() + from, span, 1000.0) / 0.25), 0.0, 1.0);
 }
 
 // The level of each band and each second of `out` against `music`: the largest change
 // in dB where the music is (a band holding at least 1/1000 of the second's power) and is
-// not buried under `damage`.
-struct LevelChange {
-    double db = 0.0;
-    int32_t second = -1;
-    double band = 0.0;
-};
-
-LevelChange largestLevelChange(const std::vector<float>& music, const std::vector<float>& out,
-                               const std::vector<float>* damage = nullptr) {
+// not buried under `damage`, and where it is.
+std::pair<double, std::string> largestLevelChange(const std::vector<float>& music,
+                                                  const std::vector<float>& out,
+                                                  const std::vector<float>* damage = nullptr) {
     const double bands[][2] = {{20, 200},    {200, 500},   {500, 1000},  {1000, 2000},
                                {2000, 4000}, {4000, 8000}, {8000, 16000}};
-    LevelChange largest;
+    std::pair<double, std::string> largest{0.0, ""};
     for (int32_t from = 0; from + kSecond <= static_cast<int32_t>(music.size()); from += kSecond) {
         const double total = bandPower(music, from, kSecond, 20.0, 20000.0);
         for (const auto& band : bands) {
@@ -265,51 +192,14 @@ LevelChange largestLevelChange(const std::vector<float>& music, const std::vecto
                 continue; // digital silence, nothing in this band, or mostly damage
             }
             const double change =
-                std::fabs(powerDb(bandPower(out, from, kSecond, band[0], band[1]), before));
-            if (change > largest.db) {
-                largest = {change, from / kSecond, band[0]};
+                std::fabs(changeDb(bandPower(out, from, kSecond, band[0], band[1]), before));
+            if (change > largest.first) {
+                largest = {change, "in second " + std::to_string(from / kSecond) + " from " +
+                                       std::to_string(static_cast<int>(band[0])) + " Hz"};
             }
         }
     }
     return largest;
-}
-
-std::ostream& operator<<(std::ostream& os, const LevelChange& c) {
-    return os << c.db << " dB in second " << c.second << " from " << c.band << " Hz";
-}
-
-TEST(EnhancedNoiseReducerTest, GuardLeavesMusicWithoutNoiseAlone) {
-    // Clean music with digital silence between two pieces, as 16-bit audio.
-    const int32_t count = 12 * kSecond;
-    std::vector<float> x = musicMix(count, 8, 0.3, 0.0, false);
-    std::fill(x.begin() + 5 * kSecond, x.begin() + 7 * kSecond, 0.0f);
-    quantise(x);
-    for (const bool form : kForms) {
-        float presence = 1.0f;
-        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
-        const LevelChange change = largestLevelChange(x, out);
-        EXPECT_LT(change.db, 0.5) << formName(form) << ": " << change;
-        EXPECT_LT(presence, 0.05f) << formName(form);
-    }
-}
-
-TEST(EnhancedNoiseReducerTest, GuardFindsHissUnderMusic) {
-    const int32_t count = 8 * kSecond;
-    // Tones and drums without a noise of their own (a snare under the hiss would hide it:
-    // the guard then leaves everything alone).
-    std::vector<float> x = musicMix(count, 16, 0.3, 0.0, false);
-    add(x, hiss(count, -55.0, 17));
-    quantise(x);
-    for (const bool form : kForms) {
-        float presence = 0.0f;
-        const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
-        EXPECT_GT(presence, 0.9f) << formName(form);
-        const int32_t from = 3 * kSecond;
-        EXPECT_LE(powerDb(bandPower(out, from, 4 * kSecond, 8000, 16000),
-                          bandPower(x, from, 4 * kSecond, 8000, 16000)),
-                  -10.0)
-            << formName(form);
-    }
 }
 
 // Drums with a snare and struck notes: music whose noise-like bursts come and go.
@@ -319,40 +209,42 @@ std::vector<float> snareMusic(int32_t count, uint32_t seed) {
     return x;
 }
 
-TEST(EnhancedNoiseReducerTest, GuardLeavesCrackleWithoutHissAlone) {
-    // Dense ticks are broadband but not hiss: the noise stage leaves them (and the music
-    // beside them) to the crackle stage.
+TEST(EnhancedNoiseReducerTest, GuardLeavesMaterialWithoutHissAlone) {
+    struct Case {
+        std::string what;
+        std::vector<float> x;
+        std::vector<float> music; // where the rest is damage, not music
+        float presence;
+    };
+    std::vector<Case> cases;
+    // Clean music with digital silence between two pieces.
+    std::vector<float> pieces = musicMix(12 * kSecond, 8, 0.3, 0.0, false);
+    std::fill(pieces.begin() + 5 * kSecond, pieces.begin() + 7 * kSecond, 0.0f);
+    cases.push_back({"pieces", pieces, {}, 0.05f});
     const int32_t count = 10 * kSecond;
     for (const uint32_t seed : {31u, 32u, 33u}) {
+        // Dense ticks are broadband but not hiss: the noise stage leaves them (and the
+        // music beside them) to the crackle stage.
         std::vector<float> music = musicMix(count, seed, 0.3, 0.0, false);
         add(music, noteMusic(count, seed + 1));
-        std::vector<float> x = withTicks(music, 600.0, 0.05, seed + 2, 2048).dirty;
-        quantise(x);
-        std::vector<float> damage = x;
-        for (size_t n = 0; n < x.size(); ++n) {
-            damage[n] -= music[n];
-        }
-        for (const bool form : kForms) {
-            float presence = 1.0f;
-            const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
-            const LevelChange change = largestLevelChange(x, out, &damage);
-            EXPECT_LT(change.db, 0.5) << seed << " " << formName(form) << ": " << change;
-            EXPECT_LT(presence, 0.3f) << seed << " " << formName(form);
-        }
+        const auto x = withTicks(music, 600.0, 0.05, seed + 2, 2048).dirty;
+        cases.push_back({"crackle " + std::to_string(seed), x, music, 0.3f});
+        cases.push_back(
+            {"snare " + std::to_string(seed + 10), snareMusic(count, seed + 10), {}, 0.3f});
     }
-}
-
-TEST(EnhancedNoiseReducerTest, GuardLeavesSnareMusicAlone) {
-    const int32_t count = 10 * kSecond;
-    for (const uint32_t seed : {41u, 42u, 43u}) {
-        std::vector<float> x = snareMusic(count, seed);
-        quantise(x);
+    for (Case& c : cases) {
+        quantise(c.x); // as 16-bit audio
+        std::vector<float> damage = c.x;
+        for (size_t n = 0; n < c.music.size(); ++n) {
+            damage[n] -= c.music[n];
+        }
         for (const bool form : kForms) {
             float presence = 1.0f;
-            const auto out = denoised(x, 1.0f, 4096, nullptr, &presence, form);
-            const LevelChange change = largestLevelChange(x, out);
-            EXPECT_LT(change.db, 0.5) << seed << " " << formName(form) << ": " << change;
-            EXPECT_LT(presence, 0.3f) << seed << " " << formName(form);
+            const auto out = denoised(c.x, 1.0f, 4096, nullptr, &presence, form);
+            const auto [db, where] =
+                largestLevelChange(c.x, out, c.music.empty() ? nullptr : &damage);
+            EXPECT_LT(db, 0.5) << c.what << " " << formName(form) << " " << where;
+            EXPECT_LT(presence, c.presence) << c.what << " " << formName(form);
         }
     }
 }
@@ -389,7 +281,7 @@ TEST(EnhancedNoiseReducerTest, LowersHissBetweenSnareHits) {
                 }
             }
             ASSERT_GT(gaps, 5) << seed;
-            EXPECT_LE(powerDb(after, before), -10.0) << seed << " " << formName(form);
+            EXPECT_LE(changeDb(after, before), -10.0) << seed << " " << formName(form);
         }
     }
 }
@@ -407,8 +299,8 @@ TEST(EnhancedNoiseReducerTest, ReportsTheHopsItLowered) {
     EXPECT_EQ(without.repairs, 0);
 }
 
-TEST(EnhancedNoiseReducerTest, ResultsDoNotDependOnTheCallLength) {
-    std::vector<float> x = musicMix(3 * kSecond, 13);
+TEST(EnhancedNoiseReducerTest, ResultsDoNotDependOnTheCallLengthOrTheLaneWidth) {
+    std::vector<float> x = snareMusic(3 * kSecond, 13);
     add(x, hiss(3 * kSecond, -45.0, 14));
     for (const bool form : kForms) {
         const auto whole = denoised(x, 0.6f, 16384, nullptr, nullptr, form);
@@ -416,17 +308,9 @@ TEST(EnhancedNoiseReducerTest, ResultsDoNotDependOnTheCallLength) {
             EXPECT_EQ(denoised(x, 0.6f, block, nullptr, nullptr, form), whole)
                 << block << " " << formName(form);
         }
-    }
-}
-
-TEST(EnhancedNoiseReducerTest, WideAndNarrowLanesGiveTheSameBits) {
-    std::vector<float> x = snareMusic(4 * kSecond, 61);
-    add(x, hiss(4 * kSecond, -50.0, 62));
-    for (const bool form : kForms) {
         nspAllowWideLanes(false);
-        const auto narrow = denoised(x, 0.8f, 4096, nullptr, nullptr, form);
+        EXPECT_EQ(denoised(x, 0.6f, 4096, nullptr, nullptr, form), whole) << formName(form);
         nspAllowWideLanes(true);
-        EXPECT_EQ(denoised(x, 0.8f, 4096, nullptr, nullptr, form), narrow) << formName(form);
     }
 }
 
@@ -442,7 +326,7 @@ TEST(EnhancedNoiseReducerTest, EveryStepOfTheValueTakesMoreHiss) {
         for (const float p : {0.2f, 0.4f, 0.6f, 0.8f, 1.0f}) {
             const auto out = denoised(x, p, 4096, nullptr, nullptr, form);
             const double removed =
-                -powerDb(bandPower(out, from, count - from, 20.0, 20000.0), before);
+                -changeDb(bandPower(out, from, count - from, 20.0, 20000.0), before);
             EXPECT_GE(removed, last + 2.0) << formName(form) << " at " << p;
             // Never below the floor the value sets.
             EXPECT_LE(removed, EnhancedNoiseSettings::kFloorDb * p + 0.5)
@@ -462,8 +346,8 @@ TEST(EnhancedNoiseReducerTest, MusicKeepsItsLevelAtTheStrongestValue) {
     add(x, noise);
     for (const bool form : kForms) {
         const auto out = denoised(x, 1.0f, 4096, nullptr, nullptr, form);
-        const LevelChange change = largestLevelChange(music, out, &noise);
-        EXPECT_LT(change.db, 1.5) << formName(form) << ": " << change;
+        const auto [db, where] = largestLevelChange(music, out, &noise);
+        EXPECT_LT(db, 1.5) << formName(form) << " " << where;
     }
 }
 

@@ -55,21 +55,11 @@ inline click_signals::ClickedSignal withBursts(std::vector<float> clean, int32_t
                                                int32_t spacing = 600) {
     std::mt19937 random(seed);
     const auto count = static_cast<int32_t>(clean.size());
-    std::uniform_int_distribution<int32_t> place(from, count - from);
     std::uniform_int_distribution<int32_t> length(2, 40);
     std::uniform_real_distribution<double> peak(0.3, 0.8);
     std::uniform_real_distribution<double> shape(-1.0, 1.0);
     click_signals::ClickedSignal signal{clean, clean, {}};
-    std::vector<int32_t> starts;
-    while (static_cast<int32_t>(starts.size()) < clicks) {
-        const int32_t at = place(random);
-        if (std::none_of(starts.begin(), starts.end(),
-                         [&](int32_t s) { return std::abs(s - at) < spacing; })) {
-            starts.push_back(at);
-        }
-    }
-    std::sort(starts.begin(), starts.end());
-    for (const int32_t start : starts) {
+    for (const int32_t start : click_signals::spacedPlaces(random, count, clicks, from, spacing)) {
         const int32_t n = length(random);
         const double a = peak(random);
         const double decay = std::pow(0.1, 1.0 / n);
@@ -159,9 +149,7 @@ inline double bandPower(const std::vector<float>& x, int32_t from, int32_t count
     return frames > 0 ? total / frames : 0.0;
 }
 
-inline double powerDb(double after, double before) {
-    return 10.0 * std::log10(std::max(after, 1e-30) / std::max(before, 1e-30));
-}
+using click_signals::changeDb;
 
 // Samples of `output` (lagging by `latency`) that differ from `input` by more than half a
 // 16-bit step.

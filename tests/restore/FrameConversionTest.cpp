@@ -55,12 +55,7 @@ TEST(FrameConversion, RoundTripDependsOnTheSignOfTheOffset) {
     std::vector<int16_t> back(6);
     FrameConversion::toFrames(left.data(), right.data(), 3, back.data());
     // +1e-7 on frames 0 and 2, -1e-7 on frame 1.
-    EXPECT_EQ(back[0], 32766);
-    EXPECT_EQ(back[1], -32766);
-    EXPECT_EQ(back[2], 32765);
-    EXPECT_EQ(back[3], -32767);
-    EXPECT_EQ(back[4], 12344);
-    EXPECT_EQ(back[5], -12344);
+    EXPECT_EQ(back, (std::vector<int16_t>{32766, -32766, 32765, -32767, 12344, -12344}));
 }
 
 TEST(FrameConversion, MonoBackWritesOneChannelToBothSides) {

@@ -1,6 +1,8 @@
 #include "ProcessorChain.h"
 #include "SignalTestSupport.h"
 
+#include "support/TestSignals.h"
+
 #include <thread>
 
 using namespace signal_test;
@@ -9,14 +11,6 @@ namespace {
 
 constexpr int32_t kLimiterLatency = 2135;
 constexpr int32_t kCeiling = 32673; // 10^(-0.025/20) × 32767
-
-// One frame's sample through the chain's conversions: in with the offset of its frame
-// parity within the call, out through × 32767, truncated.
-int16_t roundTrip(int16_t s, int32_t frameInCall) {
-    const float d = (frameInCall & 1) ? -1e-7f : 1e-7f;
-    const float v = s * (1.0f / 32768.0f) + d;
-    return static_cast<int16_t>(static_cast<int32_t>(static_cast<double>(v) * 32767.0));
-}
 
 // What the main window does when the values are applied: slots 0..5, then 7, then 6.
 void applyValues(ProcessorChain& chain, const std::array<float, 6>& values) {
@@ -35,38 +29,6 @@ std::vector<int16_t> runChain(ProcessorChain& chain, std::vector<int16_t> data, 
     return data;
 }
 
-std::vector<int16_t> musicLike(int32_t count, uint32_t seed, double level = 1.0) {
-    const auto hiss = noise(count, 3000.0 * level, seed);
-    return frames(
-        count,
-        [&](int32_t i) {
-            return std::lround(level * 12000.0 * std::sin(2 * std::numbers::pi * 55.0 * i / kRate) +
-                               hiss[i]);
-        },
-        [&](int32_t i) {
-            return std::lround(
-                level * 9000.0 * std::sin(2 * std::numbers::pi * 3520.0 * i / kRate) - hiss[i]);
-        });
-}
-
-std::vector<int16_t> sixtyHertzOnTheLeft(int32_t count, double amplitude) {
-    return frames(
-        count,
-        [=](int32_t i) {
-            return std::lround(amplitude * std::sin(2 * std::numbers::pi * 60.0 * i / kRate));
-        },
-        [](int32_t) { return 0; });
-}
-
-// Gain of the left channel's 60 Hz tone from frame `from` to the end, against `amplitude`.
-double leftGainAtSixtyHertzDb(const std::vector<int16_t>& output, int32_t from, double amplitude) {
-    std::vector<float> left;
-    for (size_t i = 2 * static_cast<size_t>(from); i < output.size(); i += 2) {
-        left.push_back(output[i]);
-    }
-    return dB(toneAmplitude(left.data(), static_cast<int32_t>(left.size()), 60.0) / amplitude);
-}
-
 struct ChainFixture : ::testing::Test {
     std::shared_ptr<ProcessorSwitches> switches = std::make_shared<ProcessorSwitches>();
     ProcessorChain chain{switches};
@@ -74,74 +36,59 @@ struct ChainFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(ChainFixture, EverySlotHoldsItsProcessorOnceTheValuesAreApplied) {
+TEST_F(ChainFixture, EverySlotHoldsItsProcessorWithItsLatencyOnceTheValuesAreApplied) {
     applyValues(chain, {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f});
-    for (int32_t slot = 0; slot < 6; ++slot) {
-        EXPECT_EQ(chain.slotValue(slot), 0.5f) << slot;
-    }
+    // The crackle remover's 18 samples are not compensated.
+    const int32_t latencies[8] = {4096, 0, 769, 0, 0, 20, kLimiterLatency, 0};
     for (int32_t slot = 0; slot < 8; ++slot) {
         EXPECT_TRUE(chain.hasProcessor(slot)) << slot;
+        EXPECT_EQ(chain.latency(slot), latencies[slot]) << slot;
+        EXPECT_EQ(chain.slotValue(slot), slot < 6 ? 0.5f : 0.0f) << slot;
     }
     EXPECT_FALSE(chain.createProcessor(8, 0.0f));
     EXPECT_FALSE(chain.createProcessor(-1, 0.0f));
     // The block still runs, through the conversions and the tone stages.
-    auto data = runChain(chain, musicLike(8192, 1), 4096);
-    EXPECT_NE(data, musicLike(8192, 1));
+    EXPECT_NE(runChain(chain, TestSignals::wornMusic16(8192, 0, 1500.0, 1), 4096),
+              TestSignals::wornMusic16(8192, 0, 1500.0, 1));
 }
 
-TEST_F(ChainFixture, ReportsEachSlotsLatency) {
-    applyValues(chain, {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f});
-    EXPECT_EQ(chain.latency(0), 4096);
-    EXPECT_EQ(chain.latency(1), 0); // its 18 samples are not compensated
-    EXPECT_EQ(chain.latency(3), 0);
-    EXPECT_EQ(chain.latency(4), 0);
-    EXPECT_EQ(chain.latency(5), 20);
-    EXPECT_EQ(chain.latency(6), kLimiterLatency);
-    EXPECT_EQ(chain.latency(7), 0);
-}
-
-TEST_F(ChainFixture, ZeroValuesGiveTheConvertedInputDelayedByBrillianceAndLimiter) {
-    applyValues(chain, {0, 0, 0, 0, 0, 0});
-    // The noise reducer changes the sound even at 0 (gains above 1): leave it out here.
-    switches->setProcessorOff(2, true);
-    // So do the click remover's 4096 frames of delay and the crackle remover's 18.
-    switches->setProcessorOff(0, true);
-    switches->setProcessorOff(1, true);
-    const auto input = musicLike(20000, 2, 0.5);
-    const auto output = runChain(chain, input, 4096);
-    const int32_t delay = 20 + kLimiterLatency;
-    for (int32_t n = delay; n < 20000; ++n) {
-        const int32_t from = n - delay;
-        ASSERT_EQ(output[2 * n], roundTrip(input[2 * from], from % 4096)) << n;
-        ASSERT_EQ(output[2 * n + 1], roundTrip(input[2 * from + 1], from % 4096)) << n;
-    }
-}
-
-TEST_F(ChainFixture, AllSixOffSwitchesLeaveConversionAndLimiter) {
-    applyValues(chain, {1, 1, 1, 1, 1, 1});
-    for (int32_t slot = 0; slot < 6; ++slot) {
-        switches->setProcessorOff(slot, true);
-    }
+TEST(ProcessorChain, StagesOffOrAtZeroLeaveTheConvertedInputDelayedAndLimited) {
+    // The noise reducer changes the sound even at 0 (gains above 1), and the click and
+    // crackle removers delay it: with all values 0 they are off, the brilliance stage at 0
+    // only delays; then all six off at full values. A loud stretch shows the limiter.
     const int32_t count = 40000, burst = 20000;
-    auto input = musicLike(count, 3, 0.6);
+    auto input = TestSignals::wornMusic16(count, 0, 1500.0, 3);
     for (int32_t i = burst; i < burst + 10000; ++i) {
         const auto s =
             static_cast<int16_t>(std::lround(32767 * std::sin(2 * std::numbers::pi * i / 50.0)));
         input[2 * i] = s;
         input[2 * i + 1] = static_cast<int16_t>(-s);
     }
-    const auto output = runChain(chain, input, 4096);
-    for (int32_t n = kLimiterLatency; n < burst + kLimiterLatency - 100; ++n) {
-        const int32_t from = n - kLimiterLatency;
-        ASSERT_EQ(output[2 * n], roundTrip(input[2 * from], from % 4096)) << n;
-        ASSERT_EQ(output[2 * n + 1], roundTrip(input[2 * from + 1], from % 4096)) << n;
+    const struct {
+        float value;
+        int32_t off; // slots 0 .. off − 1
+        int32_t delay;
+    } rows[] = {{0.0f, 3, 20 + kLimiterLatency}, {1.0f, 6, kLimiterLatency}};
+    for (const auto& row : rows) {
+        auto switches = std::make_shared<ProcessorSwitches>();
+        ProcessorChain chain{switches};
+        applyValues(chain, {row.value, row.value, row.value, row.value, row.value, row.value});
+        for (int32_t slot = 0; slot < row.off; ++slot) {
+            switches->setProcessorOff(slot, true);
+        }
+        const auto output = runChain(chain, input, 4096);
+        for (int32_t n = row.delay; n < burst + kLimiterLatency - 100; ++n) {
+            const int32_t from = n - row.delay;
+            ASSERT_EQ(output[2 * n], roundTrip(input[2 * from], from % 4096)) << n;
+            ASSERT_EQ(output[2 * n + 1], roundTrip(input[2 * from + 1], from % 4096)) << n;
+        }
+        int32_t peak = 0;
+        for (int16_t s : output) {
+            peak = std::max(peak, std::abs(static_cast<int32_t>(s)));
+        }
+        EXPECT_LE(peak, kCeiling) << row.value;
+        EXPECT_GE(peak, kCeiling - 30) << row.value;
     }
-    int32_t peak = 0;
-    for (int16_t s : output) {
-        peak = std::max(peak, std::abs(static_cast<int32_t>(s)));
-    }
-    EXPECT_LE(peak, kCeiling);
-    EXPECT_GE(peak, kCeiling - 30);
 }
 
 TEST_F(ChainFixture, BypassConvertsOnlyAndKeepsTheFades) {
@@ -171,7 +118,7 @@ TEST_F(ChainFixture, MonoOnTheRightChannelCarriesItToBothSides) {
     switches->setMonoUseLeft(false);
     applyValues(chain, {0.5f, 0.5f, 0.5f, 0.7f, 0.5f, 0.9f});
     const int32_t count = 20000;
-    const auto input = musicLike(count, 4);
+    const auto input = TestSignals::wornMusic16(count, 0, 1500.0, 4);
     const auto output = runChain(chain, input, 4096);
 
     // The same processing in stereo with the right channel on both sides.
@@ -188,13 +135,17 @@ TEST_F(ChainFixture, MonoOnTheRightChannelCarriesItToBothSides) {
     EXPECT_EQ(output, expected);
 }
 
-TEST_F(ChainFixture, ForceOnIgnoresTheOffSwitchButNotBypass) {
+TEST_F(ChainFixture, ForceOnIgnoresTheOffSwitchButNotBypassAndNeedsNoLimiter) {
+    // The float stages reach the frames even without a limiter behind them.
     switches->setProcessorOff(3, true);
     chain.createProcessor(3, 1.0f, true);
-    chain.createProcessor(6, 0.0f);
-    const auto input = sixtyHertzOnTheLeft(20000, 1000);
+    const auto input = TestSignals::stereoSine16(20000, 60.0, 1000, 0);
     auto output = runChain(chain, input, 4096);
-    EXPECT_NEAR(leftGainAtSixtyHertzDb(output, 12000, 1000), 24.0, 0.5);
+    std::vector<float> left(8000);
+    for (int32_t i = 0; i < 8000; ++i) {
+        left[i] = output[2 * (12000 + i)];
+    }
+    EXPECT_NEAR(dB(toneAmplitude(left.data(), 8000, 60.0) / 1000.0), 24.0, 0.5);
 
     switches->setBypassButton(true);
     output = runChain(chain, input, 4096);
@@ -203,26 +154,11 @@ TEST_F(ChainFixture, ForceOnIgnoresTheOffSwitchButNotBypass) {
     }
 }
 
-TEST_F(ChainFixture, WidenerAtFullValueDoublesTheSide) {
-    chain.createProcessor(4, 1.0f);
-    chain.createProcessor(6, 0.0f);
-    const auto input = frames(
-        8192, [](int32_t i) { return 4000 + (i % 7) * 10; }, [](int32_t) { return 1000; });
-    const auto output = runChain(chain, input, 8192);
-    for (int32_t n = kLimiterLatency; n < 8192; ++n) {
-        const int32_t from = n - kLimiterLatency;
-        const int32_t side = input[2 * from] - input[2 * from + 1];
-        const int32_t mid = input[2 * from] + input[2 * from + 1];
-        ASSERT_NEAR(output[2 * n] - output[2 * n + 1], 2 * side, 3) << n;
-        ASSERT_NEAR(output[2 * n] + output[2 * n + 1], mid, 3) << n;
-    }
-}
-
 TEST_F(ChainFixture, OutputDoesNotDependOnEvenBlockSizes) {
     // The conversion offset restarts with every call, so only calls of even length keep
     // its alternation across call boundaries.
     const int32_t count = 50000;
-    const auto input = musicLike(count, 5);
+    const auto input = TestSignals::wornMusic16(count, 0, 1500.0, 5);
     auto reference = [&] {
         ProcessorChain whole{switches};
         applyValues(whole, {0, 0, 0, 0.6f, 0.8f, 0.7f});
@@ -237,7 +173,7 @@ TEST_F(ChainFixture, OutputDoesNotDependOnEvenBlockSizes) {
 
 TEST_F(ChainFixture, RecreatingTheLimiterStartsItAfresh) {
     applyValues(chain, {0, 0, 0, 0, 0, 0});
-    const auto input = musicLike(8192, 6, 0.5);
+    const auto input = TestSignals::wornMusic16(8192, 0, 1500.0, 6);
     runChain(chain, input, 4096);
     chain.createProcessor(6, 0.0f);
     const auto output = runChain(chain, input, 4096);
@@ -263,13 +199,6 @@ TEST_F(ChainFixture, ARunsOwnSwitchSetIsNotTouchedByTheApplicationsButtons) {
     EXPECT_LT(output[2 * 8000 + 1], -4000);
 }
 
-TEST_F(ChainFixture, FloatStagesReachTheFramesEvenWithoutALimiter) {
-    chain.createProcessor(3, 1.0f);
-    const auto input = sixtyHertzOnTheLeft(20000, 1000);
-    const auto output = runChain(chain, input, 4096);
-    EXPECT_NEAR(leftGainAtSixtyHertzDb(output, 12000, 1000), 24.0, 0.5);
-}
-
 TEST_F(ChainFixture, FadesAloneWorkOnTheUntouchedFrames) {
     chain.createProcessor(7, 0.0f);
     chain.setFades(10, 20, 80, 90);
@@ -291,7 +220,7 @@ TEST_F(ChainFixture, SlotsCanBeReplacedWhileBlocksRun) {
             chain.setFades(-1, -1, -1, -1);
         }
     });
-    auto data = musicLike(4096, 7);
+    auto data = TestSignals::wornMusic16(8192, 0, 1500.0, 7);
     for (int i = 0; i < 400; ++i) {
         chain.processBuffer(data.data(), 4096);
     }

@@ -81,13 +81,6 @@ inline double dB(double ratio) {
 struct StereoSignal {
     std::vector<float> left, right;
 };
-// Both channels at `level`, with `peak` at frame `at` of the left channel.
-inline StereoSignal stepAt(int32_t count, float level, int32_t at, float peak) {
-    StereoSignal signal{std::vector<float>(count, level), std::vector<float>(count, level)};
-    signal.left[at] = peak;
-    return signal;
-}
-
 inline StereoSignal runKernel(AlgorithmKernel& kernel, const ParameterBlock& params,
                               const StereoSignal& input, int32_t block) {
     StereoSignal out{std::vector<float>(input.left.size()), std::vector<float>(input.right.size())};
@@ -100,6 +93,20 @@ inline StereoSignal runKernel(AlgorithmKernel& kernel, const ParameterBlock& par
         done += n;
     }
     return out;
+}
+
+// One 16-bit sample through the chain's conversion to float and back: in with the ±1e-7
+// offset of its frame's parity within the call, out through × 32767, truncated.
+inline int16_t roundTrip(int16_t s, int32_t frameInCall) {
+    const float d = (frameInCall & 1) ? -1e-7f : 1e-7f;
+    const float v = s * (1.0f / 32768.0f) + d;
+    return static_cast<int16_t>(static_cast<int32_t>(static_cast<double>(v) * 32767.0));
+}
+
+// One channel through a kernel in mono, in calls of `block` frames.
+inline std::vector<float> runMono(AlgorithmKernel& kernel, const std::vector<float>& input,
+                                  float value, int32_t block = 4096) {
+    return runKernel(kernel, params(value, 1), {input, input}, block).left;
 }
 
 // Interleaved 16-bit stereo frames from two channel functions.

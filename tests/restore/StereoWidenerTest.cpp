@@ -29,14 +29,3 @@ TEST(StereoWidener, UserValueOneDoublesTheSideSignal) {
         EXPECT_NEAR(out.left[i] - out.right[i], 2.0 * side, 1e-6) << i;
     }
 }
-
-TEST(StereoWidener, MonoPassesTheChannelUnchanged) {
-    const StereoSignal in{noise(1000, 1.0, 8), noise(1000, 1.0, 9)};
-    StereoWidener widen;
-    StereoSignal out{std::vector<float>(1000), std::vector<float>(1000, 5.0f)};
-    const float* i[2] = {in.left.data(), in.right.data()};
-    float* o[2] = {out.left.data(), out.right.data()};
-    widen.process(params(1.0f, 1), i, o, 1000);
-    EXPECT_EQ(out.left, in.left);
-    EXPECT_EQ(out.right, std::vector<float>(1000, 5.0f));
-}
