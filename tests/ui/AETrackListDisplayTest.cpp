@@ -66,15 +66,18 @@ protected:
 } // namespace
 
 TEST_F(TrackListTest, RowNumbersHaveTwoDigitsBelowTen) {
-    titles(10);
+    AEProject& project = titles(10);
+    project.title(8)->setFadePoint(3, 441000 + 26460);
+    list().refresh();
     ASSERT_EQ(list().rows().size(), 10u);
     EXPECT_EQ(list().rows()[8].number, QStringLiteral("09"));
     EXPECT_EQ(list().rows()[9].number, QStringLiteral("10"));
     EXPECT_EQ(list().rows()[9].name, QStringLiteral("Song 10"));
     EXPECT_EQ(list().rows()[9].artist, QStringLiteral("Artist 10"));
     EXPECT_EQ(list().rows()[9].pause, QStringLiteral("2"));
-    // The playing length runs from the start point to the end point.
+    // The playing length runs from the start point to the end point, in whole seconds.
     EXPECT_EQ(list().rows()[9].length, QStringLiteral("00:10"));
+    EXPECT_EQ(list().rows()[8].length, QStringLiteral("00:10")) << "10.6 s";
 }
 
 // The bar lies behind the current row (16 pixels a row) and nothing else; a processed
@@ -114,7 +117,7 @@ TEST_F(TrackListTest, ClickChoosesTheTitleAndBelowTheLastRowTheLastTitle) {
 // A single click on the current title edits nothing; a double click edits the column
 // under it (the name first where two meet, nothing between artist and pause).
 TEST_F(TrackListTest, ADoubleClickEditsTheColumnUnderIt) {
-    titles(2);
+    AEProject& project = titles(2);
     QTest::mouseClick(&list(), Qt::LeftButton, {}, QPoint(50, 8));
     EXPECT_EQ(list().editor(), nullptr);
     EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditNone);
@@ -129,22 +132,15 @@ TEST_F(TrackListTest, ADoubleClickEditsTheColumnUnderIt) {
         EXPECT_EQ(list().editor() != nullptr, kind != AETrackListDisplay::kEditNone) << x;
         list().endEdit();
     }
-    doubleClick(QPoint(50, 8));
+    // On another title the first click chooses it, the second one edits.
+    doubleClick(QPoint(50, 16 + 8));
+    EXPECT_EQ(project.currentTitle(), 1);
     ASSERT_NE(list().editor(), nullptr);
-    EXPECT_EQ(list().editRow(), 0);
-    EXPECT_EQ(list().editor()->text(), QStringLiteral("Song 1"));
+    EXPECT_EQ(list().editRow(), 1);
+    EXPECT_EQ(list().editor()->text(), QStringLiteral("Song 2"));
     // What is typed stays within what a project file's text record holds.
     EXPECT_EQ(list().editor()->maxLength(), AETrackListDisplay::kMaxEditChars);
     EXPECT_EQ(app_->inPlaceEditor(), dynamic_cast<AEInPlaceEditor*>(list().editor()));
-}
-
-TEST_F(TrackListTest, DoubleClickOnAnotherTitleChoosesItThenEdits) {
-    AEProject& project = titles(2);
-    doubleClick(QPoint(50, 16 + 8));
-    EXPECT_EQ(project.currentTitle(), 1);
-    // The first click chose it; the second one, on the current title now, edits.
-    ASSERT_NE(list().editor(), nullptr);
-    EXPECT_EQ(list().editRow(), 1);
 }
 
 TEST_F(TrackListTest, PauseTextsAreReadAsWholeSecondsFromZeroToFour) {
