@@ -186,15 +186,31 @@ TEST_F(AEAudioEngineTest, BypassedPlaybackIsTheFileUpToTheChainsConversions) {
     EXPECT_EQ(different, 0u);
 }
 
-TEST_F(AEAudioEngineTest, WithoutProcessorsPlaybackIsTheFileItself) {
+// Without processors playback is the file itself from the position sought, then silence;
+// playing to the end stops once the queued buffers have played, in real time as a card's
+// queue drains.
+TEST_F(AEAudioEngineTest, PlaybackIsTheFileFromThePositionSoughtToItsEnd) {
+    opener.settings.fast = false;
     const std::vector<int16_t> file = countingFrames(kRate);
-    const std::string path = tmp.file("44100-2-16-counting.wav");
+    const std::string path = tmp.file("44100-2-16-one-second.wav");
     ASSERT_TRUE(writeWave(path, file));
     VirtualEngine virtualEngine(opener);
-    virtualEngine.engine.setFilePath(path);
-    virtualEngine.engine.seek(1000);
-    ASSERT_TRUE(virtualEngine.engine.play());
+    AEAudioEngine& engine = virtualEngine.engine;
+    engine.setFilePath(path);
+    engine.seek(1000);
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(engine.play());
+    EXPECT_EQ(engine.state(), AEAudioEngine::kPlaying);
     ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
+    const auto took = std::chrono::steady_clock::now() - started;
+    // The lead-in and the rest of the second were heard before the end was noticed.
+    EXPECT_GE(took, std::chrono::milliseconds(1000 * (kQueuedFrames + kRate - 1000) / kRate - 50));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 1);
+    EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 0);
+    EXPECT_TRUE(waitForIdle(engine));
+    EXPECT_EQ(virtualEngine.device.mode(), AEMMEDevice::kModeRecord);
+
     const std::vector<int16_t> played = playedAfterLeadIn();
     ASSERT_GE(played.size(), file.size() - 2000);
     EXPECT_TRUE(std::equal(file.begin() + 2000, file.end(), played.begin()))
@@ -204,37 +220,9 @@ TEST_F(AEAudioEngineTest, WithoutProcessorsPlaybackIsTheFileItself) {
     }
 }
 
-TEST_F(AEAudioEngineTest, PlayingToTheEndStopsOnceTheQueuedBuffersHavePlayed) {
-    opener.settings.fast = false; // real time: the queue drains as a card's would
-    const std::vector<int16_t> file = countingFrames(kRate);
-    const std::string path = tmp.file("44100-2-16-one-second.wav");
-    ASSERT_TRUE(writeWave(path, file));
-    VirtualEngine virtualEngine(opener);
-    AEAudioEngine& engine = virtualEngine.engine;
-    engine.setFilePath(path);
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(engine.play());
-    EXPECT_EQ(engine.state(), AEAudioEngine::kPlaying);
-    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 10s));
-    const auto took = std::chrono::steady_clock::now() - started;
-    // The lead-in and the whole second of audio were heard before the end was noticed.
-    EXPECT_GE(took, std::chrono::milliseconds(1000 * (kQueuedFrames + kRate) / kRate - 50));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(host.count(AppHost::kTagTransportStopped), 1);
-    EXPECT_EQ(host.count(AppHost::kTagRecordingStopped), 0);
-    EXPECT_TRUE(waitForIdle(engine));
-    EXPECT_EQ(virtualEngine.device.mode(), AEMMEDevice::kModeRecord);
-
-    const std::vector<int16_t> played = playedAfterLeadIn();
-    ASSERT_GE(played.size(), file.size());
-    EXPECT_TRUE(std::equal(file.begin(), file.end(), played.begin()))
-        << "every frame of the file was played";
-}
-
 TEST_F(AEAudioEngineTest, ALoopJumpsBackToItsStartEveryTime) {
-    const std::vector<int16_t> file = countingFrames(3 * kRate);
-    const std::string path = tmp.file("44100-2-16-counting.wav");
-    ASSERT_TRUE(writeWave(path, file));
+    const std::string path = countingFile(3 * kRate);
+    ASSERT_FALSE(path.empty());
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     engine.setFilePath(path);
@@ -294,33 +282,32 @@ TEST_F(AEAudioEngineTest, TheTitlesFadesShapeWhatIsPlayed) {
     EXPECT_EQ(played[2 * 45000], 0) << "trimmed after the end";
 }
 
-TEST_F(AEAudioEngineTest, AFileThatCannotBeOpenedIsRefusedAndTheInputRunsOn) {
-    VirtualEngine virtualEngine(opener);
-    AEAudioEngine& engine = virtualEngine.engine;
-    ASSERT_TRUE(engine.startInput());
-    engine.setFilePath(tmp.file("missing.wav"));
-    EXPECT_FALSE(engine.play());
-    EXPECT_FALSE(engine.playRange(0, 1000));
-    EXPECT_EQ(engine.state(), AEAudioEngine::kIdle);
-    EXPECT_EQ(virtualEngine.device.mode(), AEMMEDevice::kModeRecord);
-    EXPECT_TRUE(virtualEngine.device.inputStarted());
-    EXPECT_EQ(*opener.outputsOpened, 0) << "the device was not switched for nothing";
-    engine.setFilePath("");
-    EXPECT_FALSE(engine.play());
-}
-
-TEST_F(AEAudioEngineTest, ASoundCardThatWillNotPlayLeavesTheEngineRecording) {
-    opener.refuseOutput = true;
+// A file that cannot be opened and a sound card that will not play are refused, and the
+// input runs on.
+TEST_F(AEAudioEngineTest, APlaybackThatCannotStartLeavesTheEngineRecording) {
     const std::string path = countingFile(kRate);
     ASSERT_FALSE(path.empty());
-    VirtualEngine virtualEngine(opener);
-    AEAudioEngine& engine = virtualEngine.engine;
-    ASSERT_TRUE(engine.startInput());
-    engine.setFilePath(path);
-    EXPECT_FALSE(engine.play());
-    EXPECT_EQ(engine.state(), AEAudioEngine::kIdle);
-    EXPECT_EQ(virtualEngine.device.mode(), AEMMEDevice::kModeRecord);
-    EXPECT_TRUE(virtualEngine.device.inputStarted());
+    for (const bool cardRefuses : {false, true}) {
+        opener.refuseOutput = cardRefuses;
+        VirtualEngine virtualEngine(opener);
+        AEAudioEngine& engine = virtualEngine.engine;
+        ASSERT_TRUE(engine.startInput());
+        engine.setFilePath(cardRefuses ? path : tmp.file("missing.wav"));
+        EXPECT_FALSE(engine.play()) << cardRefuses;
+        EXPECT_FALSE(engine.playRange(0, 1000)) << cardRefuses;
+        EXPECT_EQ(engine.state(), AEAudioEngine::kIdle);
+        EXPECT_EQ(virtualEngine.device.mode(), AEMMEDevice::kModeRecord);
+        EXPECT_TRUE(virtualEngine.device.inputStarted());
+        if (!cardRefuses) {
+            EXPECT_EQ(*opener.outputsOpened, 0) << "the device was not switched for nothing";
+        }
+        EXPECT_EQ(virtualEngine.device.lastError().find("wave out open failed") !=
+                      std::string::npos,
+                  cardRefuses)
+            << virtualEngine.device.lastError();
+        engine.setFilePath("");
+        EXPECT_FALSE(engine.play());
+    }
 }
 
 TEST_F(AEAudioEngineTest, AFullDiskEndsTheRecordingWithCompleteFiles) {
@@ -375,9 +362,8 @@ TEST_F(AEAudioEngineTest, AStoppedPlaybackKeepsItsPositionForTheNextPlay) {
 }
 
 TEST_F(AEAudioEngineTest, ReconfiguringReopensTheDeviceWithTheNewBuffers) {
-    const std::string path = tmp.file("44100-2-16-counting.wav");
-    const std::vector<int16_t> file = countingFrames(kRate);
-    ASSERT_TRUE(writeWave(path, file));
+    const std::string path = countingFile(kRate);
+    ASSERT_FALSE(path.empty());
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     ASSERT_TRUE(engine.startInput());

@@ -61,6 +61,12 @@ TEST(AELevelMetersTest, ClipsAbove32760AndShows99AtFullScale) {
 
 TEST(AELevelMetersTest, PlaybackLevelsShowWhenTheirBufferIsHeard) {
     AELevelMeters meters;
+    meters.reset(4);
+    auto loud = peakBuffer(128, 32767, 32767);
+    meters.showPlayed(loud.data(), 128);
+    meters.showRecorded(loud.data(), 128);
+    EXPECT_EQ(meters.value(AELevelMeters::kInLeft), 0) << "disabled meters stay at zero";
+    EXPECT_FALSE(meters.clipFlag(0));
     meters.setEnabled(true);
     meters.reset(4);
     // Buffer k peaks at 330 × (k + 1): level k + 1.
@@ -75,38 +81,19 @@ TEST(AELevelMetersTest, PlaybackLevelsShowWhenTheirBufferIsHeard) {
     EXPECT_EQ(shown, (std::vector<int32_t>{0, 0, 0, 1, 2, 3, 4, 5}));
 }
 
-TEST(AELevelMetersTest, DisabledMetersStayAtZero) {
-    AELevelMeters meters;
-    meters.reset(4);
-    auto loud = peakBuffer(128, 32767, 32767);
-    meters.showRecorded(loud.data(), 128);
-    meters.showPlayed(loud.data(), 128);
-    for (int m = 0; m < AELevelMeters::kMeterCount; ++m) {
-        EXPECT_EQ(meters.value(static_cast<AELevelMeters::Meter>(m)), 0);
-    }
-    EXPECT_FALSE(meters.clipFlag(0));
-}
-
-TEST(AEVolumesTest, FullVolumesLeaveTheBufferAlone) {
+// Full volumes (65534 counts as untouched) leave the buffer alone; half on the left halves
+// only the left channel, truncating; the input volumes are separate.
+TEST(AEVolumesTest, OnlyTheChannelTurnedDownChanges) {
     AEVolumes volumes;
-    std::vector<int16_t> samples = {32767, -32768, 1001, -1001, 7, -7};
-    const std::vector<int16_t> original = samples;
-    volumes.apply(AEVolumes::kOutput, samples.data(), 3);
-    EXPECT_EQ(samples, original);
-    volumes.setVolume(AEVolumes::kOutput, 0, 65534);
-    volumes.setVolume(AEVolumes::kOutput, 1, 65534);
-    volumes.apply(AEVolumes::kOutput, samples.data(), 3);
-    EXPECT_EQ(samples, original) << "65534 counts as untouched";
-}
-
-TEST(AEVolumesTest, HalfOnTheLeftHalvesOnlyTheLeftChannelTruncating) {
-    AEVolumes volumes;
-    volumes.setVolume(AEVolumes::kOutput, 0, 32768);
     std::vector<int16_t> samples = {1000, 1000, -1001, -1001, 32767, 32767, 3, 3, -32768, 9};
+    const std::vector<int16_t> original = samples;
+    volumes.setVolume(AEVolumes::kOutput, 0, 65534);
+    volumes.apply(AEVolumes::kOutput, samples.data(), 5);
+    EXPECT_EQ(samples, original);
+    volumes.setVolume(AEVolumes::kOutput, 0, 32768);
     volumes.apply(AEVolumes::kOutput, samples.data(), 5);
     EXPECT_EQ(samples,
               (std::vector<int16_t>{500, 1000, -500, -1001, 16383, 32767, 1, 3, -16384, 9}));
-    // The input volumes are separate.
     std::vector<int16_t> input = {1000, 1000};
     volumes.apply(AEVolumes::kInput, input.data(), 1);
     EXPECT_EQ(input, (std::vector<int16_t>{1000, 1000}));

@@ -1,10 +1,9 @@
-// The virtual wave device: queue order and callbacks, the output file as the queued
-// frames, the input as the input file, real-time and fast pacing, pause, stop, reset,
-// close, bad buffers and bad files, and the backend choice by GLEAM_AUDIO.
+// The virtual wave device: callbacks, the input as the input file, pause, stop, reset,
+// close, bad buffers and bad files. What it plays and records for the
+// engine is checked in test_engine.
 #include "WaveDeviceVirtual.h"
 #include "AudioFile.h"
 #include "AudioTestSupport.h"
-#include "WaveDeviceBackend.h"
 #include "support/TestDirs.h"
 #include "support/WaveTestStreams.h"
 
@@ -69,29 +68,6 @@ protected:
     TestDir tmp;
 };
 
-TEST_F(WaveDeviceVirtualTest, OutputFileHoldsTheQueuedFramesInQueueOrder) {
-    // 4.5 buffers of noise: the last block is padded with silence.
-    const std::vector<int16_t> signal = AudioTest::noise16((4 * 4096 * 5 + 2048) * 2, 7);
-    WaveTestBuffers buffers(4, 4096);
-    WaveTestPlayer player(signal, buffers);
-    auto settings = fastSettings();
-    settings.outputPath = tmp.file("out-44100-2-16.wav");
-    auto device = openVirtual(WaveDirection::kOutput, settings, player.callback());
-    ASSERT_TRUE(device);
-    ASSERT_TRUE(player.begin(*device));
-    ASSERT_TRUE(player.waitFinished(10s));
-    EXPECT_EQ(player.failures(), 0);
-    closeCleanly(*device);
-
-    EXPECT_EQ(buffers.completed(), ringOrder(player.blocks(), 4));
-    std::vector<int16_t> written = AudioTest::readStereo16(settings.outputPath);
-    ASSERT_EQ(written.size(), player.blocks() * 4096 * 2);
-    std::vector<int16_t> expected = signal;
-    expected.resize(written.size(), 0);
-    EXPECT_TRUE(written == expected);
-    EXPECT_EQ(device->stats().starvedFrames, 0u);
-}
-
 TEST_F(WaveDeviceVirtualTest, CallbacksComeOnOneThreadOfTheDeviceMarkedDone) {
     WaveTestBuffers buffers(3, 1024);
     WaveTestPlayer player(std::vector<int16_t>(1024 * 2 * 9, 100), buffers);
@@ -140,39 +116,6 @@ TEST_F(WaveDeviceVirtualTest, RecordingIsTheInputFileSampleForSampleThenSilence)
     // Every buffer of the ring in turn.
     const auto order = buffers.completed();
     EXPECT_EQ(std::vector<size_t>(order.begin(), order.begin() + 8), ringOrder(8, 4));
-}
-
-TEST_F(WaveDeviceVirtualTest, InputWithoutFileIsSilence) {
-    WaveTestBuffers buffers(2, 2048);
-    WaveTestRecorder recorder(8192, buffers);
-    auto device = openVirtual(WaveDirection::kInput, fastSettings(), recorder.callback());
-    ASSERT_TRUE(device);
-    // Silence would not tell a buffer left as it was: fill them with something else.
-    std::fill(buffers.samples(0), buffers.samples(0) + 4096, int16_t{5});
-    std::fill(buffers.samples(1), buffers.samples(1) + 4096, int16_t{5});
-    ASSERT_TRUE(recorder.begin(*device));
-    EXPECT_EQ(device->start(), WaveResult::kOk);
-    ASSERT_TRUE(recorder.waitFinished(10s));
-    closeCleanly(*device);
-    const auto recording = recorder.recording();
-    ASSERT_GE(recording.size(), 8192u * 2);
-    EXPECT_TRUE(std::all_of(recording.begin(), recording.end(), [](int16_t s) { return s == 0; }));
-}
-
-TEST_F(WaveDeviceVirtualTest, RealTimePacingTakesAsLongAsTheBuffersPlay) {
-    // Four buffers of a quarter second each.
-    WaveTestBuffers buffers(4, static_cast<uint32_t>(kRate / 4));
-    WaveTestPlayer player(std::vector<int16_t>(static_cast<size_t>(kRate) * 2, 1), buffers);
-    auto device = openVirtual(WaveDirection::kOutput, {}, player.callback());
-    ASSERT_TRUE(device);
-    const auto begun = Clock::now();
-    ASSERT_TRUE(player.begin(*device));
-    ASSERT_TRUE(player.waitFinished(10s));
-    const auto took = Clock::now() - begun;
-    // Never faster than the sound: a second, less the period a buffer may end inside.
-    EXPECT_GE(took, 1s - 30ms);
-    EXPECT_EQ(device->stats().frames, static_cast<uint64_t>(kRate));
-    closeCleanly(*device);
 }
 
 TEST_F(WaveDeviceVirtualTest, ResetReturnsEveryQueuedOutputBufferDoneInOrder) {
@@ -273,43 +216,6 @@ TEST_F(WaveDeviceVirtualTest, InputWithoutFreeBuffersDropsFrames) {
     ASSERT_TRUE(buffers.waitCompleted(1, 2s));
     std::this_thread::sleep_for(200ms);
     EXPECT_GT(device->stats().droppedFrames, static_cast<uint64_t>(kRate / 10));
-    closeCleanly(*device);
-}
-
-TEST_F(WaveDeviceVirtualTest, InjectedOverflowsLoseTheirFramesAndAreReportedWhereTheyWere) {
-    const std::vector<int16_t> input = AudioTest::noise16(20000 * 2, 5);
-    auto settings = fastSettings();
-    settings.inputPath = tmp.file("in-44100-2-16.wav");
-    ASSERT_TRUE(AudioTest::writeSystemFile(settings.inputPath, input, 2));
-    settings.overflows = {{1000, 500}, {5000, 441}};
-    WaveTestBuffers buffers(4, 4096);
-    WaveTestRecorder recorder(12000, buffers);
-    auto device = openVirtual(WaveDirection::kInput, settings, recorder.callback());
-    ASSERT_TRUE(device);
-    ASSERT_TRUE(recorder.begin(*device));
-    EXPECT_EQ(device->start(), WaveResult::kOk);
-    ASSERT_TRUE(recorder.waitFinished(10s));
-
-    std::vector<int16_t> expected(input.begin(), input.begin() + 2 * 1000);
-    expected.insert(expected.end(), input.begin() + 2 * 1500, input.begin() + 2 * 5000);
-    expected.insert(expected.end(), input.begin() + 2 * 5441, input.end());
-    const std::vector<int16_t> recording = recorder.recording();
-    ASSERT_GE(recording.size(), 2u * 12000);
-    EXPECT_TRUE(std::equal(recording.begin(), recording.begin() + 2 * 12000, expected.begin()));
-    const WaveDeviceStats stats = device->stats();
-    EXPECT_EQ(stats.overflows, 2u);
-    EXPECT_EQ(stats.overflowFrames, 941u);
-    EXPECT_EQ(stats.dropouts, 2u);
-    // Placed by the frames stored before each.
-    WaveDropout dropout;
-    ASSERT_TRUE(device->takeDropout(dropout));
-    EXPECT_EQ(dropout.atFrame, 1000u);
-    EXPECT_EQ(dropout.frames, 500u);
-    EXPECT_FALSE(device->takeDropout(dropout, 4499));
-    ASSERT_TRUE(device->takeDropout(dropout));
-    EXPECT_EQ(dropout.atFrame, 4500u);
-    EXPECT_EQ(dropout.frames, 441u);
-    EXPECT_FALSE(device->takeDropout(dropout));
     closeCleanly(*device);
 }
 
@@ -427,49 +333,6 @@ TEST_F(WaveDeviceVirtualTest, EachOpenStartsTheOutputFileAnew) {
         closeCleanly(*device);
     }
     EXPECT_EQ(AudioTest::readStereo16(settings.outputPath), std::vector<int16_t>(512 * 2, 4));
-}
-
-class WaveDeviceBackendTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setenv("GLEAM_AUDIO", "virtual", 1);
-        setenv("GLEAM_VIRTUAL_PACE", "fast", 1);
-        setenv("GLEAM_VIRTUAL_OUTPUT", tmp.file("env-out.wav").c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("GLEAM_AUDIO");
-        unsetenv("GLEAM_VIRTUAL_PACE");
-        unsetenv("GLEAM_VIRTUAL_OUTPUT");
-    }
-    TestDir tmp;
-};
-
-TEST_F(WaveDeviceBackendTest, VirtualAudioListsOneDeviceForBothDirections) {
-    ASSERT_TRUE(WaveDeviceBackend::isVirtual());
-    const auto devices = WaveDeviceBackend::devices();
-    ASSERT_EQ(devices.size(), 1u);
-    EXPECT_EQ(devices[0].name, "virtual");
-    EXPECT_TRUE(devices[0].cdFormatOutput);
-    EXPECT_TRUE(devices[0].cdFormatInput);
-    EXPECT_EQ(devices[0].outputNumber, 0);
-    EXPECT_EQ(devices[0].inputNumber, 0);
-    EXPECT_TRUE(WaveDeviceBackend::hasAudioDevices());
-    EXPECT_TRUE(WaveDeviceBackend::supportsCdFormat());
-}
-
-TEST_F(WaveDeviceBackendTest, OpensTheVirtualDeviceWithTheFilesOfTheEnvironment) {
-    WaveTestBuffers buffers(2, 1000);
-    WaveTestPlayer player(std::vector<int16_t>(1000 * 2 * 3, -9), buffers);
-    WaveResult result = WaveResult::kOk;
-    auto device = WaveDeviceBackend::open(WaveDirection::kOutput, kWaveDefaultDevice,
-                                          player.callback(), result);
-    ASSERT_TRUE(device) << waveResultText(result);
-    EXPECT_EQ(device->name(), "virtual");
-    ASSERT_TRUE(player.begin(*device));
-    ASSERT_TRUE(player.waitFinished(2s));
-    closeCleanly(*device);
-    EXPECT_EQ(AudioTest::readStereo16(tmp.file("env-out.wav")),
-              std::vector<int16_t>(1000 * 2 * 3, -9));
 }
 
 } // namespace

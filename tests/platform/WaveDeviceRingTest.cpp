@@ -1,4 +1,5 @@
-// The lock-free ring of buffer headers between one producer and one consumer thread.
+// The lock-free ring of buffer headers between one producer and one consumer thread (run
+// under ThreadSanitizer too); a full ring is refused in WaveDeviceVirtualTest.
 #include "WaveDeviceRing.h"
 #include "WaveDeviceTypes.h"
 
@@ -9,41 +10,11 @@
 
 namespace {
 
-TEST(WaveDeviceRingTest, GivesHeadersBackInTheOrderPushed) {
-    WaveDeviceRing ring;
-    std::vector<WaveHeader> headers(5);
-    EXPECT_TRUE(ring.empty());
-    EXPECT_EQ(ring.pop(), nullptr);
-    for (auto& header : headers) {
-        EXPECT_TRUE(ring.push(&header));
-    }
-    EXPECT_FALSE(ring.empty());
-    for (auto& header : headers) {
-        EXPECT_EQ(ring.pop(), &header);
-    }
-    EXPECT_TRUE(ring.empty());
-    EXPECT_EQ(ring.pop(), nullptr);
-}
-
-TEST(WaveDeviceRingTest, RefusesAPushWhenFullAndTakesOneAgainAfterAPop) {
-    WaveDeviceRing ring;
-    std::vector<WaveHeader> headers(WaveDeviceRing::kCapacity + 1);
-    for (uint32_t i = 0; i < WaveDeviceRing::kCapacity; ++i) {
-        ASSERT_TRUE(ring.push(&headers[i]));
-    }
-    EXPECT_FALSE(ring.push(&headers.back()));
-    EXPECT_EQ(ring.pop(), &headers[0]);
-    EXPECT_TRUE(ring.push(&headers.back()));
-    for (uint32_t i = 1; i < WaveDeviceRing::kCapacity; ++i) {
-        EXPECT_EQ(ring.pop(), &headers[i]);
-    }
-    EXPECT_EQ(ring.pop(), &headers.back());
-}
-
 TEST(WaveDeviceRingTest, KeepsOrderBetweenTwoThreadsAcrossManyWrapArounds) {
     WaveDeviceRing ring;
     std::vector<WaveHeader> headers(WaveDeviceRing::kCapacity * 3);
     constexpr size_t kPasses = 200000;
+    EXPECT_EQ(ring.pop(), nullptr);
     std::thread producer([&] {
         for (size_t i = 0; i < kPasses; ++i) {
             WaveHeader* header = &headers[i % headers.size()];

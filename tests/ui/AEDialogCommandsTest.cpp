@@ -10,7 +10,6 @@
 #include "ProjectTestSupport.h"
 
 #include <QPushButton>
-#include <QSlider>
 #include <QWidget>
 
 namespace {
@@ -68,37 +67,41 @@ TEST_F(ExportCommandTest, TheCurrentTitleIsCopiedByteForByte) {
     EXPECT_FALSE(app_->isBusy()) << "a cancelled dialog changes nothing";
 }
 
-TEST_F(ExportCommandTest, AFolderThatCannotBeWrittenIsReportedAndLeavesNoFile) {
-    projectWithTitle();
-    const std::string out = dir_.file("missing/side-a.wav");
-    exportTo(out);
-    EXPECT_EQ(commands().lastExportResult(), AEFileCopy::kOpenFailed);
-    ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], stdText(3200) + "\n" + out);
-    EXPECT_FALSE(fs::exists(out));
-    EXPECT_FALSE(app_->isBusy());
-}
-
-TEST_F(ExportCommandTest, AGoneTitleFileOrATitlesOwnFileIsRefused) {
+// Exporting onto the title's own file (or another title's) would destroy it: refused; a
+// folder that cannot be written is reported and leaves no file.
+TEST_F(ExportCommandTest, RefusedExportsSayWhyAndChangeNoFile) {
     projectWithTitle();
     const std::string before = ProjectTest::readFile(source_);
-    // Exporting onto the title's own file (or another title's) would destroy it.
     exportTo(source_);
     ASSERT_EQ(dialogs_.alerts.size(), 1u);
     EXPECT_NE(dialogs_.alerts[0].find(source_), std::string::npos);
     EXPECT_EQ(ProjectTest::readFile(source_), before);
-    EXPECT_FALSE(app_->isBusy());
-
-    // A file that is gone is named before any dialog opens.
-    fs::remove(source_);
-    const size_t dialogs = chooser_.titles.size();
-    exportTo(dir_.file("side-a.wav"));
-    EXPECT_EQ(chooser_.titles.size(), dialogs);
+    const std::string out = dir_.file("missing/side-a.wav");
+    exportTo(out);
+    EXPECT_EQ(commands().lastExportResult(), AEFileCopy::kOpenFailed);
     ASSERT_EQ(dialogs_.alerts.size(), 2u);
-    EXPECT_EQ(dialogs_.alerts[1], ProjectHost::textWith(3282, source_));
-    EXPECT_FALSE(fs::exists(dir_.file("side-a.wav")));
-    EXPECT_FALSE(app_->isBusy()) << "the program is free again";
-    chooser_.answers.clear();
+    EXPECT_EQ(dialogs_.alerts[1], stdText(3200) + "\n" + out);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(app_->isBusy());
+}
+
+// A title file that is gone is named before any dialog opens, as WAVE and as FLAC.
+TEST_F(ExportCommandTest, AGoneTitleFileIsNamedBeforeAnyDialog) {
+    projectWithTitle();
+    fs::remove(source_);
+    for (const int32_t command : {AEMainWindow::kExportAudio, AEMainWindow::kExportFlac}) {
+        const size_t dialogs = chooser_.titles.size();
+        dialogs_.alerts.clear();
+        chooser_.answers.push_back(QString::fromStdString(dir_.file("side-a")));
+        window_->command(command);
+        settle();
+        EXPECT_EQ(chooser_.titles.size(), dialogs) << command;
+        ASSERT_EQ(dialogs_.alerts.size(), 1u) << command;
+        EXPECT_EQ(dialogs_.alerts[0], ProjectHost::textWith(3282, source_));
+        EXPECT_FALSE(fs::exists(dir_.file("side-a")));
+        EXPECT_FALSE(app_->isBusy()) << "the program is free again";
+        chooser_.answers.clear();
+    }
 }
 
 TEST_F(ExportCommandTest, NoDialogWithoutTitles) {
@@ -127,12 +130,20 @@ protected:
     }
 };
 
+// A cancelled dialog changes nothing; good files become titles in their order.
 TEST_F(WaveImportCommandTest, GoodFilesBecomeTitlesInOrder) {
     AEProject& project = newProject();
+    const std::string folder = app_->directory(4);
+    window_->view().button(AEMainView::kImportWave)->click();
+    EXPECT_EQ(chooser_.titles.back(), text(3001));
+    EXPECT_FALSE(app_->isBusy());
+    EXPECT_FALSE(commands().working());
+    EXPECT_EQ(project.titleCount(), 0);
+    EXPECT_EQ(app_->directory(4), folder);
+
     const std::string stereo = wave("44100-2-16-8s.wav", 2, 44100, kEightSeconds);
     const std::string mono = wave("44100-1-16-7s.wav", 1, 44100, 308700);
     importFiles({stereo, mono});
-    EXPECT_EQ(chooser_.titles.back(), text(3001));
     EXPECT_TRUE(dialogs_.alerts.empty());
     ASSERT_EQ(project.titleCount(), 2);
     EXPECT_EQ(project.sourcePath(0), stereo);
@@ -147,27 +158,17 @@ TEST_F(WaveImportCommandTest, GoodFilesBecomeTitlesInOrder) {
     EXPECT_NE(window_->view().remainingTime(), QStringLiteral("80:00")) << "refreshed";
 }
 
-TEST_F(WaveImportCommandTest, TheFadersFollowTheNewCurrentTitle) {
-    AEProject& project = newProject();
-    importFiles({wave("44100-2-16-8s.wav", 2, 44100, kEightSeconds)});
-    ASSERT_EQ(project.titleCount(), 1);
-    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
-        project.title(0)->setProcessorParam(slot, 500000);
-        project.title(0)->setProcessorEnabled(slot, true);
-    }
-    window_->currentTitleChanged();
-    ASSERT_EQ(window_->view().slider(0)->value(), 500000);
-    // The imported title is current now: the faders show its settings, not the last ones.
-    importFiles({wave("44100-1-16-7s.wav", 1, 44100, 308700)});
-    ASSERT_EQ(project.currentTitle(), 1);
-    for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
-        EXPECT_EQ(window_->view().slider(slot)->value(), 0) << slot;
-        EXPECT_FALSE(window_->view().processorSwitch(slot)->isChecked()) << slot;
-    }
-}
-
+// Bad files are reported in one message and the others imported; only bad files add
+// nothing and free the program.
 TEST_F(WaveImportCommandTest, BadFilesAreReportedOnceAndTheOthersImported) {
     AEProject& project = newProject();
+    importFiles({wave("44100-2-16-1s.wav", 2, 44100, 44100)});
+    EXPECT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_EQ(project.titleCount(), 0);
+    EXPECT_FALSE(app_->isBusy());
+    EXPECT_TRUE(window_->view().control(AEMainView::kRecord)->isEnabled());
+
+    dialogs_.alerts.clear();
     const std::string good = wave("44100-2-16-8s.wav", 2, 44100, kEightSeconds);
     const std::string shortOne = wave("44100-2-16-308699f.wav", 2, 44100, 308699);
     const std::string notes = dir_.file("notes.wav");
@@ -181,30 +182,8 @@ TEST_F(WaveImportCommandTest, BadFilesAreReportedOnceAndTheOthersImported) {
     EXPECT_FALSE(app_->isBusy());
 }
 
-TEST_F(WaveImportCommandTest, OnlyBadFilesAddNothingAndFreeTheProgram) {
-    AEProject& project = newProject();
-    importFiles({wave("44100-2-16-1s.wav", 2, 44100, 44100)});
-    EXPECT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(project.titleCount(), 0);
-    EXPECT_FALSE(app_->isBusy());
-    EXPECT_TRUE(window_->view().control(AEMainView::kRecord)->isEnabled());
-}
-
-TEST_F(WaveImportCommandTest, ACancelledDialogChangesNothing) {
-    AEProject& project = newProject();
-    const std::string before = app_->directory(4);
-    window_->view().button(AEMainView::kImportWave)->click();
-    EXPECT_EQ(chooser_.titles.back(), text(3001));
-    EXPECT_FALSE(app_->isBusy());
-    EXPECT_FALSE(commands().working());
-    EXPECT_EQ(project.titleCount(), 0);
-    EXPECT_EQ(app_->directory(4), before);
-}
-
 // FLAC export and the import of other formats, through the same dialogs.
-class FlacExportCommandTest : public ExportCommandTest {};
-
-TEST_F(FlacExportCommandTest, TheCurrentTitleBecomesAFlacFileOfTheSameLength) {
+TEST_F(ExportCommandTest, TheCurrentTitleBecomesAFlacFileOfTheSameLength) {
     projectWithTitle();
     fs::create_directories(dir_.file("flac"));
     const std::string out = dir_.file("flac/side-a.flac");
@@ -219,20 +198,6 @@ TEST_F(FlacExportCommandTest, TheCurrentTitleBecomesAFlacFileOfTheSameLength) {
     EXPECT_EQ(AEFormatImport::convertedFrames(out), kEightSeconds);
     EXPECT_EQ(app_->directory(AEFlacExport::kDirectorySlot), dir_.file("flac"));
     EXPECT_TRUE(dialogs_.alerts.empty());
-    EXPECT_FALSE(app_->isBusy());
-}
-
-TEST_F(FlacExportCommandTest, AMissingTitleFileIsReportedAndFreesTheProgram) {
-    projectWithTitle();
-    fs::remove(app_->fileManager().getFileName(0));
-    const std::string out = dir_.file("gone.flac");
-    const size_t dialogs = chooser_.titles.size();
-    commands().exportFlac();
-    settle();
-    EXPECT_EQ(chooser_.titles.size(), dialogs) << "refused before the dialog";
-    ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], ProjectHost::textWith(3282, app_->fileManager().getFileName(0)));
-    EXPECT_FALSE(fs::exists(out));
     EXPECT_FALSE(app_->isBusy());
 }
 

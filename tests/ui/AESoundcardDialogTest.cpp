@@ -5,7 +5,6 @@
 #include "WindowHarness.h"
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -50,11 +49,6 @@ TEST_F(SoundcardDialogTest, OpensWithTheStoredValuesAndTheirDelay) {
     EXPECT_EQ(dialog.recordBuffers()->text(), QStringLiteral("7"));
     EXPECT_EQ(dialog.recordSize()->text(), QStringLiteral("16000"));
     EXPECT_EQ(dialog.delay()->text(), delayText(464));
-    QStringList groups;
-    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
-        groups << group->title();
-    }
-    EXPECT_EQ(groups, (QStringList{text(3118), text(3119)}));
     // The devices that take the format, the stored one chosen.
     EXPECT_EQ(dialog.playDevice()->count(), AESoundcardDialog::deviceNames(true).size());
     EXPECT_GE(dialog.playDevice()->count(), 1);
@@ -70,8 +64,6 @@ TEST_F(SoundcardDialogTest, EveryChangeIsStoredAtOnceAndShownBounded) {
     type(dialog.playBuffers(), QStringLiteral("12"));
     EXPECT_EQ(stored("mme_numBuff_play"), 10);
     EXPECT_EQ(dialog.delay()->text(), delayText(1857)) << "10 × 250 × 32768 / 44100";
-    type(dialog.playSize(), QStringLiteral("8192"));
-    EXPECT_EQ(dialog.delay()->text(), delayText(464));
     type(dialog.recordSize(), QStringLiteral("10001"));
     EXPECT_EQ(stored("mme_buffSize_rec"), 10000);
     type(dialog.recordBuffers(), QStringLiteral("six"));
@@ -81,39 +73,32 @@ TEST_F(SoundcardDialogTest, EveryChangeIsStoredAtOnceAndShownBounded) {
     dialog.reject();
 }
 
-TEST_F(SoundcardDialogTest, CancelStoresTheStartingValuesAndLeavesTheDevice) {
+// Cancel puts the starting values back and leaves the device; OK reopens it only after a
+// change.
+TEST_F(SoundcardDialogTest, OnlyAConfirmedChangeReopensTheDevice) {
     const int32_t buffersBefore = app_->device().getNumPlayBuffers();
     ASSERT_FALSE(app_->engine().threadRunning());
-    AESoundcardDialog& dialog = open();
-    type(dialog.playBuffers(), QStringLiteral("8"));
-    type(dialog.recordSize(), QStringLiteral("9000"));
+    AESoundcardDialog& cancelled = open();
+    type(cancelled.playBuffers(), QStringLiteral("8"));
     EXPECT_EQ(stored("mme_numBuff_play"), 8);
-    QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    QTest::mouseClick(cancelled.cancelButton(), Qt::LeftButton);
     EXPECT_EQ(commands().soundcardDialog(), nullptr);
     QApplication::processEvents();
     EXPECT_EQ(stored("mme_numBuff_play"), 4);
-    EXPECT_EQ(stored("mme_buffSize_rec"), 32768);
-    EXPECT_FALSE(app_->soundcardSettings().changed());
     EXPECT_EQ(app_->device().getNumPlayBuffers(), buffersBefore);
-    EXPECT_FALSE(app_->engine().threadRunning()) << "the device was not reopened";
-}
-
-TEST_F(SoundcardDialogTest, OkReopensTheDeviceOnlyAfterAChange) {
     QTest::mouseClick(open().okButton(), Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_EQ(commands().soundcardDialog(), nullptr);
     EXPECT_FALSE(app_->engine().threadRunning()) << "no change, no reopening";
+
     AESoundcardDialog& dialog = open();
     type(dialog.playBuffers(), QStringLiteral("6"));
     type(dialog.playSize(), QStringLiteral("16384"));
     QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_EQ(stored("mme_numBuff_play"), 6);
-    EXPECT_EQ(stored("mme_buffSize_play"), 16384);
+    EXPECT_EQ(commands().soundcardDialog(), nullptr);
     EXPECT_EQ(app_->device().getNumPlayBuffers(), 6);
     EXPECT_EQ(app_->device().framesPerBuffer(true), 16384 / 4);
     EXPECT_TRUE(app_->engine().threadRunning());
-    EXPECT_EQ(app_->soundcardSettings().values().numBuffPlay, 6);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The proposed split points on the waveform while the split question is open, gone after
-// the answer; and the main view's split button running the command.
+// the answer, and the split made on a yes; by the menu and by the main view's button.
 #include "AEMainView.h"
 #include "AEWaveformView.h"
 #include "ProjectTestSupport.h"
@@ -70,25 +70,20 @@ TEST_F(SplitMarksCommandTest, TheProposalIsOnTheWaveformOnlyWhileTheQuestionIsOp
     EXPECT_TRUE(window_->waveform().splitMarks().empty()) << "cancelled";
     EXPECT_EQ(app_->project()->titleCount(), 1);
 
+    // The main view's button runs the same command.
     inspecting_->answer = true;
-    window_->command(AEMainWindow::kSplitAtSilences);
+    QPushButton* button = window_->view().button(AEMainView::kSplitAtSilences);
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    ASSERT_EQ(inspecting_->questions.size(), 2u);
+    EXPECT_EQ(inspecting_->questions[1], stdText(3269));
     expectMarksAt(1, starts);
     EXPECT_TRUE(window_->waveform().splitMarks().empty()) << "accepted";
     EXPECT_EQ(app_->project()->titleCount(), 3);
-}
-
-TEST_F(SplitMarksCommandTest, TheMainViewButtonRunsTheSplit) {
-    const std::vector<int32_t> starts = addSide(42);
-    QPushButton* button = window_->view().button(AEMainView::kSplitAtSilences);
-    ASSERT_NE(button, nullptr);
-    EXPECT_FALSE(button->toolTip().isEmpty());
-    ASSERT_TRUE(button->isEnabled());
-    inspecting_->answer = false;
-    button->click();
-    ASSERT_EQ(inspecting_->questions.size(), 1u);
-    EXPECT_EQ(inspecting_->questions[0], stdText(3269));
-    expectMarksAt(0, starts);
-    EXPECT_EQ(app_->project()->titleCount(), 1);
+    EXPECT_EQ(app_->project()->currentTitle(), 0);
+    EXPECT_EQ(app_->project()->displayName(2), stdText(3007) + " 3");
+    EXPECT_TRUE(inspecting_->alerts.empty());
+    EXPECT_FALSE(app_->isBusy());
 }
 
 } // namespace

@@ -1,13 +1,15 @@
-// One session through the window on the virtual sound card: a worn record is recorded,
-// heard through the faders, restored by the processing run and exported, and each step is
-// checked on the audio itself.
+// One session through the window on the virtual sound card: a worn record is recorded
+// (drawn as it grows), heard through the faders, restored by the processing run and
+// exported, and each step is checked on the audio itself.
 #include "AEDialogCommands.h"
 #include "AEMainView.h"
 #include "AEMainWindow.h"
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
+#include "AEWaveformView.h"
 #include "AEWindowTransport.h"
 #include "EngineTestSupport.h"
+#include "ListWaveformTestSupport.h"
 #include "WindowHarness.h"
 #include "WornRecord.h"
 #include "support/WaitFor.h"
@@ -131,6 +133,17 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     ASSERT_TRUE(window_->transport().recording());
     // The new title starts with every stage off, and the faders say so.
     EXPECT_TRUE(fadersShow(*project.title(0)));
+    // The waveform draws the recording's own peaks as it grows (no worker reads the
+    // growing file), without points; once stopped, the file's peaks.
+    ASSERT_TRUE(waitFor([&] { return app_->engine().position() >= kRate; }, 30000));
+    AEWaveformView& wave = window_->waveform();
+    window_->refreshWaveform();
+    ASSERT_TRUE(wave.hasTitle());
+    EXPECT_EQ(wave.peaks().state(), AEWaveformPeaks::State::kNone);
+    const QImage live = ListWaveformTest::render(wave);
+    EXPECT_GT(ListWaveformTest::count(live, AEWaveformView::kWaveform, QRect(0, 6, 20, 77)), 20);
+    EXPECT_EQ(ListWaveformTest::count(live, AEWaveformView::kSelection), 0);
+    EXPECT_GE(wave.endColumn(), 1);
     ASSERT_TRUE(waitFor([&] { return app_->engine().position() >= 9.5 * kRate; }, 30000));
 
     // The export's file dialog, cancelled, has stopped it: a title by the 7-second rule.
@@ -150,6 +163,15 @@ TEST_F(WindowJourneyTest, AWornRecordIsRecordedHeardRestoredAndExported) {
     EXPECT_EQ(title.fadePoint(1), fade);
     EXPECT_EQ(title.fadePoint(2), length - fade);
     EXPECT_EQ(title.fadePoint(3), length);
+    wave.refresh();
+    wave.peaks().waitForBuild();
+    EXPECT_EQ(wave.peaks().state(), AEWaveformPeaks::State::kReady);
+    EXPECT_GT(ListWaveformTest::count(ListWaveformTest::render(wave), AEWaveformView::kSelection),
+              100);
+    EXPECT_EQ(app_->engine().rangeEnd(), length);
+    // The disc now has that much less room: the title and its pause of 2 s.
+    EXPECT_TRUE(view().remainingTime().startsWith(QStringLiteral("79:4")))
+        << view().remainingTime().toStdString();
     // The card's input from its start: the music rests where the input has it rest.
     const int clicksRecorded = clicksIn(recording);
     EXPECT_GE(clicksRecorded, 20);
