@@ -44,13 +44,10 @@ TEST(ProcessedFileNameTest, CountsUpFromTheFirstFreeName) {
     ProjectTest::writeFile(first, "x");
     EXPECT_EQ(processedFileName(dir.path() + "/", "/rec/Side A.wav", "/p/Party.dat"),
               dir.path() + "/Side A001.Party.p.wav");
-}
-
-TEST(ProcessedFileNameTest, ShortNamesKeepTheirEnds) {
-    EXPECT_EQ(processedFileName("/d/", ".wav", "x.dat"), "/d/.wav000.x.p.wav")
-        << "a name of four characters keeps them";
+    // Names of four characters keep them; no project, no project name.
+    EXPECT_EQ(processedFileName("/d/", ".wav", "x.dat"), "/d/.wav000.x.p.wav");
     EXPECT_EQ(processedFileName("/d", "take.aiff", "/p/abcd"), "/d/take.aiff000.abcd.p.wav");
-    EXPECT_EQ(processedFileName("/d/", "take.wav", ""), "/d/take000..p.wav") << "no project";
+    EXPECT_EQ(processedFileName("/d/", "take.wav", ""), "/d/take000..p.wav");
 }
 
 TEST(ProcessedFileNameTest, AClaimedNameIsNotChosenAgain) {
