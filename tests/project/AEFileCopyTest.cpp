@@ -112,16 +112,6 @@ TEST_F(FileCopyTest, CopyingAFileOntoItselfKeepsIt) {
     EXPECT_EQ(AudioTest::readBytes(from), before);
 }
 
-TEST_F(FileCopyTest, TheBackgroundCopyRunsOnItsOwnThread) {
-    const std::string from = source(8 * kChunkBytes + 100);
-    auto job = AEFileCopy::copyFileInBackground(from, dir.file("out.bin"));
-    ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->wait(), AEFileCopy::kCopied);
-    EXPECT_TRUE(job->finished());
-    EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
-    EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
-}
-
 // The message that ends a job reaches a handler that can already collect it (the
 // waveform left "Building…" for good when its refresh came a moment too early).
 TEST_F(FileCopyTest, AJobAnnouncesItsEndOnlyOnceItCountsAsFinished) {

@@ -12,7 +12,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -348,18 +347,6 @@ TEST_F(ProjectFileTest, EveryTruncationIsRefused) {
     }
     ProjectTest::writeFile(path, whole);
     EXPECT_TRUE(AEProject::load(path));
-}
-
-TEST_F(ProjectFileTest, RandomBytesAreSurvived) {
-    std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
-        std::string bytes(random() % 600, '\0');
-        for (char& byte : bytes) {
-            byte = static_cast<char>(random());
-        }
-        ProjectTest::writeFile(path, bytes);
-        AEProject::load(path, &report); // must return, whatever it finds
-    }
 }
 
 TEST_F(ProjectFileTest, SaveFailsCleanlyWhenTheFileCannotBeMade) {

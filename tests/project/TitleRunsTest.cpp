@@ -84,13 +84,6 @@ TEST_F(TitleRunsTest, EachTitleIsReportedAndTheEndToo) {
     EXPECT_EQ(project.title(1)->stateCode(), 3);
 }
 
-TEST_F(TitleRunsTest, ProcessedTitlesWithNothingSwitchedOnAreSkipped) {
-    ASSERT_EQ(processTitles(project, dir.file("CD.dat"), {0}).count(AERunResult::kDone), 1);
-    const auto again = processTitles(project, dir.file("CD.dat"), {0, 1});
-    EXPECT_EQ(again.results,
-              (std::vector<AERunResult>{AERunResult::kNothingToDo, AERunResult::kDone}));
-}
-
 TEST_F(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
     host.cancelOnRefresh = true;
     const auto summary = processTitles(project, dir.file("CD.dat"), allTitles(project), 2);
