@@ -86,57 +86,52 @@ TEST_F(AEApplicationTest, StoredLanguageAndStringIds) {
     EXPECT_TRUE(app.directorySettings().japaneseLayout());
     EXPECT_EQ(app.stringId(3009, 0), 6009);
     EXPECT_EQ(app.stringId(3009, 1), 3009);
-    EXPECT_EQ(app.stringId(4009, 1), 7009);
-    EXPECT_EQ(app.stringId(3009, 2), 3009);
-    EXPECT_EQ(app.stringId(3009, -1), 3009);
     EXPECT_STREQ(app.loadString(app.stringId(3009, 0)),
                  StringTable::instance().find(6009)->c_str());
     EXPECT_STREQ(app.loadString(2500), "error") << "no such string";
 }
 
-TEST_F(AEApplicationTest, TagTwentyInItsThreeForms) {
-    AEApplication app;
-    ScriptedDialogs dialogs;
-    app.setDialogs(&dialogs);
-    bool released = false;
-    app.postAppMessage(20, app.stringId(3008, 0));
-    app.postAppMessage(20, 0, 0, FRef<FShared>::adopt(new Tracked("Disk full", &released)));
-    app.postAppMessage(20);
-    app.postAppMessage(20, 9999); // no such string
-    EXPECT_TRUE(dialogs.alerts.empty()) << "posting must not handle";
-    EXPECT_FALSE(released) << "the message holds the text until it is handled";
-    FMessageQueue::deliverPending();
-    ASSERT_EQ(dialogs.alerts.size(), 3u);
-    EXPECT_EQ(dialogs.alerts[0], "Not enough diskspace to complete this operation.");
-    EXPECT_TRUE(dialogs.ownedFlags[0]);
-    EXPECT_EQ(dialogs.alerts[1], "Disk full");
-    EXPECT_TRUE(released);
-    EXPECT_EQ(dialogs.alerts[2], "Could not read application string table");
-    EXPECT_FALSE(dialogs.ownedFlags[2]);
-    app.setDialogs(nullptr);
-}
-
-// The end of an operation frees the program; a lack of memory is told; a tag the program
-// does not know is only logged.
-TEST_F(AEApplicationTest, MessagesEndOperationsTellFailuresAndUnknownTagsOnlyLog) {
+// Posting only queues: the messages are handled when delivered. An alert comes as a string
+// id, a text the message holds until then, or nothing (the string table's own failure);
+// the end of an operation frees the program; a lack of memory is told; the in-place
+// editor is closed once; a tag the program does not know is only logged.
+TEST_F(AEApplicationTest, MessagesAreHandledWhenDelivered) {
     setenv("GLEAM_LOG", "1", 1);
     AEApplication app;
     unsetenv("GLEAM_LOG");
     RecordingWindow window;
     ScriptedDialogs dialogs;
+    struct Editor : AEInPlaceEditor {
+        void close() override { ++closes; }
+        int closes = 0;
+    } editor;
     app.setMainWindow(&window);
     app.setDialogs(&dialogs);
+    app.setInPlaceEditor(&editor);
     app.setBusy(true);
-    for (int32_t tag : {int32_t{8}, int32_t{AppHost::kTagOutOfMemory},
-                        int32_t{AppHost::kTagEndOfOperation}, int32_t{29}}) {
+    bool released = false;
+    app.postAppMessage(20, app.stringId(3008, 0));
+    app.postAppMessage(20, 0, 0, FRef<FShared>::adopt(new Tracked("Disk full", &released)));
+    app.postAppMessage(20);
+    app.postAppMessage(20, 9999); // no such string
+    for (int32_t tag :
+         {int32_t{8}, int32_t{AppHost::kTagOutOfMemory}, int32_t{AppHost::kTagEndOfOperation},
+          int32_t{29}, int32_t{3}, int32_t{3}}) {
         app.postAppMessage(tag);
     }
+    EXPECT_TRUE(dialogs.alerts.empty()) << "posting must not handle";
+    EXPECT_FALSE(released) << "the message holds the text until it is handled";
     FMessageQueue::deliverPending();
-    EXPECT_FALSE(app.isBusy());
-    EXPECT_NE(std::find(window.calls.begin(), window.calls.end(), "endOfOperation"),
-              window.calls.end());
     EXPECT_EQ(dialogs.alerts,
-              std::vector<std::string>{"There's not enough memory to complete this operation."});
+              (std::vector<std::string>{"Not enough diskspace to complete this operation.",
+                                        "Disk full", "Could not read application string table",
+                                        "There's not enough memory to complete this operation."}));
+    EXPECT_EQ(dialogs.ownedFlags, (std::vector<bool>{true, true, false, true}));
+    EXPECT_TRUE(released);
+    EXPECT_FALSE(app.isBusy());
+    EXPECT_EQ(window.callsOf("endOfOperation").size(), 1u);
+    EXPECT_EQ(editor.closes, 1);
+    EXPECT_EQ(app.inPlaceEditor(), nullptr);
     const std::string log = fileText(app.runLog().path());
     size_t unknown = 0;
     for (size_t at = log.find("Application notify: unknown event received");
@@ -149,39 +144,17 @@ TEST_F(AEApplicationTest, MessagesEndOperationsTellFailuresAndUnknownTagsOnlyLog
     app.setDialogs(nullptr);
 }
 
-TEST_F(AEApplicationTest, InPlaceEditorIsClosedOnceByTagThree) {
-    struct Editor : AEInPlaceEditor {
-        void close() override { ++closes; }
-        int closes = 0;
-    } editor;
-    AEApplication app;
-    app.setInPlaceEditor(&editor);
-    app.postAppMessage(3);
-    app.postAppMessage(3);
-    FMessageQueue::deliverPending();
-    EXPECT_EQ(editor.closes, 1);
-    EXPECT_EQ(app.inPlaceEditor(), nullptr);
-}
-
 TEST_F(AEApplicationTest, StartChoiceAndCommandLine) {
-    {
-        AEApplication app;
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "openProject"}, {"/records/side-a.dat", "openPath /records/side-a.dat"}};
+    for (const auto& [commandLine, call] : cases) {
+        AEApplication app(commandLine);
         RecordingWindow window;
-        window.startChoice = 1012;
+        window.startChoice = *commandLine ? 1 : 1012;
         app.setMainWindow(&window);
         QTimer::singleShot(0, [&app] { app.quit(); });
         app.run();
-        EXPECT_EQ(window.calls.back(), "openProject");
-        app.setMainWindow(nullptr);
-    }
-    {
-        AEApplication app("/records/side-a.dat");
-        RecordingWindow window;
-        window.startChoice = 1;
-        app.setMainWindow(&window);
-        QTimer::singleShot(0, [&app] { app.quit(); });
-        app.run();
-        EXPECT_EQ(window.calls.back(), "openPath /records/side-a.dat");
+        EXPECT_EQ(window.calls.back(), call);
         app.setMainWindow(nullptr);
     }
 }
@@ -190,17 +163,23 @@ TEST_F(AEApplicationTest, SettingsAtStartAndExit) {
     RegistryStore store;
     store.writeInt("volOutLeft", 1234);
     store.writeInt("wndXpos", 3000);
+    store.writeText("mp3ImportDir", "/music/import/");
     {
         AEApplication app;
         EXPECT_EQ(app.volume(0), 1234);
         EXPECT_EQ(app.volume(3), 65535);
         EXPECT_EQ(app.cdCapacitySeconds(), 4800);
-        const std::string home = DirectorySettings::defaultDirectory();
+        const std::string home = std::string(std::getenv("HOME")) + "/";
+        EXPECT_EQ(DirectorySettings::defaultDirectory(), home);
         EXPECT_EQ(app.directory(3), home);
         EXPECT_EQ(app.defaultProjectPath(), home + "No artist.dat");
         EXPECT_TRUE(app.open());
+        // Open stores every directory, an existing one as it was.
         std::string text;
-        EXPECT_TRUE(store.readText("mp3ExportDir", text, "-")) << "open creates the directories";
+        for (const char* name : DirectorySettings::kNames) {
+            EXPECT_TRUE(store.readText(name, text, "-")) << name;
+            EXPECT_EQ(text, std::string(name) == "mp3ImportDir" ? "/music/import/" : home) << name;
+        }
         EXPECT_GE(app.freePercent(), 0);
         EXPECT_LE(app.freePercent(), 100);
         EXPECT_GT(app.freeSpace(), 0.0f);
@@ -236,10 +215,6 @@ TEST_F(AEApplicationTest, ARefusedQuitLeavesEverythingRunning) {
     EXPECT_TRUE(app.quitCalled());
     app.setMainWindow(nullptr);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(AEApplicationTest, ProgressFromAnotherThreadReachesTheObserverAndTheCounters) {
     AEApplication app;

@@ -29,36 +29,36 @@ protected:
     }
 };
 
-TEST_F(AESoundcardSettingsTest, TypedValuesArePulledIntoTheirBounds) {
+// Typed values, and values out of bounds in the store, are pulled into their bounds; a
+// buffer size to whole frames.
+TEST_F(AESoundcardSettingsTest, ValuesArePulledIntoTheirBounds) {
     AESoundcardSettings settings;
     AESoundcardSettings::Values typed;
     typed.numBuffPlay = 3;
     typed.numBuffRec = 12;
-    typed.buffSizePlay = 5000;
+    typed.buffSizePlay = 10001;
     typed.buffSizeRec = 40000;
     typed.idPlayDevice = -2;
     settings.edit(typed);
     EXPECT_EQ(stored().numBuffPlay, 4);
     EXPECT_EQ(stored().numBuffRec, 10);
-    EXPECT_EQ(stored().buffSizePlay, 8192);
+    EXPECT_EQ(stored().buffSizePlay, 10000);
     EXPECT_EQ(stored().buffSizeRec, 32768);
     EXPECT_EQ(stored().idPlayDevice, 0);
-    typed.buffSizePlay = 10001;
+    typed.buffSizePlay = 5000;
     settings.edit(typed);
-    EXPECT_EQ(stored().buffSizePlay, 10000) << "rounded down to whole frames";
+    EXPECT_EQ(stored().buffSizePlay, 8192);
     EXPECT_EQ(settings.values(), stored());
-}
 
-TEST_F(AESoundcardSettingsTest, ValuesOutOfBoundsInTheStoreAreBoundedWhenLoaded) {
     RegistryStore store;
     store.writeInt("mme_numBuff_rec", 99);
     store.writeInt("mme_buffSize_play", 16385);
     store.writeInt("idRecDevice", 2);
-    AESoundcardSettings settings;
-    EXPECT_EQ(settings.values().numBuffRec, 10);
-    EXPECT_EQ(settings.values().buffSizePlay, 16384);
-    EXPECT_EQ(settings.values().idRecDevice, 2);
-    EXPECT_FALSE(settings.changed());
+    AESoundcardSettings loaded;
+    EXPECT_EQ(loaded.values().numBuffRec, 10);
+    EXPECT_EQ(loaded.values().buffSizePlay, 16384);
+    EXPECT_EQ(loaded.values().idRecDevice, 2);
+    EXPECT_FALSE(loaded.changed());
 }
 
 TEST_F(AESoundcardSettingsTest, TheDelayIsThePlaybackLatencyInMilliseconds) {

@@ -57,21 +57,18 @@ TEST(RegistryStore, WritesCreateTheKeyAndKeepKinds) {
     int32_t stored = 0;
     EXPECT_TRUE(reader.readInt("loopButton", stored, 0));
     EXPECT_EQ(stored, 1) << "a true flag is stored as 1";
+    // A flag of any number but 0 is true.
+    writer.writeInt("monoButton", 7);
+    writer.writeInt("loopButton", 0);
+    bool flag = false;
+    EXPECT_TRUE(reader.readFlag("monoButton", flag, false));
+    EXPECT_TRUE(flag);
+    EXPECT_TRUE(reader.readFlag("loopButton", flag, true));
+    EXPECT_FALSE(flag);
     // A text is not a number.
     EXPECT_FALSE(reader.readInt("importName", n, 42));
     EXPECT_EQ(n, 42);
     EXPECT_FALSE(reader.readText("mme_numBuff_play", text, "-"));
-}
-
-TEST(RegistryStore, FlagOfAnyNonZeroNumberIsTrue) {
-    RegistryStore store(keyFor("Flags"));
-    store.writeInt("monoButton", 7);
-    store.writeInt("loopButton", 0);
-    bool flag = false;
-    EXPECT_TRUE(store.readFlag("monoButton", flag, false));
-    EXPECT_TRUE(flag);
-    EXPECT_TRUE(store.readFlag("loopButton", flag, true));
-    EXPECT_FALSE(flag);
 }
 
 TEST(RegistryStore, TextIsCutToTheCapacityOnACharacterBoundary) {

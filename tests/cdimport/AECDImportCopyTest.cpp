@@ -15,10 +15,12 @@ protected:
     std::unique_ptr<AECDImport> import_;
 };
 
+// Data tracks are skipped without a word.
 TEST_F(CdCopyTest, TracksTwoAndFiveOfSongWavBecomeSong2AndSong5) {
     auto import = openImport({&list, nullptr, nullptr});
-    import->setRowSelected(1, true);
-    import->setRowSelected(4, true);
+    for (int32_t row : {1, 4, 5}) {
+        import->setRowSelected(row, true);
+    }
     ASSERT_TRUE(import->import());
     EXPECT_FALSE(import->import()) << "one copy at a time";
     import->waitForCopy();
@@ -27,6 +29,8 @@ TEST_F(CdCopyTest, TracksTwoAndFiveOfSongWavBecomeSong2AndSong5) {
     EXPECT_EQ(report.files,
               (std::vector<std::string>{dir.file("song_2.wav"), dir.file("song_5.wav")}));
     EXPECT_EQ(folderFiles(), (std::vector<std::string>{"song_2.wav", "song_5.wav"}));
+    EXPECT_EQ(AudioTest::readStereo16(dir.file("song_5.wav")), disc.trackSamples(5));
+    EXPECT_EQ(report.dataTracks, (std::vector<int32_t>{6}));
     EXPECT_TRUE(report.failedTracks.empty());
     EXPECT_FALSE(report.stopped);
     EXPECT_TRUE(errorTexts().empty());
@@ -53,76 +57,54 @@ TEST_F(CdCopyTest, ProgressRunsToTheEndOfEachTrackWithTheFileName) {
     EXPECT_EQ(view.statuses[1], dir.file("song_1.wav") + " ... 12 %") << "75 of 600 sectors";
 }
 
-TEST_F(CdCopyTest, DataTracksAreSkippedWithoutAWord) {
-    auto import = openImport(target());
-    import->setRowSelected(4, true);
-    import->setRowSelected(5, true);
-    const AECDImport::Report report = import->copyTracks();
-    EXPECT_EQ(report.files, (std::vector<std::string>{dir.file("song_5.wav")}));
-    EXPECT_EQ(report.dataTracks, (std::vector<int32_t>{6}));
-    EXPECT_TRUE(report.failedTracks.empty());
-    EXPECT_TRUE(errorTexts().empty());
-    EXPECT_EQ(folderFiles(), (std::vector<std::string>{"song_5.wav"}));
-}
-
-TEST_F(CdCopyTest, NoSelectedRowWritesAndAddsNothing) {
-    auto import = openImport(target());
-    import->setAddToProject(true);
-    ASSERT_TRUE(import->import());
-    import->waitForCopy();
-    const AECDImport::Report report = import->lastReport();
-    EXPECT_TRUE(report.files.empty());
-    EXPECT_FALSE(report.addedToProject);
-    EXPECT_EQ(import->addJob(), nullptr);
-    EXPECT_TRUE(folderFiles().empty());
-    EXPECT_EQ(project.titleCount(), 0);
-}
-
-TEST_F(CdCopyTest, AStopInTheMiddleLeavesNoFileAndAddsNothing) {
-    auto import = openImport(target());
-    import->setAddToProject(true);
-    import->setRowSelected(0, true);
-    import->setRowSelected(4, true);
-    // The user presses Cancel while the first track is a third done.
-    view.onProgress = [&](int32_t position) {
-        if (position > 65535 / 3) {
-            EXPECT_FALSE(import->cancel()) << "while copying the dialog stays open";
-        }
+// A stop in the middle of a track (the user presses Cancel, the dialog stays open) leaves
+// no file of it nor of the tracks after it; one between the tracks keeps the copied
+// track's file. Neither is a failure, and nothing is added to the project.
+TEST_F(CdCopyTest, AStopLeavesNoPartialFileAndAddsNothing) {
+    const struct {
+        const char* what;
+        std::function<void(AECDImport&, int32_t, int&)> onProgress;
+        std::vector<std::string> files;
+    } cases[] = {
+        {"a third into the first track",
+         [](AECDImport& import, int32_t position, int&) {
+             if (position > 65535 / 3) {
+                 EXPECT_FALSE(import.cancel()) << "while copying the dialog stays open";
+             }
+         },
+         {}},
+        {"between the tracks",
+         [this](AECDImport& import, int32_t position, int& tracksStarted) {
+             // After the first track ended, as the second starts.
+             if (position == 0 && view.statuses.back() == " " && ++tracksStarted == 3) {
+                 import.stop();
+             }
+         },
+         {"song_1.wav"}},
     };
-    ASSERT_TRUE(import->import());
-    import->waitForCopy();
-    const AECDImport::Report report = import->lastReport();
-    EXPECT_TRUE(report.stopped);
-    EXPECT_TRUE(report.files.empty());
-    EXPECT_TRUE(report.failedTracks.empty()) << "a stop is no failure";
-    EXPECT_TRUE(folderFiles().empty()) << "neither the stopped track nor the next one";
-    EXPECT_EQ(list.pending(), 0);
-    EXPECT_EQ(import->addJob(), nullptr);
-    EXPECT_EQ(view.adding.load(), 0);
-    EXPECT_EQ(project.titleCount(), 0);
-    EXPECT_TRUE(errorTexts().empty());
-    EXPECT_EQ(view.controls.back(), true);
-}
-
-TEST_F(CdCopyTest, AStopAfterACopiedTrackKeepsItsFileButAddsNothing) {
-    auto import = openImport(target());
-    import->setAddToProject(true);
-    import->setRowSelected(0, true);
-    import->setRowSelected(4, true);
-    int32_t tracksStarted = 0;
-    view.onProgress = [&](int32_t position) {
-        if (position == 0 && view.statuses.back() == " " && ++tracksStarted == 3) {
-            import->stop(); // between the tracks: after the first ended, as the second starts
+    for (const auto& c : cases) {
+        for (const std::string& name : folderFiles()) {
+            fs::remove(dir.file(name));
         }
-    };
-    ASSERT_TRUE(import->import());
-    import->waitForCopy();
-    const AECDImport::Report report = import->lastReport();
-    EXPECT_TRUE(report.stopped);
-    EXPECT_EQ(report.files, (std::vector<std::string>{dir.file("song_1.wav")}));
-    EXPECT_EQ(folderFiles(), (std::vector<std::string>{"song_1.wav"}));
-    EXPECT_EQ(import->addJob(), nullptr);
-    EXPECT_EQ(project.titleCount(), 0);
+        auto import = openImport(target());
+        import->setAddToProject(true);
+        import->setRowSelected(0, true);
+        import->setRowSelected(4, true);
+        int tracksStarted = 0;
+        view.onProgress = [&](int32_t position) { c.onProgress(*import, position, tracksStarted); };
+        ASSERT_TRUE(import->import());
+        import->waitForCopy();
+        const AECDImport::Report report = import->lastReport();
+        EXPECT_TRUE(report.stopped) << c.what;
+        EXPECT_TRUE(report.failedTracks.empty()) << c.what << ": a stop is no failure";
+        EXPECT_EQ(folderFiles(), c.files) << c.what;
+        EXPECT_EQ(report.files.size(), c.files.size()) << c.what;
+        EXPECT_EQ(import->addJob(), nullptr) << c.what;
+        EXPECT_EQ(view.adding.load(), 0) << c.what;
+        EXPECT_EQ(project.titleCount(), 0) << c.what;
+        EXPECT_TRUE(errorTexts().empty()) << c.what;
+        EXPECT_EQ(view.controls.back(), true) << c.what;
+    }
 }
 
 TEST_F(CdCopyTest, AddToProjectAddsExactlyTheCopiedFiles) {
@@ -152,15 +134,16 @@ TEST_F(CdCopyTest, AddToProjectAddsExactlyTheCopiedFiles) {
     EXPECT_TRUE(fs::exists(dir.file("song_1.pk")));
 }
 
-TEST_F(CdCopyTest, AddToProjectNeedsTheCheckBoxAndAProject) {
-    for (bool withProject : {false, true}) {
-        auto import = openImport({&list, withProject ? &project : nullptr, &files});
-        import->setAddToProject(!withProject);
-        import->setRowSelected(0, true);
+// Nothing is added without a copied track, the check box and a project.
+TEST_F(CdCopyTest, AddToProjectNeedsACopiedTrackTheCheckBoxAndAProject) {
+    for (int32_t run = 0; run < 3; ++run) {
+        auto import = openImport({&list, run == 1 ? nullptr : &project, &files});
+        import->setAddToProject(run != 2);
+        import->setRowSelected(0, run > 0);
         const AECDImport::Report report = import->copyTracks();
-        EXPECT_EQ(report.files.size(), 1u);
-        EXPECT_FALSE(report.addedToProject);
-        EXPECT_EQ(import->addJob(), nullptr);
+        EXPECT_EQ(report.files.size(), run > 0 ? 1u : 0u) << run;
+        EXPECT_FALSE(report.addedToProject) << run;
+        EXPECT_EQ(import->addJob(), nullptr) << run;
     }
     EXPECT_EQ(project.titleCount(), 0);
 }

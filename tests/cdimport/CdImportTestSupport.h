@@ -1,22 +1,16 @@
 #pragma once
 
-// What the CD import tests share: a disc image named in GLEAM_CD_IMAGES, an application
-// host that records messages, a project to add to, and a view that records what the
-// import run shows.
+// What the CD import tests share: the import fixture with a disc image named in
+// GLEAM_CD_IMAGES, and a view that records what the import run shows.
 
 #include "AECDImport.h"
 #include "AECDImportView.h"
-#include "AEFileManager.h"
 #include "AEImportList.h"
-#include "AEProject.h"
 #include "AudioTestSupport.h"
 #include "CddaDriveList.h"
-#include "ProjectTestSupport.h"
+#include "ImportTestSupport.h"
 
 #include "support/CdImage.h"
-#include "support/TestDirs.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -57,12 +51,9 @@ public:
     std::function<void(int32_t)> onProgress;
 };
 
-class CdImportTest : public ::testing::Test {
+class CdImportTest : public ProjectTest::ImportTest {
 protected:
     CdImportTest() {
-        std::filesystem::create_directory(dir.file("base"));
-        project.setBaseDirectory(dir.file("base") + "/");
-        files.setProject(&project);
         useImages({disc.cuePath()});
         // Every test starts from stored settings of its own.
         std::filesystem::remove(std::string(std::getenv("XDG_CONFIG_HOME")) +
@@ -116,11 +107,7 @@ protected:
         return texts;
     }
 
-    ProjectTest::RecordingHost host;
-    TestDir dir;
     CdImage disc{dir.path(), "disc-600-150-p30x540-150-600-d150", songDisc()};
-    AEProject project;
-    AEFileManager files;
     AEImportList list;
     RecordingView view;
     int32_t imageDrive = 0;

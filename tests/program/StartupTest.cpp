@@ -60,7 +60,7 @@ struct StartDialogAnswer {
     QStringList buttons;
     bool windowShownMeanwhile = false;
     bool engineRunningMeanwhile = false;
-    QSize windowSize;
+    QRect windowGeometry;
 };
 
 class StartupTest : public ::testing::Test {
@@ -93,7 +93,7 @@ protected:
             seen.engineRunningMeanwhile = app.engine().threadRunning();
             if (AEMainWindow* window = app.window()) {
                 seen.windowShownMeanwhile = window->isVisible();
-                seen.windowSize = window->size();
+                seen.windowGeometry = QRect(window->pos(), window->size());
             }
             for (QAbstractButton* button : box->buttons()) {
                 seen.buttons << button->text();
@@ -150,8 +150,12 @@ void makeProject(const std::string& directory, const std::string& path) {
 
 } // namespace
 
+// The window opens centred at its size whatever the position stored.
 TEST_F(StartupTest, CancelLeavesTheProgramWithoutAProjectAndQuitsCleanly) {
     setenv("GLEAM_LOG", "1", 1);
+    RegistryStore store;
+    store.writeInt("wndXpos", 3000);
+    store.writeInt("wndYpos", -40);
     {
         TestApplication app({}, chooser_, dialogs_);
         const StartDialogAnswer seen = runAnswering(app, kCancel);
@@ -160,7 +164,10 @@ TEST_F(StartupTest, CancelLeavesTheProgramWithoutAProjectAndQuitsCleanly) {
                                              text(app, kCancel)}));
         // The window is up before the question is asked.
         EXPECT_TRUE(seen.windowShownMeanwhile);
-        EXPECT_EQ(seen.windowSize, QSize(AEMainWindow::kWidth, AEMainWindow::kHeight));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_EQ(seen.windowGeometry.size(), QSize(738, 548));
+        EXPECT_EQ(seen.windowGeometry.topLeft(), QPoint(screen.x() + (screen.width() - 738) / 2,
+                                                        screen.y() + (screen.height() - 548) / 2));
         EXPECT_EQ(app.project(), nullptr);
         EXPECT_TRUE(chooser_.titles.empty()) << "Cancel opens no file dialog";
         ASSERT_NE(app.window(), nullptr);
@@ -245,53 +252,32 @@ TEST_F(StartupTest, EachWayInOpensTheProjectItNamesOrNone) {
     }
 }
 
-TEST_F(StartupTest, WindowOpensCentredAtItsSizeWhateverThePositionStored) {
-    RegistryStore store;
-    store.writeInt("wndXpos", 3000);
-    store.writeInt("wndYpos", -40);
-    TestApplication app("/nowhere/none.dat", chooser_, dialogs_);
-    ASSERT_TRUE(app.open());
-    AEMainWindow* window = app.window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(app.mainWindow(), window);
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->size(), QSize(738, 548));
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(window->x(), screen.x() + (screen.width() - 738) / 2);
-    EXPECT_EQ(window->y(), screen.y() + (screen.height() - 548) / 2);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Gleam!"));
-}
-
+// The colour check comes before the screen saver, the directories, the device and the
+// worker: with too few colours nothing runs, and the whole start ends without a window or
+// a start dialog; 16 bits are enough.
 TEST_F(StartupTest, TooFewColoursStopTheStartBeforeAnythingRuns) {
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vortanix", "Gleam")
-        .remove("mp3ExportDir");
-    TestApplication app({}, chooser_, dialogs_);
-    app.depth = 8;
-    EXPECT_FALSE(app.open());
-    ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], "You need at least 32768 colors to run Gleam!");
-    // The check comes before the screen saver, the directories, the device and the worker.
-    EXPECT_EQ(app.window(), nullptr);
-    EXPECT_FALSE(app.engine().threadRunning());
-    EXPECT_FALSE(app.deviceServices().screenSaverDisabled());
-    std::string text;
-    EXPECT_FALSE(RegistryStore().readText("mp3ExportDir", text, "-"));
-
-    // The whole start: no window, no start dialog, a quit and a clean end.
-    const StartDialogAnswer seen = runAnswering(app, kCreateNew);
-    EXPECT_TRUE(seen.question.isEmpty());
-    EXPECT_TRUE(app.quitRequested());
-    EXPECT_EQ(app.project(), nullptr);
-    EXPECT_TRUE(chooser_.titles.empty());
-}
-
-TEST_F(StartupTest, SixteenBitScreenStarts) {
-    TestApplication app({}, chooser_, dialogs_);
-    app.depth = 16;
-    EXPECT_TRUE(app.open());
-    EXPECT_TRUE(dialogs_.alerts.empty());
-    EXPECT_NE(app.window(), nullptr);
-    EXPECT_TRUE(app.engine().threadRunning());
-    std::string text;
-    EXPECT_TRUE(RegistryStore().readText("mp3ExportDir", text, "-"));
+    for (const int32_t depth : {8, 16}) {
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Vortanix", "Gleam")
+            .remove("mp3ExportDir");
+        dialogs_.alerts.clear();
+        TestApplication app({}, chooser_, dialogs_);
+        app.depth = depth;
+        const bool enough = depth == 16;
+        EXPECT_EQ(app.open(), enough) << depth;
+        EXPECT_EQ(dialogs_.alerts, enough ? std::vector<std::string>{}
+                                          : std::vector<std::string>{
+                                                "You need at least 32768 colors to run Gleam!"});
+        EXPECT_EQ(app.window() != nullptr, enough) << depth;
+        EXPECT_EQ(app.engine().threadRunning(), enough) << depth;
+        std::string text;
+        EXPECT_EQ(RegistryStore().readText("mp3ExportDir", text, "-"), enough) << depth;
+        if (!enough) {
+            EXPECT_FALSE(app.deviceServices().screenSaverDisabled());
+            const StartDialogAnswer seen = runAnswering(app, kCreateNew);
+            EXPECT_TRUE(seen.question.isEmpty());
+            EXPECT_TRUE(app.quitRequested());
+            EXPECT_EQ(app.project(), nullptr);
+            EXPECT_TRUE(chooser_.titles.empty());
+        }
+    }
 }

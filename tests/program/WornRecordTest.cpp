@@ -72,6 +72,13 @@ TEST(WornRecord, SameSeedSameFramesOtherSeedOtherDamage) {
     EXPECT_NE(a, b);
     EXPECT_NE(first.clickFrames, other.clickFrames);
     EXPECT_EQ(a.size(), static_cast<size_t>(options.frames) * 2);
+    // Too short for clicks: none.
+    options.frames = 3000;
+    EXPECT_TRUE(makeWornRecord(options, a).clickFrames.empty());
+    EXPECT_EQ(a.size(), 6000u);
+    options.frames = 0;
+    makeWornRecord(options, a);
+    EXPECT_TRUE(a.empty());
 }
 
 TEST(WornRecord, MusicAloneIsSmoothAndStaysBelowFullScale) {
@@ -148,16 +155,4 @@ TEST(WornRecord, CrackleIsManyFaintTicks) {
     EXPECT_LE(changed, 240);
     EXPECT_LE(loudest, static_cast<int32_t>(0.4 * 32768));
     EXPECT_GE(loudest, static_cast<int32_t>(0.05 * 32768));
-}
-
-TEST(WornRecord, TooShortForClicksHasNone) {
-    WornRecordOptions options;
-    options.frames = 3000;
-    std::vector<int16_t> samples;
-    const WornRecordDamage damage = makeWornRecord(options, samples);
-    EXPECT_TRUE(damage.clickFrames.empty());
-    EXPECT_EQ(samples.size(), 6000u);
-    options.frames = 0;
-    makeWornRecord(options, samples);
-    EXPECT_TRUE(samples.empty());
 }

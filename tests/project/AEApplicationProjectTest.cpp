@@ -1,6 +1,6 @@
-// The application with its project: the file manager's base directory, the current title
-// handed on when a recording stops, the project saved at shutdown, and the removal message
-// of a loaded project shown in the user's language.
+// The application with its project: the current title handed on when a recording stops,
+// and the removal message of a loaded project shown in the user's language. (The project
+// saved at shutdown: StartupTest.)
 #include "AEApplication.h"
 #include "RegistryStore.h"
 #include "StringTable.h"
@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
 class ApplicationProjectTest : public ::testing::Test {
@@ -26,19 +24,6 @@ protected:
     }
     TestDir dir;
 };
-
-TEST_F(ApplicationProjectTest, TheDriveDirectoryIsTheFileManagersBase) {
-    AEApplication app;
-    app.setDirectory(0, dir.path() + "/last/");
-    EXPECT_EQ(app.projectDriveDirectory(), dir.path() + "/last/");
-    EXPECT_EQ(app.fileManager().baseDirectory(), dir.path() + "/last/");
-    auto project = AEProject::createForPath(dir.file("disc.dat"));
-    app.setProject(std::move(project), dir.file("disc.dat"));
-    EXPECT_EQ(app.projectDriveDirectory(), dir.path() + "/");
-    EXPECT_EQ(app.fileManager().project(), app.project());
-    app.setProject(nullptr, {});
-    EXPECT_EQ(app.fileManager().project(), nullptr);
-}
 
 TEST_F(ApplicationProjectTest, AStoppedRecordingHandsOnTheCurrentTitle) {
     AEApplication app;
@@ -61,25 +46,6 @@ TEST_F(ApplicationProjectTest, AStoppedRecordingHandsOnTheCurrentTitle) {
               (std::vector<std::string>{"recordingStopped -1", "recordingStopped 1",
                                         "recordingStopped -1"}));
     app.setMainWindow(nullptr);
-}
-
-TEST_F(ApplicationProjectTest, ShutdownSavesTheCurrentProject) {
-    const std::string path = dir.file("saved at exit.dat");
-    {
-        AEApplication app;
-        auto project = AEProject::createForPath(path);
-        project->addTitle(true);
-        project->title(0)->setDisplayName("kept");
-        app.setProject(std::move(project), path);
-    }
-    ASSERT_TRUE(std::filesystem::exists(path));
-    // Its title has no audio yet: it comes back marked missing.
-    AEProject::LoadReport report;
-    auto reloaded = AEProject::load(path, &report);
-    ASSERT_TRUE(reloaded) << report.error;
-    EXPECT_EQ(reloaded->projectTitle(), "saved at exit");
-    EXPECT_EQ(reloaded->displayName(0), "kept");
-    EXPECT_EQ(reloaded->missingTitles(), (std::vector<int32_t>{0}));
 }
 
 TEST_F(ApplicationProjectTest, MissingTitlesAreReportedInTheUsersLanguage) {

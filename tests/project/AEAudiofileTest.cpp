@@ -1,9 +1,9 @@
 // Title files: creating, reading (mono as stereo), positions, stop position and loop
-// range, and the engine's side of a buffer in each mode, with the processor slots.
+// range, and the engine's side of a buffer in each mode. (Playing to the end, fades and a
+// recording on a full disk through the engine: AEAudioEngineTest.)
 #include "AEAudiofile.h"
 
 #include "AudioTestSupport.h"
-#include "FadeEnvelope.h"
 #include "ProjectTestSupport.h"
 #include "support/TestDirs.h"
 
@@ -123,18 +123,6 @@ TEST_F(AEAudiofileTest, AMonoFileReadsAsStereoWithBothChannelsEqual) {
     }
 }
 
-TEST_F(AEAudiofileTest, StopPositionIsStoredInsideTheFileOrWhenForced) {
-    AEAudiofile file(stereoFile(1000));
-    ASSERT_TRUE(file.openForRead());
-    EXPECT_EQ(file.stopPosition(), AEAudiofile::kNoStop);
-    file.setStopPosition(999, false);
-    EXPECT_EQ(file.stopPosition(), 999);
-    file.setStopPosition(1000, false);
-    EXPECT_EQ(file.stopPosition(), 999) << "at the length: not stored";
-    file.setStopPosition(5000000, true);
-    EXPECT_EQ(file.stopPosition(), 5000000);
-}
-
 TEST_F(AEAudiofileTest, LoopRangeMovesBy1025FramesWithinTheFile) {
     AEAudiofile file(stereoFile(10000));
     ASSERT_TRUE(file.openForRead());
@@ -161,48 +149,32 @@ TEST_F(AEAudiofileTest, LoopRangeMovesBy1025FramesWithinTheFile) {
     EXPECT_EQ(file.rangeEnd(), 7950);
 }
 
-TEST_F(AEAudiofileTest, PlayingToTheEndAsksToStopOnceTheQueuedBuffersHavePlayed) {
-    AEAudiofile file(stereoFile(10000));
-    ASSERT_TRUE(file.openForRead());
-    file.setQueuedBuffers(4);
-    countEnds(file);
-    const auto out = play(file, 16, 1024);
-    // Position 13 312 is the first at or past 10 000 + 4 × 1024 − 1024.
-    for (int b = 0; b < 13; ++b) {
-        EXPECT_EQ(ends[static_cast<size_t>(b)], 0) << b;
-    }
-    EXPECT_EQ(ends[13], 1);
-    for (int b = 0; b < 9; ++b) {
-        EXPECT_EQ(out[static_cast<size_t>(b)], slice(signal, b * 1024, 1024)) << b;
-    }
-    // The last part of the file, then silence (never what the buffer held before).
-    EXPECT_EQ(slice(out[9], 0, 784), slice(signal, 9216, 784));
-    EXPECT_TRUE(silent(slice(out[9], 784, 240)));
-    for (int b = 10; b < 16; ++b) {
-        EXPECT_TRUE(silent(out[static_cast<size_t>(b)])) << b;
-    }
-}
-
-TEST_F(AEAudiofileTest, PlayingWithoutEndNeverAsksToStop) {
-    AEAudiofile file(stereoFile(3000));
-    ASSERT_TRUE(file.openForRead());
-    ASSERT_TRUE(file.setPlayMode(AEAudiofile::kPlayEndless));
-    EXPECT_FALSE(file.setPlayMode(AEAudiofile::kWrite));
-    countEnds(file);
-    const auto out = play(file, 12, 1024);
-    EXPECT_EQ(endCalls, 0);
-    EXPECT_TRUE(silent(out.back()));
-}
-
-TEST_F(AEAudiofileTest, AStopPositionEndsPlayback) {
+// A stop position inside the file (or forced beyond it) ends playback once the queued
+// buffers have played; endless play never asks to stop.
+TEST_F(AEAudiofileTest, AStopPositionEndsPlaybackAndEndlessPlayNever) {
     AEAudiofile file(stereoFile(50000));
     ASSERT_TRUE(file.openForRead());
+    EXPECT_EQ(file.stopPosition(), AEAudiofile::kNoStop);
+    file.setStopPosition(50000, false);
+    EXPECT_EQ(file.stopPosition(), AEAudiofile::kNoStop) << "at the length: not stored";
+    file.setStopPosition(5000000, true);
+    EXPECT_EQ(file.stopPosition(), 5000000);
     file.setQueuedBuffers(2);
     file.setStopPosition(4000, false);
     countEnds(file);
     play(file, 8, 1000);
     // Position 6 000 is the first at or past 4 000 + 2 × 1000.
     EXPECT_EQ(ends, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2}));
+
+    AEAudiofile endless(stereoFile(3000));
+    ASSERT_TRUE(endless.openForRead());
+    ASSERT_TRUE(endless.setPlayMode(AEAudiofile::kPlayEndless));
+    EXPECT_FALSE(endless.setPlayMode(AEAudiofile::kWrite));
+    endCalls = 0;
+    countEnds(endless);
+    const auto out = play(endless, 12, 1024);
+    EXPECT_EQ(endCalls, 0);
+    EXPECT_TRUE(silent(out.back()));
 }
 
 TEST_F(AEAudiofileTest, ALoopJumpsBackToTheRangeStartAndTellsTheFades) {
@@ -252,49 +224,6 @@ TEST_F(AEAudiofileTest, RecordingWritesEveryBufferAndStopsAtItsLimit) {
     std::vector<int16_t> read(10000);
     ASSERT_EQ(back.readStereo(read.data(), 5000), 5000);
     EXPECT_EQ(read, input);
-}
-
-TEST_F(AEAudiofileTest, ARecordingOnAFullDiskAsksToStopAndStaysValid) {
-    const std::string path = dir.file("full.wav");
-    AEAudiofile file(path);
-    ASSERT_TRUE(file.create());
-    countEnds(file);
-    const auto input = testSignal(4096);
-    {
-        ProjectTest::FileSizeLimit limit(44 + 4096 * 4 * 3 + 100);
-        for (int b = 0; b < 6 && endCalls == 0; ++b) {
-            auto buffer = input;
-            file.processBuffer(buffer.data(), 4096);
-        }
-        EXPECT_GE(endCalls, 1);
-        file.close();
-    }
-    AEAudiofile back(path);
-    ASSERT_TRUE(back.openForRead());
-    EXPECT_GT(back.getLength(), 0);
-    EXPECT_EQ(back.getLength() * 4 + 44, AudioTest::fileSize(path))
-        << "the header describes what is there";
-}
-
-TEST(AEProcessorHostTest, SlotsAreEmptyUntilUsedAndRunOverEachBuffer) {
-    AEProcessorHost host;
-    EXPECT_FALSE(host.hasChain());
-    std::vector<int16_t> buffer(2000, 1000);
-    host.processBuffer(buffer.data(), 1000);
-    EXPECT_EQ(buffer, std::vector<int16_t>(2000, 1000)) << "no slots, no change";
-
-    auto fades = std::make_unique<FadeEnvelope>(host.switches());
-    fades->setFades(100, 100, 900, 900);
-    EXPECT_EQ(host.setProcessor(ProcessorChain::kFadeSlot, std::move(fades)), nullptr);
-    EXPECT_TRUE(host.hasChain());
-    host.processBuffer(buffer.data(), 1000);
-    EXPECT_EQ(buffer[2 * 50], 0) << "before the start: silence";
-    EXPECT_EQ(buffer[2 * 500], 1000) << "between the fades: unchanged";
-    EXPECT_EQ(buffer[2 * 950 + 1], 0) << "after the end: silence";
-
-    auto previous = host.setProcessor(ProcessorChain::kFadeSlot, nullptr);
-    EXPECT_NE(previous, nullptr);
-    EXPECT_FALSE(host.chain().hasProcessor(ProcessorChain::kFadeSlot));
 }
 
 } // namespace

@@ -71,6 +71,7 @@ protected:
 };
 
 TEST_F(DiscImageTest, ThreeTitlesReadBackAsTracksWithTheirPausesAndAudio) {
+    ProjectTest::RecordingHost host;
     // Lengths that are not whole sectors, so padding shows.
     addTitle("one", kSevenSeconds + 1000, 1);
     addTitle("two", kSevenSeconds + 333, 2);
@@ -86,6 +87,9 @@ TEST_F(DiscImageTest, ThreeTitlesReadBackAsTracksWithTheirPausesAndAudio) {
 
     const std::string cue = dir.file("disc.cue");
     ASSERT_EQ(AEDiscImage::exportImage(project, cue), AEDiscImage::kWritten);
+    EXPECT_GT(host.progressMaximum, 0);
+    EXPECT_EQ(host.progressValue, host.progressMaximum) << "every block of audio counts";
+    EXPECT_EQ(host.progressEnds, 1);
     ASSERT_TRUE(fs::exists(dir.file("disc.bin")));
     EXPECT_FALSE(fs::exists(cue + ".saving"));
     EXPECT_FALSE(fs::exists(dir.file("disc.bin.saving")));
@@ -133,16 +137,6 @@ TEST_F(DiscImageTest, ThreeTitlesReadBackAsTracksWithTheirPausesAndAudio) {
     }
 }
 
-TEST_F(DiscImageTest, ProgressCountsEveryBlockOfAudio) {
-    ProjectTest::RecordingHost host;
-    addTitle("a", kSevenSeconds, 10);
-    addTitle("b", kSevenSeconds + 5000, 11);
-    ASSERT_EQ(AEDiscImage::exportImage(project, dir.file("progress.cue")), AEDiscImage::kWritten);
-    EXPECT_GT(host.progressMaximum, 0);
-    EXPECT_EQ(host.progressValue, host.progressMaximum);
-    EXPECT_EQ(host.progressEnds, 1);
-}
-
 TEST_F(DiscImageTest, ProcessedTitleGivesItsWholeProcessedFile) {
     addTitle("raw", kSevenSeconds, 4);
     // A trim on the recording must not apply once the title plays its processed copy.
@@ -167,19 +161,6 @@ TEST_F(DiscImageTest, ProcessedTitleGivesItsWholeProcessedFile) {
     EXPECT_EQ(sink.samples, processed);
 }
 
-TEST_F(DiscImageTest, ProjectLongerThanTheDiscIsRefusedAndNothingWritten) {
-    addTitle("long", kSevenSeconds * 2, 5);
-    addTitle("longer", kSevenSeconds * 2, 6);
-    const std::string cue = dir.file("long.cue");
-    // A 20-second disc holds neither the 14 s plus 2 s pause plus 14 s.
-    EXPECT_EQ(AEDiscImage::exportImage(project, cue, 20), AEDiscImage::kTooLong);
-    EXPECT_NE(AEDiscImage::messageId(AEDiscImage::kTooLong), 0);
-    EXPECT_FALSE(fs::exists(cue));
-    EXPECT_FALSE(fs::exists(dir.file("long.bin")));
-    // It fits a disc just long enough (the first track's pregap counted).
-    EXPECT_EQ(AEDiscImage::exportImage(project, cue, 35), AEDiscImage::kWritten);
-}
-
 TEST_F(DiscImageTest, QuotesInNamesAndTrimsPastTheFileStayHarmless) {
     addTitle("first", kSevenSeconds, 12);
     addTitle("second", kSevenSeconds, 13);
@@ -198,29 +179,31 @@ TEST_F(DiscImageTest, QuotesInNamesAndTrimsPastTheFileStayHarmless) {
               150 + 2 * AEDiscImage::paddedSectors(kSevenSeconds) + 2 * 75);
 }
 
-TEST_F(DiscImageTest, MissingAudioOrEmptyProjectWritesNothing) {
+// A project longer than the disc, without titles, with missing audio or cancelled midway
+// writes nothing (no half-written file either).
+TEST_F(DiscImageTest, RefusedOrCancelledExportsWriteNothing) {
+    ProjectTest::RecordingHost host;
     const std::string cue = dir.file("none.cue");
     EXPECT_EQ(AEDiscImage::exportImage(project, cue), AEDiscImage::kNoTitles);
-    addTitle("gone", kSevenSeconds, 7);
-    fs::remove(project.title(0)->audioBase() + ".wav");
-    EXPECT_EQ(AEDiscImage::exportImage(project, cue), AEDiscImage::kCannotRead);
-    EXPECT_FALSE(fs::exists(cue));
-    EXPECT_FALSE(fs::exists(dir.file("none.bin")));
-}
-
-TEST_F(DiscImageTest, CancelLeavesNoFiles) {
-    ProjectTest::RecordingHost host;
-    addTitle("cancel", kSevenSeconds, 8);
-    addTitle("cancel2", kSevenSeconds, 9);
-    const std::string cue = dir.file("cancel.cue");
-    // Cancelled midway, after some audio is written.
+    addTitle("long", kSevenSeconds * 2, 5);
+    addTitle("longer", kSevenSeconds * 2, 6);
+    // A 20-second disc holds neither the 14 s plus 2 s pause plus 14 s.
+    EXPECT_EQ(AEDiscImage::exportImage(project, cue, 20), AEDiscImage::kTooLong);
+    EXPECT_NE(AEDiscImage::messageId(AEDiscImage::kTooLong), 0);
+    // It fits a disc just long enough (the first track's pregap counted).
+    EXPECT_EQ(AEDiscImage::exportImage(project, dir.file("fits.cue"), 35), AEDiscImage::kWritten);
+    // Cancelled after some audio is written.
     host.onAdvance = [&](int64_t steps) { host.cancel = steps >= 3; };
     EXPECT_EQ(AEDiscImage::exportImage(project, cue), AEDiscImage::kCancelled);
     EXPECT_GT(host.progressMaximum, 3);
-    EXPECT_EQ(host.progressEnds, 1);
-    EXPECT_FALSE(fs::exists(cue));
-    EXPECT_FALSE(fs::exists(dir.file("cancel.bin")));
-    EXPECT_FALSE(fs::exists(dir.file("cancel.bin.saving")));
+    EXPECT_EQ(host.progressEnds, 2) << "the written image's and the cancelled one's";
+    host.onAdvance = nullptr;
+    host.cancel = false;
+    fs::remove(project.title(1)->audioBase() + ".wav");
+    EXPECT_EQ(AEDiscImage::exportImage(project, cue), AEDiscImage::kCannotRead);
+    for (const char* name : {"none.cue", "none.bin", "none.cue.saving", "none.bin.saving"}) {
+        EXPECT_FALSE(fs::exists(dir.file(name))) << name;
+    }
 }
 
 } // namespace

@@ -105,35 +105,28 @@ TEST(AEExportTest, TheListUsesTheUsersLanguageAndTwoDigitNumbers) {
     EXPECT_NE(text.find("\nS3063: 01:36.\n\nS3065\n"), std::string::npos) << text;
 }
 
-TEST(AEExportTest, TheListFileIsWrittenOnlyForTitles) {
+// The list file is written only for titles, and never in part (a full disk leaves none).
+TEST(AEExportTest, TheListFileIsWrittenWholeOrNotAtAll) {
     TestDir dir;
     AEProject project;
     const std::string path = dir.file("Tracklist.txt");
     EXPECT_FALSE(AEExport::exportTitleList(nullptr, path));
     EXPECT_FALSE(AEExport::exportTitleList(&project, path));
-    EXPECT_FALSE(std::filesystem::exists(path));
-
-    addTitle(project, "A", "One", frames(7, 0), "2");
+    for (int i = 0; i < 90; ++i) {
+        addTitle(project, std::string(200, 'a'), std::string(200, 'n'), frames(0, 8), "0");
+    }
     EXPECT_FALSE(AEExport::exportTitleList(&project, dir.file("missing/Tracklist.txt")));
+    {
+        ProjectTest::FileSizeLimit limit(4096);
+        EXPECT_FALSE(AEExport::exportTitleList(&project, path));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     ASSERT_TRUE(AEExport::exportTitleList(&project, path));
     EXPECT_EQ(ProjectTest::readFile(path), AEExport::titleListText(project));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               1)
         << "nothing beside it";
-}
-
-TEST(AEExportTest, AFullDiskLeavesNoPartialList) {
-    TestDir dir;
-    AEProject project;
-    for (int i = 0; i < 90; ++i) {
-        addTitle(project, std::string(200, 'a'), std::string(200, 'n'), frames(0, 8), "0");
-    }
-    {
-        ProjectTest::FileSizeLimit limit(4096);
-        EXPECT_FALSE(AEExport::exportTitleList(&project, dir.file("Tracklist.txt")));
-    }
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 } // namespace

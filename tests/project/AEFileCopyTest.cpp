@@ -1,15 +1,15 @@
 // The background copy of a whole file: its chunk rule, messages, busy and cancel flags,
-// a full disk, and the WAVE export of a title through it; the export of a title that
-// plays part of its file.
+// a full disk; the export of a title that plays part of its file. (The export of a whole
+// title file, processed or not: AEDialogCommandsTest, UsersWeekTest.)
 #include "AEFileCopy.h"
 
-#include "AEAudiofile.h"
 #include "AEBackgroundJob.h"
 #include "AEExport.h"
 #include "AEFileManager.h"
 #include "AEProject.h"
 #include "AudioTestSupport.h"
 #include "ProjectTestSupport.h"
+#include "RunTestSupport.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -33,54 +33,35 @@ protected:
         AudioTest::writeBytes(path, noise);
         return path;
     }
-    // The names in the test folder (to see that no partial file was left).
-    std::vector<std::string> folder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     ProjectTest::RecordingHost host;
     TestDir dir;
 };
 
-TEST_F(FileCopyTest, LessThanOneChunkIsNotCopiedAtAll) {
-    const std::string from = source(kChunkBytes - 1);
-    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kTooShort);
+// Less than one chunk is not copied at all; one chunk and more are copied byte for byte,
+// with the progress counted in chunks, busy while copying and a cancel left over from an
+// earlier operation cleared.
+TEST_F(FileCopyTest, WholeChunksAndARestAreCopiedByteForByte) {
+    EXPECT_EQ(AEFileCopy::copyFile(source(kChunkBytes - 1), dir.file("out.bin")),
+              AEFileCopy::kTooShort);
+    EXPECT_EQ(AEFileCopy::copyFile(dir.file("none.bin"), dir.file("out.bin")),
+              AEFileCopy::kTooShort);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.bin")));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.progressBegins, 0);
-    EXPECT_EQ(AEFileCopy::copyFile(dir.file("none.bin"), dir.file("out.bin")),
-              AEFileCopy::kTooShort);
-}
-
-TEST_F(FileCopyTest, OneChunkIsCopiedWithTheMessagesAndFlags) {
-    const std::string from = source(kChunkBytes);
-    host.cancel = true; // left over from an earlier operation: cleared by the copy
     bool busyWhileCopying = false;
     host.onAdvance = [&](int64_t) { busyWhileCopying = host.busy; };
-    EXPECT_EQ(AEFileCopy::copyFile(from, dir.file("out.bin")), AEFileCopy::kCopied);
-    EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
-    EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
-    EXPECT_EQ(host.progressMaximum, 1);
-    EXPECT_GE(host.progressValue, 1);
-    EXPECT_EQ(host.progressEnds, 1);
-    EXPECT_TRUE(busyWhileCopying);
-    EXPECT_FALSE(host.busy);
-    EXPECT_FALSE(host.cancel);
-    EXPECT_EQ(folder(), (std::vector<std::string>{"out.bin", "source-32767.bin"}));
-}
-
-TEST_F(FileCopyTest, ManyChunksAndARestAreCopiedByteForByte) {
-    for (int64_t bytes : {3 * kChunkBytes, 3 * kChunkBytes + 5, 20 * kChunkBytes - 1}) {
+    for (int64_t bytes : {kChunkBytes, 3 * kChunkBytes + 5, 20 * kChunkBytes - 1}) {
+        host.messages.clear();
+        host.cancel = true;
         const std::string from = source(bytes);
         const std::string to = dir.file("out-" + std::to_string(bytes) + ".bin");
         EXPECT_EQ(AEFileCopy::copyFile(from, to), AEFileCopy::kCopied) << bytes;
         EXPECT_EQ(AudioTest::readBytes(to), AudioTest::readBytes(from)) << bytes;
         EXPECT_EQ(host.progressMaximum, bytes / kChunkBytes);
+        EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
+        EXPECT_TRUE(busyWhileCopying);
+        EXPECT_FALSE(host.busy);
+        EXPECT_FALSE(host.cancel);
     }
 }
 
@@ -112,7 +93,9 @@ TEST_F(FileCopyTest, AFailedCopyLeavesNoFileAndKeepsTheOneItWouldReplace) {
             }
             EXPECT_EQ(AEFileCopy::copyFile(from, dir.file(c.to)), c.result) << c.what;
         }
-        EXPECT_EQ(folder(), (std::vector<std::string>{"out.bin", "source-1310680.bin"})) << c.what;
+        EXPECT_EQ(RunTest::filesIn(dir.path()),
+                  (std::vector<std::string>{"out.bin", "source-1310680.bin"}))
+            << c.what;
         EXPECT_EQ(ProjectTest::readFile(dir.file("out.bin")), "the earlier export") << c.what;
         EXPECT_EQ(host.tags(), c.tags) << c.what;
         EXPECT_FALSE(host.busy) << c.what;
@@ -127,16 +110,6 @@ TEST_F(FileCopyTest, CopyingAFileOntoItselfKeepsIt) {
     const auto before = AudioTest::readBytes(from);
     EXPECT_EQ(AEFileCopy::copyFile(from, from), AEFileCopy::kCopied);
     EXPECT_EQ(AudioTest::readBytes(from), before);
-}
-
-TEST_F(FileCopyTest, TheBackgroundCopyRunsOnItsOwnThread) {
-    const std::string from = source(8 * kChunkBytes + 100);
-    auto job = AEFileCopy::copyFileInBackground(from, dir.file("out.bin"));
-    ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->wait(), AEFileCopy::kCopied);
-    EXPECT_TRUE(job->finished());
-    EXPECT_EQ(AudioTest::readBytes(dir.file("out.bin")), AudioTest::readBytes(from));
-    EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
 }
 
 // The message that ends a job reaches a handler that can already collect it (the
@@ -166,42 +139,6 @@ TEST_F(FileCopyTest, AJobAnnouncesItsEndOnlyOnceItCountsAsFinished) {
     EXPECT_TRUE(watching.finishedWhenPosted.load());
 }
 
-TEST_F(FileCopyTest, AnExportedTitleIsItsCurrentAudioFileByteForByte) {
-    AEProject project;
-    AEFileManager files;
-    files.setProject(&project);
-    ProjectTest::writeWave(dir.file("44100-2-16-side.wav"), ProjectTest::kSevenSeconds + 11);
-    ProjectTest::writeWave(dir.file("44100-2-16-side.p.wav"), ProjectTest::kSevenSeconds + 99);
-    ASSERT_TRUE(project.addImportedFile(dir.file("44100-2-16-side.wav")));
-
-    auto job = AEExport::exportTitleAudio(files, 0, dir.file("export.wav"));
-    ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->wait(), AEFileCopy::kCopied);
-    EXPECT_EQ(AudioTest::readBytes(dir.file("export.wav")),
-              AudioTest::readBytes(dir.file("44100-2-16-side.wav")));
-
-    // Once processed, the processed file is the one that leaves.
-    project.title(0)->setProcessedPath(dir.file("44100-2-16-side.p.wav"));
-    project.title(0)->setStateCode(AETitleProcessState::kProcessed);
-    EXPECT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("export.wav"))->wait(),
-              AEFileCopy::kCopied);
-    EXPECT_EQ(AudioTest::readBytes(dir.file("export.wav")),
-              AudioTest::readBytes(dir.file("44100-2-16-side.p.wav")));
-    EXPECT_EQ(AEExport::exportTitleAudio(files, 1, dir.file("x.wav")), nullptr);
-}
-
-// The frames of a title file, interleaved stereo.
-std::vector<int16_t> framesOf(const std::string& path) {
-    AEAudiofile file(path);
-    if (!file.openForRead()) {
-        return {};
-    }
-    std::vector<int16_t> samples(2 * static_cast<size_t>(file.getLength()));
-    return file.readStereo(samples.data(), file.getLength()) == file.getLength()
-               ? samples
-               : std::vector<int16_t>{};
-}
-
 TEST_F(FileCopyTest, ATrimmedTitleExportsWhatItPlaysTrimmedAndFaded) {
     AEProject project;
     AEFileManager files;
@@ -218,7 +155,7 @@ TEST_F(FileCopyTest, ATrimmedTitleExportsWhatItPlaysTrimmedAndFaded) {
     ASSERT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("export.wav"))->wait(),
               AEFileCopy::kCopied);
     EXPECT_EQ(host.tags(), (std::vector<int32_t>{24, 25}));
-    const std::vector<int16_t> out = framesOf(dir.file("export.wav"));
+    const std::vector<int16_t> out = RunTest::readStereo(dir.file("export.wav"));
     ASSERT_EQ(out.size(), 2u * (points[3] - points[0]));
     // Untouched between the fades; silent at the trim; half way up half the level.
     EXPECT_TRUE(std::equal(out.begin() + 2 * (points[1] - points[0]),
@@ -241,7 +178,8 @@ TEST_F(FileCopyTest, ATrimmedTitleExportsWhatItPlaysTrimmedAndFaded) {
         EXPECT_EQ(AEExport::exportTitleAudio(files, 0, dir.file("full.wav"))->wait(),
                   AEFileCopy::kDiskFull);
     }
-    EXPECT_EQ(folder(), (std::vector<std::string>{"44100-2-16-side.wav", "export.wav"}));
+    EXPECT_EQ(RunTest::filesIn(dir.path()),
+              (std::vector<std::string>{"44100-2-16-side.wav", "export.wav"}));
     EXPECT_FALSE(host.busy);
 }
 

@@ -33,79 +33,54 @@ protected:
     AEFileManager manager;
 };
 
-TEST_F(FileManagerTest, FileNamesFollowTheProcessingState) {
+TEST_F(FileManagerTest, FileNamesAndLengthsFollowTheProcessingState) {
     EXPECT_EQ(manager.getFileName(0), dir.file("first.wav"));
-    project.title(0)->setProcessedPath("/out/x.p.wav");
-    project.title(0)->setStateCode(3);
-    EXPECT_EQ(manager.getFileName(0), "/out/x.p.wav");
-    project.title(0)->setStateCode(2);
-    EXPECT_EQ(manager.getFileName(0), dir.file("first.wav"));
-    EXPECT_EQ(manager.getFileName(1), "") << "no such title";
-    AEProject empty;
-    manager.setProject(&empty);
-    EXPECT_EQ(manager.getFileName(0), "");
-    EXPECT_TRUE(host.messages.empty());
-}
-
-TEST_F(FileManagerTest, WithoutAProjectFileNamesAreAnError) {
-    manager.setProject(nullptr);
-    EXPECT_EQ(manager.getFileName(0), "error");
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].tag, 20);
-    EXPECT_EQ(host.messages[0].text, "Error in 'AEFileManager::getFileName()' !!");
-    EXPECT_EQ(manager.getLength(0), -1);
-}
-
-TEST_F(FileManagerTest, LengthsOfTitlesAndPaths) {
     EXPECT_EQ(manager.getLength(0), -1);
     EXPECT_EQ(manager.getLengthOfPath(dir.file("first.wav")), 0);
     ProjectTest::writeWave(dir.file("first.wav"), 12345);
     EXPECT_EQ(manager.getLength(0), 12345);
-    EXPECT_EQ(manager.getLengthOfPath(dir.file("first.wav")), 12345);
     ProjectTest::writeFile(dir.file("text.wav"), "not audio at all");
     EXPECT_EQ(manager.getLengthOfPath(dir.file("text.wav")), 0);
-    EXPECT_EQ(manager.getLengthOfPath(dir.file("folder.wav")), 0);
-}
-
-TEST_F(FileManagerTest, TheBaseDirectoryIsTheProjectsOrTheLastDirectory) {
-    project.setBaseDirectory("/records/2024/");
-    EXPECT_EQ(manager.baseDirectory(), "/records/2024/");
-    manager.setProject(nullptr);
-    EXPECT_EQ(manager.baseDirectory(), AEFileManager::defaultDirectory());
-    manager.setLastDirectorySource([] { return std::string("/last/used/"); });
-    EXPECT_EQ(manager.baseDirectory(), "/last/used/");
-}
-
-TEST_F(FileManagerTest, DiskSpaceOfTheBaseDirectory) {
-    project.setBaseDirectory(dir.path() + "/not/made/yet/");
-    const int64_t total = manager.totalSpaceKB();
-    const int64_t free = manager.freeSpaceKB();
-    ASSERT_GT(total, 0);
-    ASSERT_GT(free, 1722) << "the test needs some room";
-    EXPECT_LE(free, total);
-    EXPECT_TRUE(manager.hasRoomForFrames(0));
-    EXPECT_TRUE(manager.hasRoomForFrames(441000)) << "10 s need more than 1722 KB";
-    EXPECT_FALSE(manager.hasRoomForFrames((total + 1) * 256));
-}
-
-TEST_F(FileManagerTest, DeletingFilesTakesThePeakFileAlong) {
     project.title(0)->setProcessedPath(dir.file("x.p.wav"));
+    project.title(0)->setStateCode(3);
+    EXPECT_EQ(manager.getFileName(0), dir.file("x.p.wav"));
+    project.title(0)->setStateCode(2);
+    EXPECT_EQ(manager.getFileName(0), dir.file("first.wav"));
+    EXPECT_EQ(manager.getFileName(1), "") << "no such title";
+    EXPECT_TRUE(host.messages.empty());
+
+    // Deleting takes the peak file along; already gone is no error.
     project.title(0)->setStateCode(3);
     ProjectTest::writeFile(dir.file("x.p.wav"), "audio");
     ProjectTest::writeFile(dir.file("x.p.pk"), "peaks");
     EXPECT_TRUE(manager.deleteFiles(0));
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.pk")));
-    EXPECT_TRUE(manager.deleteFiles(0)) << "already gone is no error";
+    EXPECT_TRUE(manager.deleteFiles(0));
     EXPECT_FALSE(manager.deleteFiles(4));
+
+    manager.setProject(nullptr);
+    EXPECT_EQ(manager.getFileName(0), "error");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Error in 'AEFileManager::getFileName()' !!");
+    EXPECT_EQ(manager.getLength(0), -1);
 }
 
-TEST_F(FileManagerTest, TitlesReachTheEngineWhenThereIsOne) {
-    EXPECT_FALSE(manager.loadIntoEngine(0));
-    ProjectTest::EngineProbe engine;
-    EXPECT_TRUE(manager.loadIntoEngine(0));
-    EXPECT_TRUE(manager.loadIntoEngine(-1));
-    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{0, -1}));
+TEST_F(FileManagerTest, TheBaseDirectoryIsTheProjectsOrTheLastDirectory) {
+    project.setBaseDirectory(dir.path() + "/not/made/yet/");
+    const int64_t total = manager.totalSpaceKB();
+    const int64_t free = manager.freeSpaceKB();
+    ASSERT_GT(total, 0);
+    ASSERT_GT(free, 1722) << "the test needs some room";
+    EXPECT_LE(free, total);
+    EXPECT_TRUE(manager.hasRoomForFrames(441000)) << "10 s need more than 1722 KB";
+    EXPECT_FALSE(manager.hasRoomForFrames((total + 1) * 256));
+    project.setBaseDirectory("/records/2024/");
+    EXPECT_EQ(manager.baseDirectory(), "/records/2024/");
+    manager.setProject(nullptr);
+    EXPECT_EQ(manager.baseDirectory(), AEFileManager::defaultDirectory());
+    manager.setLastDirectorySource([] { return std::string("/last/used/"); });
+    EXPECT_EQ(manager.baseDirectory(), "/last/used/");
 }
 
 TEST_F(FileManagerTest, AnImportGetsItsWholePeakFile) {
@@ -126,6 +101,13 @@ TEST_F(FileManagerTest, AnImportGetsItsWholePeakFile) {
     ASSERT_TRUE(manager.newImportFile(file));
     EXPECT_EQ(ProjectTest::readFile(dir.file("import.pk")), peaks);
     EXPECT_FALSE(manager.newImportFile(dir.file("missing.wav")));
+
+    // Titles reach the engine when there is one.
+    EXPECT_FALSE(manager.loadIntoEngine(0));
+    ProjectTest::EngineProbe engine;
+    EXPECT_TRUE(manager.loadIntoEngine(0));
+    EXPECT_TRUE(manager.loadIntoEngine(-1));
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{0, -1}));
 }
 
 } // namespace

@@ -74,12 +74,6 @@ TEST(PeakBlocks, FastBlocksEqualThePlainWay) {
     EXPECT_EQ(fast, referenceBlocks(samples));
 }
 
-TEST(PeakPath, OnlyTheLastExtensionIsReplaced) {
-    EXPECT_EQ(AEPeakData::peakPath("/music/song.take1.wav"), "/music/song.take1.pk");
-    EXPECT_EQ(AEPeakData::peakPath("take.wav"), "take.pk");
-    EXPECT_EQ(AEPeakData::peakPath("/dir.v2/noext"), "/dir.v2/noext.pk");
-}
-
 TEST_F(PeakDataTest, BlockCountsOfComputedPeaks) {
     for (int32_t frames : {0, 255, 256, 257, 1000}) {
         const std::string path =

@@ -22,8 +22,9 @@ protected:
     void fill(int32_t count) {
         for (int32_t i = 0; i < count; ++i) {
             ASSERT_TRUE(project.addTitle(true));
-            project.title(i)->setDisplayName("T" + std::to_string(i));
-            project.title(i)->setAudioBase(dir.file("T" + std::to_string(i)));
+            const std::string name = "T" + std::to_string(project.titleCount() - 1);
+            project.title(project.titleCount() - 1)->setDisplayName(name);
+            project.title(project.titleCount() - 1)->setAudioBase(dir.file(name));
         }
     }
     std::vector<std::string> names() const {
@@ -48,24 +49,43 @@ protected:
     AEProject project;
 };
 
-// What the user sees of a new title: a numbered name in the program's language (English
-// without one), the "no artist" text, a pause of 2 s, every stage switched on; it is not
-// made current unless asked. Titles are numbered up to 99 and no more.
-TEST_F(ProjectTest_, NewTitlesAreNumberedUpTo99AndNoMore) {
+// A new title is numbered in the program's language (English without one) and not made
+// current unless asked; titles are numbered up to 99 and no more; an import takes the
+// file's name and length, plays all of it and has nothing switched on.
+TEST_F(ProjectTest_, NewTitlesAreNumberedUpTo99AndImportsTakeTheirFile) {
     ASSERT_TRUE(project.addTitle(false));
-    const AETitle& t = *project.title(0);
-    EXPECT_EQ(t.displayName(), "S3007 1");
-    EXPECT_EQ(t.artist(), "S3006");
-    EXPECT_EQ(t.pauseSeconds(), "2");
-    EXPECT_TRUE(t.processorEnabled(AETitle::kSlots - 1));
+    EXPECT_EQ(project.displayName(0), "S3007 1");
     EXPECT_EQ(project.currentTitle(), -1) << "not made current";
-    fill(97);
+    const std::string file = dir.file("Side A.take2.wav");
+    ProjectTest::writeWave(file, kSevenSeconds + 1000);
+    ASSERT_TRUE(project.addImportedFile(file));
+    const AETitle& t = *project.title(1);
+    EXPECT_EQ(t.sourcePath(), file);
+    EXPECT_EQ(t.displayName(), "Side A.take2");
+    EXPECT_EQ(t.length(), kSevenSeconds + 1000);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(t.fadePoint(k), k < 2 ? 0 : kSevenSeconds + 1000) << k;
+    }
+    for (int slot = 0; slot < AETitle::kSlots; ++slot) {
+        EXPECT_FALSE(t.processorEnabled(slot));
+    }
+    EXPECT_EQ(project.currentTitle(), 1);
+    EXPECT_FALSE(project.addImportedFile(dir.file("nothing.wav")));
+    EXPECT_EQ(project.titleCount(), 2) << "no title points at a missing file";
+
+    fill(96);
     ASSERT_TRUE(project.addTitle(true));
     EXPECT_EQ(project.displayName(98), "S3007 99");
     EXPECT_EQ(project.currentTitle(), 98);
     EXPECT_EQ(selectedCount(), 1);
     EXPECT_FALSE(project.addTitle(true));
+    EXPECT_FALSE(project.addImportedFile(file));
     EXPECT_EQ(project.titleCount(), 99);
+    for (int32_t index : {99, -1}) {
+        EXPECT_EQ(project.title(index), nullptr);
+        EXPECT_EQ(project.fileIndex(index), -1);
+        EXPECT_EQ(project.currentAudioPath(index), "");
+    }
 
     AppHost::setCurrent(nullptr);
     AEProject plain;
@@ -74,47 +94,6 @@ TEST_F(ProjectTest_, NewTitlesAreNumberedUpTo99AndNoMore) {
     EXPECT_EQ(plain.displayName(0), "Title 1");
     EXPECT_EQ(plain.artist(0), "No artist");
     AppHost::setCurrent(&host);
-}
-
-TEST_F(ProjectTest_, TitlesOutsideTheProjectAreNone) {
-    fill(1);
-    for (int32_t index : {1, 99, 100, -1}) {
-        EXPECT_EQ(project.title(index), nullptr);
-        EXPECT_EQ(project.fileIndex(index), -1);
-        EXPECT_EQ(project.currentAudioPath(index), "");
-    }
-}
-
-TEST_F(ProjectTest_, ImportingAFileTakesItsNameAndLength) {
-    fill(1);
-    const std::string file = dir.file("Side A.take2.wav");
-    ProjectTest::writeWave(file, kSevenSeconds + 1000);
-    ASSERT_TRUE(project.addImportedFile(file));
-    ASSERT_EQ(project.titleCount(), 2);
-    const AETitle& t = *project.title(1);
-    EXPECT_EQ(t.sourcePath(), file);
-    EXPECT_EQ(t.displayName(), "Side A.take2");
-    EXPECT_EQ(t.length(), kSevenSeconds + 1000);
-    // The whole file plays, without fades, nothing switched on.
-    EXPECT_EQ(t.fadePoint(0), 0);
-    EXPECT_EQ(t.fadePoint(1), 0);
-    EXPECT_EQ(t.fadePoint(2), kSevenSeconds + 1000);
-    EXPECT_EQ(t.fadePoint(3), kSevenSeconds + 1000);
-    for (int slot = 0; slot < AETitle::kSlots; ++slot) {
-        EXPECT_FALSE(t.processorEnabled(slot));
-    }
-    EXPECT_EQ(project.currentTitle(), 1);
-    EXPECT_EQ(selectedCount(), 1);
-}
-
-TEST_F(ProjectTest_, ImportingIsRefusedWhenFullOrWhenTheFileIsMissing) {
-    EXPECT_FALSE(project.addImportedFile(dir.file("nothing.wav")));
-    EXPECT_EQ(project.titleCount(), 0) << "no title points at a missing file";
-    fill(99);
-    const std::string file = dir.file("late.wav");
-    ProjectTest::writeWave(file, kSevenSeconds);
-    EXPECT_FALSE(project.addImportedFile(file));
-    EXPECT_EQ(project.titleCount(), 99);
 }
 
 TEST_F(ProjectTest_, DeletingTitle2Of5KeepsTheOrder) {
@@ -128,40 +107,30 @@ TEST_F(ProjectTest_, DeletingTitle2Of5KeepsTheOrder) {
     EXPECT_TRUE(engine.loaded.empty());
 }
 
-TEST_F(ProjectTest_, DeletingWithFilesRemovesTheAudioAndItsPeaks) {
-    fill(2);
-    const std::string audio = project.currentAudioPath(0);
-    ProjectTest::writeWave(audio, 1000);
-    ProjectTest::writeFile(AEPeakData::peakPath(audio), "peak");
-    ASSERT_TRUE(project.deleteTitle(0, true));
-    EXPECT_FALSE(std::filesystem::exists(audio));
-    EXPECT_FALSE(std::filesystem::exists(AEPeakData::peakPath(audio)));
-    ASSERT_TRUE(project.deleteTitle(0, true)) << "missing files are no error";
-    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{-1})) << "the last title releases the engine";
-}
-
-TEST_F(ProjectTest_, SharedAudioInAnotherLetterCaseIsKept) {
-    fill(2);
+// With its files a title takes its audio and peaks along: the processed file it plays
+// (not the recording), and no audio another title shares (in any letter case).
+TEST_F(ProjectTest_, DeletingWithFilesRemovesWhatTheTitleAlonePlays) {
+    fill(4);
     project.title(1)->setAudioBase(dir.file("t0")); // "T0" in other letters
-    const std::string audio = project.currentAudioPath(0);
-    ProjectTest::writeWave(audio, 1000);
-    ASSERT_TRUE(project.deleteTitle(0, true));
-    EXPECT_TRUE(std::filesystem::exists(audio));
-}
-
-TEST_F(ProjectTest_, DeletingAProcessedTitleRemovesItsProcessedFiles) {
-    fill(1);
     const std::string processed = dir.file("x.p.wav");
-    project.title(0)->setProcessedPath(processed);
-    project.title(0)->setStateCode(3);
-    const std::string raw = dir.file("T0.wav");
-    for (const std::string& file : {processed, dir.file("x.p.pk"), raw}) {
+    project.title(2)->setProcessedPath(processed);
+    project.title(2)->setStateCode(3);
+    for (const std::string& file :
+         {dir.file("T0.wav"), AEPeakData::peakPath(dir.file("T0.wav")), processed,
+          dir.file("x.p.pk"), dir.file("T2.wav"), dir.file("T3.wav"), dir.file("T3.pk")}) {
         ProjectTest::writeFile(file, "data");
     }
-    ASSERT_TRUE(project.deleteTitle(0, true));
+    ASSERT_TRUE(project.deleteTitle(3, true));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("T3.wav")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("T3.pk")));
+    ASSERT_TRUE(project.deleteTitle(2, true));
     EXPECT_FALSE(std::filesystem::exists(processed));
     EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.pk")));
-    EXPECT_TRUE(std::filesystem::exists(raw)) << "only the file the title plays";
+    EXPECT_TRUE(std::filesystem::exists(dir.file("T2.wav"))) << "only the file the title plays";
+    ASSERT_TRUE(project.deleteTitle(0, true));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("T0.wav"))) << "title 1 still plays it";
+    ASSERT_TRUE(project.deleteTitle(0, true)) << "missing files are no error";
+    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{-1})) << "the last title releases the engine";
 }
 
 TEST_F(ProjectTest_, MovingTheCurrentTitle) {

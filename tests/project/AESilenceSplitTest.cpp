@@ -38,121 +38,87 @@ Side songs(uint32_t seed, std::initializer_list<double> gaps, const SongShape& s
     return side.song(8.0, lastDb, shape).silence(1.0).build();
 }
 
+// `side` with the damage of `options` added.
+Side worn(Side side, const WornRecordOptions& options) {
+    damage(side, options);
+    return side;
+}
+
 struct SideCase {
     const char* name;
-    std::function<bool(Side&)> make; // false: its recordings are not installed
-    bool oneTitle = false;           // the songs are too close to be told apart
+    std::function<Side()> make; // no samples: its recordings are not installed
+    bool oneTitle = false;      // the songs are too close to be told apart
 };
 
 const SideCase kSides[] = {
     {"HissAt70",
-     [](Side& s) {
-         s = songs(1, {2.0, 1.5, 4.0});
-         damage(s, hiss(-70));
-         return true;
+     [] {
+         return worn(songs(1, {2.0, 1.5, 4.0}), hiss(-70));
      }},
     {"HissAt60",
-     [](Side& s) {
-         s = songs(2, {3.0, 2.0, 1.5, 2.5});
-         damage(s, hiss(-60));
-         return true;
+     [] {
+         return worn(songs(2, {3.0, 2.0, 1.5, 2.5}), hiss(-60));
      }},
     {"HissAt50",
-     [](Side& s) {
-         s = songs(3, {1.5, 4.0});
-         damage(s, hiss(-50));
-         return true;
+     [] {
+         return worn(songs(3, {1.5, 4.0}), hiss(-50));
      }},
     {"HissAt45",
-     [](Side& s) {
-         s = songs(4, {2.0, 1.5, 3.0, 4.0, 2.0});
-         damage(s, hiss(-45));
-         return true;
+     [] {
+         return worn(songs(4, {2.0, 1.5, 3.0, 4.0, 2.0}), hiss(-45));
      }},
     {"PopsAndCrackle",
-     [](Side& s) {
-         s = songs(5, {2.0, 1.5, 3.0});
-         damage(s, hiss(-60, 4.0, 80.0));
-         return true;
+     [] {
+         return worn(songs(5, {2.0, 1.5, 3.0}), hiss(-60, 4.0, 80.0));
      }},
     {"RumbleUnderAll",
-     [](Side& s) {
-         s = songs(6, {2.0, 1.5, 3.0});
-         damage(s, hiss(-65, 1.0, 20.0, -38));
-         return true;
+     [] {
+         return worn(songs(6, {2.0, 1.5, 3.0}), hiss(-65, 1.0, 20.0, -38));
      }},
     {"LongFades",
-     [](Side& s) {
-         s = songs(7, {2.0, 1.5, 2.5}, {.fadeOutSeconds = 5.0});
-         damage(s, hiss(-60, 2.0, 40.0));
-         return true;
+     [] {
+         return worn(songs(7, {2.0, 1.5, 2.5}, {.fadeOutSeconds = 5.0}), hiss(-60, 2.0, 40.0));
      }},
     {"QuietSongAmongLoud",
-     [](Side& s) {
-         s = SideBuilder(8)
-                 .silence(1.5031)
-                 .song(10, -20, {})
-                 .silence(2.0043)
-                 .song(12, -35, {})
-                 .silence(2.0017)
-                 .song(9, -20, {})
-                 .silence(1.0)
-                 .build();
-         damage(s, hiss(-60, 2.0, 40.0));
-         return true;
+     [] {
+         SideBuilder side(8);
+         side.silence(1.5031).song(10, -20, {}).silence(2.0043).song(12, -35, {});
+         return worn(side.silence(2.0017).song(9, -20, {}).silence(1.0).build(),
+                     hiss(-60, 2.0, 40.0));
      }},
     {"PauseAndPianissimoInsideASong",
-     [](Side& s) {
+     [] {
          const SongShape inside{.pauseAt = 4.0,
                                 .pauseSeconds = 1.0,
                                 .quietAt = 8.0,
                                 .quietSeconds = 3.0,
                                 .quietDb = 22.0};
-         s = SideBuilder(9)
-                 .song(10, -20, {})
-                 .silence(2.0041)
-                 .song(16, -20, inside)
-                 .silence(2.0023)
-                 .song(9, -20, {})
-                 .build();
-         damage(s, hiss(-60, 2.0, 40.0));
-         return true;
+         SideBuilder side(9);
+         side.song(10, -20, {}).silence(2.0041).song(16, -20, inside).silence(2.0023);
+         return worn(side.song(9, -20, {}).build(), hiss(-60, 2.0, 40.0));
      }},
     {"CardNoiseBeforeTheLeadIn",
-     [](Side& s) {
+     [] {
          // The recording began before the needle dropped: the sound card's own noise, far
          // below the record's.
-         Side card = SideBuilder(12).silence(3.0).build();
-         damage(card, hiss(-96));
-         s = songs(13, {2.0, 1.5}, {}, -20.0);
-         damage(s, hiss(-58, 2.0, 40.0));
+         const Side card = worn(SideBuilder(12).silence(3.0).build(), hiss(-96));
+         Side s = worn(songs(13, {2.0, 1.5}, {}, -20.0), hiss(-58, 2.0, 40.0));
          s.samples.insert(s.samples.begin(), card.samples.begin(), card.samples.end());
-         for (int32_t& at : s.songStarts) {
-             at += card.frames();
+         for (std::vector<int32_t>* marks : {&s.songStarts, &s.songEnds}) {
+             for (int32_t& at : *marks) {
+                 at += card.frames();
+             }
          }
-         for (int32_t& at : s.songEnds) {
-             at += card.frames();
-         }
-         return true;
+         return s;
      }},
     {"NoGaps",
-     [](Side& s) {
-         s = SideBuilder(10)
-                 .song(12, -20, {})
-                 .silence(0.6)
-                 .song(15, -24, {})
-                 .silence(0.9)
-                 .song(10, -20, {})
-                 .build();
-         damage(s, hiss(-60, 2.0, 40.0));
-         return true;
+     [] {
+         SideBuilder side(10);
+         side.song(12, -20, {}).silence(0.6).song(15, -24, {}).silence(0.9);
+         return worn(side.song(10, -20, {}).build(), hiss(-60, 2.0, 40.0));
      },
      true},
-    {"RealRecordings",
-     [](Side& s) {
-         s = SplitTest::recordedSide();
-         return !s.samples.empty();
-     }},
+    {"RealRecordings", [] { return SplitTest::recordedSide(); }},
 };
 
 class SideTest : public ::testing::TestWithParam<SideCase> {};
@@ -171,8 +137,8 @@ std::vector<float> energies(const Side& side, int32_t piece) {
 }
 
 TEST_P(SideTest, FindsEverySongStartAndCutsInTheGaps) {
-    Side side;
-    if (!GetParam().make(side)) {
+    const Side side = GetParam().make();
+    if (side.samples.empty()) {
         GTEST_SKIP() << SplitTest::kNoRecordings;
     }
     const std::vector<float> measured = energies(side, 4093);

@@ -1,25 +1,15 @@
 // The album export and loudness normalizing, through gleam-cli and below it: files in every
 // format read back (FLAC and WAVE exact to the sample by the program's reader, Opus and MP3
-// decoded by ffmpeg), tags and picture read back by TagLib and by ffprobe, safe names, the
+// decoded by ffmpeg), tags and picture read back by ffprobe, safe names, the
 // playlist and cue sheet in order, loudness as ffmpeg measures it, no file replaced unasked
 // and none left by a cancelled export.
 #include "AEAlbumExport.h"
 #include "AEAlbumFiles.h"
 #include "AlbumTestSupport.h"
-#include "SplitTestSides.h"
 #include "support/CliRun.h"
 
 #include "support/FfmpegLoudness.h"
 #include "support/TestDirs.h"
-
-#include <taglib/fileref.h>
-#include <taglib/flacfile.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/opusfile.h>
-#include <taglib/tpropertymap.h>
-#include <taglib/wavfile.h>
-#include <taglib/xiphcomment.h>
 
 #include <gtest/gtest.h>
 
@@ -94,24 +84,6 @@ std::map<std::string, std::string> probe(const std::string& path) {
     return found;
 }
 
-// Pictures TagLib finds in the file.
-size_t taglibPictures(const std::string& path, const std::string& format) {
-    if (format == "flac") {
-        TagLib::FLAC::File file(path.c_str());
-        return file.pictureList().size();
-    }
-    if (format == "opus") {
-        TagLib::Ogg::Opus::File file(path.c_str());
-        return file.tag() ? file.tag()->pictureList().size() : 0;
-    }
-    if (format == "mp3") {
-        TagLib::MPEG::File file(path.c_str());
-        return file.hasID3v2Tag() ? file.ID3v2Tag()->frameList("APIC").size() : 0;
-    }
-    TagLib::RIFF::WAV::File file(path.c_str());
-    return file.hasID3v2Tag() ? file.ID3v2Tag()->frameList("APIC").size() : 0;
-}
-
 std::string cover(const TestDir& dir) {
     const std::string path = dir.file("cover.png");
     EXPECT_TRUE(GeneratedAudio::run("convert -size 64x64 gradient:navy-gold " + quoted(path)));
@@ -156,7 +128,7 @@ TEST_F(AlbumExport, EveryFormatReadsBackTaggedAndListedInOrder) {
             const auto& played = album_.played[i];
             const auto frames = static_cast<int64_t>(played.size() / 2);
             if (format == "flac" || format == "wav") {
-                EXPECT_EQ(SplitTest::decoded(path), played) << name;
+                EXPECT_EQ(RunTest::decoded(path), played) << name;
             } else if (format == "opus") {
                 EXPECT_NEAR(ffmpegFrames(path), frames * 48000 / 44100, 960) << name;
                 EXPECT_NEAR(bitRate(path), 160000, 30000) << name;
@@ -171,24 +143,19 @@ TEST_F(AlbumExport, EveryFormatReadsBackTaggedAndListedInOrder) {
             EXPECT_NE(inPlaylist, std::string::npos) << playlist;
             EXPECT_NE(inCue, std::string::npos) << cue;
 
-            const TagLib::FileRef file(path.c_str());
-            ASSERT_FALSE(file.isNull());
-            const TagLib::PropertyMap tags = file.file()->properties();
             const std::string title = i == 1   ? "AC/DC: \"Live?\""
                                       : i == 0 ? "Side A: Intro"
                                                : "Ünterwegs";
-            EXPECT_EQ(file.tag()->title().to8Bit(true), title);
-            EXPECT_EQ(file.tag()->artist().to8Bit(true), "The Grange Band");
-            EXPECT_EQ(file.tag()->album().to8Bit(true), "Live at the Grange (1974)");
-            EXPECT_EQ(file.tag()->track(), i + 1);
-            EXPECT_TRUE(tags.contains("REPLAYGAIN_TRACK_GAIN")) << tags.toString();
-            EXPECT_TRUE(tags.contains("REPLAYGAIN_ALBUM_PEAK")) << tags.toString();
-            EXPECT_EQ(taglibPictures(path, format), 1u);
-
             auto seen = probe(path);
             EXPECT_EQ(seen["tag:title"], title);
+            EXPECT_EQ(seen["tag:artist"], "The Grange Band");
             EXPECT_EQ(seen["tag:album"], "Live at the Grange (1974)");
             EXPECT_EQ(seen["tag:track"].substr(0, 1), std::to_string(i + 1));
+            // The gains as the file holds them (ffprobe shows no user text of a WAVE file).
+            const std::string bytes = ProjectTest::readFile(path);
+            for (const char* tag : {"REPLAYGAIN_TRACK_GAIN", "REPLAYGAIN_ALBUM_PEAK"}) {
+                EXPECT_NE(bytes.find(tag), std::string::npos) << tag;
+            }
             EXPECT_EQ(seen["pictures"], "1");
         }
     }

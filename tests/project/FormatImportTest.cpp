@@ -7,14 +7,11 @@
 #include "AEFlacExport.h"
 #include "AEFormatImport.h"
 #include "AEImportList.h"
-#include "AEProcessedFile.h"
 #include "AEProject.h"
 #include "AEWaveImport.h"
 #include "AudioTestSupport.h"
-#include "DirectorySettings.h"
-#include "ProjectTestSupport.h"
+#include "ImportTestSupport.h"
 #include "SoundFileReader.h"
-#include "TitleFormatReader.h"
 
 #include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
@@ -38,15 +35,8 @@ constexpr double kAmplitude = 0.5;
 
 using Source = GeneratedAudio::SineFile;
 
-class FormatImport : public ::testing::Test {
+class FormatImport : public ProjectTest::ImportTest {
 protected:
-    FormatImport() {
-        fs::create_directory(base());
-        project.setBaseDirectory(base() + "/");
-        files.setProject(&project);
-    }
-    std::string base() const { return dir.file("base"); }
-
     std::string make(const Source& s, double seconds = kSeconds) {
         const std::string path = dir.file(s.name);
         EXPECT_TRUE(GeneratedAudio::makeSine(path, s, seconds, 1000.0, kAmplitude)) << path;
@@ -63,17 +53,8 @@ protected:
         return AEAddToProject::run(project, files, list);
     }
     std::vector<int16_t> titleAudio(int32_t index) {
-        AEAudiofile file(files.getFileName(index));
-        EXPECT_TRUE(file.openForRead());
-        std::vector<int16_t> samples(static_cast<size_t>(file.getLength()) * 2);
-        EXPECT_EQ(file.readStereo(samples.data(), file.getLength()), file.getLength());
-        return samples;
+        return RunTest::readStereo(files.getFileName(index));
     }
-
-    ProjectTest::RecordingHost host;
-    TestDir dir;
-    AEProject project;
-    AEFileManager files;
 };
 
 // What an import adds is the title-format reader's output (whose fidelity to every source
@@ -88,15 +69,9 @@ TEST_F(FormatImport, AnotherFormatBecomesTheReadersAudioInTheProjectsFolder) {
         const int32_t index = project.titleCount() - 1;
         EXPECT_EQ(project.sourcePath(index), base() + "/" + s.name + ".stereo.wav");
         EXPECT_TRUE(fs::exists(base() + "/" + s.name + ".stereo.pk")) << s.name;
-        TitleFormatReader reader;
-        ASSERT_TRUE(reader.open(path)) << s.name;
-        std::vector<int16_t> expected(static_cast<size_t>(reader.frames()) * 2);
-        for (int64_t at = 0, got = 1; at < reader.frames() && got > 0; at += got) {
-            got = reader.read(expected.data() + 2 * at,
-                              static_cast<int32_t>(std::min<int64_t>(TitleFormatReader::kMaxBlock,
-                                                                     reader.frames() - at)));
-        }
-        EXPECT_EQ(project.length(index), reader.frames()) << s.name;
+        const std::vector<int16_t> expected = RunTest::decoded(path);
+        ASSERT_FALSE(expected.empty()) << s.name;
+        EXPECT_EQ(project.length(index), static_cast<int32_t>(expected.size() / 2)) << s.name;
         EXPECT_EQ(titleAudio(index), expected) << s.name;
     }
 }
@@ -157,27 +132,11 @@ TEST_F(FormatImport, AFailedConversionLeavesNoFileAndThePathAsItWas) {
     EXPECT_EQ(host.messages.back().data, 3008);
 }
 
-TEST_F(FormatImport, OnlyTheProgramsOwnWaveFormatSkipsTheConversion) {
-    const std::string own = dir.file("44100-2-16.wav");
-    ProjectTest::writeWave(own, 1000);
-    EXPECT_FALSE(AEFormatImport::needsConversion(own));
-    EXPECT_TRUE(
-        AEFormatImport::needsConversion(make(Source{"44100-2-24.wav", 44100, 2, 24, "", 0})));
-    EXPECT_TRUE(
-        AEFormatImport::needsConversion(make(Source{"44100-2-16.flac", 44100, 2, 16, "", 0})));
-}
-
-TEST(FormatImportDialog, TheFilterOffersEveryExtensionAndTheSettingsAreTheMp3Folders) {
-    // Without an application: the English texts.
+TEST(FormatImportDialog, TheFilterOffersEveryExtension) {
     const std::string filter = AEFormatImport::dialogFilter();
     for (const auto& extension : AEFormatImport::extensions()) {
         EXPECT_NE(filter.find("*." + extension), std::string::npos) << extension;
     }
-    EXPECT_EQ(filter.substr(filter.size() - 3), "|||");
-    EXPECT_EQ(AEFormatImport::dialogTitle(), "Import Audio Files");
-    EXPECT_EQ(AEFlacExport::dialogFilter(), "FLAC Files|*.flac|||");
-    EXPECT_STREQ(DirectorySettings::kNames[AEFormatImport::kDirectorySlot], "mp3ImportDir");
-    EXPECT_STREQ(DirectorySettings::kNames[AEFlacExport::kDirectorySlot], "mp3ExportDir");
 }
 
 class FlacExport : public FormatImport {
@@ -226,19 +185,6 @@ TEST_F(FlacExport, DecodesToExactlyTheTitlesAudioWithItsTags) {
     EXPECT_EQ(fields["ARTIST"], "Orchestra Émile");
 }
 
-TEST_F(FlacExport, TheProcessedFileIsWhatLeavesOnceTheTitleIsProcessed) {
-    // A different audio file behind the title: the export follows the title's current file.
-    const std::string other = base() + "/other.wav";
-    ProjectTest::writeWave(other, kSevenSeconds + 10);
-    AEProcessedFile::replaceTitleAudio(project, 0, other);
-    ASSERT_EQ(files.getFileName(0), other);
-    const std::string out = dir.file("processed.flac");
-    ASSERT_EQ(AEFlacExport::exportTitle(files, 0, out), AEFlacExport::kWritten);
-    auto reader = SoundFileReader::open(out);
-    ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(reader->info().frames, kSevenSeconds + 10);
-}
-
 TEST_F(FlacExport, FailuresLeaveNoFile) {
     EXPECT_EQ(AEFlacExport::exportTitle(files, 5, dir.file("none.flac")), AEFlacExport::kNoTitle);
     EXPECT_EQ(AEFlacExport::exportTitle(files, 0, dir.file("missing/x.flac")),
@@ -262,12 +208,6 @@ TEST_F(FlacExport, FailuresLeaveNoFile) {
     EXPECT_FALSE(fs::exists(dir.file("full.flac")));
     EXPECT_FALSE(fs::exists(dir.file("full.flac.saving")));
     EXPECT_FALSE(host.busy);
-}
-
-TEST_F(FlacExport, RunsOnAThreadOfItsOwn) {
-    auto job = AEFlacExport::exportTitleInBackground(files, 0, dir.file("bg.flac"));
-    EXPECT_EQ(job->wait(), AEFlacExport::kWritten);
-    EXPECT_TRUE(fs::exists(dir.file("bg.flac")));
 }
 
 } // namespace

@@ -76,28 +76,6 @@ TEST_F(NormalizingRunTest, DigitalSilenceIsCopiedUnchanged) {
     EXPECT_EQ(readStereo(dir.file("out.wav")), silence);
 }
 
-TEST_F(NormalizingRunTest, ACancelInTheFirstPassWritesNothing) {
-    host.onAdvance = [&](int64_t steps) {
-        if (steps == 3) {
-            host.setCancelRequested(true);
-        }
-    };
-    EXPECT_EQ(normalize(sines(1000.0, 1000.0)), AERunResult::kCancelled);
-    EXPECT_EQ(host.progressMaximum, 2 * 11 - 1);
-    EXPECT_EQ(host.progressValue, 3);
-    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"in.wav"});
-}
-
-TEST_F(NormalizingRunTest, ACancelInTheSecondPassLeavesNoFile) {
-    host.onAdvance = [&](int64_t steps) {
-        if (steps == 14) {
-            host.setCancelRequested(true);
-        }
-    };
-    EXPECT_EQ(normalize(sines(1000.0, 1000.0)), AERunResult::kCancelled);
-    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"in.wav"});
-}
-
 TEST_F(NormalizingRunTest, ATitleGetsTheNewFileAndLosesItsFadePoints) {
     AEProject project;
     project.setBaseDirectory(dir.path());
@@ -121,20 +99,32 @@ TEST_F(NormalizingRunTest, ATitleGetsTheNewFileAndLosesItsFadePoints) {
     EXPECT_EQ(normalizeTitle(project, 3, dir.file("Disc.dat")), AERunResult::kNoSuchTitle);
 }
 
-TEST_F(NormalizingRunTest, ACancelledTitleStaysAsItWas) {
+// A cancel in the first pass (the measure) or the second (the write) of a file or a title
+// leaves no file, and the title as it was.
+TEST_F(NormalizingRunTest, ACancelInEitherPassLeavesNoFileAndTheTitleAsItWas) {
     AEProject project;
     project.setBaseDirectory(dir.path());
     AETitle& title = importTitle(project, dir.path(), "t", sines(4000.0, 2000.0));
-    host.onAdvance = [&](int64_t steps) {
-        if (steps == 15) {
-            host.setCancelRequested(true);
+    for (const int64_t at : {3, 14, 15}) {
+        host.setCancelRequested(false);
+        host.onAdvance = [&](int64_t steps) {
+            if (steps == at) {
+                host.setCancelRequested(true);
+            }
+        };
+        if (at == 15) {
+            EXPECT_EQ(normalizeTitle(project, 0, dir.file("Disc.dat")), AERunResult::kCancelled);
+            EXPECT_EQ(RunTest::filesIn(dir.path()), (std::vector<std::string>{"in.wav", "t.wav"}));
+        } else {
+            EXPECT_EQ(normalize(sines(1000.0, 1000.0)), AERunResult::kCancelled) << at;
+            EXPECT_EQ(host.progressMaximum, 2 * 11 - 1);
+            EXPECT_EQ(host.progressValue, at);
+            EXPECT_EQ(RunTest::filesIn(dir.path()), (std::vector<std::string>{"in.wav", "t.wav"}));
         }
-    };
-    EXPECT_EQ(normalizeTitle(project, 0, dir.file("Disc.dat")), AERunResult::kCancelled);
+    }
     EXPECT_EQ(title.stateCode(), 0);
     EXPECT_EQ(title.processedPath(), AETitle::kNotProcessed);
     EXPECT_EQ(title.fadePoint(3), 10 * kBlock + 100);
-    EXPECT_EQ(RunTest::filesIn(dir.path()), std::vector<std::string>{"t.wav"});
 }
 
 } // namespace

@@ -44,13 +44,10 @@ TEST(ProcessedFileNameTest, CountsUpFromTheFirstFreeName) {
     ProjectTest::writeFile(first, "x");
     EXPECT_EQ(processedFileName(dir.path() + "/", "/rec/Side A.wav", "/p/Party.dat"),
               dir.path() + "/Side A001.Party.p.wav");
-}
-
-TEST(ProcessedFileNameTest, ShortNamesKeepTheirEnds) {
-    EXPECT_EQ(processedFileName("/d/", ".wav", "x.dat"), "/d/.wav000.x.p.wav")
-        << "a name of four characters keeps them";
+    // Names of four characters keep them; no project, no project name.
+    EXPECT_EQ(processedFileName("/d/", ".wav", "x.dat"), "/d/.wav000.x.p.wav");
     EXPECT_EQ(processedFileName("/d", "take.aiff", "/p/abcd"), "/d/take.aiff000.abcd.p.wav");
-    EXPECT_EQ(processedFileName("/d/", "take.wav", ""), "/d/take000..p.wav") << "no project";
+    EXPECT_EQ(processedFileName("/d/", "take.wav", ""), "/d/take000..p.wav");
 }
 
 TEST(ProcessedFileNameTest, AClaimedNameIsNotChosenAgain) {
@@ -240,25 +237,19 @@ TEST_F(ProcessingRunTest, AFailedRunLeavesNoFileAndTheTitleAsItWas) {
 TEST_F(ProcessingRunTest, OtherSampleFormatsAndMonoAreConvertedOnTheWayIn) {
     const int32_t frames = 5000;
     const auto mono = AudioTest::sine16(frames, 1, 441.0, 44100.0, 12000.0);
-    std::vector<AudioTest::Bytes> images;
-    images.push_back(AudioTest::pcmWave(1, 44100, 16, AudioTest::asBytes(mono)));
-    AudioTest::Bytes eight, twentyFour, floats;
+    // 16-bit and 32-bit float (the conversions themselves are the audio file's tests').
+    AudioTest::Bytes floats;
     for (int16_t s : mono) {
-        eight.push_back(static_cast<uint8_t>((s >> 8) + 128));
-        twentyFour.push_back(0);
-        twentyFour.push_back(static_cast<uint8_t>(s & 0xFF));
-        twentyFour.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
         const float f = s / 32768.0f;
         const auto* bytes = reinterpret_cast<const uint8_t*>(&f);
         floats.insert(floats.end(), bytes, bytes + 4);
     }
-    images.push_back(AudioTest::pcmWave(1, 44100, 8, eight));
-    images.push_back(AudioTest::pcmWave(1, 44100, 24, twentyFour));
-    images.push_back(
-        AudioTest::riffImage({{"fmt ", AudioTest::fmtBody(3, 1, 44100, 4, 32)}, {"data", floats}}));
+    const AudioTest::Bytes images[] = {
+        AudioTest::pcmWave(1, 44100, 16, AudioTest::asBytes(mono)),
+        AudioTest::riffImage({{"fmt ", AudioTest::fmtBody(3, 1, 44100, 4, 32)}, {"data", floats}})};
     ProcessingSettings settings;
     settings.trimTo(0, 0, frames, frames, frames);
-    for (size_t k = 0; k < images.size(); ++k) {
+    for (size_t k = 0; k < std::size(images); ++k) {
         const std::string in = dir.file("in" + std::to_string(k) + ".wav");
         AudioTest::writeBytes(in, images[k]);
         AEProcessedFile output(dir.file("out" + std::to_string(k) + ".wav"));

@@ -1,9 +1,12 @@
-// A whole session with gleam-cli: a project is made, WAVE files (good and bad) imported,
-// a title edited, moved, listed, exported and removed; the test checks the files left.
-#include "AEProject.h"
+// gleam-cli project and peaks: a whole session (a project is made, WAVE files good and bad
+// imported, a title edited, moved, listed, exported and removed; the test checks the files
+// left), files in other formats imported and a title exported as FLAC, and the one line a
+// failing command prints. (Missing titles and the export of every title: UsersWeekTest.)
 #include "AudioTestSupport.h"
-#include "ProjectTestSupport.h"
+#include "RunTestSupport.h"
+#include "SoundFileReader.h"
 #include "support/CliRun.h"
+#include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +66,10 @@ protected:
 
 TEST_F(ProjectWorkflow, ImportEditMoveExportAndRemove) {
     ASSERT_EQ(project({"create", "--base", q(dir.file("base"))}).code, 0);
+    EXPECT_EQ(project({"list"}).out, "Sunday Records\nTotal time\t00:00\nRemaining\t80:00\n");
+    const CliRun again = project({"create", "--title", "Other"});
+    EXPECT_NE(again.code, 0) << "an existing project is never overwritten";
+    EXPECT_NE(again.err.find("already exists"), std::string::npos);
 
     // Two good files, four bad ones and a folder.
     ProjectTest::writeWave(in("side a.wav"), kSevenSeconds + 100);
@@ -164,6 +171,83 @@ TEST_F(ProjectWorkflow, ImportEditMoveExportAndRemove) {
     EXPECT_NE(project({"remove", "1"}).code, 0);
 
     EXPECT_TRUE(leftovers().empty());
+}
+
+TEST_F(ProjectWorkflow, OtherFormatsAreImportedAndATitleExportedAsFlac) {
+    ASSERT_EQ(project({"create", "--base", q(dir.file("base")), "--title", "Other"}).code, 0);
+    const std::string flac = in("96000-2-24.flac");
+    const std::string ogg = in("44100-2-vorbis.ogg");
+    ASSERT_TRUE(GeneratedAudio::soxSine(flac, 96000, 2, 24, 8.0, 1000.0, 0.5));
+    ASSERT_TRUE(GeneratedAudio::ffmpegSine(ogg, "libvorbis", 44100, 9.0, 440.0, 0.5));
+    const CliRun imported = project({"import", q(flac), q(ogg)});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(imported.out, projectPath + ": 2 titles added, 2 in the project\n");
+    const CliRun listed = project({"list"});
+    EXPECT_EQ(listed.out.substr(0, 6), "Other\n");
+    EXPECT_NE(listed.out.find("01\t96000-2-24.flac.stereo\timported\t2\t00:08"), std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("02\t44100-2-vorbis.ogg.stereo\timported\t2\t00:09"),
+              std::string::npos)
+        << listed.out;
+
+    ASSERT_EQ(project({"set", "1", "--name", "Side A", "--artist", "Trio"}).code, 0);
+    const std::string out = dir.file("side a.flac");
+    ASSERT_EQ(project({"export", "1", q(out)}).code, 0);
+    const std::string decoded = dir.file("decoded.wav");
+    ASSERT_TRUE(GeneratedAudio::run("flac -d -s -f -o " + GeneratedAudio::quoted(decoded) + " " +
+                                    GeneratedAudio::quoted(out)));
+    const auto title = RunTest::readStereo(base("96000-2-24.flac.stereo.wav"));
+    ASSERT_EQ(title.size(), 2u * 352800u);
+    EXPECT_EQ(RunTest::readStereo(decoded), title);
+    auto reader = SoundFileReader::open(out);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->title(), "Side A");
+    EXPECT_EQ(reader->artist(), "Trio");
+}
+
+// A refused request exits with 2, a failed one with 1; either says why in one line.
+TEST_F(ProjectWorkflow, PeaksAndRefusalsOfOneLine) {
+    const std::string song = in("song.take1.wav");
+    ProjectTest::writeWave(song, 256 * 10 + 3);
+    const CliRun peaks = cli({"peaks", "--quiet", q(song)});
+    EXPECT_EQ(peaks.code, 0) << peaks.err;
+    EXPECT_EQ(peaks.out, in("song.take1.pk") + ": 11 blocks\n");
+    EXPECT_EQ(fs::file_size(in("song.take1.pk")), 44u);
+
+    const std::string empty = dir.file("empty.dat");
+    ASSERT_EQ(cli({"project", q(empty), "create"}).code, 0);
+    ProjectTest::RecordImage image;
+    image.projectHeader(1000, 100);
+    image.save(projectPath);
+    const struct {
+        QStringList args;
+        int code; // 0: any failure
+        const char* said;
+    } cases[] = {
+        {{"project", q(projectPath), "list"}, 0, "100 titles"},
+        {{"project", q(projectPath), "frob"}, 0, ""},
+        {{"project", q(dir.file("x.dat"))}, 0, ""},
+        {{"peaks", q(in("none.wav"))}, 0, ""},
+        {{"peaks"}, 0, ""},
+        {{"project", q(empty), "export-disc", q(dir.file("x.cue"))}, 1, "no titles"},
+        {{"project", q(empty), "export-disc", q(dir.file("x.wav"))}, 2, ""},
+        {{"project", q(empty), "split", "1", "--threshold", "loud"}, 2, ""},
+        // Titles are never shorter than 7 s.
+        {{"project", q(empty), "split", "1", "--min-title", "3"}, 2, ""},
+        {{"project", q(empty), "split", "1"}, 1, "no title 1"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = cli(c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_NE(run.code, 0) << what;
+        if (c.code != 0) {
+            EXPECT_EQ(run.code, c.code) << what;
+        }
+        EXPECT_TRUE(run.out.empty()) << what;
+        EXPECT_EQ(lines(run.err), 1) << what << ": " << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << what << ": " << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.file("x.bin")));
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #pragma once
 
-// Helpers of the processing and normalizing run tests: reading a result back, titles made from
-// generated audio, the files of a folder.
+// Helpers of the project tests: reading a result back, titles made from generated audio,
+// the files of a folder.
 
 #include "AEAudiofile.h"
 #include "AEProject.h"
 #include "ProjectTestSupport.h"
+#include "TitleFormatReader.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -25,6 +26,26 @@ inline std::vector<int16_t> readStereo(const std::string& path) {
         return {};
     }
     return samples;
+}
+
+// An audio file decoded as the import decodes it (44 100 Hz 16-bit stereo, a WAVE file
+// of that format bit for bit); empty when it cannot be read.
+inline std::vector<int16_t> decoded(const std::string& path) {
+    TitleFormatReader reader;
+    if (!reader.open(path)) {
+        return {};
+    }
+    std::vector<int16_t> all(2 * static_cast<size_t>(reader.frames()));
+    for (size_t at = 0; at < all.size();) {
+        const auto want = static_cast<int32_t>(
+            std::min<size_t>(TitleFormatReader::kMaxBlock, (all.size() - at) / 2));
+        const int32_t got = reader.read(all.data() + at, want);
+        if (got <= 0) {
+            return {};
+        }
+        at += 2 * static_cast<size_t>(got);
+    }
+    return all;
 }
 
 // Adds a title for a new file `name`.wav in `directory` holding `samples`, as an import

@@ -8,7 +8,7 @@
 // generate: a test using damage() compiles src/main/cli/WornRecord.cpp in), and a side of
 // real recordings (sonic-pi-samples, CC0) has a real record's surface noise.
 
-#include "TitleFormatReader.h"
+#include "RunTestSupport.h"
 #include "WornRecord.h"
 
 #include <algorithm>
@@ -39,30 +39,10 @@ struct SongShape {
     double quietDb = 0.0;
 };
 
-// An audio file decoded as the import decodes it (44 100 Hz 16-bit stereo, a WAVE file
-// of that format bit for bit); empty when it cannot be read.
-inline std::vector<int16_t> decoded(const std::string& path) {
-    TitleFormatReader reader;
-    if (!reader.open(path)) {
-        return {};
-    }
-    std::vector<int16_t> all(2 * static_cast<size_t>(reader.frames()));
-    for (size_t at = 0; at < all.size();) {
-        const auto want = static_cast<int32_t>(
-            std::min<size_t>(TitleFormatReader::kMaxBlock, (all.size() - at) / 2));
-        const int32_t got = reader.read(all.data() + at, want);
-        if (got <= 0) {
-            return {};
-        }
-        at += 2 * static_cast<size_t>(got);
-    }
-    return all;
-}
-
 // A recording, decoded, its silent lead-in and tail (below -60 dB of its peak) left off,
 // `repeat` times in a row; empty when it cannot be read.
 inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t repeat = 1) {
-    const std::vector<int16_t> all = decoded(path);
+    const std::vector<int16_t> all = RunTest::decoded(path);
     if (all.empty()) {
         return {};
     }
@@ -78,6 +58,10 @@ inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t rep
         excerpt.insert(excerpt.end(), all.begin() + (first & ~1), all.begin() + ((last + 1) & ~1));
     }
     return excerpt;
+}
+
+inline int16_t clipped(double v) {
+    return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
 }
 
 class SideBuilder {
@@ -132,8 +116,8 @@ public:
         side_.songStarts.push_back(side_.frames());
         for (int32_t f = 0; f < frames; ++f) {
             const double g = gain * shapeGain(shape, f, frames);
-            push(toSample(g * left[static_cast<size_t>(f)]),
-                 toSample(g * right[static_cast<size_t>(f)]));
+            push(clipped(g * left[static_cast<size_t>(f)]),
+                 clipped(g * right[static_cast<size_t>(f)]));
         }
         side_.songEnds.push_back(side_.frames());
         return *this;
@@ -149,7 +133,7 @@ public:
             std::pow(10.0, rmsDb / 20.0) * 32768.0 / std::sqrt(power / samples.size() + 1e-9);
         side_.songStarts.push_back(side_.frames());
         for (int16_t v : samples) {
-            side_.samples.push_back(toSample(gain * v));
+            side_.samples.push_back(clipped(gain * v));
         }
         side_.songEnds.push_back(side_.frames());
         return *this;
@@ -194,9 +178,6 @@ private:
         }
         return gain;
     }
-    static int16_t toSample(double v) {
-        return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
-    }
     uint32_t next() {
         seed_ = seed_ * 1664525u + 1013904223u;
         return seed_ >> 8;
@@ -221,10 +202,6 @@ constexpr const char* kNoRecordings =
 
 inline double rms(double db) {
     return std::pow(10.0, db / 20.0);
-}
-
-inline int16_t clipped(double v) {
-    return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
 }
 
 // Hiss at `db` dBFS RMS, pops (0.4 to 0.9 of full scale) and crackle per second, and

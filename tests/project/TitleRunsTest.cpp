@@ -32,13 +32,20 @@ void makeTitles(AEProject& project, const std::string& directory) {
     }
 }
 
-TEST(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
+class TitleRunsTest : public ::testing::Test {
+protected:
+    void SetUp() override { makeTitles(project, dir.path()); }
+
     ProjectTest::RecordingHost host;
-    TestDir one, two;
-    AEProject serial, parallel;
-    makeTitles(serial, one.path());
+    TestDir dir;
+    AEProject project;
+};
+
+TEST_F(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
+    TestDir two;
+    AEProject parallel;
     makeTitles(parallel, two.path());
-    const auto first = processTitles(serial, one.file("CD.dat"), allTitles(serial), 1);
+    const auto first = processTitles(project, dir.file("CD.dat"), allTitles(project), 1);
     // The window's way: planned, run without touching the project, applied from message 22.
     AETitleBatch batch =
         planTitleRuns(AETitleRunKind::kProcess, parallel, two.file("CD.dat"), allTitles(parallel));
@@ -50,7 +57,7 @@ TEST(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
     }
     host.applyOutcomes(parallel);
     for (int32_t k = 0; k < 4; ++k) {
-        const AETitle& a = *serial.title(k);
+        const AETitle& a = *project.title(k);
         const AETitle& b = *parallel.title(k);
         EXPECT_EQ(FNPath(b.processedPath()).fileName(), FNPath(a.processedPath()).fileName());
         EXPECT_EQ(ProjectTest::readFile(b.processedPath()),
@@ -61,11 +68,7 @@ TEST(TitleRunsTest, TwoJobsGiveTheSameFilesAsOne) {
     }
 }
 
-TEST(TitleRunsTest, EachTitleIsReportedAndTheEndToo) {
-    ProjectTest::RecordingHost host;
-    TestDir dir;
-    AEProject project;
-    makeTitles(project, dir.path());
+TEST_F(TitleRunsTest, EachTitleIsReportedAndTheEndToo) {
     host.setCancelRequested(true);
     const auto summary = processTitles(project, dir.file("CD.dat"), {1, 3}, 2);
     EXPECT_FALSE(summary.cancelled) << "a cancel from before is forgotten";
@@ -81,22 +84,7 @@ TEST(TitleRunsTest, EachTitleIsReportedAndTheEndToo) {
     EXPECT_EQ(project.title(1)->stateCode(), 3);
 }
 
-TEST(TitleRunsTest, ProcessedTitlesWithNothingSwitchedOnAreSkipped) {
-    ProjectTest::RecordingHost host;
-    TestDir dir;
-    AEProject project;
-    makeTitles(project, dir.path());
-    ASSERT_EQ(processTitles(project, dir.file("CD.dat"), {0}).count(AERunResult::kDone), 1);
-    const auto again = processTitles(project, dir.file("CD.dat"), {0, 1});
-    EXPECT_EQ(again.results,
-              (std::vector<AERunResult>{AERunResult::kNothingToDo, AERunResult::kDone}));
-}
-
-TEST(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
-    ProjectTest::RecordingHost host;
-    TestDir dir;
-    AEProject project;
-    makeTitles(project, dir.path());
+TEST_F(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
     host.cancelOnRefresh = true;
     const auto summary = processTitles(project, dir.file("CD.dat"), allTitles(project), 2);
     EXPECT_TRUE(summary.cancelled);
@@ -109,11 +97,7 @@ TEST(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
     }
 }
 
-TEST(TitleRunsTest, NormalizingAllTitlesOneAfterTheOther) {
-    ProjectTest::RecordingHost host;
-    TestDir dir;
-    AEProject project;
-    makeTitles(project, dir.path());
+TEST_F(TitleRunsTest, NormalizingAllTitlesOneAfterTheOther) {
     const auto summary = normalizeTitles(project, dir.file("CD.dat"), allTitles(project));
     EXPECT_EQ(summary.count(AERunResult::kDone), 4);
     EXPECT_EQ(host.progressBegins, 4) << "each title shows its own two passes";
