@@ -179,6 +179,9 @@ TEST(RestoreCollectionCli, RefusesWhatWouldLoseOrMixFiles) {
         {{"restore", q(dir.file("in/a.wav")), "--out-dir", q(dir.file("in"))}, "over itself"},
         {{"restore", q(dir.file("nowhere")), "--out-dir", q(dir.file("o"))},
          "is not a file or folder"},
+        // One input: the message says why it cannot be read.
+        {{"restore", q(dir.file("nowhere.wav")), q(dir.file("o.wav"))}, "nowhere.wav\": not found"},
+        {{"restore", q(dir.file("in")), q(dir.file("o.wav"))}, "in\": not a regular file"},
         {{"restore", q(dir.file("in")), "--out-dir", q(dir.file("o")), "--jobs", "0"}, "--jobs"},
         {{"restore", q(dir.file("in/a.wav")), q(dir.file("b.wav")), "--jobs", "2"}, "usage"},
     };
