@@ -73,19 +73,15 @@ TEST_F(CliRestorationModeTest, WithoutModeTheStoredChoiceIsUsed) {
 }
 
 TEST_F(CliRestorationModeTest, AnUnknownModeFailsClearlyInEveryCommand) {
-    const CliRun restore = cli({"restore", q(in), q(tmp.file("x.wav")), "--mode", "best"});
-    EXPECT_EQ(restore.code, 2);
-    EXPECT_NE(restore.err.find("--mode takes classic or enhanced"), std::string::npos)
-        << restore.err;
-    const CliRun play = cli({"play", q(in), "--mode", "best"});
-    EXPECT_EQ(play.code, 2);
-    EXPECT_NE(play.err.find("--mode takes classic or enhanced"), std::string::npos) << play.err;
     const std::string project = tmp.file("modes.dat");
     ASSERT_EQ(cli({"project", q(project), "create"}).code, 0);
-    const CliRun process = cli({"project", q(project), "process", "all", "--mode", "best"});
-    EXPECT_EQ(process.code, 2);
-    EXPECT_NE(process.err.find("--mode takes classic or enhanced"), std::string::npos)
-        << process.err;
+    for (const QStringList& command :
+         {QStringList{"restore", q(in), q(tmp.file("x.wav"))}, QStringList{"play", q(in)},
+          QStringList{"project", q(project), "process", "all"}}) {
+        const CliRun run = cli(command + QStringList{"--mode", "best"});
+        EXPECT_EQ(run.code, 2) << command.first().toStdString();
+        EXPECT_NE(run.err.find("--mode takes classic or enhanced"), std::string::npos) << run.err;
+    }
 }
 
 TEST_F(CliRestorationModeTest, ProjectProcessAndPlayRunInEnhancedMode) {
