@@ -6,7 +6,6 @@
 
 #include "AudioTestSupport.h"
 #include "support/CliRun.h"
-#include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
 
 #include "AudioFile.h"
@@ -188,25 +187,6 @@ TEST(RunCli, AStoppedRestoreLeavesNoFile) {
     EXPECT_NE(process.exitCode(), 0);
     EXPECT_NE(process.readAllStandardError().toStdString().find("cancelled"), std::string::npos);
     EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"long.wav"});
-}
-
-// A 48 kHz FLAC file is converted on the way in (through the temporary folder, and gone
-// from it afterwards); the result is at 44.1 kHz.
-TEST(RunCli, RestoreTakesA48kHzFlacAndWrites44100Hz) {
-    TestDir dir;
-    const std::string in = dir.file("48000-2-16.flac");
-    ASSERT_TRUE(GeneratedAudio::soxSine(in, 48000, 2, 16, 8.0, 1000.0, 0.5));
-    const std::string out = dir.file("restored.wav");
-    std::filesystem::create_directory(dir.file("tmp"));
-    const CliRun run =
-        cli({"restore", "--quiet", q(in), q(out), "--bass", "0.3"}, {"TMPDIR", q(dir.file("tmp"))});
-    ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_NE(run.out.find("00:08 restored"), std::string::npos) << run.out;
-    const auto samples = readStereo(out);
-    ASSERT_EQ(samples.size(), 2u * 352800u);
-    const auto left = GeneratedAudio::channel(samples, 2, 0);
-    EXPECT_NEAR(GeneratedAudio::Spectrum(left, 44100, 131072, 44100.0).peakHz(), 1000.0, 0.5);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.file("tmp")));
 }
 
 // A project made, filled and processed with gleam-cli.
