@@ -236,14 +236,8 @@ TEST_F(TitleSplitTest, ThreeSongsBecomeThreeTitlesMeetingInTheGaps) {
         EXPECT_NEAR(made.fadePoint(0), trueStart - kRate, kRate / 10) << "song " << s + 1;
         EXPECT_EQ(made.fadePoint(1) - made.fadePoint(0), AETitleSplit::kCutFadeFrames);
         EXPECT_EQ(made.fadePoint(3) - made.fadePoint(2), AETitleSplit::kCutFadeFrames);
-        EXPECT_NEAR(made.fadePoint(3),
-                    trueStart +
-                        (s == 2   ? 8
-                         : s == 1 ? 13
-                                  : 9) *
-                            kRate +
-                        kRate,
-                    kRate / 10);
+        const int32_t songSeconds[3] = {9, 13, 8};
+        EXPECT_NEAR(made.fadePoint(3), trueStart + (songSeconds[s] + 1) * kRate, kRate / 10);
         EXPECT_EQ(made.displayName(), "Title " + std::to_string(index + s + 1));
         EXPECT_EQ(made.audioBase(), base) << "no audio is copied";
         EXPECT_EQ(made.artist(), "Side artist");
