@@ -111,16 +111,6 @@ protected:
         return seen;
     }
 
-    // Answers the start dialog with `answer` and the file dialog that follows (titled
-    // with string `fileDialogTitle`) with `path`.
-    void startChoosing(TestApplication& app, int32_t answer, const std::string& path,
-                       int32_t fileDialogTitle) {
-        chooser_.answers.push_back(QString::fromStdString(path));
-        runAnswering(app, answer);
-        ASSERT_EQ(chooser_.titles.size(), 1u);
-        EXPECT_EQ(chooser_.titles[0], text(app, fileDialogTitle));
-    }
-
     // The project of `path` is the program's, and the window says so.
     static void expectProjectOpen(TestApplication& app, const std::string& path) {
         ASSERT_NE(app.project(), nullptr);
@@ -189,7 +179,8 @@ TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
     ProjectTest::writeWave(wave, 8 * 44100);
     {
         TestApplication app({}, chooser_, dialogs_);
-        startChoosing(app, kCreateNew, path, 3074);
+        chooser_.answers.push_back(QString::fromStdString(path));
+        runAnswering(app, kCreateNew);
         expectProjectOpen(app, path);
         ASSERT_NE(app.project(), nullptr);
         // Changed after the last save: only the shutdown can have written this.
@@ -231,24 +222,17 @@ TEST_F(StartupTest, EachWayInOpensTheProjectItNamesOrNone) {
             chooser_.answers.push_back(*c.chosen ? QString::fromStdString(dir_.file(c.chosen))
                                                  : QString());
         }
+        // (The file dialog's title and the alert's text: AEMainWindowTest.)
         const StartDialogAnswer seen = runAnswering(app, c.answer);
-        ASSERT_EQ(chooser_.titles.size(), c.chosen ? 1u : 0u) << c.what;
-        if (c.chosen) {
-            EXPECT_EQ(chooser_.titles[0], text(app, 3061)) << c.what;
-        }
+        EXPECT_EQ(chooser_.titles.size(), c.chosen ? 1u : 0u) << c.what;
         if (c.opened.empty()) {
             EXPECT_EQ(app.project(), nullptr) << c.what;
-            EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!")) << c.what;
         } else {
             expectProjectOpen(app, c.opened);
             EXPECT_EQ(app.project()->titleCount(), 1) << c.what;
             EXPECT_EQ(seen.question.isEmpty(), !c.commandLine.empty()) << c.what;
         }
-        ASSERT_EQ(dialogs_.alerts.size(), c.alerts) << c.what;
-        if (c.alerts > 0) {
-            EXPECT_NE(dialogs_.alerts[0].find(app.loadString(app.stringId(3003, 0))),
-                      std::string::npos);
-        }
+        EXPECT_EQ(dialogs_.alerts.size(), c.alerts) << c.what;
     }
 }
 

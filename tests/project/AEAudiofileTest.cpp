@@ -5,6 +5,7 @@
 
 #include "AudioTestSupport.h"
 #include "ProjectTestSupport.h"
+#include "RunTestSupport.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
@@ -117,10 +118,8 @@ TEST_F(AEAudiofileTest, AMonoFileReadsAsStereoWithBothChannelsEqual) {
     EXPECT_EQ(file.getLength(), frames);
     std::vector<int16_t> stereo(static_cast<size_t>(frames + 10) * 2);
     ASSERT_EQ(file.readStereo(stereo.data(), frames + 10), frames);
-    for (int32_t i = 0; i < frames; ++i) {
-        ASSERT_EQ(stereo[2 * static_cast<size_t>(i)], mono[static_cast<size_t>(i)]) << i;
-        ASSERT_EQ(stereo[2 * static_cast<size_t>(i) + 1], mono[static_cast<size_t>(i)]) << i;
-    }
+    stereo.resize(2 * static_cast<size_t>(frames));
+    EXPECT_EQ(stereo, RunTest::bothChannels(mono));
 }
 
 TEST_F(AEAudiofileTest, LoopRangeMovesBy1025FramesWithinTheFile) {

@@ -96,17 +96,6 @@ TEST_F(ProjectTest_, NewTitlesAreNumberedUpTo99AndImportsTakeTheirFile) {
     AppHost::setCurrent(&host);
 }
 
-TEST_F(ProjectTest_, DeletingTitle2Of5KeepsTheOrder) {
-    fill(5);
-    ASSERT_TRUE(project.deleteTitle(2, false));
-    EXPECT_EQ(names(), (std::vector<std::string>{"T0", "T1", "T3", "T4"}));
-    EXPECT_EQ(project.currentTitle(), -1);
-    EXPECT_EQ(selectedCount(), 0);
-    EXPECT_FALSE(project.deleteTitle(4, false));
-    EXPECT_FALSE(project.deleteTitle(-1, false));
-    EXPECT_TRUE(engine.loaded.empty());
-}
-
 // With its files a title takes its audio and peaks along: the processed file it plays
 // (not the recording), and no audio another title shares (in any letter case).
 TEST_F(ProjectTest_, DeletingWithFilesRemovesWhatTheTitleAlonePlays) {

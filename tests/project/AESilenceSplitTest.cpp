@@ -25,8 +25,7 @@ using SplitTest::SongShape;
 
 constexpr int32_t kFiftyMs = kRate / 20;
 // Three to six songs at -20 dBFS RMS with gaps of 1.5 to 4 s, built from `shape`.
-Side songs(uint32_t seed, std::initializer_list<double> gaps, const SongShape& shape = {},
-           double lastDb = -20.0) {
+Side songs(uint32_t seed, const std::vector<double>& gaps, const SongShape& shape = {}) {
     SideBuilder side(seed);
     side.silence(1.0037);
     int32_t n = 0;
@@ -35,7 +34,7 @@ Side songs(uint32_t seed, std::initializer_list<double> gaps, const SongShape& s
         side.song(9.0 + 2 * (n % 3), -20.0, shape).silence(gap + 0.0029 * (n + 1));
         ++n;
     }
-    return side.song(8.0, lastDb, shape).silence(1.0).build();
+    return side.song(8.0, -20.0, shape).silence(1.0).build();
 }
 
 // `side` with the damage of `options` added.
@@ -46,80 +45,73 @@ Side worn(Side side, const WornRecordOptions& options) {
 
 struct SideCase {
     const char* name;
-    std::function<Side()> make; // no samples: its recordings are not installed
-    bool oneTitle = false;      // the songs are too close to be told apart
+    // Songs of `songs(seed, gaps, shape)` under `wear`; or the side `make` makes (no
+    // samples: its recordings are not installed).
+    uint32_t seed = 0;
+    std::vector<double> gaps = {};
+    WornRecordOptions wear = {};
+    SongShape shape = {};
+    std::function<Side()> make = nullptr;
+    bool oneTitle = false; // the songs are too close to be told apart
 };
 
 const SideCase kSides[] = {
-    {"HissAt70",
-     [] {
-         return worn(songs(1, {2.0, 1.5, 4.0}), hiss(-70));
-     }},
-    {"HissAt60",
-     [] {
-         return worn(songs(2, {3.0, 2.0, 1.5, 2.5}), hiss(-60));
-     }},
-    {"HissAt50",
-     [] {
-         return worn(songs(3, {1.5, 4.0}), hiss(-50));
-     }},
-    {"HissAt45",
-     [] {
-         return worn(songs(4, {2.0, 1.5, 3.0, 4.0, 2.0}), hiss(-45));
-     }},
-    {"PopsAndCrackle",
-     [] {
-         return worn(songs(5, {2.0, 1.5, 3.0}), hiss(-60, 4.0, 80.0));
-     }},
-    {"RumbleUnderAll",
-     [] {
-         return worn(songs(6, {2.0, 1.5, 3.0}), hiss(-65, 1.0, 20.0, -38));
-     }},
-    {"LongFades",
-     [] {
-         return worn(songs(7, {2.0, 1.5, 2.5}, {.fadeOutSeconds = 5.0}), hiss(-60, 2.0, 40.0));
-     }},
-    {"QuietSongAmongLoud",
-     [] {
-         SideBuilder side(8);
-         side.silence(1.5031).song(10, -20, {}).silence(2.0043).song(12, -35, {});
-         return worn(side.silence(2.0017).song(9, -20, {}).silence(1.0).build(),
-                     hiss(-60, 2.0, 40.0));
-     }},
-    {"PauseAndPianissimoInsideASong",
-     [] {
-         const SongShape inside{.pauseAt = 4.0,
-                                .pauseSeconds = 1.0,
-                                .quietAt = 8.0,
-                                .quietSeconds = 3.0,
-                                .quietDb = 22.0};
-         SideBuilder side(9);
-         side.song(10, -20, {}).silence(2.0041).song(16, -20, inside).silence(2.0023);
-         return worn(side.song(9, -20, {}).build(), hiss(-60, 2.0, 40.0));
-     }},
-    {"CardNoiseBeforeTheLeadIn",
-     [] {
-         // The recording began before the needle dropped: the sound card's own noise, far
-         // below the record's.
-         const Side card = worn(SideBuilder(12).silence(3.0).build(), hiss(-96));
-         Side s = worn(songs(13, {2.0, 1.5}, {}, -20.0), hiss(-58, 2.0, 40.0));
-         s.samples.insert(s.samples.begin(), card.samples.begin(), card.samples.end());
-         for (std::vector<int32_t>* marks : {&s.songStarts, &s.songEnds}) {
-             for (int32_t& at : *marks) {
-                 at += card.frames();
+    {"HissAt70", 1, {2.0, 1.5, 4.0}, hiss(-70)},
+    {"HissAt60", 2, {3.0, 2.0, 1.5, 2.5}, hiss(-60)},
+    {"HissAt50", 3, {1.5, 4.0}, hiss(-50)},
+    {"HissAt45", 4, {2.0, 1.5, 3.0, 4.0, 2.0}, hiss(-45)},
+    {"PopsAndCrackle", 5, {2.0, 1.5, 3.0}, hiss(-60, 4.0, 80.0)},
+    {"RumbleUnderAll", 6, {2.0, 1.5, 3.0}, hiss(-65, 1.0, 20.0, -38)},
+    {"LongFades", 7, {2.0, 1.5, 2.5}, hiss(-60, 2.0, 40.0), {.fadeOutSeconds = 5.0}},
+    {.name = "QuietSongAmongLoud",
+     .make =
+         [] {
+             SideBuilder side(8);
+             side.silence(1.5031).song(10, -20, {}).silence(2.0043).song(12, -35, {});
+             return worn(side.silence(2.0017).song(9, -20, {}).silence(1.0).build(),
+                         hiss(-60, 2.0, 40.0));
+         }},
+    {.name = "PauseAndPianissimoInsideASong",
+     .make =
+         [] {
+             const SongShape inside{.pauseAt = 4.0,
+                                    .pauseSeconds = 1.0,
+                                    .quietAt = 8.0,
+                                    .quietSeconds = 3.0,
+                                    .quietDb = 22.0};
+             SideBuilder side(9);
+             side.song(10, -20, {}).silence(2.0041).song(16, -20, inside).silence(2.0023);
+             return worn(side.song(9, -20, {}).build(), hiss(-60, 2.0, 40.0));
+         }},
+    {.name = "CardNoiseBeforeTheLeadIn",
+     .make =
+         [] {
+             // The recording began before the needle dropped: the sound card's own noise, far
+             // below the record's.
+             const Side card = worn(SideBuilder(12).silence(3.0).build(), hiss(-96));
+             Side s = worn(songs(13, {2.0, 1.5}), hiss(-58, 2.0, 40.0));
+             s.samples.insert(s.samples.begin(), card.samples.begin(), card.samples.end());
+             for (std::vector<int32_t>* marks : {&s.songStarts, &s.songEnds}) {
+                 for (int32_t& at : *marks) {
+                     at += card.frames();
+                 }
              }
-         }
-         return s;
-     }},
-    {"NoGaps",
-     [] {
-         SideBuilder side(10);
-         side.song(12, -20, {}).silence(0.6).song(15, -24, {}).silence(0.9);
-         return worn(side.song(10, -20, {}).build(), hiss(-60, 2.0, 40.0));
-     },
-     true},
-    {"RealRecordings", [] { return SplitTest::recordedSide(); }},
+             return s;
+         }},
+    {.name = "NoGaps",
+     .make =
+         [] {
+             SideBuilder side(10);
+             side.song(12, -20, {}).silence(0.6).song(15, -24, {}).silence(0.9);
+             return worn(side.song(10, -20, {}).build(), hiss(-60, 2.0, 40.0));
+         },
+     .oneTitle = true},
+    {.name = "RealRecordings", .make = [] { return SplitTest::recordedSide(); }},
 };
+
+Side sideOf(const SideCase& c) {
+    return c.make ? c.make() : worn(songs(c.seed, c.gaps, c.shape), c.wear);
+}
 
 class SideTest : public ::testing::TestWithParam<SideCase> {};
 
@@ -137,7 +129,7 @@ std::vector<float> energies(const Side& side, int32_t piece) {
 }
 
 TEST_P(SideTest, FindsEverySongStartAndCutsInTheGaps) {
-    const Side side = GetParam().make();
+    const Side side = sideOf(GetParam());
     if (side.samples.empty()) {
         GTEST_SKIP() << SplitTest::kNoRecordings;
     }
@@ -244,14 +236,8 @@ TEST_F(TitleSplitTest, ThreeSongsBecomeThreeTitlesMeetingInTheGaps) {
         EXPECT_NEAR(made.fadePoint(0), trueStart - kRate, kRate / 10) << "song " << s + 1;
         EXPECT_EQ(made.fadePoint(1) - made.fadePoint(0), AETitleSplit::kCutFadeFrames);
         EXPECT_EQ(made.fadePoint(3) - made.fadePoint(2), AETitleSplit::kCutFadeFrames);
-        EXPECT_NEAR(made.fadePoint(3),
-                    trueStart +
-                        (s == 2   ? 8
-                         : s == 1 ? 13
-                                  : 9) *
-                            kRate +
-                        kRate,
-                    kRate / 10);
+        const int32_t songSeconds[3] = {9, 13, 8};
+        EXPECT_NEAR(made.fadePoint(3), trueStart + (songSeconds[s] + 1) * kRate, kRate / 10);
         EXPECT_EQ(made.displayName(), "Title " + std::to_string(index + s + 1));
         EXPECT_EQ(made.audioBase(), base) << "no audio is copied";
         EXPECT_EQ(made.artist(), "Side artist");

@@ -134,14 +134,9 @@ TEST_F(WaveImportTest, CopiesOfSameNamedFilesNeverReplaceOneAnother) {
     EXPECT_EQ(project.currentAudioPath(1), base() + "/take-2.wav.stereo.wav");
     // Each title plays its own recording, and its peaks are of that recording.
     for (const auto& [index, samples] : {std::pair{0, firstSamples}, std::pair{1, secondSamples}}) {
-        AEAudiofile copy(project.currentAudioPath(index));
-        ASSERT_TRUE(copy.openForRead());
-        EXPECT_EQ(copy.getLength(), static_cast<int32_t>(samples.size()));
-        std::vector<int16_t> stereoFrames(samples.size() * 2);
-        ASSERT_EQ(copy.readStereo(stereoFrames.data(), copy.getLength()), copy.getLength());
-        for (size_t k = 0; k < samples.size(); k += 997) {
-            ASSERT_EQ(stereoFrames[2 * k], samples[k]) << index << " at " << k;
-        }
+        EXPECT_EQ(RunTest::readStereo(project.currentAudioPath(index)),
+                  RunTest::bothChannels(samples))
+            << index;
         AudioFile file(project.currentAudioPath(index));
         AEPeakData peaks(&file);
         ASSERT_TRUE(peaks.load());
@@ -192,16 +187,8 @@ TEST_F(WaveImportTest, AMonoFileBecomesAStereoCopyWithBothChannelsEqual) {
     const auto tags = host.tags();
     EXPECT_EQ(std::count(tags.begin(), tags.end(), 18), 1) << "one sign of life every ten steps";
 
-    AEAudiofile copy(path);
-    ASSERT_TRUE(copy.openForRead());
-    ASSERT_EQ(copy.channels(), 2);
-    ASSERT_EQ(copy.getLength(), kSevenSeconds);
-    std::vector<int16_t> stereo(static_cast<size_t>(kSevenSeconds) * 2);
-    ASSERT_EQ(copy.readStereo(stereo.data(), kSevenSeconds), kSevenSeconds);
-    for (int32_t i = 0; i < kSevenSeconds; ++i) {
-        ASSERT_EQ(stereo[2 * static_cast<size_t>(i)], monoSamples[static_cast<size_t>(i)]) << i;
-        ASSERT_EQ(stereo[2 * static_cast<size_t>(i) + 1], monoSamples[static_cast<size_t>(i)]);
-    }
+    EXPECT_EQ(AudioFile::check(path).channels, 2);
+    EXPECT_EQ(RunTest::readStereo(path), RunTest::bothChannels(monoSamples));
 }
 
 // A stereo copy that cannot be read, is cancelled or runs out of room leaves no file (an

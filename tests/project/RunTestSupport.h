@@ -28,6 +28,15 @@ inline std::vector<int16_t> readStereo(const std::string& path) {
     return samples;
 }
 
+// Mono samples as interleaved stereo, the same on both channels.
+inline std::vector<int16_t> bothChannels(const std::vector<int16_t>& mono) {
+    std::vector<int16_t> stereo;
+    for (int16_t sample : mono) {
+        stereo.insert(stereo.end(), {sample, sample});
+    }
+    return stereo;
+}
+
 // An audio file decoded as the import decodes it (44 100 Hz 16-bit stereo, a WAVE file
 // of that format bit for bit); empty when it cannot be read.
 inline std::vector<int16_t> decoded(const std::string& path) {
