@@ -154,7 +154,7 @@ TEST_F(TrackListTest, PauseTextsAreReadAsWholeSecondsFromZeroToFour) {
     EXPECT_EQ(app_->inPlaceEditor(), nullptr);
 }
 
-TEST_F(TrackListTest, NameAndArtistAreStoredOnEnterEscapeOrClose) {
+TEST_F(TrackListTest, NameAndArtistAreStoredOnEnterEscapeCloseOrANewEditor) {
     AEProject& project = titles(1);
     edit(0, 60, QStringLiteral("Moonlight"));
     EXPECT_EQ(project.displayName(0), "Moonlight");
@@ -169,10 +169,7 @@ TEST_F(TrackListTest, NameAndArtistAreStoredOnEnterEscapeOrClose) {
     EXPECT_EQ(list().editor(), nullptr);
     EXPECT_EQ(project.displayName(0), "Side B");
     EXPECT_EQ(list().rows()[0].name, QStringLiteral("Side B"));
-}
-
-TEST_F(TrackListTest, ANewEditorEndsTheOpenOne) {
-    AEProject& project = titles(1);
+    // A new editor ends the open one, keeping its text.
     doubleClick(QPoint(60, 8));
     ASSERT_NE(list().editor(), nullptr);
     list().editor()->setText(QStringLiteral("First"));
