@@ -400,52 +400,6 @@ TEST_F(ListWaveformWindowTest, ShowsTitlesAndTheCurrentWaveform) {
     EXPECT_EQ(wave.titleLength(), 185 * 44100);
 }
 
-// The window with the start-up checks run, so the engine and the virtual sound card work,
-// and an empty project.
-class LiveWindowTest : public WindowTest {
-protected:
-    LiveWindowTest() : WindowTest(Start::kOpenWindow) {}
-    void SetUp() override {
-        WindowTest::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        const std::string path = dir_.file("Tapes.dat");
-        app_->setProject(AEProject::createForPath(path), path);
-        window_->refreshMainView(true);
-        window_->show();
-    }
-    AEWaveformView& view() { return window_->waveform(); }
-};
-
-// Playback in real time (the recording as it grows: WindowJourneyTest).
-TEST_F(LiveWindowTest, CursorMovesWhilePlaying) {
-    const std::string wave = dir_.file("44100-2-16-20s.wav");
-    ProjectTest::writeWave(wave, 20 * 44100);
-    ASSERT_TRUE(app_->fileManager().newImportFile(wave));
-    ASSERT_TRUE(app_->project()->addImportedFile(wave));
-    app_->project()->title(0)->setZoom(1024);
-    window_->currentTitleChanged();
-    QApplication::processEvents();
-    ASSERT_EQ(view().zoom(), 1024);
-    ASSERT_EQ(view().peaks().state(), AEWaveformPeaks::State::kReady);
-
-    window_->view().button(AEMainView::kPlay)->click();
-    ASSERT_EQ(app_->engine().state(), AEAudioEngine::kPlaying);
-    // Past the frames the card holds before the first one is heard.
-    QTest::qWait(1500);
-    const int32_t firstColumn = view().cursorColumn();
-    QTest::qWait(700);
-    const QImage second = window_->grab().toImage();
-    const int32_t secondColumn = view().cursorColumn();
-    app_->engine().stop();
-    ASSERT_GE(firstColumn, 0);
-    // 0.7 s at 1 024 frames per column: about 30 columns on (a loaded machine lags).
-    EXPECT_GT(secondColumn, firstColumn + 10);
-    EXPECT_LT(secondColumn, firstColumn + 150);
-    const QPoint origin = view().mapTo(window_.get(), QPoint(0, 0));
-    EXPECT_TRUE(same(second.pixel(origin + QPoint(secondColumn, 40)), AEWaveformView::kCursor));
-    EXPECT_FALSE(same(second.pixel(origin + QPoint(firstColumn, 40)), AEWaveformView::kCursor));
-}
-
 // --- Proposed split points ------------------------------------------------------------
 
 namespace {

@@ -1,7 +1,7 @@
 // The main window's transport on the virtual sound card: recording and the stop procedure
 // with its 7-second rule, winding, the keyboard table, the settings clipboard, changes
-// under a running transport and the live displays. The faders heard through the playback
-// chain: WindowJourneyTest.
+// under a running transport and the live displays (meters, gauges, the waveform's
+// cursor). The faders heard through the playback chain: WindowJourneyTest.
 #include "AEWindowTransport.h"
 #include "AEApplication.h"
 #include "AEDialogCommands.h"
@@ -9,6 +9,7 @@
 #include "AEMainWindow.h"
 #include "AEMeterBar.h"
 #include "AETrackListDisplay.h"
+#include "AEWaveformView.h"
 #include "EngineTestSupport.h"
 #include "WindowHarness.h"
 #include "support/TestDirs.h"
@@ -160,6 +161,12 @@ TEST_F(AETransportTest, KeysDriveTheTransport) {
     QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
     EXPECT_TRUE(
         window_->grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-playing.png")));
+    // The waveform's cursor moves on with what is heard (past what the card holds).
+    const AEWaveformView& wave = window_->waveform();
+    ASSERT_TRUE(waitUntil([&] { return wave.cursorColumn() >= 0; }, 5));
+    const int32_t column = wave.cursorColumn();
+    QTest::qWait(500);
+    EXPECT_GT(wave.cursorColumn(), column + 5) << "10 s fitted to the width";
     // Space stops.
     key(Qt::Key_Space);
     EXPECT_EQ(view().transportState(), State::kStopped);
