@@ -1,6 +1,7 @@
 // The audio engine on the PortAudio backend against a JACK server with its dummy backend
-// (the CTest fixture "jack"): a recording as long as the time it ran, and a file played
-// to its end in real time.
+// (the CTest fixture "jack"): a recording as long as the time it ran. Playback to the end
+// in real time: AEAudioEngineTest on the virtual device; the PortAudio output itself:
+// WaveDevicePortAudioTest.
 #include "AppHost.h"
 #include "EngineTestSupport.h"
 
@@ -71,33 +72,6 @@ TEST_F(AEAudioEngineJackTest, ARecordingIsAsLongAsTheTimeItRan) {
         EXPECT_NEAR(file.frames() / double{kRate}, ran, 0.5);
     }
     EXPECT_TRUE(FFileSystem::exists(AEPeakData::peakPath(path)));
-}
-
-TEST_F(AEAudioEngineJackTest, AFilePlaysToItsEndInRealTime) {
-    const std::string path = tmp.file("44100-2-16-noise.wav");
-    ASSERT_TRUE(writeWave(path, AudioTest::noise16(2 * 2 * kRate, 11)));
-    AEMMEDevice device;
-    AEAudioEngine engine(device);
-    ASSERT_TRUE(device.open()) << device.lastError();
-    ASSERT_TRUE(engine.startThread());
-    ASSERT_TRUE(engine.startInput());
-    engine.setMetersEnabled(true);
-    engine.setFilePath(path);
-    const auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(engine.play());
-    EXPECT_TRUE(waitUntil([&] { return engine.meter(AELevelMeters::kOutLeft) > 0; }, 5s))
-        << "the meters show the noise once it is heard";
-    ASSERT_TRUE(host.waitFor(AppHost::kTagTransportStopped, 1, 15s));
-    const double took =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    EXPECT_GT(took, 2.5) << "two seconds of audio and the lead-in took their time";
-    EXPECT_LT(took, 6.0);
-    EXPECT_FALSE(engine.deviceLost());
-    EXPECT_TRUE(waitUntil([&] { return engine.state() == AEAudioEngine::kIdle; }, 2s));
-    EXPECT_EQ(device.mode(), AEMMEDevice::kModeRecord);
-    EXPECT_TRUE(device.inputStarted());
-    engine.stopThread();
-    device.close();
 }
 
 } // namespace

@@ -316,7 +316,10 @@ TEST_F(AEAudioEngineTest, AFullDiskEndsTheRecordingWithCompleteFiles) {
     VirtualEngine virtualEngine(opener);
     AEAudioEngine& engine = virtualEngine.engine;
     ASSERT_TRUE(engine.startInput());
-    engine.setMaxRecordFrames(int64_t{1} << 40);
+    // More room than a WAVE file holds: the engine keeps the capped limit.
+    const AERecordLimit limit = engine.setMaxRecordFrames(int64_t{1} << 40);
+    EXPECT_TRUE(engine.recordLimit().byFileSize());
+    EXPECT_EQ(engine.recordLimit().frames, limit.frames);
     const std::string recording = tmp.file("recording.wav");
     engine.setFilePath(recording);
     {

@@ -23,12 +23,8 @@ AEMMEDevice::Opener VirtualOpener::opener() const {
     };
 }
 
-VirtualEngine::VirtualEngine(const VirtualOpener& virtualOpener, int32_t playBuffers,
-                             int32_t bufferBytes)
+VirtualEngine::VirtualEngine(const VirtualOpener& virtualOpener)
     : device(virtualOpener.opener()), engine(device) {
-    device.setNumPlayBuffers(playBuffers);
-    device.setPlayBufferSize(bufferBytes);
-    device.setRecBufferSize(bufferBytes);
     device.open();
     engine.startThread();
 }

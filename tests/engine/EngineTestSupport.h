@@ -37,11 +37,11 @@ struct VirtualOpener {
     AEMMEDevice::Opener opener() const;
 };
 
-// A device and engine on the virtual device, the device opened (record mode) and the
-// worker started. Declared in this order, the engine goes before the device.
+// A device (four buffers of 8192 frames each way) and engine on the virtual device, the
+// device opened (record mode) and the worker started. Declared in this order, the engine
+// goes before the device.
 struct VirtualEngine {
-    explicit VirtualEngine(const VirtualOpener& virtualOpener, int32_t playBuffers = 4,
-                           int32_t bufferBytes = 32768);
+    explicit VirtualEngine(const VirtualOpener& virtualOpener);
     ~VirtualEngine();
 
     AEMMEDevice device;

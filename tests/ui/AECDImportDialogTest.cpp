@@ -87,13 +87,11 @@ TEST_F(CdDialogTest, TheDiscsTracksAreListedWithTheirLengths) {
         EXPECT_TRUE(dialog.isModal());
         EXPECT_TRUE(app_->isBusy());
         EXPECT_EQ(dialog.addToProject()->isEnabled(), withProject);
+        // The rows as the import lists them (their texts: AECDImportTest).
         QTreeWidget* tracks = dialog.tracks();
         ASSERT_EQ(tracks->topLevelItemCount(), 3);
-        const char* lengths[] = {"00:00:08", "00:00:09", "00:00:02"};
-        for (int row = 0; row < 3; ++row) {
-            EXPECT_EQ(tracks->topLevelItem(row)->text(0).toStdString(), trackName(row + 1));
-            EXPECT_EQ(tracks->topLevelItem(row)->text(1).toStdString(), lengths[row]);
-        }
+        EXPECT_EQ(tracks->topLevelItem(2)->text(0).toStdString(), trackName(3));
+        EXPECT_EQ(tracks->topLevelItem(2)->text(1), QStringLiteral("00:00:02"));
         EXPECT_EQ(dialog.drives()->currentIndex(), imageDrive_);
         EXPECT_EQ(dialog.path()->text(), QString::fromStdString(dir_.file("song.wav")));
         EXPECT_FALSE(dialog.path()->isEnabled()) << "changed only through \"...\"";
@@ -104,7 +102,9 @@ TEST_F(CdDialogTest, TheDiscsTracksAreListedWithTheirLengths) {
     }
 }
 
-TEST_F(CdDialogTest, AFailingTrackIsReportedByNameAndTheOthersKept) {
+// The failure is shown in the status line and in one message naming the track (which
+// tracks fail and what is kept: AECDImportCopyTest).
+TEST_F(CdDialogTest, AFailingTrackIsReportedByName) {
     const CdTest::CdImage disc(dir_.path(), "disc-600-600-600", {{600}, {600}, {600}});
     useImages({&disc});
     AEProject& project = newProject();
@@ -118,9 +118,6 @@ TEST_F(CdDialogTest, AFailingTrackIsReportedByNameAndTheOthersKept) {
     ASSERT_TRUE(waitUntil([&] { return project.titleCount() == 1 && !app_->isBusy(); }));
     EXPECT_EQ(dialogs_.alerts, (std::vector<std::string>{stdText(3133) + "\n" + trackName(2)}));
     EXPECT_EQ(dialog.status()->text(), text(3133));
-    EXPECT_TRUE(fs::exists(dir_.file("song_1.wav")));
-    EXPECT_FALSE(fs::exists(dir_.file("song_2.wav"))) << "no partial file";
-    EXPECT_EQ(project.sourcePath(0), dir_.file("song_1.wav"));
     EXPECT_EQ(dialog.progress()->value(), 0);
     for (QWidget* control : std::initializer_list<QWidget*>{dialog.drives(), dialog.browseButton(),
                                                             dialog.updateButton(), dialog.tracks(),
@@ -192,8 +189,6 @@ TEST_F(CdDialogTest, CancelStopsTheCopyAndKeepsTheDialogOpen) {
     ASSERT_TRUE(waitUntil([&] { return copyEnded(dialog); }));
     EXPECT_EQ(commands().cdImportDialog(), &dialog) << "a stop leaves the dialog open";
     EXPECT_EQ(dialog.status()->text(), text(3131));
-    EXPECT_FALSE(fs::exists(dir_.file("song_1.wav")));
-    EXPECT_FALSE(fs::exists(dir_.file("song_2.wav")));
     EXPECT_TRUE(dialogs_.alerts.empty()) << "a stop is no failure";
     QApplication::processEvents();
     EXPECT_EQ(project.titleCount(), 0);
@@ -217,9 +212,6 @@ TEST_F(CdDialogTest, TheTargetIsChosenWithTheBrowseButton) {
     QTest::mouseClick(dialog.browseButton(), Qt::LeftButton); // cancelled
     EXPECT_EQ(dialog.path()->text(), chosen);
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
-    std::string name;
-    RegistryStore().readText("importName", name, "", 1023);
-    EXPECT_EQ(name, chosen.toStdString()) << "Cancel stores it too";
 }
 
 // Choosing a drive in the list reaches the import run.

@@ -98,8 +98,8 @@ TEST_F(AEMainWindowTest, WithoutAProjectTheControlsRest) {
 }
 
 // New makes and saves the project, names it in the window title and enables the view; a
-// cancelled file dialog changes nothing.
-TEST_F(AEMainWindowTest, NewProjectIsCreatedSavedAndEnablesTheView) {
+// cancelled file dialog changes nothing. Save As moves it.
+TEST_F(AEMainWindowTest, NewAndSaveAsNameTheProjectAndEnableTheView) {
     chooser_.answers.push_back(QString());
     window_->command(AEMainWindow::kNewProject);
     EXPECT_EQ(app_->project(), nullptr);
@@ -115,6 +115,22 @@ TEST_F(AEMainWindowTest, NewProjectIsCreatedSavedAndEnablesTheView) {
     EXPECT_EQ(window_->view().remainingTime(), QStringLiteral("80:00"));
     EXPECT_TRUE(enabled(AEMainView::kRecord));
     EXPECT_TRUE(enabled(AEMainView::kSliderClick));
+    // Process All without titles starts nothing; Cancel asks the run to stop.
+    window_->command(AEMainWindow::kProcessAll);
+    EXPECT_FALSE(app_->isBusy());
+    window_->view().button(AEMainView::kCancelProcessing)->click();
+    EXPECT_TRUE(app_->cancelRequested());
+
+    // Save As writes the project under the new name and retitles the window.
+    const std::string second = dir_.file("Second.dat");
+    chooser_.answers.push_back(QString::fromStdString(second));
+    window_->command(AEMainWindow::kSaveProjectAs);
+    EXPECT_EQ(chooser_.titles.back(), text(3060));
+    EXPECT_TRUE(chooser_.proposed.back().endsWith(text(3066)));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_EQ(app_->projectPath(), second);
+    EXPECT_EQ(window_->windowTitle(), QString::fromStdString(second + "  -  Gleam!"));
+    EXPECT_FALSE(app_->isBusy());
 }
 
 TEST_F(AEMainWindowTest, OpenProjectFromDiskAndFromPath) {
@@ -188,19 +204,6 @@ TEST_F(AEMainWindowTest, WhileBusyNothingStartsOrChanges) {
     EXPECT_FALSE(window_->aboutShown());
     EXPECT_EQ(saved(), before);
     app_->setBusy(false);
-}
-
-TEST_F(AEMainWindowTest, SaveAsWritesTheNewPathAndRetitles) {
-    newProjectAt(dir_.file("First.dat"));
-    const std::string second = dir_.file("Second.dat");
-    chooser_.answers.push_back(QString::fromStdString(second));
-    window_->command(AEMainWindow::kSaveProjectAs);
-    EXPECT_EQ(chooser_.titles.back(), text(3060));
-    EXPECT_TRUE(chooser_.proposed.back().endsWith(text(3066)));
-    EXPECT_TRUE(std::filesystem::exists(second));
-    EXPECT_EQ(app_->projectPath(), second);
-    EXPECT_EQ(window_->windowTitle(), QString::fromStdString(second + "  -  Gleam!"));
-    EXPECT_FALSE(app_->isBusy());
 }
 
 TEST_F(AEMainWindowTest, NewAndOpenSaveTheProjectTheyReplace) {
@@ -334,14 +337,6 @@ TEST_F(AEMainWindowTest, AboutAlwaysLeadsBack) {
         EXPECT_FALSE(window_->aboutShown()) << way;
         EXPECT_EQ(stack->currentWidget(), &window_->view()) << way;
     }
-}
-
-TEST_F(AEMainWindowTest, ProcessAllNeedsTitles) {
-    newProjectAt(dir_.file("NoTitles.dat"));
-    window_->command(AEMainWindow::kProcessAll);
-    EXPECT_FALSE(app_->isBusy());
-    window_->view().button(AEMainView::kCancelProcessing)->click();
-    EXPECT_TRUE(app_->cancelRequested());
 }
 
 // The mono channel choice (checked in the menu) and the playback buttons are stored as

@@ -57,17 +57,15 @@ TEST_F(SoundcardDialogTest, OpensWithTheStoredValuesAndTheirDelay) {
     dialog.reject();
 }
 
-// Each typed value reaches the settings (which bound it) at once, with the delay it gives;
-// leaving a field shows what was stored for it.
+// Each typed value reaches the settings (which bound it: AESoundcardSettingsTest) at once,
+// with the delay it gives; leaving a field shows what was stored for it.
 TEST_F(SoundcardDialogTest, EveryChangeIsStoredAtOnceAndShownBounded) {
     AESoundcardDialog& dialog = open();
     type(dialog.playBuffers(), QStringLiteral("12"));
     EXPECT_EQ(stored("mme_numBuff_play"), 10);
     EXPECT_EQ(dialog.delay()->text(), delayText(1857)) << "10 × 250 × 32768 / 44100";
-    type(dialog.recordSize(), QStringLiteral("10001"));
-    EXPECT_EQ(stored("mme_buffSize_rec"), 10000);
     type(dialog.recordBuffers(), QStringLiteral("six"));
-    EXPECT_EQ(stored("mme_numBuff_rec"), 4) << "not a number reads as 0";
+    EXPECT_EQ(stored("mme_numBuff_rec"), 4);
     emit dialog.recordBuffers()->editingFinished();
     EXPECT_EQ(dialog.recordBuffers()->text(), QStringLiteral("4"));
     dialog.reject();

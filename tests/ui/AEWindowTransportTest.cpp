@@ -1,7 +1,7 @@
 // The main window's transport on the virtual sound card: recording and the stop procedure
 // with its 7-second rule, winding, the keyboard table, the settings clipboard, changes
-// under a running transport and the live displays. The faders heard through the playback
-// chain: WindowJourneyTest.
+// under a running transport and the live displays (meters, gauges, the waveform's
+// cursor). The faders heard through the playback chain: WindowJourneyTest.
 #include "AEWindowTransport.h"
 #include "AEApplication.h"
 #include "AEDialogCommands.h"
@@ -9,6 +9,7 @@
 #include "AEMainWindow.h"
 #include "AEMeterBar.h"
 #include "AETrackListDisplay.h"
+#include "AEWaveformView.h"
 #include "EngineTestSupport.h"
 #include "WindowHarness.h"
 #include "support/TestDirs.h"
@@ -97,7 +98,12 @@ TEST_F(AETransportTest, TheStopMessageOfAnEarlierRecordingLeavesANewOneRunning) 
     EXPECT_EQ(project().titleCount(), 1);
     view().button(AEMainView::kStop)->click();
     EXPECT_EQ(project().titleCount(), 0);
-    EXPECT_EQ(dialogs_.alerts.size(), 2u);
+    EXPECT_EQ(dialogs_.alerts, std::vector<std::string>(2, stdText(3105)));
+    // The short recordings went with their files.
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+        EXPECT_EQ(entry.path().filename().string().find("Title_"), std::string::npos)
+            << entry.path();
+    }
 }
 
 TEST_F(AETransportTest, ATitleWhoseFileIsAwayIsRefusedUntilRefreshFindsItBack) {
@@ -155,6 +161,12 @@ TEST_F(AETransportTest, KeysDriveTheTransport) {
     QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
     EXPECT_TRUE(
         window_->grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-playing.png")));
+    // The waveform's cursor moves on with what is heard (past what the card holds).
+    const AEWaveformView& wave = window_->waveform();
+    ASSERT_TRUE(waitUntil([&] { return wave.cursorColumn() >= 0; }, 5));
+    const int32_t column = wave.cursorColumn();
+    QTest::qWait(500);
+    EXPECT_GT(wave.cursorColumn(), column + 5) << "10 s fitted to the width";
     // Space stops.
     key(Qt::Key_Space);
     EXPECT_EQ(view().transportState(), State::kStopped);
@@ -177,29 +189,15 @@ TEST_F(AETransportTest, KeysDriveTheTransport) {
     EXPECT_EQ(view().transportState(), State::kStopped);
     EXPECT_FALSE(engine().isPlayingOrRecording());
 
-    // * records; Space stops, and the short recording goes with its files, the user told.
+    // * records; Space stops (what becomes of a short recording: the tests above).
     typed('*');
     EXPECT_EQ(engine().state(), AEAudioEngine::kRecording);
-    EXPECT_EQ(project().titleCount(), 2);
     EXPECT_FALSE(view().button(AEMainView::kPlay)->isEnabled());
     key(Qt::Key_Return); // not while recording
     EXPECT_EQ(engine().state(), AEAudioEngine::kRecording);
     key(Qt::Key_Space);
     EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
-    EXPECT_EQ(project().titleCount(), 1);
-    ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_EQ(dialogs_.alerts[0], stdText(3105));
-    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-        EXPECT_EQ(entry.path().filename().string().find("Title_"), std::string::npos)
-            << entry.path();
-    }
     EXPECT_TRUE(view().button(AEMainView::kRecord)->isEnabled());
-
-    // Nothing while busy.
-    app_->setBusy(true);
-    key(Qt::Key_Return);
-    EXPECT_EQ(engine().state(), AEAudioEngine::kIdle);
-    app_->setBusy(false);
 }
 
 TEST_F(AETransportTest, ArrowKeysStepThroughTheTitlesAndDeleteRemovesOne) {
@@ -271,8 +269,9 @@ TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
     key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(project().title(1)->processorParam(0), 0);
 
-    key(Qt::Key_Up);
-    ASSERT_EQ(project().currentTitle(), 0);
+    // Chosen in the list (the arrow keys: ArrowKeysStepThroughTheTitles...).
+    ASSERT_TRUE(project().select(0));
+    emit window_->trackList().titleShown();
     const int32_t values[AEMainView::kSliders] = {100000, 250000, 0, 999999, 500000, 1000000};
     const bool on[AEMainView::kSliders] = {true, false, true, true, false, true};
     for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
@@ -284,9 +283,10 @@ TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
 
     key(Qt::Key_Down);
     ASSERT_EQ(project().currentTitle(), 1);
-    // The faders show the second title's own settings.
+    // The faders show the second title's own settings, and so does playback.
     EXPECT_EQ(view().slider(5)->value(), 0);
     EXPECT_FALSE(view().processorSwitch(0)->isChecked());
+    EXPECT_TRUE(engine().playbackSwitches()->processorOff(0));
     key(Qt::Key_V, Qt::ControlModifier);
     const AETitle& second = *project().title(1);
     for (int slot = 0; slot < AEMainView::kSliders; ++slot) {
@@ -298,25 +298,16 @@ TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
                   QString::fromStdString(stdText(on[slot] ? 3220 : 3221)));
         EXPECT_EQ(engine().playbackSwitches()->processorOff(slot), !on[slot]) << slot;
     }
-    // The clipboard keeps what was copied, whatever the faders did since.
+    // The clipboard keeps what was copied, whatever the faders did since; a title chosen
+    // in the list brings its settings back onto the faders.
     view().slider(0)->setValue(777777);
-    key(Qt::Key_Up);
     key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(project().title(0)->processorParam(0), values[0]);
-}
-
-TEST_F(AETransportTest, ATitleChosenInTheListBringsItsSettingsOntoTheFaders) {
-    addTitle("44100-2-16-sine-440Hz-8s", sine(8.0, 440.0, 0.3));
-    view().slider(1)->setValue(420000);
-    view().processorSwitch(1)->setChecked(true);
-    addTitle("44100-2-16-sine-880Hz-9s", sine(9.0, 880.0, 0.3));
-    EXPECT_EQ(view().slider(1)->value(), 0);
-    EXPECT_FALSE(view().processorSwitch(1)->isChecked());
+    EXPECT_EQ(second.processorParam(0), values[0]);
+    view().slider(0)->setValue(777777);
     ASSERT_TRUE(project().select(0));
     emit window_->trackList().titleShown();
-    EXPECT_EQ(view().slider(1)->value(), 420000);
-    EXPECT_TRUE(view().processorSwitch(1)->isChecked());
-    EXPECT_FALSE(engine().playbackSwitches()->processorOff(1));
+    EXPECT_EQ(view().slider(0)->value(), values[0]);
+    EXPECT_EQ(view().processorSwitch(3)->isChecked(), on[3]);
     // Keys typed with the list's scroll area under the mouse still reach the key table.
     for (const QAbstractScrollArea* area : view().findChildren<QAbstractScrollArea*>()) {
         EXPECT_EQ(area->focusPolicy(), Qt::NoFocus);
