@@ -26,34 +26,10 @@ std::string read(const std::string& path) {
     return text.str();
 }
 
-TEST(FPendingFile, CommitsWithOrWithoutReplacing) {
-    TestDir dir;
-    const struct {
-        bool existing;
-        bool replace;
-        bool committed;
-        const char* after;
-    } rows[] = {{false, false, true, "new"},
-                {true, false, false, "old"},
-                {true, true, true, "new"},
-                {false, true, true, "new"}};
-    for (const auto& row : rows) {
-        const std::string path = dir.file("take.flac");
-        std::filesystem::remove(path);
-        if (row.existing) {
-            write(path, "old");
-        }
-        FPendingFile pending(path);
-        write(pending.pendingPath(), "new");
-        EXPECT_EQ(row.replace ? pending.commit() : pending.commitWithoutReplacing(), row.committed);
-        EXPECT_EQ(read(path), row.after);
-        EXPECT_FALSE(std::filesystem::exists(pending.pendingPath()));
-    }
-}
-
-// Whatever ends the write short (an exception, a cancel, a failed commit), nothing stays
-// under the pending name and the final path keeps what it held.
-TEST(FPendingFile, AWriteThatEndsShortLeavesNothingBehind) {
+// A commit moves the pending file to the final path, without replacing only where nothing
+// was. Whatever ends the write short (an exception, a cancel, a failed commit), nothing
+// stays under the pending name and the final path keeps what it held.
+TEST(FPendingFile, CommitsOrLeavesNothingBehind) {
     TestDir dir;
     const std::string path = dir.file("side-a.wav");
     const struct {
@@ -68,7 +44,10 @@ TEST(FPendingFile, AWriteThatEndsShortLeavesNothingBehind) {
                 {"discard of a pending file never made", true, false, 1, false},
                 {"commit without a pending file", true, false, 2, false},
                 {"commit without replacing, pending file never made", false, false, 3, false},
-                {"committed, then destroyed", true, true, 2, true}};
+                {"committed, then destroyed", true, true, 2, true},
+                {"committed where nothing was", false, true, 2, true},
+                {"committed without replacing where nothing was", false, true, 3, true},
+                {"not committed without replacing over an old file", true, true, 3, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         std::filesystem::remove(path);
