@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -18,12 +17,6 @@ namespace {
 
 void write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string read(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
 }
 
 // A commit moves the pending file to the final path, without replacing only where nothing
@@ -73,9 +66,9 @@ TEST(FPendingFile, CommitsOrLeavesNothingBehind) {
         }
         EXPECT_FALSE(std::filesystem::exists(pendingPath));
         if (row.committed) {
-            EXPECT_EQ(read(path), "new");
+            EXPECT_EQ(fileText(path), "new");
         } else if (row.existing) {
-            EXPECT_EQ(read(path), "old");
+            EXPECT_EQ(fileText(path), "old");
         } else {
             EXPECT_FALSE(std::filesystem::exists(path));
         }
@@ -101,7 +94,7 @@ TEST(FPendingFile, ACommitThatCannotMoveFailsCleanly) {
         EXPECT_FALSE(std::filesystem::exists(pending.pendingPath()));
         EXPECT_FALSE(pending.commit()) << "nothing left to commit";
         EXPECT_TRUE(std::filesystem::is_directory(path));
-        EXPECT_EQ(read(path + "/inside.txt"), "kept");
+        EXPECT_EQ(fileText(path + "/inside.txt"), "kept");
     }
 }
 
@@ -142,7 +135,7 @@ TEST(FPendingFile, OfWritersRacingForOneNameExactlyOneWins) {
         ASSERT_EQ(wins.load(), 1) << "round " << round;
         const auto& won = *writers[static_cast<size_t>(winner.load())];
         EXPECT_TRUE(won.committed());
-        EXPECT_EQ(read(path), std::string(1000, static_cast<char>('a' + winner.load())));
+        EXPECT_EQ(fileText(path), std::string(1000, static_cast<char>('a' + winner.load())));
         writers.clear();
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),
