@@ -134,7 +134,7 @@ TEST_F(WaveFileTest, UpdateKeepsAChunkBetweenFormatAndData) {
     EXPECT_EQ(again.frames(), 15);
 }
 
-TEST_F(WaveFileTest, EightBitFileIsUnsignedWrittenAndReadFromSixteenBitStereo) {
+TEST_F(WaveFileTest, EightBitFileIsUnsignedAndWrittenFromSixteenBits) {
     std::string path = tmp.file("44100-1-8-written.wav");
     {
         AudioFile file(path);
@@ -149,17 +149,11 @@ TEST_F(WaveFileTest, EightBitFileIsUnsignedWrittenAndReadFromSixteenBitStereo) {
         ASSERT_TRUE(file.close());
     }
     EXPECT_EQ(readBytes(path), pcmWave(1, 44100, 8, Bytes{0, 255, 128, 129}));
-    // Read back as 16-bit stereo.
+    // Known as unsigned when read (the conversion: AudioConverterTest).
     AudioFile file(path);
     ASSERT_TRUE(file.open(FAccessMode::kRead));
     EXPECT_EQ(file.sampleType(), kSampleUnsigned);
     EXPECT_EQ(file.bytesPerFrame(), 1);
-    file.setClientBits(16);
-    file.setClientChannels(2);
-    file.setClientSampleType(kSampleSigned);
-    std::vector<int16_t> out(8);
-    ASSERT_EQ(file.read(4, out.data()), 4);
-    EXPECT_EQ(out, (std::vector<int16_t>{-32768, -32768, 32512, 32512, 0, 0, 256, 256}));
 }
 
 TEST_F(WaveFileTest, TwentyFourBitFileHasThreeBytesPerSample) {
