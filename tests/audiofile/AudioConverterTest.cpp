@@ -310,8 +310,8 @@ TEST_P(RateReadTest, SineStaysASineAtTheClientRate) {
     auto out = asSamples(readToEnd(file, block));
     const int64_t got = static_cast<int64_t>(out.size() / 2);
     EXPECT_NEAR(static_cast<double>(got), file.clientFrames(), 1.0);
-    EXPECT_NEAR(zeroCrossingFrequency(out, 2, 44100.0), frequency, frequency * 0.001);
-    // Linear interpolation of a 1 kHz sine stays within 1.5 % of the ideal curve.
+    // Linear interpolation of a 1 kHz sine stays within 1.5 % of the ideal curve (which a
+    // frequency off by a thousandth would leave within the first second).
     double worst = 0.0;
     for (int64_t i = 0; i < got; ++i) {
         double ideal =
@@ -366,7 +366,6 @@ TEST(RateWriteTest, WritingAtAHigherClientRateHalvesTheFrames) {
     ASSERT_TRUE(file.open(FAccessMode::kRead));
     EXPECT_NEAR(file.frames(), frames / 2, 1);
     auto written = asSamples(readToEnd(file));
-    EXPECT_NEAR(zeroCrossingFrequency(written, 2, 22050.0), 500.0, 0.5);
     for (size_t i = 0; i < written.size() / 2; ++i) {
         ASSERT_EQ(written[2 * i], sine[4 * i]) << i; // every second frame, exactly
     }

@@ -204,27 +204,4 @@ std::vector<int16_t> readStereo16(const std::string& path) {
     return asSamples(readToEnd(file));
 }
 
-double zeroCrossingFrequency(const std::vector<int16_t>& samples, int channels, double rate) {
-    double first = -1.0;
-    double last = -1.0;
-    int crossings = 0;
-    const size_t frames = samples.size() / static_cast<size_t>(channels);
-    for (size_t i = 1; i < frames; ++i) {
-        double a = samples[(i - 1) * channels];
-        double b = samples[i * channels];
-        if (a < 0.0 && b >= 0.0) {
-            double at = static_cast<double>(i - 1) + (-a / (b - a));
-            if (first < 0.0) {
-                first = at;
-            }
-            last = at;
-            ++crossings;
-        }
-    }
-    if (crossings < 2) {
-        return 0.0;
-    }
-    return (crossings - 1) / (last - first) * rate;
-}
-
 } // namespace AudioTest

@@ -88,7 +88,4 @@ Bytes readToEnd(AudioFile& file, int32_t block = 4096);
 // read or holds another format.
 std::vector<int16_t> readStereo16(const std::string& path);
 
-// Frequency of a periodic signal from its rising zero crossings (interpolated).
-double zeroCrossingFrequency(const std::vector<int16_t>& samples, int channels, double rate);
-
 } // namespace AudioTest

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <unistd.h>
 
 using namespace AudioTest;
 
@@ -50,20 +48,10 @@ TEST_F(WaveFileTest, CreatedFileNeverWrittenKeepsTheCreationHeader) {
         ASSERT_TRUE(file.create());
         ASSERT_TRUE(file.close());
     }
-    Bytes bytes = readBytes(path);
-    ASSERT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(std::memcmp(bytes.data(), "RIFF", 4), 0);
-    EXPECT_EQ(le32(bytes, 4), 44u);
-    EXPECT_EQ(std::memcmp(bytes.data() + 8, "WAVEfmt ", 8), 0);
-    EXPECT_EQ(le32(bytes, 16), 16u);
-    EXPECT_EQ(le16(bytes, 20), 1); // PCM
-    EXPECT_EQ(le16(bytes, 22), 1); // channels
-    EXPECT_EQ(le32(bytes, 24), 44100u);
-    EXPECT_EQ(le32(bytes, 28), 88200u);
-    EXPECT_EQ(le16(bytes, 32), 2); // block align
-    EXPECT_EQ(le16(bytes, 34), 16);
-    EXPECT_EQ(std::memcmp(bytes.data() + 36, "data", 4), 0);
-    EXPECT_EQ(le32(bytes, 40), 0u);
+    // Mono 16-bit 44.1 kHz with no data, the RIFF size counting the whole header.
+    Bytes expected = pcmWave(1, 44100, 16, {});
+    putLe32(expected, 4, 44);
+    EXPECT_EQ(readBytes(path), expected);
 }
 
 TEST_F(WaveFileTest, CreateThenSetFormatRewritesTheFormatChunkOnClose) {
@@ -76,12 +64,7 @@ TEST_F(WaveFileTest, CreateThenSetFormatRewritesTheFormatChunkOnClose) {
     file.setClientFormat(file.fileFormat());
     EXPECT_EQ(le16(readBytes(path), 22), 1); // still the default on disk
     ASSERT_TRUE(file.close());
-    Bytes bytes = readBytes(path);
-    EXPECT_EQ(le16(bytes, 22), 2);
-    EXPECT_EQ(le32(bytes, 28), 176400u);
-    EXPECT_EQ(le16(bytes, 32), 4);
-    EXPECT_EQ(le32(bytes, 4), 36u);
-    EXPECT_EQ(le32(bytes, 40), 0u);
+    EXPECT_EQ(readBytes(path), pcmWave(2, 44100, 16, {}));
 }
 
 TEST_F(WaveFileTest, ExtraChunksAroundTheFormatChunkAreWalkedOver) {
@@ -151,22 +134,7 @@ TEST_F(WaveFileTest, UpdateKeepsAChunkBetweenFormatAndData) {
     EXPECT_EQ(again.frames(), 15);
 }
 
-TEST_F(WaveFileTest, EightBitFileIsUnsignedAndReadsAsSixteenBitStereo) {
-    std::string path = tmp.file("44100-1-8.wav");
-    writeBytes(path, pcmWave(1, 44100, 8, Bytes{0, 255, 128, 1}));
-    AudioFile file(path);
-    ASSERT_TRUE(file.open(FAccessMode::kRead));
-    EXPECT_EQ(file.sampleType(), kSampleUnsigned);
-    EXPECT_EQ(file.bytesPerFrame(), 1);
-    file.setClientBits(16);
-    file.setClientChannels(2);
-    file.setClientSampleType(kSampleSigned);
-    std::vector<int16_t> out(8);
-    ASSERT_EQ(file.read(4, out.data()), 4);
-    EXPECT_EQ(out, (std::vector<int16_t>{-32768, -32768, 32512, 32512, 0, 0, -32512, -32512}));
-}
-
-TEST_F(WaveFileTest, EightBitFileWrittenFromSixteenBitClient) {
+TEST_F(WaveFileTest, EightBitFileIsUnsignedAndWrittenFromSixteenBits) {
     std::string path = tmp.file("44100-1-8-written.wav");
     {
         AudioFile file(path);
@@ -180,10 +148,12 @@ TEST_F(WaveFileTest, EightBitFileWrittenFromSixteenBitClient) {
         ASSERT_EQ(file.write(4, in.data()), 4);
         ASSERT_TRUE(file.close());
     }
-    Bytes bytes = readBytes(path);
-    ASSERT_EQ(bytes.size(), 48u);
-    EXPECT_EQ(le16(bytes, 32), 1);
-    EXPECT_EQ(Bytes(bytes.begin() + 44, bytes.end()), (Bytes{0, 255, 128, 129}));
+    EXPECT_EQ(readBytes(path), pcmWave(1, 44100, 8, Bytes{0, 255, 128, 129}));
+    // Known as unsigned when read (the conversion: AudioConverterTest).
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.sampleType(), kSampleUnsigned);
+    EXPECT_EQ(file.bytesPerFrame(), 1);
 }
 
 TEST_F(WaveFileTest, TwentyFourBitFileHasThreeBytesPerSample) {
@@ -197,15 +167,7 @@ TEST_F(WaveFileTest, TwentyFourBitFileHasThreeBytesPerSample) {
     ASSERT_TRUE(file.open(FAccessMode::kRead));
     EXPECT_EQ(file.bytesPerFrame(), 6);
     EXPECT_EQ(file.frames(), 20);
-    EXPECT_EQ(readToEnd(file, 7), data);
-    // Read as 16 bits: the two upper bytes of each sample.
-    ASSERT_EQ(file.seek(0), 0);
-    file.setClientBits(16);
-    std::vector<int16_t> out(40);
-    ASSERT_EQ(file.read(20, out.data()), 20);
-    for (size_t i = 0; i < out.size(); ++i) {
-        EXPECT_EQ(out[i], static_cast<int16_t>(data[3 * i + 1] | (data[3 * i + 2] << 8))) << i;
-    }
+    EXPECT_EQ(readToEnd(file, 7), data); // 24 to 16 bits: AudioConverterTest
 }
 
 TEST_F(WaveFileTest, FloatFileWithOversSaturatesInsteadOfWrapping) {
@@ -222,12 +184,6 @@ TEST_F(WaveFileTest, FloatFileWithOversSaturatesInsteadOfWrapping) {
     std::vector<int16_t> out(6);
     ASSERT_EQ(file.read(6, out.data()), 6);
     EXPECT_EQ(out, (std::vector<int16_t>{16383, 32767, -32768, -32767, 32767, 0}));
-    ASSERT_EQ(file.seek(0), 0);
-    file.setClientBits(8);
-    file.setClientSampleType(kSampleUnsigned);
-    Bytes eight(6);
-    ASSERT_EQ(file.read(6, eight.data()), 6);
-    EXPECT_EQ(eight, (Bytes{191, 255, 0, 0, 255, 127}));
 }
 
 TEST_F(WaveFileTest, ProbeFillsTheRecordForImportableFiles) {
@@ -354,25 +310,6 @@ TEST_F(WaveFileTest, FileCutInTheHeaderFailsAndInTheDataOpensWithTheWholeFramesP
         EXPECT_EQ(file.isTruncated(), frames < 8) << length;
         EXPECT_EQ(readToEnd(file), Bytes(data.begin(), data.begin() + frames * 4)) << length;
     }
-}
-
-TEST_F(WaveFileTest, DirectoriesAndUnreadableFilesDoNotOpen) {
-    std::string folder = tmp.file("folder.wav");
-    std::filesystem::create_directory(folder);
-    AudioFile directory(folder);
-    EXPECT_FALSE(directory.open(FAccessMode::kRead));
-    EXPECT_FALSE(directory.open(FAccessMode::kReadWrite));
-    EXPECT_EQ(directory.frames(), 0);
-
-    std::string locked = tmp.file("44100-2-16-locked.wav");
-    ASSERT_TRUE(writeSystemFile(locked, noise16(20, 31), 2));
-    std::filesystem::permissions(locked, std::filesystem::perms::none);
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "file permissions do not stop the superuser";
-    }
-    AudioFile file(locked);
-    EXPECT_FALSE(file.open(FAccessMode::kRead));
-    EXPECT_TRUE(file.hasHandler());
 }
 
 TEST_F(WaveFileTest, ExtensibleFormatIsReadByItsSubFormat) {

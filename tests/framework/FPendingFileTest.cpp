@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -20,40 +19,10 @@ void write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-std::string read(const std::string& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
-
-TEST(FPendingFile, CommitsWithOrWithoutReplacing) {
-    TestDir dir;
-    const struct {
-        bool existing;
-        bool replace;
-        bool committed;
-        const char* after;
-    } rows[] = {{false, false, true, "new"},
-                {true, false, false, "old"},
-                {true, true, true, "new"},
-                {false, true, true, "new"}};
-    for (const auto& row : rows) {
-        const std::string path = dir.file("take.flac");
-        std::filesystem::remove(path);
-        if (row.existing) {
-            write(path, "old");
-        }
-        FPendingFile pending(path);
-        write(pending.pendingPath(), "new");
-        EXPECT_EQ(row.replace ? pending.commit() : pending.commitWithoutReplacing(), row.committed);
-        EXPECT_EQ(read(path), row.after);
-        EXPECT_FALSE(std::filesystem::exists(pending.pendingPath()));
-    }
-}
-
-// Whatever ends the write short (an exception, a cancel, a failed commit), nothing stays
-// under the pending name and the final path keeps what it held.
-TEST(FPendingFile, AWriteThatEndsShortLeavesNothingBehind) {
+// A commit moves the pending file to the final path, without replacing only where nothing
+// was. Whatever ends the write short (an exception, a cancel, a failed commit), nothing
+// stays under the pending name and the final path keeps what it held.
+TEST(FPendingFile, CommitsOrLeavesNothingBehind) {
     TestDir dir;
     const std::string path = dir.file("side-a.wav");
     const struct {
@@ -68,7 +37,10 @@ TEST(FPendingFile, AWriteThatEndsShortLeavesNothingBehind) {
                 {"discard of a pending file never made", true, false, 1, false},
                 {"commit without a pending file", true, false, 2, false},
                 {"commit without replacing, pending file never made", false, false, 3, false},
-                {"committed, then destroyed", true, true, 2, true}};
+                {"committed, then destroyed", true, true, 2, true},
+                {"committed where nothing was", false, true, 2, true},
+                {"committed without replacing where nothing was", false, true, 3, true},
+                {"not committed without replacing over an old file", true, true, 3, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         std::filesystem::remove(path);
@@ -94,9 +66,9 @@ TEST(FPendingFile, AWriteThatEndsShortLeavesNothingBehind) {
         }
         EXPECT_FALSE(std::filesystem::exists(pendingPath));
         if (row.committed) {
-            EXPECT_EQ(read(path), "new");
+            EXPECT_EQ(fileText(path), "new");
         } else if (row.existing) {
-            EXPECT_EQ(read(path), "old");
+            EXPECT_EQ(fileText(path), "old");
         } else {
             EXPECT_FALSE(std::filesystem::exists(path));
         }
@@ -122,7 +94,7 @@ TEST(FPendingFile, ACommitThatCannotMoveFailsCleanly) {
         EXPECT_FALSE(std::filesystem::exists(pending.pendingPath()));
         EXPECT_FALSE(pending.commit()) << "nothing left to commit";
         EXPECT_TRUE(std::filesystem::is_directory(path));
-        EXPECT_EQ(read(path + "/inside.txt"), "kept");
+        EXPECT_EQ(fileText(path + "/inside.txt"), "kept");
     }
 }
 
@@ -163,7 +135,7 @@ TEST(FPendingFile, OfWritersRacingForOneNameExactlyOneWins) {
         ASSERT_EQ(wins.load(), 1) << "round " << round;
         const auto& won = *writers[static_cast<size_t>(winner.load())];
         EXPECT_TRUE(won.committed());
-        EXPECT_EQ(read(path), std::string(1000, static_cast<char>('a' + winner.load())));
+        EXPECT_EQ(fileText(path), std::string(1000, static_cast<char>('a' + winner.load())));
         writers.clear();
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                                 std::filesystem::directory_iterator()),

@@ -56,13 +56,3 @@ TEST(BrillianceEnhancer, FullAmountDoublesHighFrequencies) {
     EXPECT_NEAR(dB(toneAmplitude(out.left.data() + 100, count - 100, 10000.0) / 0.3), 6.0, 0.1);
     EXPECT_NEAR(dB(toneAmplitude(out.right.data() + 100, count - 100, 300.0) / 0.3), 0.0, 0.01);
 }
-
-TEST(BrillianceEnhancer, AmountZeroIsTheInputDelayedByTwentyFrames) {
-    BrillianceEnhancer enhancer(AlgorithmLibrary::kApplicationMaxBlock);
-    const StereoSignal in{noise(5000, 1.0, 10), noise(5000, 1.0, 11)};
-    const StereoSignal out = runKernel(enhancer, params(0.0f), in, 333);
-    for (int32_t i = 0; i < 5000; ++i) {
-        ASSERT_EQ(out.left[i], i < kDelay ? 0.0f : in.left[i - kDelay]) << i;
-        ASSERT_EQ(out.right[i], i < kDelay ? 0.0f : in.right[i - kDelay]) << i;
-    }
-}

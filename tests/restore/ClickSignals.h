@@ -109,13 +109,6 @@ inline ClickedSignal withClicks(std::vector<float> clean, Shape shape, int32_t c
     return signal;
 }
 
-// How a repaired signal compares with the clean one. `output` lags by `latency`.
-struct Score {
-    int32_t repaired = 0;        // clicks whose own error fell by 10 dB or more
-    double regionChangeDb = 0.0; // error around the clicks, after against before
-    double wholeChangeDb = 0.0;  // error over the whole compared span
-};
-
 constexpr int32_t kRegionMargin = 8;
 
 inline double errorEnergy(const std::vector<float>& clean, const std::vector<float>& signal,
@@ -132,20 +125,31 @@ inline double changeDb(double after, double before) {
     return 10.0 * std::log10(std::max(after, 1e-30) / std::max(before, 1e-30));
 }
 
-inline Score score(const ClickedSignal& signal, const std::vector<float>& output, int32_t latency) {
-    Score result;
-    double before = 0.0, after = 0.0;
+// How a repaired signal compares with the clean one, pooled over every signal scored into
+// it. `output` lags by `latency`.
+struct Score {
+    int32_t clicks = 0;
+    int32_t repaired = 0;        // clicks whose own error fell to `repairedBelow` of itself
+    double before = 0.0;         // error around the clicks (kRegionMargin), before
+    double after = 0.0;          // and after
+    double regionChangeDb = 0.0; // after against before
+    double wholeChangeDb = 0.0;  // error over the whole compared span of the last signal
+};
+
+inline Score score(const ClickedSignal& signal, const std::vector<float>& output, int32_t latency,
+                   double repairedBelow = 0.1, Score result = {}) {
     for (const Click& click : signal.clicks) {
         const int32_t end = click.start + click.length;
         const double own = errorEnergy(signal.clean, signal.dirty, 0, click.start, end);
         const double fixed = errorEnergy(signal.clean, output, latency, click.start, end);
-        result.repaired += fixed <= 0.1 * own ? 1 : 0;
-        before += errorEnergy(signal.clean, signal.dirty, 0, click.start - kRegionMargin,
-                              end + kRegionMargin);
-        after += errorEnergy(signal.clean, output, latency, click.start - kRegionMargin,
-                             end + kRegionMargin);
+        result.repaired += fixed <= repairedBelow * own ? 1 : 0;
+        result.before += errorEnergy(signal.clean, signal.dirty, 0, click.start - kRegionMargin,
+                                     end + kRegionMargin);
+        result.after += errorEnergy(signal.clean, output, latency, click.start - kRegionMargin,
+                                    end + kRegionMargin);
+        ++result.clicks;
     }
-    result.regionChangeDb = changeDb(after, before);
+    result.regionChangeDb = changeDb(result.after, result.before);
     const int32_t span = static_cast<int32_t>(output.size()) - latency;
     result.wholeChangeDb = changeDb(errorEnergy(signal.clean, output, latency, 0, span),
                                     errorEnergy(signal.clean, signal.dirty, 0, 0, span));

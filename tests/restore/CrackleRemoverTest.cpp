@@ -48,22 +48,6 @@ TEST(CrackleFade, FadesOverEightHoldsFourAndFadesBackAndDetectionsReloadOrTurnIt
     EXPECT_EQ(fade.engaged(), 2); // a reload and a turn are no new events
 }
 
-TEST(CrackleRemover, WithoutDetectionsTheInputComesBackEighteenSamplesLate) {
-    const auto input = sine(440.0, 0.5, 20000);
-    for (float value : {0.0f, 0.5f}) {
-        CrackleRemover remover;
-        const auto output = runMono(remover, input, value);
-        for (int32_t n = 0; n < S::kLag; ++n) {
-            ASSERT_EQ(output[n], 0.0f) << n;
-        }
-        for (int32_t n = S::kLag; n < 20000; ++n) {
-            ASSERT_EQ(output[n], input[n - S::kLag]) << n;
-        }
-        EXPECT_EQ(remover.report().repairs, 0);
-        EXPECT_EQ(remover.report().samples, 0);
-    }
-}
-
 TEST(CrackleRemover, ASingleImpulseIsReplacedAndNothingElseTouched) {
     const auto clean = musicBed(30000, 3);
     auto input = clean;

@@ -177,26 +177,8 @@ TEST(EnhancedImpulseRemoverTest, CleanMusicIsAlmostUntouched) {
     }
 }
 
-// Clicks over three generated pieces (30 each), scored together.
-struct Tally {
-    int32_t clicks = 0;
-    int32_t repaired = 0; // own error down by 6 dB or more
-    double before = 0.0;  // error around the clicks (kRegionMargin)
-    double after = 0.0;
-    double regionDb() const { return changeDb(after, before); }
-};
-
-void tally(Tally& t, const ClickedSignal& s, const std::vector<float>& out, int32_t latency) {
-    constexpr int32_t m = kRegionMargin;
-    for (const auto& c : s.clicks) {
-        const int32_t end = c.start + c.length;
-        const double own = errorEnergy(s.clean, s.dirty, 0, c.start, end);
-        t.repaired += errorEnergy(s.clean, out, latency, c.start, end) <= 0.25 * own ? 1 : 0;
-        t.before += errorEnergy(s.clean, s.dirty, 0, c.start - m, end + m);
-        t.after += errorEnergy(s.clean, out, latency, c.start - m, end + m);
-        ++t.clicks;
-    }
-}
+// Clicks count as repaired when their own error falls by 6 dB or more.
+constexpr double kRepairedBelow = 0.25;
 
 enum class Kind { kSpikes, kBursts };
 
@@ -206,11 +188,12 @@ ClickedSignal damaged(Kind kind, uint32_t seed, Drum drum) {
                                  : withBursts(clean, 30, seed + 2);
 }
 
-Tally enhancedTally(Kind kind, Drum drum) {
-    Tally t;
+// Clicks over three generated pieces (30 each), scored together.
+Score enhancedScore(Kind kind, Drum drum) {
+    Score t;
     for (const uint32_t seed : {10u, 20u, 30u}) {
         const auto s = damaged(kind, seed, drum);
-        tally(t, s, enhancedClick(s.dirty, 0.5f), kLatency);
+        t = score(s, enhancedClick(s.dirty, 0.5f), kLatency, kRepairedBelow, t);
     }
     return t;
 }
@@ -228,23 +211,24 @@ TEST(EnhancedImpulseRemoverTest, RepairsSpikesAndDecayingBurstsBetterThanTheClas
                 {Kind::kBursts, Drum::kPulses, 9, -12.0},
                 {Kind::kSpikes, Drum::kWithSnare, 0, -12.0},
                 {Kind::kBursts, Drum::kWithSnare, 8, -8.0}};
-    Tally enhanced; // the last row's
+    Score enhanced; // the last row's
     for (const auto& row : rows) {
-        enhanced = enhancedTally(row.kind, row.drum);
+        enhanced = enhancedScore(row.kind, row.drum);
         const auto which = ::testing::Message() << (row.kind == Kind::kSpikes ? "spikes" : "bursts")
                                                 << (row.drum == Drum::kPulses ? "" : " in a snare");
         EXPECT_GE(enhanced.repaired * 10, enhanced.clicks * row.tenthsRepaired) << which;
-        EXPECT_LE(enhanced.regionDb(), row.regionDb) << which;
+        EXPECT_LE(enhanced.regionChangeDb, row.regionDb) << which;
     }
     // The classic stage repairs fewer of those bursts, and less well.
-    Tally classic;
+    Score classic;
     for (const uint32_t seed : {10u, 20u, 30u}) {
         const auto s = damaged(Kind::kBursts, seed, Drum::kWithSnare);
         ClickRemover stage;
-        tally(classic, s, repaired(stage, s.dirty, 0.5f), stage.latency());
+        classic =
+            score(s, repaired(stage, s.dirty, 0.5f), stage.latency(), kRepairedBelow, classic);
     }
     EXPECT_GT(enhanced.repaired, classic.repaired);
-    EXPECT_LT(enhanced.regionDb(), classic.regionDb() - 3.0);
+    EXPECT_LT(enhanced.regionChangeDb, classic.regionChangeDb - 3.0);
 }
 
 TEST(EnhancedImpulseRemoverTest, DenseTicksLoseAtLeast3dBOfTheirError) {
@@ -275,18 +259,18 @@ TEST(EnhancedImpulseRemoverTest, AHigherValueRepairsMoreNeverLess) {
     const auto ticks = withTicks(mix(kSeconds6, 61, Drum::kWithSnare), 600.0, 0.05, 62);
     for (const bool crackle : {false, true}) {
         const auto& s = crackle ? ticks : bursts;
-        std::vector<Tally> tallies;
+        std::vector<Score> tallies;
         for (const float p : {0.2f, 0.4f, 0.6f, 0.8f, 1.0f}) {
-            Tally t;
-            tally(t, s, crackle ? enhancedCrackle(s.dirty, p) : enhancedClick(s.dirty, p),
-                  kLatency);
+            const Score t =
+                score(s, crackle ? enhancedCrackle(s.dirty, p) : enhancedClick(s.dirty, p),
+                      kLatency, kRepairedBelow);
             if (!tallies.empty()) {
                 EXPECT_GE(t.repaired, tallies.back().repaired)
                     << (crackle ? "crackle" : "clicks") << " at " << p;
             }
             tallies.push_back(t);
         }
-        EXPECT_LT(tallies.back().regionDb(), tallies.front().regionDb() - 2.0)
+        EXPECT_LT(tallies.back().regionChangeDb, tallies.front().regionChangeDb - 2.0)
             << (crackle ? "crackle" : "clicks");
     }
 }

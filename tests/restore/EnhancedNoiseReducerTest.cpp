@@ -315,7 +315,8 @@ TEST(EnhancedNoiseReducerTest, ResultsDoNotDependOnTheCallLengthOrTheLaneWidth) 
 }
 
 TEST(EnhancedNoiseReducerTest, EveryStepOfTheValueTakesMoreHiss) {
-    // Hiss alone: the whole title in the whole-title form, from the third second live.
+    // Hiss alone: the whole title in the whole-title form, and its first second as much,
+    // from the third second live.
     const int32_t count = 8 * kSecond;
     std::vector<float> x = hiss(count, -50.0, 18);
     quantise(x);
@@ -328,6 +329,12 @@ TEST(EnhancedNoiseReducerTest, EveryStepOfTheValueTakesMoreHiss) {
             const double removed =
                 -changeDb(bandPower(out, from, count - from, 20.0, 20000.0), before);
             EXPECT_GE(removed, last + 2.0) << formName(form) << " at " << p;
+            if (form) { // from the first frame of the title on
+                EXPECT_NEAR(-changeDb(bandPower(out, 0, kSecond, 20.0, 20000.0),
+                                      bandPower(x, 0, kSecond, 20.0, 20000.0)),
+                            removed, 1.0)
+                    << "first second at " << p;
+            }
             // Never below the floor the value sets.
             EXPECT_LE(removed, EnhancedNoiseSettings::kFloorDb * p + 0.5)
                 << formName(form) << " at " << p;

@@ -41,17 +41,13 @@ TEST(LevelNormalizer, TheLargestPeakOfEitherSignChannelAndBlockSetsTheCommonGain
     EXPECT_EQ(normalizer.gain(0), 1.0f);
 }
 
-TEST(NormalizerProcessor, GainFromTheLargestPeakOfEitherSignAppliedWithoutWrappingRound) {
-    // Half and quarter scale, a negative peak, silence and a full-scale title.
-    std::vector<int16_t> negative = TestSignals::stereoSine16(4410, 441.0, 8000, 8000);
-    negative[2 * 100] = -16384;
+TEST(NormalizerProcessor, GainFromTheLargestPeakAppliedWithoutWrappingRound) {
+    // Half and quarter scale over several blocks, and a full-scale title with a negative
+    // peak (which peaks of either sign set is shown on the kernel above).
     std::vector<int16_t> full = TestSignals::stereoSine16(4410, 441.0, 32767, 32767);
     full[0] = -32768;
     const std::pair<std::vector<int16_t>, float> rows[] = {
-        {TestSignals::stereoSine16(40000, 441.0, 16384, 8192), 2.0f},
-        {negative, 2.0f},
-        {std::vector<int16_t>(2 * 10000, 0), 1.0f},
-        {full, 1.0f}};
+        {TestSignals::stereoSine16(40000, 441.0, 16384, 8192), 2.0f}, {full, 1.0f}};
     for (const auto& [source, gain] : rows) {
         auto normalizer = NormalizerProcessor::create();
         ASSERT_TRUE(normalizer);

@@ -20,15 +20,6 @@ struct Unchanged : OlsFrameProcessor {
     }
 };
 
-struct Silencer : OlsFrameProcessor {
-    void processFrame(const OlsFrame& frame) override {
-        for (int32_t c = 0; c < frame.channels; ++c) {
-            std::fill_n(frame.re[c], OlsWindow::kBins, 0.0f);
-            std::fill_n(frame.im[c], OlsWindow::kBins, 0.0f);
-        }
-    }
-};
-
 // Halves every other frame's spectrum, as a noise gain does that opens on a note's onset.
 struct Alternating : OlsFrameProcessor {
     int32_t frames = 0;
@@ -99,17 +90,6 @@ TEST(OlsWindow, UnchangedSpectraGiveTheInputBack769FramesLateWhateverTheBlockSiz
         EXPECT_EQ(unchanged.lastHop[0], std::vector<float>(hopEnd - 512, hopEnd));
         expectDelayedCopy(buffer.left, in.left, kLatency);
         expectDelayedCopy(buffer.right, in.right, kLatency);
-    }
-}
-
-TEST(OlsWindow, ZeroedSpectraSilenceTheOutputAfterTheFirstFrames) {
-    const StereoSignal in = testSignal(8192);
-    OlsWindow window;
-    Silencer silencer;
-    const StereoSignal out = runWindow(window, silencer, in, 4096);
-    for (size_t i = 0; i < out.left.size(); ++i) {
-        ASSERT_EQ(out.left[i], 0.0f) << i;
-        ASSERT_EQ(out.right[i], 0.0f) << i;
     }
 }
 

@@ -199,18 +199,6 @@ TEST_F(ChainFixture, ARunsOwnSwitchSetIsNotTouchedByTheApplicationsButtons) {
     EXPECT_LT(output[2 * 8000 + 1], -4000);
 }
 
-TEST_F(ChainFixture, FadesAloneWorkOnTheUntouchedFrames) {
-    chain.createProcessor(7, 0.0f);
-    chain.setFades(10, 20, 80, 90);
-    auto output = runChain(chain,
-                           frames(
-                               100, [](int32_t) { return 32767; }, [](int32_t) { return -32768; }),
-                           100);
-    EXPECT_EQ(output[2 * 50], 32767);
-    EXPECT_EQ(output[2 * 50 + 1], -32768);
-    EXPECT_EQ(output[2 * 5], 0);
-}
-
 TEST_F(ChainFixture, SlotsCanBeReplacedWhileBlocksRun) {
     applyValues(chain, {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f});
     std::atomic<bool> stop{false};
