@@ -22,17 +22,6 @@ AudioFormat format(float rate, int16_t bits, int32_t type, int16_t channels, int
 const AudioFormat kStereo16 = format(44100.0f, 16, kSampleSigned, 2);
 const AudioFormat kMono16 = format(44100.0f, 16, kSampleSigned, 1);
 
-TEST(AudioConverterTest, EightBitMonoBecomesSixteenBitStereo) {
-    AudioConverter converter;
-    converter.setSourceFormat(format(44100.0f, 8, kSampleUnsigned, 1), 0);
-    converter.setDestinationFormat(kStereo16, 0);
-    const uint8_t in[] = {0, 255, 128, 64};
-    int16_t out[8] = {};
-    ASSERT_TRUE(converter.convert(out, in, 4));
-    EXPECT_EQ(std::vector<int16_t>(out, out + 8),
-              (std::vector<int16_t>{-32768, -32768, 32512, 32512, 0, 0, -16384, -16384}));
-}
-
 TEST(AudioConverterTest, StereoToMonoAveragesTowardZero) {
     AudioConverter converter;
     converter.setSourceFormat(kStereo16, 0);
@@ -91,10 +80,16 @@ TEST(AudioConverterTest, SampleTypeTable) {
 
     converter.setSourceFormat(format(44100.0f, 8, kSampleUnsigned, 1), 0);
     converter.setDestinationFormat(format(44100.0f, 32, kSampleFloat, 1), 0);
-    const uint8_t in8[] = {0, 255};
+    const uint8_t in8[] = {0, 255, 128, 64};
     ASSERT_TRUE(converter.convert(outFloat, in8, 2));
     EXPECT_FLOAT_EQ(outFloat[0], -1.0f);
     EXPECT_FLOAT_EQ(outFloat[1], 1.0f);
+    // To 16 bits, and mono to both sides of stereo.
+    converter.setDestinationFormat(kStereo16, 0);
+    int16_t outStereo[8] = {};
+    ASSERT_TRUE(converter.convert(outStereo, in8, 4));
+    EXPECT_EQ(std::vector<int16_t>(outStereo, outStereo + 8),
+              (std::vector<int16_t>{-32768, -32768, 32512, 32512, 0, 0, -16384, -16384}));
 }
 
 TEST(AudioConverterTest, FloatOversSaturateAtEightAndSixteenBits) {

@@ -413,18 +413,6 @@ TEST_F(AudioFileTest, WritesBeyondWhatA32BitHeaderCanDescribeAreRefused) {
     EXPECT_EQ(fileSize(path), 44 + 40);
 }
 
-TEST_F(AudioFileTest, FormatGettersReadTheHeaderOfAFileNeverOpened) {
-    std::string path = tmp.file("48000-2-16.wav");
-    ASSERT_TRUE(writeSystemFile(path, noise16(2 * 480, 5), 2, 48000.0f));
-    AudioFile file(path);
-    EXPECT_FLOAT_EQ(file.sampleRate(), 48000.0f);
-    EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(file.frames(), 480);
-    EXPECT_EQ(file.channels(), 2);
-    EXPECT_EQ(file.bits(), 16);
-    EXPECT_EQ(file.sampleType(), kSampleSigned);
-}
-
 TEST_F(AudioFileTest, RejectedHeaderLeavesTheFileWithoutHandler) {
     std::string path = tmp.file("garbage.wav");
     writeBytes(path, Bytes(100, 0x41));
@@ -443,10 +431,16 @@ TEST_F(AudioFileTest, RejectedHeaderLeavesTheFileWithoutHandler) {
     EXPECT_TRUE(empty.hasHandler());
 }
 
-TEST_F(AudioFileTest, ClientFramesCountAtTheClientRate) {
+TEST_F(AudioFileTest, GettersReadTheHeaderOfAFileNeverOpenedAndClientFramesCountAtTheClientRate) {
     std::string path = tmp.file("22050-1-16.wav");
     ASSERT_TRUE(writeSystemFile(path, noise16(1001, 6), 1, 22050.0f));
     AudioFile file(path);
+    EXPECT_FLOAT_EQ(file.sampleRate(), 22050.0f);
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_EQ(file.frames(), 1001);
+    EXPECT_EQ(file.channels(), 1);
+    EXPECT_EQ(file.bits(), 16);
+    EXPECT_EQ(file.sampleType(), kSampleSigned);
     ASSERT_TRUE(file.open(FAccessMode::kRead));
     EXPECT_EQ(file.clientFrames(), 1001);
     file.setClientSampleRate(44100.0f);
