@@ -181,6 +181,8 @@ TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
         TestApplication app({}, chooser_, dialogs_);
         chooser_.answers.push_back(QString::fromStdString(path));
         runAnswering(app, kCreateNew);
+        ASSERT_EQ(chooser_.titles.size(), 1u);
+        EXPECT_EQ(chooser_.titles[0], text(app, 3074));
         expectProjectOpen(app, path);
         ASSERT_NE(app.project(), nullptr);
         // Changed after the last save: only the shutdown can have written this.
