@@ -3,7 +3,6 @@
 #include "AETrackListDisplay.h"
 
 #include "AEImportList.h"
-#include "AETitleStateSwitch.h"
 #include "FClassRegistry.h"
 #include "ListWaveformTestSupport.h"
 
@@ -223,20 +222,6 @@ TEST_F(TrackListTest, CtrlRightClickSwitchesEveryTitle) {
     rightClick(QPoint(60, 40), Qt::ControlModifier);
     EXPECT_EQ(project.stateCode(1), AETitleProcessState::kProcessed);
     EXPECT_EQ(project.processedPath(1), processed);
-}
-
-TEST_F(TrackListTest, TooShortProcessedFileIsNotTaken) {
-    AETitle title(0, "t", "a");
-    title.setAudioBase(dir_.file("rec"));
-    const std::string processed = dir_.file("44100-2-16-999.p.wav");
-    ProjectTest::writeWave(processed, 999);
-    title.setProcessedPath(processed);
-    title.setStateCode(AETitleProcessState::kProcessed);
-    EXPECT_FALSE(AETitleStateSwitch::run(title));
-    EXPECT_EQ(title.audioBase(), dir_.file("rec"));
-    ProjectTest::writeWave(processed, 1000);
-    EXPECT_TRUE(AETitleStateSwitch::run(title));
-    EXPECT_EQ(title.fadePoint(3), 1000);
 }
 
 // A real drop event on the list: the files are checked on a worker, the good ones added,
