@@ -7,13 +7,11 @@
 #include "AEMainView.h"
 #include "AEMainWindow.h"
 #include "AETrackListDisplay.h"
-#include "AEWaveformPanel.h"
 #include "FClassRegistry.h"
 #include "ListWaveformTestSupport.h"
 #include "WindowHarness.h"
 
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -327,26 +325,6 @@ TEST_F(WaveformTest, PeaksAreBuiltOnAWorkerAndDrawingNeverReadsAudio) {
     EXPECT_GT(count(image, AEWaveformView::kSelection), 0);
     // Records run out at 20 s / 256 frames; 16 of them per column.
     EXPECT_EQ(view().endColumn(), (20 * 44100 / 256 + 15) / 16);
-}
-
-TEST_F(WaveformTest, PanelShowsTheVisibleRangeAndScrollsTheView) {
-    projectOf(1, 100000 * 256);
-    app_->project()->title(0)->setZoom(256);
-    AEWaveformPanel panel(*app_);
-    panel.resize(400, 120);
-    EXPECT_TRUE(panel.startText().isEmpty());
-    EXPECT_FALSE(panel.scrollBar().isEnabled());
-    panel.view().refresh();
-    EXPECT_TRUE(panel.scrollBar().isEnabled());
-    panel.view().setVisibleRange(65 * 44100, 3725 * 44100);
-    EXPECT_EQ(panel.startText(), QStringLiteral("0:01:05"));
-    EXPECT_EQ(panel.endText(), QStringLiteral("1:02:05"));
-    // The bar counts records: moving it moves the view.
-    panel.scrollBar().setValue(1000);
-    EXPECT_EQ(panel.view().viewStart(), 1000 * 256);
-    EXPECT_EQ(panel.startText(), QStringLiteral("0:00:05"));
-    EXPECT_EQ(panel.scrollBar().maximum(),
-              100000 - static_cast<int>(panel.view().viewFrames() / 256));
 }
 
 TEST_F(WaveformTest, NoTitleOrBlankDrawsOnlyTheBackground) {
