@@ -149,20 +149,6 @@ TEST_F(CdDialogTest, TheTargetIsChosenWithTheBrowseButton) {
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
 }
 
-// Choosing a drive in the list reaches the import run.
-TEST_F(CdDialogTest, TheDriveListReloadsTheTracks) {
-    const CdTest::CdImage first(dir_.path(), "disc-600-600", {{600}, {600}});
-    const CdTest::CdImage second(dir_.path(), "disc-600-600-600", {{600}, {600}, {600}});
-    useImages({&first, &second});
-    AECDImportDialog& dialog = open();
-    ASSERT_EQ(dialog.tracks()->topLevelItemCount(), 2);
-    emit dialog.drives()->activated(imageDrive_ + 1);
-    EXPECT_EQ(dialog.tracks()->topLevelItemCount(), 3);
-    const int32_t before = dialog.import().lists().fills();
-    QTest::mouseClick(dialog.updateButton(), Qt::LeftButton);
-    EXPECT_GT(dialog.import().lists().fills(), before);
-}
-
 TEST_F(CdDialogTest, WithoutDrivesTheDialogSaysSo) {
     setenv("GLEAM_CD_IMAGES", "", 1);
     if (CddaDriveList().count() > 0) {
