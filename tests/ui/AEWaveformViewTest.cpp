@@ -195,13 +195,6 @@ TEST_F(WaveformTest, ATitleShownTheFirstTimeFitsTheViewUntilTheUserZooms) {
     again.refresh();
     EXPECT_FALSE(again.fitted());
     EXPECT_EQ(again.zoom(), 1024);
-    // Fit goes back to the whole title and marks it so again.
-    view().scrollTo(300 * 256);
-    view().fit();
-    EXPECT_TRUE(view().fitted());
-    EXPECT_EQ(view().zoom(), 640);
-    EXPECT_EQ(view().viewStart(), 0);
-    EXPECT_EQ(t.zoom(), AETitle::kDefaultZoom);
     // A stored zoom outside the series is not taken: the title is fitted instead.
     t.setZoom(1000);
     AEWaveformView other(*app_);
@@ -288,21 +281,6 @@ TEST_F(WaveformTest, DraggingTheStartHandleMovesTheFadeInEndWithIt) {
     drag(3, -10);
     EXPECT_EQ(view().points(), (Points{45124, 89224, 132300 - 2560, 176400 - 2560}));
     EXPECT_EQ(app_->engine().rangeEnd(), 176400 - 2560);
-}
-
-TEST_F(WaveformTest, ClickSetsThePositionAndTheCursorShowsIt) {
-    titleWithPeaks(300 * 256, quiet(300));
-    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(100, 40));
-    // The transport starts there, and the cursor stands there (what the device holds
-    // allowed for).
-    EXPECT_EQ(app_->engine().position(), 100 * 256);
-    EXPECT_EQ(view().currentCursorColumn(), 100);
-    const QImage image = render(view());
-    EXPECT_EQ(view().cursorColumn(), 100);
-    EXPECT_TRUE(same(image.pixel(100, 45), AEWaveformView::kCursor));
-    // A click beyond the end of the title does nothing.
-    QTest::mouseClick(&view(), Qt::LeftButton, {}, QPoint(399, 40));
-    EXPECT_EQ(app_->engine().position(), 100 * 256);
 }
 
 TEST_F(WaveformTest, PeaksAreBuiltOnAWorkerAndDrawingNeverReadsAudio) {
