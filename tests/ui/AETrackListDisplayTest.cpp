@@ -80,7 +80,7 @@ TEST_F(TrackListTest, RowNumbersHaveTwoDigitsBelowTen) {
 }
 
 // The bar lies behind the current row (16 pixels a row) and nothing else; a processed
-// title is written in its own colour; the list of mode 1 draws no bar.
+// title is written in its own colour.
 TEST_F(TrackListTest, TheBarMarksTheCurrentRowAndProcessedTitlesTheirColour) {
     AEProject& project = titles(3);
     ASSERT_TRUE(project.select(1));
@@ -95,10 +95,6 @@ TEST_F(TrackListTest, TheBarMarksTheCurrentRowAndProcessedTitlesTheirColour) {
     EXPECT_EQ(count(image, AETrackListDisplay::kProcessed, row0Name), 0);
     EXPECT_GT(count(image, AETrackListDisplay::kProcessed, row2Name), 0);
     EXPECT_EQ(count(image, AETrackListDisplay::kText, row2Name), 0);
-    AETrackListDisplay plain(*app_, importList_, 1);
-    plain.resize(320, 160);
-    plain.refresh();
-    EXPECT_EQ(count(render(plain), AETrackListDisplay::kBar), 0);
 }
 
 TEST_F(TrackListTest, ClickChoosesTheTitleAndBelowTheLastRowTheLastTitle) {
