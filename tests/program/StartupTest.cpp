@@ -151,9 +151,6 @@ TEST_F(StartupTest, CancelLeavesTheProgramWithoutAProjectAndQuitsCleanly) {
                                                     screen.y() + (screen.height() - 548) / 2));
     EXPECT_EQ(app.project(), nullptr);
     EXPECT_TRUE(chooser_.titles.empty()) << "Cancel opens no file dialog";
-    ASSERT_NE(app.window(), nullptr);
-    EXPECT_FALSE(app.window()->projectLoaded());
-    EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
     EXPECT_TRUE(seen.engineRunningMeanwhile);
     EXPECT_TRUE(app.quitRequested());
     EXPECT_TRUE(dialogs_.alerts.empty());
