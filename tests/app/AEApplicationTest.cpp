@@ -131,7 +131,6 @@ TEST_F(AEApplicationTest, SettingsAtStartAndExit) {
         AEApplication app;
         EXPECT_EQ(app.volume(0), 1234);
         EXPECT_EQ(app.volume(3), 65535);
-        EXPECT_EQ(app.cdCapacitySeconds(), 4800);
         const std::string home = std::string(std::getenv("HOME")) + "/";
         EXPECT_TRUE(app.open());
         // Open stores every directory, an existing one as it was.
