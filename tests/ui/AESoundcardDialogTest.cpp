@@ -5,6 +5,7 @@
 #include "WindowHarness.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
