@@ -18,22 +18,6 @@ std::string fileFor(const char* test) {
     return std::string(std::getenv("XDG_CONFIG_HOME")) + "/GleamTests/" + test + ".conf";
 }
 
-TEST(RegistryStore, MissingKeyAndValueGiveDefaults) {
-    RegistryStore store(keyFor("Missing"));
-    int32_t n = 1;
-    EXPECT_FALSE(store.readInt("volOutLeft", n, 65535));
-    EXPECT_EQ(n, 65535);
-    bool flag = false;
-    EXPECT_FALSE(store.readFlag("monoUseLeft", flag, true));
-    EXPECT_TRUE(flag);
-    std::string text = "junk";
-    EXPECT_FALSE(store.readText("customLang", text, "-", 511));
-    EXPECT_EQ(text, "-");
-    char buffer[8];
-    EXPECT_FALSE(store.readText("customLang", buffer, "default", 7));
-    EXPECT_STREQ(buffer, "default");
-}
-
 TEST(RegistryStore, WritesCreateTheKeyAndKeepKinds) {
     const char* test = "Kinds";
     RegistryStore writer(keyFor(test));

@@ -1,9 +1,7 @@
 // The device services against a private session bus (dbus-daemon): the screen saver held
 // off through org.freedesktop.ScreenSaver while the program runs and let go at the end,
-// and left alone when the desktop has no such service. The audio checks on the virtual
-// device.
+// and left alone when the desktop has no such service.
 #include "AEDeviceServices.h"
-#include "AEMixer.h"
 #include "EngineTestSupport.h"
 
 #include "support/QtTestApp.h"
@@ -130,20 +128,6 @@ TEST(AEDeviceServicesTest, TheScreenSaverIsHeldOffWhileTheProgramRunsWhenTheDesk
     QDBusConnection::disconnectFromBus("screen-saver");
     serviceThread.quit();
     serviceThread.wait();
-}
-
-TEST(AEDeviceServicesTest, TheVirtualDeviceCountsAsASoundCardForCdAudio) {
-    setenv("GLEAM_AUDIO", "virtual", 1);
-    AEDeviceServices services;
-    EXPECT_TRUE(services.hasAudioDevices());
-    EXPECT_TRUE(services.supportsCdFormat());
-    AEMixer mixer;
-    EXPECT_EQ(mixer.name(), "no mixer");
-    EXPECT_TRUE(mixer.open());
-    EXPECT_EQ(mixer.name(), "virtual");
-    mixer.close();
-    EXPECT_EQ(mixer.name(), "no mixer");
-    unsetenv("GLEAM_AUDIO");
 }
 
 } // namespace

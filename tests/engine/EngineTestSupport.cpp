@@ -4,8 +4,6 @@
 #include "AudioTestSupport.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <thread>
 
 namespace EngineTest {
 
@@ -72,28 +70,6 @@ std::string regularOverflows(int64_t first, int64_t step, int count, uint32_t fr
 
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples) {
     return AudioTest::writeSystemFile(path, samples, 2);
-}
-
-std::shared_ptr<WaveDeviceSystem> jackSession(std::string& problem) {
-    std::shared_ptr<WaveDeviceSystem> system = WaveDeviceSystem::acquire();
-    const char* server = std::getenv("JACK_DEFAULT_SERVER");
-    if (!system || system->jackClientName().empty()) {
-        problem =
-            std::string("no JACK server named \"") + (server ? server : "default") + "\" runs";
-        return nullptr;
-    }
-    return system;
-}
-
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
 }
 
 } // namespace EngineTest

@@ -6,19 +6,16 @@
 
 #include "AEAudioEngine.h"
 #include "AEMMEDevice.h"
-#include "WaveDeviceSystem.h"
 #include "WaveDeviceVirtual.h"
 
 #include "AudioTestSupport.h"
 #include "ProjectTestSupport.h"
+#include "support/WaitFor.h"
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -68,12 +65,5 @@ std::string regularOverflows(int64_t first, int64_t step, int count, uint32_t fr
 // Writes interleaved 44.1 kHz 16-bit stereo frames as a WAVE file.
 bool writeWave(const std::string& path, const std::vector<int16_t>& samples);
 using AudioTest::readStereo16;
-
-// The PortAudio session of a test that needs the JACK server of the "jack" fixture (its
-// devices then share one session); null, with `problem` set, when no server runs.
-std::shared_ptr<WaveDeviceSystem> jackSession(std::string& problem);
-
-// Polls `done` every few milliseconds until it holds or `timeout` passes.
-bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
 } // namespace EngineTest

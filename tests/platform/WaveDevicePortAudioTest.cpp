@@ -1,7 +1,7 @@
 // The PortAudio wave device against a JACK server with its dummy backend (started by the
-// CTest fixture "jack", found through JACK_DEFAULT_SERVER): the device list, ten seconds
-// played and recorded back through a loopback, bad device numbers. How every wave device
-// queues, resets and closes is checked on the virtual one (WaveDeviceVirtualTest).
+// CTest fixture "jack", found through JACK_DEFAULT_SERVER): ten seconds played and recorded
+// back through a loopback, bad device numbers (the device list: DevicesCommandTest). How every wave
+// device queues, resets and closes is checked on the virtual one (WaveDeviceVirtualTest).
 #include "WaveDevicePortAudio.h"
 #include "AudioTestSupport.h"
 #include "WaveDeviceSystem.h"
@@ -105,23 +105,6 @@ std::optional<size_t> findDelay(const std::vector<int16_t>& played,
         }
     }
     return std::nullopt;
-}
-
-TEST_F(WaveDevicePortAudioTest, ListsTheServerAsADeviceForCdAudioBothWays) {
-    const auto& devices = system->devices();
-    const auto server = std::find_if(devices.begin(), devices.end(), [](const WaveDeviceInfo& d) {
-        return d.hostApi.find("JACK") != std::string::npos;
-    });
-    ASSERT_NE(server, devices.end());
-    EXPECT_EQ(server->name, "system");
-    EXPECT_EQ(server->inputChannels, 2);
-    EXPECT_EQ(server->outputChannels, 2);
-    EXPECT_TRUE(server->cdFormatOutput);
-    EXPECT_TRUE(server->cdFormatInput);
-    EXPECT_GE(server->outputNumber, 0);
-    EXPECT_GE(server->inputNumber, 0);
-    EXPECT_TRUE(system->hasAudioDevices());
-    EXPECT_TRUE(system->supportsCdFormat());
 }
 
 TEST_F(WaveDevicePortAudioTest, TenSecondsPlayedComeBackThroughTheLoopback) {

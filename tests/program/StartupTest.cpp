@@ -11,7 +11,6 @@
 #include "ui/WindowHarness.h"
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
@@ -19,8 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -125,10 +122,6 @@ protected:
     ScriptedChooser::Shared chooser_;
 };
 
-std::string readLog() {
-    return ProjectTest::readFile(std::string(std::getenv("XDG_STATE_HOME")) + "/Gleam/AE.log");
-}
-
 // A project at `path` with one title of 8 seconds of test audio.
 void makeProject(const std::string& directory, const std::string& path) {
     const std::string wave = directory + "/44100-2-16-8s.wav";
@@ -140,37 +133,27 @@ void makeProject(const std::string& directory, const std::string& path) {
 
 } // namespace
 
-// The window opens centred at its size whatever the position stored.
+// The window opens centred at its size whatever the position stored; Cancel leaves no project.
 TEST_F(StartupTest, CancelLeavesTheProgramWithoutAProjectAndQuitsCleanly) {
-    setenv("GLEAM_LOG", "1", 1);
     RegistryStore store;
     store.writeInt("wndXpos", 3000);
     store.writeInt("wndYpos", -40);
-    {
-        TestApplication app({}, chooser_, dialogs_);
-        const StartDialogAnswer seen = runAnswering(app, kCancel);
-        EXPECT_EQ(seen.question, text(app, kQuestion));
-        EXPECT_EQ(seen.buttons, (QStringList{text(app, kCreateNew), text(app, kOpenExisting),
-                                             text(app, kCancel)}));
-        // The window is up before the question is asked.
-        EXPECT_TRUE(seen.windowShownMeanwhile);
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        EXPECT_EQ(seen.windowGeometry.size(), QSize(738, 548));
-        EXPECT_EQ(seen.windowGeometry.topLeft(), QPoint(screen.x() + (screen.width() - 738) / 2,
-                                                        screen.y() + (screen.height() - 548) / 2));
-        EXPECT_EQ(app.project(), nullptr);
-        EXPECT_TRUE(chooser_.titles.empty()) << "Cancel opens no file dialog";
-        ASSERT_NE(app.window(), nullptr);
-        EXPECT_FALSE(app.window()->projectLoaded());
-        EXPECT_EQ(app.window()->windowTitle(), QStringLiteral("Gleam!"));
-        EXPECT_TRUE(seen.engineRunningMeanwhile);
-        EXPECT_TRUE(app.quitRequested());
-        EXPECT_TRUE(dialogs_.alerts.empty());
-    }
-    unsetenv("GLEAM_LOG");
-    const std::string log = readLog();
-    EXPECT_NE(log.find("----- AE starting up --------"), std::string::npos);
-    EXPECT_TRUE(log.ends_with("--- AE shutdown complete ----\n")) << log;
+    TestApplication app({}, chooser_, dialogs_);
+    const StartDialogAnswer seen = runAnswering(app, kCancel);
+    EXPECT_EQ(seen.question, text(app, kQuestion));
+    EXPECT_EQ(seen.buttons,
+              (QStringList{text(app, kCreateNew), text(app, kOpenExisting), text(app, kCancel)}));
+    // The window is up before the question is asked.
+    EXPECT_TRUE(seen.windowShownMeanwhile);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(seen.windowGeometry.size(), QSize(738, 548));
+    EXPECT_EQ(seen.windowGeometry.topLeft(), QPoint(screen.x() + (screen.width() - 738) / 2,
+                                                    screen.y() + (screen.height() - 548) / 2));
+    EXPECT_EQ(app.project(), nullptr);
+    EXPECT_TRUE(chooser_.titles.empty()) << "Cancel opens no file dialog";
+    EXPECT_TRUE(seen.engineRunningMeanwhile);
+    EXPECT_TRUE(app.quitRequested());
+    EXPECT_TRUE(dialogs_.alerts.empty());
 }
 
 TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
@@ -182,7 +165,6 @@ TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
         chooser_.answers.push_back(QString::fromStdString(path));
         runAnswering(app, kCreateNew);
         ASSERT_EQ(chooser_.titles.size(), 1u);
-        EXPECT_EQ(chooser_.titles[0], text(app, 3074));
         expectProjectOpen(app, path);
         ASSERT_NE(app.project(), nullptr);
         // Changed after the last save: only the shutdown can have written this.
@@ -196,8 +178,8 @@ TEST_F(StartupTest, CreateNewMakesTheProjectAndShutdownSavesIt) {
 }
 
 // Each way in: Open existing in the start dialog (its file dialog answered or cancelled), a
-// project named on the command line (no start dialog), one that fails to open (the user
-// is told why); the project opened, or none.
+// project named on the command line (no start dialog), one that is no project (the user is
+// told why); the project opened, or none.
 TEST_F(StartupTest, EachWayInOpensTheProjectItNamesOrNone) {
     const std::string tapes = dir_.file("Tapes.dat");
     makeProject(dir_.path(), tapes);
@@ -224,7 +206,6 @@ TEST_F(StartupTest, EachWayInOpensTheProjectItNamesOrNone) {
             chooser_.answers.push_back(*c.chosen ? QString::fromStdString(dir_.file(c.chosen))
                                                  : QString());
         }
-        // (The file dialog's title and the alert's text: AEMainWindowTest.)
         const StartDialogAnswer seen = runAnswering(app, c.answer);
         EXPECT_EQ(chooser_.titles.size(), c.chosen ? 1u : 0u) << c.what;
         if (c.opened.empty()) {
@@ -234,7 +215,10 @@ TEST_F(StartupTest, EachWayInOpensTheProjectItNamesOrNone) {
             EXPECT_EQ(app.project()->titleCount(), 1) << c.what;
             EXPECT_EQ(seen.question.isEmpty(), !c.commandLine.empty()) << c.what;
         }
-        EXPECT_EQ(dialogs_.alerts.size(), c.alerts) << c.what;
+        ASSERT_EQ(dialogs_.alerts.size(), c.alerts) << c.what;
+        if (c.alerts > 0) {
+            EXPECT_NE(dialogs_.alerts[0].find(text(app, 3003).toStdString()), std::string::npos);
+        }
     }
 }
 

@@ -1,25 +1,16 @@
-// The demonstration's worn record: music that is really there, hiss at its level, clicks
-// where it says and apart from each other, and the same frames for the same seed.
+// The demonstration's worn record: clicks where it says and apart from each other, and the
+// same frames for the same seed.
 #include "WornRecord.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 namespace {
 
 constexpr int32_t kRate = 44100;
-
-double rms(const std::vector<int16_t>& samples) {
-    double sum = 0.0;
-    for (int16_t s : samples) {
-        sum += static_cast<double>(s) * s;
-    }
-    return std::sqrt(sum / static_cast<double>(samples.size())) / 32768.0;
-}
 
 // The largest jump between neighbouring samples of one channel from `from` to `to`.
 int32_t largestStep(const std::vector<int16_t>& samples, int channel, int32_t from, int32_t to) {
@@ -81,23 +72,6 @@ TEST(WornRecord, SameSeedSameFramesOtherSeedOtherDamage) {
     EXPECT_TRUE(a.empty());
 }
 
-TEST(WornRecord, MusicAloneIsSmoothAndStaysBelowFullScale) {
-    std::vector<int16_t> samples;
-    const WornRecordDamage damage = makeWornRecord(quiet(8 * kRate), samples);
-    EXPECT_TRUE(damage.clickFrames.empty());
-    EXPECT_EQ(damage.crackles, 0);
-    const double level = rms(samples);
-    EXPECT_GT(level, 0.05) << "the music is there";
-    const auto peak = std::abs(*std::max_element(
-        samples.begin(), samples.end(), [](auto x, auto y) { return std::abs(x) < std::abs(y); }));
-    EXPECT_LT(peak, 0.6 * 32768) << "room left for the damage";
-    // The highest overtone (3 × 392 Hz) moves at most 2π·f/rate of full scale per sample.
-    EXPECT_LT(largestStep(samples, 0, 0, 8 * kRate), 0.06 * 32768);
-    EXPECT_LT(largestStep(samples, 1, 0, 8 * kRate), 0.06 * 32768);
-    // The two channels differ (a stereo recording, not mono twice).
-    EXPECT_NE(samples[1000 * 2], samples[1000 * 2 + 1]);
-}
-
 TEST(WornRecord, ClicksAreWhereItSaysOnBothChannelsAndApart) {
     const int32_t frames = 10 * kRate;
     const Pair pair =
@@ -126,30 +100,4 @@ TEST(WornRecord, ClicksAreWhereItSaysOnBothChannelsAndApart) {
                 << i;
         }
     }
-}
-
-// Hiss at its level; crackle is many faint ticks of one or two samples (a few may share a
-// place).
-TEST(WornRecord, HissHasItsLevelAndCrackleIsManyFaintTicks) {
-    const Pair hissed = cleanAndDamaged(4 * kRate, [](WornRecordOptions& o) { o.hissRms = 0.01; });
-    std::vector<int16_t> difference(hissed.clean.size());
-    for (size_t i = 0; i < hissed.clean.size(); ++i) {
-        difference[i] = static_cast<int16_t>(hissed.damaged[i] - hissed.clean[i]);
-    }
-    EXPECT_NEAR(rms(difference), 0.01, 0.0005);
-
-    const Pair crackled =
-        cleanAndDamaged(2 * kRate, [](WornRecordOptions& o) { o.cracklesPerSecond = 60.0; });
-    EXPECT_EQ(crackled.damage.crackles, 120);
-    int32_t changed = 0;
-    int32_t loudest = 0;
-    for (size_t i = 0; i < crackled.clean.size(); ++i) {
-        const int32_t d = std::abs(crackled.damaged[i] - crackled.clean[i]);
-        changed += d > 0 ? 1 : 0;
-        loudest = std::max(loudest, d);
-    }
-    EXPECT_GE(changed, 100);
-    EXPECT_LE(changed, 240);
-    EXPECT_LE(loudest, static_cast<int32_t>(0.4 * 32768));
-    EXPECT_GE(loudest, static_cast<int32_t>(0.05 * 32768));
 }

@@ -81,13 +81,8 @@ visible_windows() {
 }
 
 menus=""
-for lang in en de ja fr; do
-    case $lang in
-    en) locale=en_US.UTF-8 ;;
-    de) locale=de_DE.UTF-8 ;;
-    ja) locale=ja_JP.UTF-8 ;;
-    fr) locale=fr_FR.UTF-8 ;;
-    esac
+for locale in en_US.UTF-8 de_DE.UTF-8 ja_JP.UTF-8 fr_FR.UTF-8; do
+    lang=${locale%%_*}
     echo "== $lang ($locale)"
     LC_ALL=$locale LANG=$locale "$gleam" "$project" >"$work/gleam-$lang.out" 2>&1 &
     gleam_pid=$!

@@ -1,35 +1,23 @@
 #include "AEMainWindow.h"
-#include "AEAlbumExportDialog.h"
 #include "AEApplication.h"
-#include "AECDImportDialog.h"
 #include "AEDialogCommands.h"
 #include "AEFaderCaption.h"
 #include "AEInfoDialog.h"
-#include "AELoudnessDialog.h"
 #include "AEMainView.h"
-#include "AEMeterBar.h"
 #include "AEProjectFile.h"
-#include "AESoundcardDialog.h"
 #include "AETrackListDisplay.h"
 #include "AEWaveformView.h"
-#include "CddaDriveList.h"
 #include "HelpMenu.h"
-#include "ListWaveformTestSupport.h"
-#include "ManualLocation.h"
 #include "ProjectTestSupport.h"
 #include "RegistryStore.h"
 #include "StringTable.h"
 #include "WidgetDialogs.h"
 #include "WindowHarness.h"
-#include "support/CdImage.h"
 #include "support/TestDirs.h"
 
 #include <QAction>
 #include <QClipboard>
-#include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -38,12 +26,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSet>
-#include <QSlider>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeWidget>
-#include <QUrl>
 
 #include <algorithm>
 #include <filesystem>
@@ -52,23 +37,6 @@
 #include <memory>
 
 namespace {
-
-// Takes what the program hands to the desktop to open, instead of a browser.
-class DesktopCatcher : public QObject {
-    Q_OBJECT
-public:
-    explicit DesktopCatcher(const QString& scheme) : scheme_(scheme) {
-        QDesktopServices::setUrlHandler(scheme_, this, "open");
-    }
-    ~DesktopCatcher() override { QDesktopServices::unsetUrlHandler(scheme_); }
-    std::vector<QUrl> urls;
-
-public slots:
-    void open(const QUrl& url) { urls.push_back(url); }
-
-private:
-    QString scheme_;
-};
 
 class AEMainWindowTest : public WindowTest {
 protected:
@@ -82,18 +50,13 @@ protected:
 
 } // namespace
 
-// Without a project the controls that need one rest; Fit shows its key, which the main
-// view handles (no shortcut of the window); an unknown command is refused.
+// Without a project the controls that need one rest; an unknown command is refused.
 TEST_F(AEMainWindowTest, WithoutAProjectTheControlsRest) {
     EXPECT_FALSE(window_->projectLoaded());
     for (int32_t tag : {12, 13, 86, 95, 9877, 9878, 5, 9, 92}) {
         ASSERT_NE(window_->view().control(tag), nullptr) << tag;
         EXPECT_FALSE(enabled(tag)) << tag;
     }
-    EXPECT_EQ(window_->view().remainingTime(), QString());
-    QAction* fit = window_->action(AEMainWindow::kFitWaveform);
-    EXPECT_EQ(fit->text(), text(3310) + QStringLiteral("\tF"));
-    EXPECT_TRUE(fit->shortcut().isEmpty());
     EXPECT_FALSE(window_->command(12345));
 }
 
@@ -112,7 +75,6 @@ TEST_F(AEMainWindowTest, NewAndSaveAsNameTheProjectAndEnableTheView) {
     EXPECT_EQ(app_->projectPath(), path);
     EXPECT_TRUE(window_->projectLoaded());
     EXPECT_EQ(window_->windowTitle(), QString::fromStdString(path + "  -  Gleam!"));
-    EXPECT_EQ(window_->view().remainingTime(), QStringLiteral("80:00"));
     EXPECT_TRUE(enabled(AEMainView::kRecord));
     EXPECT_TRUE(enabled(AEMainView::kSliderClick));
     // Process All without titles starts nothing; Cancel asks the run to stop.
@@ -125,33 +87,10 @@ TEST_F(AEMainWindowTest, NewAndSaveAsNameTheProjectAndEnableTheView) {
     const std::string second = dir_.file("Second.dat");
     chooser_.answers.push_back(QString::fromStdString(second));
     window_->command(AEMainWindow::kSaveProjectAs);
-    EXPECT_EQ(chooser_.titles.back(), text(3060));
-    EXPECT_TRUE(chooser_.proposed.back().endsWith(text(3066)));
     EXPECT_TRUE(std::filesystem::exists(second));
     EXPECT_EQ(app_->projectPath(), second);
     EXPECT_EQ(window_->windowTitle(), QString::fromStdString(second + "  -  Gleam!"));
     EXPECT_FALSE(app_->isBusy());
-}
-
-TEST_F(AEMainWindowTest, OpenProjectFromDiskAndFromPath) {
-    const std::string path = dir_.file("Tapes.dat");
-    ASSERT_TRUE(AEProject::createForPath(path)->save(path) || std::filesystem::exists(path));
-    chooser_.answers.push_back(QString::fromStdString(path));
-    window_->command(AEMainWindow::kOpenProject);
-    ASSERT_NE(app_->project(), nullptr);
-    EXPECT_EQ(app_->projectPath(), path);
-    EXPECT_EQ(chooser_.titles.back(), text(3061));
-    EXPECT_EQ(window_->windowTitle(), QString::fromStdString(path + "  -  Gleam!"));
-
-    // A file that is no project leaves the program as it was and says why.
-    const std::string broken = dir_.file("broken.dat");
-    ProjectTest::writeFile(broken, "not a project at all");
-    AEProject* before = app_->project();
-    window_->openProjectFromPath(broken);
-    EXPECT_EQ(app_->project(), before);
-    EXPECT_EQ(app_->projectPath(), path);
-    ASSERT_EQ(dialogs_.alerts.size(), 1u);
-    EXPECT_NE(dialogs_.alerts[0].find(stdText(3003)), std::string::npos);
 }
 
 // While a long operation runs, every command that would start work or change the project
@@ -307,8 +246,6 @@ TEST_F(AEMainWindowTest, ExportTitleListWritesTheFileOrSaysWhyNot) {
     const std::string out = dir_.file("list.txt");
     chooser_.answers.push_back(QString::fromStdString(out));
     window_->command(AEMainWindow::kExportTitleList);
-    EXPECT_EQ(chooser_.titles.back(), text(3056));
-    EXPECT_TRUE(chooser_.proposed.back().endsWith(QStringLiteral("Tracklist.txt")));
     EXPECT_GT(std::filesystem::file_size(out), 0u);
     EXPECT_TRUE(dialogs_.alerts.empty());
     // A place that cannot be written is reported, not passed over.
@@ -444,27 +381,19 @@ protected:
     MainWindowLanguageTest() : WindowTest(Start::kNothing) {}
     void SetUp() override {
         WindowTest::SetUp();
-        setenv("GLEAM_CD_IMAGES", disc_.cuePath().c_str(), 1);
-        RegistryStore store;
-        store.writeText("customLang", GetParam().first);
-        store.writeInt("selectedReader", CddaDriveList().count() - 1);
-        store.writeText("importName", dir_.file("Side A/track.wav").c_str());
+        RegistryStore().writeText("customLang", GetParam().first);
         makeWindow(false);
     }
     void TearDown() override {
         WindowTest::TearDown();
         RegistryStore().writeText("customLang", "-");
-        unsetenv("GLEAM_CD_IMAGES");
     }
-    const CdTest::CdImage disc_{
-        dir_.path(), "disc-600-675-4500-d150", {{600}, {675}, {4500}, {150, true}}};
 };
 
 // The window with a project of three titles (processed, not processed, missing), the
-// information dialog, a question box and the other dialogs: nothing the user reads is left in
-// English where the language has its own word, every fader name keeps whole words at one readable
-// size, every control says what it does, the manual is the language's own; and screenshots for a
-// look.
+// information dialog and a question box: nothing the user reads is left in English where the
+// language has its own word, every fader name keeps whole words at one readable size; and
+// screenshots for a look.
 TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     const auto& [lang, offset] = GetParam();
     ASSERT_EQ(app_->languageOffset(), offset);
@@ -472,29 +401,12 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     window_->resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
     AEProject& project = projectOf(3);
     window_->setProjectTitle(app_->projectPath());
-    const char* names[] = {"Side A, song 1", "Side A, song 2", "Side B, song 1"};
     project.title(0)->setStateCode(AETitleProcessState::kProcessed);
     project.title(0)->setProcessedPath(project.title(0)->audioBase() + ".wav");
-    for (int i = 0; i < 3; ++i) {
-        AETitle& t = *project.title(i);
-        t.setDisplayName(names[i]);
-        t.setArtist("Grandpa's records");
-        t.setLength((150 + 20 * i) * 44100);
-        std::vector<ListWaveformTest::PeakRecord> records(static_cast<size_t>(t.length() / 256));
-        for (size_t k = 0; k < records.size(); ++k) {
-            const auto v = static_cast<int8_t>(40 + (k / 300 % 5) * 15 + (k % 86 < 8 ? 30 : 0));
-            records[k] = {static_cast<int8_t>(-v), v, static_cast<int8_t>(-v), v};
-        }
-        ListWaveformTest::writePeaks(t.currentAudioPath(), records);
-    }
     project.title(2)->setAudioMissing(true);
     window_->refreshMainView(true);
     window_->show();
     QApplication::processEvents();
-    window_->waveform().peaks().waitForBuild();
-    window_->refreshWaveform();
-    QApplication::processEvents();
-    EXPECT_EQ(window_->size(), QSize(AEMainWindow::kWidth, AEMainWindow::kHeight));
     EXPECT_TRUE(window_->grab().save(
         QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-%1.png").arg(QLatin1String(lang))));
 
@@ -505,7 +417,6 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
         shown << row.length << row.pause;
     }
     EXPECT_EQ(rows[2].length, text(3280));
-    EXPECT_TRUE(rows[0].processed);
     if (offset == StringTable::kEnglish) {
         // The check has something to find: the English window shows many texts that
         // another language words differently.
@@ -519,13 +430,6 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
         EXPECT_GE(caption->fittedPoints(), AEFaderCaption::kSmallestPoints);
         EXPECT_EQ(caption->fittedPoints(), window_->view().caption(0)->fittedPoints());
     }
-    for (const QWidget* w : window_->view().findChildren<QWidget*>()) {
-        const bool control = qobject_cast<const QPushButton*>(w) ||
-                             qobject_cast<const QSlider*>(w) || qobject_cast<const AEMeterBar*>(w);
-        if (control && w->isVisible()) {
-            EXPECT_FALSE(w->toolTip().isEmpty()) << w->metaObject()->className();
-        }
-    }
 
     // The information dialog tells where things are (one dialog however often asked) and
     // copies all of it.
@@ -536,12 +440,9 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     QApplication::processEvents();
     EXPECT_TRUE(info->grab().save(
         QStringLiteral(GLEAM_SCREENSHOT_DIR "/info-dialog-%1.png").arg(QLatin1String(lang))));
-    const QString settings = QString::fromStdString(RegistryStore().filePath());
-    EXPECT_TRUE(settings.endsWith(QStringLiteral("/Vortanix/Gleam.conf")))
-        << settings.toStdString();
-    const QStringList facts = {QStringLiteral(GLEAM_VERSION), settings,
-                               QString::fromStdString(app_->runLog().path()), text(3317),
-                               text(3319)};
+    const QStringList facts = {
+        QStringLiteral(GLEAM_VERSION), QString::fromStdString(RegistryStore().filePath()),
+        QString::fromStdString(app_->runLog().path()), text(3317), text(3319)};
     const QStringList infoTexts = visibleTexts(info);
     for (const QString& fact : facts) {
         EXPECT_TRUE(infoTexts.contains(fact)) << fact.toStdString();
@@ -549,7 +450,6 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     if (offset != StringTable::kEnglish) {
         EXPECT_EQ(english(infoTexts, offset), QStringList());
     }
-    EXPECT_TRUE(info->copiedNote()->text().isEmpty());
     info->copyButton()->click();
     const QString copied = QApplication::clipboard()->text();
     for (const QString& fact : facts + QStringList{text(3314), text(3316)}) {
@@ -560,52 +460,11 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(info.isNull());
 
-    // From the build tree the source tree's manual in the language is found.
-    {
-        DesktopCatcher desktop(QStringLiteral("file"));
-        window_->command(AEMainWindow::kHomePage);
-        ASSERT_EQ(desktop.urls.size(), 1u);
-        const QFileInfo manual(desktop.urls[0].toLocalFile());
-        EXPECT_TRUE(manual.isFile()) << manual.filePath().toStdString();
-        EXPECT_EQ(manual.fileName().toStdString(), ManualLocation::fileName(offset));
-    }
     EXPECT_TRUE(dialogs_.alerts.empty());
     const std::unique_ptr<QMessageBox> question = WidgetDialogs::questionBox("?");
     EXPECT_EQ(question->button(QMessageBox::Yes)->text(), text(3324));
     EXPECT_EQ(question->button(QMessageBox::No)->text(), text(3325));
 
-    // The sound card, CD import, loudness and album export dialogs: every text fits.
-    const auto look = [&lang](QWidget& dialog, const char* name) {
-        QApplication::processEvents();
-        EXPECT_TRUE(dialog.grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/%1-%2.png")
-                                           .arg(QLatin1String(name), QLatin1String(lang))))
-            << name;
-        expectTextsFit(dialog, name);
-    };
-    window_->command(AEMainWindow::kSoundcardSettings);
-    AESoundcardDialog* soundcard = commands().soundcardDialog();
-    ASSERT_NE(soundcard, nullptr);
-    EXPECT_EQ(soundcard->windowTitle(), text(3117));
-    look(*soundcard, "soundcard-dialog");
-    soundcard->reject();
-    window_->command(AEMainWindow::kImportFromCd);
-    AECDImportDialog* cd = commands().cdImportDialog();
-    ASSERT_NE(cd, nullptr);
-    EXPECT_EQ(cd->windowTitle(), text(3069));
-    ASSERT_EQ(cd->tracks()->topLevelItemCount(), 4);
-    cd->tracks()->topLevelItem(1)->setSelected(true);
-    cd->tracks()->topLevelItem(2)->setSelected(true);
-    look(*cd, "cd-import-dialog");
-    cd->reject();
-    const auto words = [this](int32_t id) { return text(id); };
-    AELoudnessDialog loudness(words, window_.get());
-    loudness.show();
-    look(loudness, "loudness-dialog");
-    AEAlbumExportDialog album(window_->fileChooser(), QString::fromStdString(dir_.file("Party")), 3,
-                              words, window_.get());
-    album.loudnessBox()->setCurrentIndex(2);
-    album.show();
-    look(album, "album-export-dialog");
     EXPECT_FALSE(app_->isBusy());
 }
 
@@ -614,5 +473,3 @@ INSTANTIATE_TEST_SUITE_P(FourLanguages, MainWindowLanguageTest,
                                            std::pair{"de", StringTable::kGerman},
                                            std::pair{"jp", StringTable::kJapanese},
                                            std::pair{"fr", StringTable::kFrench}));
-
-#include "AEMainWindowTest.moc"

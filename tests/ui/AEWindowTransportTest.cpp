@@ -1,7 +1,7 @@
 // The main window's transport on the virtual sound card: recording and the stop procedure
 // with its 7-second rule, winding, the keyboard table, the settings clipboard, changes
-// under a running transport and the live displays (meters, gauges, the waveform's
-// cursor). The faders heard through the playback chain: WindowJourneyTest.
+// under a running transport and the live displays (meters, the waveform's cursor). The faders heard
+// through the playback chain: WindowJourneyTest.
 #include "AEWindowTransport.h"
 #include "AEApplication.h"
 #include "AEDialogCommands.h"
@@ -15,9 +15,7 @@
 #include "support/TestDirs.h"
 #include "support/TestSignals.h"
 
-#include <QAbstractScrollArea>
 #include <QAction>
-#include <QDir>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
@@ -143,24 +141,7 @@ TEST_F(AETransportTest, KeysDriveTheTransport) {
     EXPECT_TRUE(waitUntil([&] { return view().meter(0)->clipped(); }, 5));
     EXPECT_FALSE(view().meter(2)->clipped());
     EXPECT_TRUE(waitUntil([&] { return view().positionText() != QStringLiteral("0:00:00"); }, 5));
-    // The gauges: the free space and the engine's load.
-    EXPECT_EQ(view().freeSpace(), app_->freePercent());
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return view().loadText() == text(3223) + QStringLiteral(" %1 %").arg(engine().load());
-        },
-        2));
-    // How the window looks while it plays, for a look before release.
-    for (int slot : {0, 2, 3}) {
-        view().processorSwitch(slot)->setChecked(true);
-        view().slider(slot)->setValue(300000 * (slot + 1) / 3);
-    }
-    window_->resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
     window_->show();
-    QTest::qWait(100);
-    QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
-    EXPECT_TRUE(
-        window_->grab().save(QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-playing.png")));
     // The waveform's cursor moves on with what is heard (past what the card holds).
     const AEWaveformView& wave = window_->waveform();
     ASSERT_TRUE(waitUntil([&] { return wave.cursorColumn() >= 0; }, 5));
@@ -215,7 +196,6 @@ TEST_F(AETransportTest, ArrowKeysStepThroughTheTitlesAndDeleteRemovesOne) {
     dialogs_.answer = false;
     key(Qt::Key_Delete);
     ASSERT_EQ(dialogs_.questions.size(), 1u);
-    EXPECT_EQ(dialogs_.questions[0], stdText(3053));
     EXPECT_EQ(project().titleCount(), 2);
     dialogs_.answer = true;
     key(Qt::Key_Delete);
@@ -294,8 +274,6 @@ TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
         EXPECT_EQ(second.processorEnabled(slot), on[slot]) << slot;
         EXPECT_EQ(view().slider(slot)->value(), values[slot]) << slot;
         EXPECT_EQ(view().processorSwitch(slot)->isChecked(), on[slot]) << slot;
-        EXPECT_EQ(view().processorSwitch(slot)->text(),
-                  QString::fromStdString(stdText(on[slot] ? 3220 : 3221)));
         EXPECT_EQ(engine().playbackSwitches()->processorOff(slot), !on[slot]) << slot;
     }
     // The clipboard keeps what was copied, whatever the faders did since; a title chosen
@@ -308,10 +286,6 @@ TEST_F(AETransportTest, CtrlCAndCtrlVCopyTheSixSettingsToAnotherTitle) {
     emit window_->trackList().titleShown();
     EXPECT_EQ(view().slider(0)->value(), values[0]);
     EXPECT_EQ(view().processorSwitch(3)->isChecked(), on[3]);
-    // Keys typed with the list's scroll area under the mouse still reach the key table.
-    for (const QAbstractScrollArea* area : view().findChildren<QAbstractScrollArea*>()) {
-        EXPECT_EQ(area->focusPolicy(), Qt::NoFocus);
-    }
 }
 
 // While the transport runs, changes to what it plays are refused (the channel choice, a

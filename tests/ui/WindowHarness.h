@@ -16,11 +16,8 @@
 #include "support/AppStandIns.h"
 #include "support/TestDirs.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
-#include <QPushButton>
 #include <QStringList>
 #include <QThread>
 
@@ -106,25 +103,6 @@ inline bool waitUntil(const std::function<bool()>& done, double seconds = 20.0) 
     }
     QApplication::processEvents();
     return true;
-}
-
-// Every label, button and check box of `dialog` shows its whole text.
-inline void expectTextsFit(QWidget& dialog, const char* what) {
-    for (QLabel* label : dialog.findChildren<QLabel*>()) {
-        if (!label->wordWrap() && label->isVisible() && label->text().trimmed().size() > 1) {
-            EXPECT_LE(label->sizeHint().width(), label->width())
-                << what << ": " << label->text().toStdString();
-        }
-    }
-    for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) {
-        if (button->isVisible()) {
-            // The text and the frame around it; a button's width beyond that is style.
-            const QString shown = QString(button->text()).remove(QLatin1Char('&'));
-            const int needed = button->fontMetrics().horizontalAdvance(shown) + 8 +
-                               (qobject_cast<QPushButton*>(button) ? 0 : 20);
-            EXPECT_LE(needed, button->width()) << what << ": " << shown.toStdString();
-        }
-    }
 }
 
 class WindowTest : public ::testing::Test {
