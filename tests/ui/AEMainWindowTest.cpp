@@ -93,6 +93,20 @@ TEST_F(AEMainWindowTest, NewAndSaveAsNameTheProjectAndEnableTheView) {
     EXPECT_FALSE(app_->isBusy());
 }
 
+// A file that is no project leaves the open project in place and says why.
+TEST_F(AEMainWindowTest, AFileThatIsNoProjectLeavesTheOpenOneInPlace) {
+    const std::string path = dir_.file("Tapes.dat");
+    newProjectAt(path);
+    const std::string broken = dir_.file("broken.dat");
+    ProjectTest::writeFile(broken, "not a project at all");
+    AEProject* before = app_->project();
+    window_->openProjectFromPath(broken);
+    EXPECT_EQ(app_->project(), before);
+    EXPECT_EQ(app_->projectPath(), path);
+    ASSERT_EQ(dialogs_.alerts.size(), 1u);
+    EXPECT_NE(dialogs_.alerts[0].find(stdText(3003)), std::string::npos);
+}
+
 // While a long operation runs, every command that would start work or change the project
 // is refused without a dialog, a question or a change; the same for the main view's edit
 // controls, and About is not shown. Only Quit, Save, the restoration mode and Help go on.
