@@ -4,11 +4,11 @@
 // after uninstalling.
 #include "ManualLocation.h"
 #include "StringTable.h"
+#include "support/CliRun.h"
 #include "support/TestDirs.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,18 +28,9 @@ struct Output {
 
 // Runs a shell command, with standard error joined to the output.
 Output run(const std::string& command) {
-    Output out{-1, {}};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        return out;
-    }
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        out.text.append(buffer, got);
-    }
-    const int status = pclose(pipe);
-    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    const TestCli::CliRun done =
+        TestCli::run("sh", {"-c", QString::fromStdString(command + " 2>&1")});
+    return {done.code, done.out};
 }
 
 bool have(const std::string& tool) {
