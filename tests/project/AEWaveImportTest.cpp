@@ -69,8 +69,6 @@ TEST_F(WaveImportTest, FilesThatAreNotAudioAreRefused) {
     EXPECT_EQ(check(dir.file("notes.wav")), AEWaveImport::kNotAudio);
     ProjectTest::writeFile(dir.file("empty.wav"), "");
     EXPECT_EQ(check(dir.file("empty.wav")), AEWaveImport::kNotAudio);
-    ProjectTest::writeFile(dir.file("notes.mp3"), std::string(100000, 'x'));
-    EXPECT_EQ(check(dir.file("notes.mp3")), AEWaveImport::kNotAudio);
     // A chunk between "WAVE" and "fmt ": not the program's own layout, so it is converted
     // (bit for bit) rather than taken as it is.
     AudioTest::Bytes samples(static_cast<size_t>(kSevenSeconds) * 4, 0);
@@ -97,12 +95,9 @@ TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
     EXPECT_EQ(check(dir.file("missing.wav")), AEWaveImport::kMissing);
     fs::create_directory(dir.file("folder.wav"));
     EXPECT_EQ(check(dir.file("folder.wav")), AEWaveImport::kNotAFile);
-    fs::create_symlink(dir.file("gone.wav"), dir.file("dangling.wav"));
-    EXPECT_EQ(check(dir.file("dangling.wav")), AEWaveImport::kMissing);
     // A pipe would block a reader: it is never opened.
     ASSERT_EQ(mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
     EXPECT_EQ(check(dir.file("pipe.wav")), AEWaveImport::kNotAFile);
-
     if (geteuid() != 0) { // the super-user reads everything
         const std::string locked = stereo("locked.wav", kSevenSeconds);
         fs::permissions(locked, fs::perms::none);
