@@ -81,21 +81,18 @@ TEST_F(FormatImport, AnotherFormatBecomesTheReadersAudioInTheProjectsFolder) {
 TEST_F(FormatImport, ShortAndUnreadableFilesAreRefusedByName) {
     const std::string good = make(Source{"48000-2-16.flac", 48000, 2, 16, "", 0});
     const std::string shortFlac = make(Source{"48000-2-16-5s.flac", 48000, 2, 16, "", 0}, 5.0);
-    const std::string shortMp3 =
-        make(Source{"44100-2-mp3-5s.mp3", 44100, 2, 0, "libmp3lame", 0}, 5.0);
     const std::string bad = dir.file("broken.flac");
     auto image = AudioTest::readBytes(good);
     image.resize(20);
     AudioTest::writeBytes(bad, image);
     std::vector<AEWaveImport::Refused> refused;
-    const auto report = import({shortFlac, bad, good, shortMp3}, &refused);
+    const auto report = import({shortFlac, bad, good}, &refused);
     EXPECT_EQ(report.added, 1);
     EXPECT_EQ(project.titleCount(), 1);
-    ASSERT_EQ(refused.size(), 3u);
+    ASSERT_EQ(refused.size(), 2u);
     EXPECT_EQ(refused[0].refusal, AEWaveImport::kTooShort);
     EXPECT_EQ(refused[1].path, bad);
     EXPECT_EQ(refused[1].refusal, AEWaveImport::kNotAudio);
-    EXPECT_EQ(refused[2].refusal, AEWaveImport::kTooShort);
     ASSERT_FALSE(host.messages.empty());
     EXPECT_EQ(host.messages[0].tag, 20);
     EXPECT_NE(host.messages[0].text.find("S3142"), std::string::npos);
