@@ -168,7 +168,7 @@ TEST_F(ProjectFileTest, PausesAreClampedAndAMissingSourceIsTheAudio) {
     }
 }
 
-TEST_F(ProjectFileTest, TitlesWhoseAudioIsAwayStayUnchangedUntilItIsBack) {
+TEST_F(ProjectFileTest, TitlesWhoseAudioIsAwayStayUnchanged) {
     const std::string kept0 = audio("kept0");
     const std::string kept3 = audio("kept3");
     RecordImage image;
@@ -196,14 +196,7 @@ TEST_F(ProjectFileTest, TitlesWhoseAudioIsAwayStayUnchangedUntilItIsBack) {
     // Saved as they were, record for record.
     ASSERT_TRUE(project->save(path));
     EXPECT_EQ(ProjectTest::readFile(path), image.bytes());
-
-    // The drive is back: a refresh makes the title whole again.
-    ProjectTest::writeWave(dir.file("gone1.wav"), kSevenSeconds + 7);
-    EXPECT_EQ(project->refreshAudio(), (std::vector<int32_t>{1}));
-    EXPECT_EQ(project->missingTitles(), (std::vector<int32_t>{2}));
-    EXPECT_EQ(project->length(1), kSevenSeconds + 7);
-    EXPECT_EQ(project->pauseSeconds(1), "3");
-    EXPECT_TRUE(project->refreshAudio().empty()) << "nothing changed since";
+    // (The drive back, a refresh finds the title: AETransportTest, UsersWeekTest.)
 }
 
 TEST_F(ProjectFileTest, ARecordingCutOffByACrashIsMendedAndPlaysWhole) {
