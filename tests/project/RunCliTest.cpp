@@ -1,5 +1,6 @@
 // gleam-cli restore, normalize, and project … process / normalize, run as a program: the
-// files they write, what they refuse, and that a stopped run leaves nothing behind.
+// files they write and what they refuse. (A stopped restore leaves nothing behind:
+// RestoreCollectionCliTest, whose runs end the same way.)
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "RunTestSupport.h"
@@ -10,13 +11,10 @@
 
 #include "AudioFile.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace {
 
@@ -145,22 +143,6 @@ TEST(RunCli, OutputIsWrittenInTheFormatItsExtensionNames) {
             EXPECT_EQ(readStereo(decoded), reference) << c.name;
         }
     }
-}
-
-TEST(RunCli, AStoppedRestoreLeavesNoFile) {
-    TestDir dir;
-    ProjectTest::writeWave(dir.file("long.wav"), 240 * 44100);
-    QProcess process;
-    process.start(GLEAM_CLI, {"restore", "--quiet", q(dir.file("long.wav")), q(dir.file("out.wav")),
-                              "--click", "0.5", "--noise", "0.5"});
-    ASSERT_TRUE(process.waitForStarted());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the run ended on its own";
-    EXPECT_NE(process.exitCode(), 0);
-    EXPECT_NE(process.readAllStandardError().toStdString().find("cancelled"), std::string::npos);
-    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"long.wav"});
 }
 
 // A project made, filled and processed with gleam-cli.
