@@ -80,7 +80,6 @@ TEST_F(FileCopyTest, AFailedCopyLeavesNoFileAndKeepsTheOneItWouldReplace) {
     } cases[] = {
         {"cancelled", "out.bin", 0, true, AEFileCopy::kCancelled, {24, 25}},
         {"disk full", "out.bin", 10 * kChunkBytes, false, AEFileCopy::kDiskFull, {24, 20, 25}},
-        {"no folder", "missing/out.bin", 0, false, AEFileCopy::kOpenFailed, {24, 25}},
     };
     ProjectTest::writeFile(dir.file("out.bin"), "the earlier export");
     for (const auto& c : cases) {
