@@ -1,8 +1,7 @@
 // The copy of the selected tracks: file names, exact audio, data tracks, stopping,
-// failures (any failed track is reported by name) and the hand-over to the project.
+// failures (any failed track is reported by name) and when nothing goes to the project.
+// (The copied tracks becoming titles: TitleRunThreadsTest.)
 #include "CdImportTestSupport.h"
-
-#include "AEBackgroundJob.h"
 
 #include <functional>
 
@@ -68,33 +67,6 @@ TEST_F(CdCopyTest, AStopBetweenTheTracksKeepsTheCopiedOneAndAddsNothing) {
     EXPECT_EQ(project.titleCount(), 0);
     EXPECT_TRUE(errorTexts().empty());
     EXPECT_EQ(view.controls.back(), true);
-}
-
-TEST_F(CdCopyTest, AddToProjectAddsExactlyTheCopiedFiles) {
-    auto import = openImport(target());
-    import->setAddToProject(true);
-    for (int32_t row : {0, 4, 5}) {
-        import->setRowSelected(row, true);
-    }
-    ASSERT_TRUE(import->import());
-    import->waitForCopy();
-    ASSERT_NE(import->addJob(), nullptr);
-    EXPECT_EQ(import->addJob()->wait(), 2);
-    EXPECT_TRUE(import->lastReport().addedToProject);
-    EXPECT_EQ(view.adding.load(), 1);
-    // The threads never touch the project: the titles come with message 4.
-    EXPECT_EQ(project.titleCount(), 0);
-    EXPECT_TRUE(host.busy) << "until the titles are in the project";
-    host.applyOutcomes(project);
-    EXPECT_FALSE(host.busy);
-    ASSERT_EQ(project.titleCount(), 2);
-    EXPECT_EQ(project.sourcePath(0), dir.file("song_1.wav"));
-    EXPECT_EQ(project.sourcePath(1), dir.file("song_5.wav"));
-    EXPECT_EQ(import->addReport().added, 2);
-    EXPECT_TRUE(import->addReport().skipped.empty());
-    EXPECT_EQ(list.pending(), 0);
-    EXPECT_TRUE(list.importPending);
-    EXPECT_TRUE(fs::exists(dir.file("song_1.pk")));
 }
 
 // Nothing is added without a copied track, the check box and a project.
