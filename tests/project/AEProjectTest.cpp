@@ -166,9 +166,7 @@ TEST_F(ProjectTest_, SelectingIsRefusedWhileBusyOrPlaying) {
     EXPECT_TRUE(project.select(2));
     EXPECT_FALSE(project.select(3));
     EXPECT_FALSE(project.select(-1));
-    host.busy = true;
-    EXPECT_FALSE(project.select(0));
-    host.busy = false;
+    // (Busy: TrackListTest.ClicksAndDropsAreRefusedWhileBusyOrAdding.)
     engine.playing = true;
     EXPECT_FALSE(project.select(0));
     engine.playing = false;
