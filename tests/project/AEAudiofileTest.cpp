@@ -87,14 +87,7 @@ TEST_F(AEAudiofileTest, OpenForReadGivesLengthAndPositions) {
     EXPECT_EQ(file.getLength(), 20000);
     EXPECT_EQ(file.getPosition(), 0);
     EXPECT_EQ(file.mode(), AEAudiofile::kPlayToEnd);
-
-    ASSERT_TRUE(file.seek(12345));
-    EXPECT_EQ(file.getPosition(), 12345);
     std::vector<int16_t> buffer(200);
-    ASSERT_EQ(file.readStereo(buffer.data(), 100), 100);
-    EXPECT_EQ(buffer, slice(signal, 12345, 100));
-    EXPECT_EQ(file.getPosition(), 12445);
-
     ASSERT_TRUE(file.seek(25000)) << "kept within the file";
     EXPECT_EQ(file.getPosition(), 0) << "at the end the position reads 0";
     EXPECT_EQ(file.readStereo(buffer.data(), 100), 0);
