@@ -87,9 +87,6 @@ TEST_F(DiscImageTest, ThreeTitlesReadBackAsTracksWithTheirPausesAndAudio) {
 
     const std::string cue = dir.file("disc.cue");
     ASSERT_EQ(AEDiscImage::exportImage(project, cue), AEDiscImage::kWritten);
-    EXPECT_GT(host.progressMaximum, 0);
-    EXPECT_EQ(host.progressValue, host.progressMaximum) << "every block of audio counts";
-    EXPECT_EQ(host.progressEnds, 1);
     ASSERT_TRUE(fs::exists(dir.file("disc.bin")));
     EXPECT_FALSE(fs::exists(cue + ".saving"));
     EXPECT_FALSE(fs::exists(dir.file("disc.bin.saving")));
