@@ -101,11 +101,8 @@ TEST_F(ProjectFileTest, TitlesAreReadAndSavedBackRecordForRecord) {
 // whole, with the reason.
 TEST_F(ProjectFileTest, FilesThatCannotBeUnderstoodAreRefused) {
     const std::string base = audio("refused");
-    for (int32_t version : {999, 1000}) {
-        RecordImage image;
-        image.projectHeader(version, 0);
-        EXPECT_TRUE(load(image)) << version;
-    }
+    RecordImage older;
+    EXPECT_TRUE(load(older.projectHeader(999, 0))) << "an older version is read";
     auto block = [&](const char* setting) {
         RecordImage image;
         image.projectHeader(1000, 1).integer("Tfid", 0).integer(setting, 1);
