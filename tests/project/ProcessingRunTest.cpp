@@ -107,28 +107,6 @@ TEST_F(ProcessingRunTest, AnOlderFileThatAnotherTitleNamesStays) {
     EXPECT_TRUE(FFileSystem::exists(older)) << "title b still plays it";
 }
 
-TEST_F(ProcessingRunTest, TheResultIsTheTrimmedTitleWithItsFades) {
-    const int32_t sourceFrames = 40000;
-    const auto source = ProjectTest::testSignal(sourceFrames, 3);
-    AETitle& title = importTitle(project, dir.path(), "t", source);
-    for (int slot = 0; slot < 6; ++slot) {
-        title.setProcessorEnabled(slot, true);
-    }
-    const int32_t fades[4] = {5000, 6000, 30000, 31000};
-    for (int k = 0; k < 4; ++k) {
-        title.setFadePoint(k, fades[k]);
-    }
-    ASSERT_EQ(processTitle(project, 0, projectPath()), AERunResult::kDone);
-    const auto out = readStereo(title.processedPath());
-    ASSERT_EQ(out.size(), 2u * 26000);
-    EXPECT_EQ(out[0], 0) << "the fade-in starts at silence";
-    // Between the fades: the source from frame a on, through float and back.
-    for (int32_t i = 1000; i < 25000; i += 997) {
-        const int16_t s = source[2 * (5000 + i)];
-        EXPECT_NEAR(out[2 * i], s - (s > 0 ? 1 : s < 0 ? -1 : 0), 1) << i;
-    }
-}
-
 TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
     const int32_t start = 7000;
     const int32_t at = start + 30000;
