@@ -60,8 +60,7 @@ protected:
 // format the reader's own tests measure) as a 44.1 kHz 16-bit stereo file in the project's
 // folder, with its peaks.
 TEST_F(FormatImport, AnotherFormatBecomesTheReadersAudioInTheProjectsFolder) {
-    for (const Source& s : {Source{"96000-1-16.wav", 96000, 1, 16, "", 0},
-                            Source{"48000-2-16.flac", 48000, 2, 16, "", 0},
+    for (const Source& s : {Source{"48000-2-16.flac", 48000, 2, 16, "", 0},
                             Source{"44100-2-mp3.mp3", 44100, 2, 0, "libmp3lame", 0}}) {
         const std::string path = make(s);
         ASSERT_EQ(import({path}).added, 1) << s.name;
