@@ -1,5 +1,6 @@
 // The file manager: title files by index, lengths, the base directory, disk space,
-// deleting a title's files, the engine hand-over and the peak file of an import.
+// deleting a title's files and the peak file of an import. (The engine hand-over:
+// EditOperationsTest.)
 #include "AEFileManager.h"
 
 #include "AEEngineAccess.h"
@@ -99,13 +100,6 @@ TEST_F(FileManagerTest, AnImportGetsItsWholePeakFile) {
     ASSERT_TRUE(manager.newImportFile(file));
     EXPECT_EQ(ProjectTest::readFile(dir.file("import.pk")), peaks);
     EXPECT_FALSE(manager.newImportFile(dir.file("missing.wav")));
-
-    // Titles reach the engine when there is one.
-    EXPECT_FALSE(manager.loadIntoEngine(0));
-    ProjectTest::EngineProbe engine;
-    EXPECT_TRUE(manager.loadIntoEngine(0));
-    EXPECT_TRUE(manager.loadIntoEngine(-1));
-    EXPECT_EQ(engine.loaded, (std::vector<int32_t>{0, -1}));
 }
 
 } // namespace
