@@ -3,7 +3,6 @@
 // EditOperationsTest.)
 #include "AEFileManager.h"
 
-#include "AEEngineAccess.h"
 #include "AEPeakData.h"
 #include "AEProject.h"
 
