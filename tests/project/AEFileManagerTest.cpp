@@ -1,6 +1,6 @@
-// The file manager: title files by index, lengths, the base directory, disk space,
-// deleting a title's files and the peak file of an import. (The engine hand-over:
-// EditOperationsTest.)
+// The file manager: title files by index, lengths, the base directory, disk space and the
+// peak file of an import. (The engine hand-over: EditOperationsTest; deleteFiles, which
+// nothing calls, is left untested: a title's files go with AEProject::deleteTitle.)
 #include "AEFileManager.h"
 
 #include "AEPeakData.h"
@@ -48,16 +48,6 @@ TEST_F(FileManagerTest, FileNamesAndLengthsFollowTheProcessingState) {
     EXPECT_EQ(manager.getFileName(0), dir.file("first.wav"));
     EXPECT_EQ(manager.getFileName(1), "") << "no such title";
     EXPECT_TRUE(host.messages.empty());
-
-    // Deleting takes the peak file along; already gone is no error.
-    project.title(0)->setStateCode(3);
-    ProjectTest::writeFile(dir.file("x.p.wav"), "audio");
-    ProjectTest::writeFile(dir.file("x.p.pk"), "peaks");
-    EXPECT_TRUE(manager.deleteFiles(0));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.wav")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x.p.pk")));
-    EXPECT_TRUE(manager.deleteFiles(0));
-    EXPECT_FALSE(manager.deleteFiles(4));
 
     manager.setProject(nullptr);
     EXPECT_EQ(manager.getFileName(0), "error");
