@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 using ProjectTest::kSevenSeconds;
 
 namespace {
