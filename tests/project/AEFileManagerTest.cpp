@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-using ProjectTest::kSevenSeconds;
-
 namespace {
 
 class FileManagerTest : public ::testing::Test {
