@@ -4,7 +4,6 @@
 
 #include "AEBusyGuard.h"
 #include "AEFileManager.h"
-#include "AEPeakData.h"
 #include "AEProject.h"
 #include "ProjectTestSupport.h"
 #include "support/TestDirs.h"

@@ -3,7 +3,6 @@
 #include "AEWaveImport.h"
 
 #include "AEAddToProject.h"
-#include "AEAudiofile.h"
 #include "AEImportList.h"
 #include "AEMonoToStereo.h"
 #include "AudioTestSupport.h"
