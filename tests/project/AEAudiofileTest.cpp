@@ -1,7 +1,7 @@
 // Title files: creating, reading (mono as stereo), positions, stop position and loop
 // range, and the engine's side of a buffer in each mode. (Playing to the end, fades and
-// recordings through the engine: AEAudioEngineTest; moveRange, which nothing calls, is
-// left untested.)
+// recordings through the engine: AEAudioEngineTest; moveRange and the endless play mode,
+// which nothing uses, are left untested.)
 #include "AEAudiofile.h"
 
 #include "AudioTestSupport.h"
@@ -11,18 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace {
 
 using ProjectTest::testSignal;
 
 std::vector<int16_t> slice(const std::vector<int16_t>& stereo, int32_t from, int32_t frames) {
     return {stereo.begin() + int64_t{from} * 2, stereo.begin() + (int64_t{from} + frames) * 2};
-}
-
-bool silent(const std::vector<int16_t>& samples) {
-    return std::all_of(samples.begin(), samples.end(), [](int16_t s) { return s == 0; });
 }
 
 class AEAudiofileTest : public ::testing::Test {
@@ -111,8 +105,8 @@ TEST_F(AEAudiofileTest, AMonoFileReadsAsStereoWithBothChannelsEqual) {
 }
 
 // A stop position inside the file (or forced beyond it) ends playback once the queued
-// buffers have played; endless play never asks to stop.
-TEST_F(AEAudiofileTest, AStopPositionEndsPlaybackAndEndlessPlayNever) {
+// buffers have played.
+TEST_F(AEAudiofileTest, AStopPositionEndsPlayback) {
     AEAudiofile file(stereoFile(50000));
     ASSERT_TRUE(file.openForRead());
     EXPECT_EQ(file.stopPosition(), AEAudiofile::kNoStop);
@@ -126,16 +120,6 @@ TEST_F(AEAudiofileTest, AStopPositionEndsPlaybackAndEndlessPlayNever) {
     play(file, 8, 1000);
     // Position 6 000 is the first at or past 4 000 + 2 × 1000.
     EXPECT_EQ(ends, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2}));
-
-    AEAudiofile endless(stereoFile(3000));
-    ASSERT_TRUE(endless.openForRead());
-    ASSERT_TRUE(endless.setPlayMode(AEAudiofile::kPlayEndless));
-    EXPECT_FALSE(endless.setPlayMode(AEAudiofile::kWrite));
-    endCalls = 0;
-    countEnds(endless);
-    const auto out = play(endless, 12, 1024);
-    EXPECT_EQ(endCalls, 0);
-    EXPECT_TRUE(silent(out.back()));
 }
 
 TEST_F(AEAudiofileTest, ALoopJumpsBackToTheRangeStartAndTellsTheFades) {
