@@ -11,7 +11,6 @@
 #include "AEWaveImport.h"
 #include "AudioTestSupport.h"
 #include "ImportTestSupport.h"
-#include "SoundFileReader.h"
 
 #include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
@@ -133,10 +132,6 @@ TEST_F(FlacExport, DecodesToExactlyTheTitlesAudioWithItsTags) {
     ASSERT_EQ(back.readStereo(samples.data(), back.getLength()), back.getLength());
     EXPECT_EQ(samples, titleAudio(0));
 
-    auto reader = SoundFileReader::open(out);
-    ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(reader->title(), "Moonlight Serenade");
-    EXPECT_EQ(reader->artist(), "Orchestra Émile");
     const std::string tags = dir.file("tags.txt");
     ASSERT_TRUE(
         GeneratedAudio::run("metaflac --export-tags-to=" + quoted(tags) + " " + quoted(out)));
