@@ -73,9 +73,7 @@ TEST_F(CdCommandTest, BadRequestsFailWithOneLine) {
     const std::string drive = imageDrive();
     for (const QStringList& args :
          {QStringList{"cd"}, QStringList{"cd", "burn"}, QStringList{"cd", "copy", "--to", "x.wav"},
-          QStringList{"cd", "copy", "--tracks", "0", "--to", "x.wav"},
           QStringList{"cd", "copy", "--tracks", "3-1", "--to", "x.wav"},
-          QStringList{"cd", "copy", "--tracks", "1,x", "--to", "x.wav"},
           QStringList{"cd", "copy", "--drive", "1.5", "--tracks", "1", "--to", "x.wav"},
           QStringList{"cd", "copy", "--drive", q(drive), "--tracks", "7", "--to", "x.wav"},
           QStringList{"cd", "list", "--frob", "1"},
