@@ -14,12 +14,12 @@
 namespace {
 
 using AESilenceSplit::Range;
-using SplitTest::damage;
 using SplitTest::hiss;
 using SplitTest::kRate;
 using SplitTest::Side;
 using SplitTest::SideBuilder;
 using SplitTest::SongShape;
+using SplitTest::worn;
 
 constexpr int32_t kFiftyMs = kRate / 20;
 // Three to six songs at -20 dBFS RMS with gaps of 1.5 to 4 s, built from `shape`.
@@ -33,12 +33,6 @@ Side songs(uint32_t seed, const std::vector<double>& gaps, const SongShape& shap
         ++n;
     }
     return side.song(8.0, -20.0, shape).silence(1.0).build();
-}
-
-// `side` with the damage of `options` added.
-Side worn(Side side, const WornRecordOptions& options) {
-    damage(side, options);
-    return side;
 }
 
 struct SideCase {

@@ -5,7 +5,7 @@
 // them, and the frame where each song truly starts. Songs of a given loudness and shape
 // and stretches of digital silence make clean sides that a test damages afterwards with
 // the worn-record generator's hiss, pops, crackle and rumble (WornRecord, of gleam-cli
-// generate: a test using damage() compiles src/main/cli/WornRecord.cpp in).
+// generate: a test using worn() compiles src/main/cli/WornRecord.cpp in).
 
 #include "WornRecord.h"
 
@@ -172,8 +172,8 @@ inline WornRecordOptions hiss(double db, double popsPerSecond = 0.0, double crac
     return options;
 }
 
-// The damage of a worn record or tape (WornRecord without its music) added to the side.
-inline void damage(Side& side, WornRecordOptions options) {
+// The side with the damage of a worn record or tape (WornRecord without its music) added.
+inline Side worn(Side side, WornRecordOptions options) {
     options.frames = side.frames();
     options.musicPeak = 0.0;
     std::vector<int16_t> noise;
@@ -181,6 +181,7 @@ inline void damage(Side& side, WornRecordOptions options) {
     for (size_t i = 0; i < side.samples.size(); ++i) {
         side.samples[i] = clipped(static_cast<double>(side.samples[i]) + noise[i]);
     }
+    return side;
 }
 
 } // namespace SplitTest
