@@ -89,19 +89,6 @@ TEST(AEExportTest, ATotalBeyondTheDiscNamesTheDiscsCapacity) {
     }
 }
 
-TEST(AEExportTest, TheListUsesTheUsersLanguageAndTwoDigitNumbers) {
-    ProjectTest::RecordingHost host;
-    AEProject project;
-    project.setProjectTitle("X");
-    for (int i = 0; i < 12; ++i) {
-        addTitle(project, "a", "t" + std::to_string(i + 1), frames(0, 8), "0");
-    }
-    const std::string text = AEExport::titleListText(project);
-    EXPECT_EQ(text.substr(0, 10), "S3062:\nX\n\n");
-    EXPECT_NE(text.find("\n09\ta\tt9\t00:08\n10\ta\tt10\t00:08\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\nS3063: 01:36.\n\nS3065\n"), std::string::npos) << text;
-}
-
 // The list file is written only for titles, and never in part (a full disk leaves none).
 TEST(AEExportTest, TheListFileIsWrittenWholeOrNotAtAll) {
     TestDir dir;
