@@ -37,15 +37,6 @@ protected:
     AEProject project;
 };
 
-TEST(ProcessedFileNameTest, CountsUpFromTheFirstFreeName) {
-    TestDir dir;
-    const std::string first = processedFileName(dir.path(), "/rec/Side A.WAV", "/p/Party.dat");
-    EXPECT_EQ(first, dir.path() + "/Side A000.Party.p.wav");
-    ProjectTest::writeFile(first, "x");
-    EXPECT_EQ(processedFileName(dir.path() + "/", "/rec/Side A.wav", "/p/Party.dat"),
-              dir.path() + "/Side A001.Party.p.wav");
-}
-
 TEST(ProcessedFileNameTest, AClaimedNameIsNotChosenAgain) {
     TestDir dir;
     auto first = AEProcessedFile::claim(dir.path(), "s.wav", "p.dat");
