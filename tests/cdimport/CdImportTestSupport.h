@@ -34,7 +34,6 @@ public:
     void showProgress(int32_t position, const std::string& status) override {
         {
             std::lock_guard<std::mutex> lock(mutex);
-            positions.push_back(position);
             statuses.push_back(status);
         }
         if (onProgress) {
@@ -45,7 +44,6 @@ public:
 
     std::mutex mutex;
     std::vector<bool> controls;
-    std::vector<int32_t> positions;
     std::vector<std::string> statuses;
     std::atomic<int> adding{0};
     std::function<void(int32_t)> onProgress;

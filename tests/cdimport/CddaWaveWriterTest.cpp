@@ -42,8 +42,6 @@ TEST(CddaWaveWriter, WritesFortyFourKilohertzSixteenBitStereoInPieces) {
     }
     ASSERT_EQ(at, sectors);
     ASSERT_EQ(writer.done(), kCddaOk);
-    EXPECT_EQ(writer.lastError(), kCddaOk);
-    EXPECT_EQ(writer.path(), path);
     EXPECT_EQ(AudioTest::readStereo16(path), samples) << "44.1 kHz 16-bit stereo";
     EXPECT_EQ(fs::file_size(path), 44u + static_cast<uintmax_t>(sectors) * kCddaSectorBytes);
     EXPECT_EQ(writer.writeSectors(samples.data(), 1), kCddaNotInitialised)

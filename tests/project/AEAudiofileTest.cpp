@@ -1,6 +1,7 @@
 // Title files: creating, reading (mono as stereo), positions, stop position and loop
-// range, and the engine's side of a buffer in each mode. (Playing to the end, fades and a
-// recording on a full disk through the engine: AEAudioEngineTest.)
+// range, and the engine's side of a buffer in each mode. (Playing to the end, fades and
+// recordings through the engine: AEAudioEngineTest; moveRange and the endless play mode,
+// which nothing uses, are left untested.)
 #include "AEAudiofile.h"
 
 #include "AudioTestSupport.h"
@@ -10,18 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace {
 
 using ProjectTest::testSignal;
 
 std::vector<int16_t> slice(const std::vector<int16_t>& stereo, int32_t from, int32_t frames) {
     return {stereo.begin() + int64_t{from} * 2, stereo.begin() + (int64_t{from} + frames) * 2};
-}
-
-bool silent(const std::vector<int16_t>& samples) {
-    return std::all_of(samples.begin(), samples.end(), [](int16_t s) { return s == 0; });
 }
 
 class AEAudiofileTest : public ::testing::Test {
@@ -60,10 +55,7 @@ protected:
 TEST_F(AEAudiofileTest, CreateWritesA44100Stereo16BitFile) {
     const std::string path = dir.file("new.wav");
     AEAudiofile file(path);
-    EXPECT_FALSE(file.isOpen()) << "nothing is opened at construction";
     ASSERT_TRUE(file.create());
-    EXPECT_EQ(file.mode(), AEAudiofile::kWrite);
-    EXPECT_EQ(file.getPosition(), 0);
     const auto samples = testSignal(5000);
     EXPECT_EQ(file.writeStereo(samples.data(), 5000), 5000);
     EXPECT_EQ(file.getLength(), 5000);
@@ -78,13 +70,7 @@ TEST_F(AEAudiofileTest, CreateWritesA44100Stereo16BitFile) {
     EXPECT_EQ(AudioTest::le16(bytes, 34), 16);        // bits
     EXPECT_EQ(AudioTest::le32(bytes, 40), 5000u * 4); // data size
     EXPECT_EQ(AudioTest::asSamples({bytes.begin() + 44, bytes.end()}), samples);
-}
-
-TEST_F(AEAudiofileTest, CreateInAMissingFolderFailsAndLogs) {
-    AEAudiofile file(dir.file("missing/new.wav"));
-    EXPECT_FALSE(file.create());
-    ASSERT_EQ(host.logLines.size(), 1u);
-    EXPECT_EQ(host.logLines[0], "creating audio file failed");
+    EXPECT_FALSE(AEAudiofile(dir.file("missing/new.wav")).create());
 }
 
 TEST_F(AEAudiofileTest, OpenForReadGivesLengthAndPositions) {
@@ -93,14 +79,7 @@ TEST_F(AEAudiofileTest, OpenForReadGivesLengthAndPositions) {
     EXPECT_EQ(file.getLength(), 20000);
     EXPECT_EQ(file.getPosition(), 0);
     EXPECT_EQ(file.mode(), AEAudiofile::kPlayToEnd);
-
-    ASSERT_TRUE(file.seek(12345));
-    EXPECT_EQ(file.getPosition(), 12345);
     std::vector<int16_t> buffer(200);
-    ASSERT_EQ(file.readStereo(buffer.data(), 100), 100);
-    EXPECT_EQ(buffer, slice(signal, 12345, 100));
-    EXPECT_EQ(file.getPosition(), 12445);
-
     ASSERT_TRUE(file.seek(25000)) << "kept within the file";
     EXPECT_EQ(file.getPosition(), 0) << "at the end the position reads 0";
     EXPECT_EQ(file.readStereo(buffer.data(), 100), 0);
@@ -122,35 +101,9 @@ TEST_F(AEAudiofileTest, AMonoFileReadsAsStereoWithBothChannelsEqual) {
     EXPECT_EQ(stereo, RunTest::bothChannels(mono));
 }
 
-TEST_F(AEAudiofileTest, LoopRangeMovesBy1025FramesWithinTheFile) {
-    AEAudiofile file(stereoFile(10000));
-    ASSERT_TRUE(file.openForRead());
-    EXPECT_FALSE(file.moveRange(1)) << "only while looping";
-    EXPECT_FALSE(file.setLoopRange(500, 500));
-    EXPECT_FALSE(file.setLoopRange(-1, 500));
-    EXPECT_EQ(file.mode(), AEAudiofile::kPlayToEnd);
-    ASSERT_TRUE(file.setLoopRange(1000, 7950));
-    EXPECT_EQ(file.mode(), AEAudiofile::kLoopRange);
-
-    EXPECT_TRUE(file.moveRange(1));
-    EXPECT_EQ(file.rangeStart(), 2025);
-    EXPECT_EQ(file.rangeEnd(), 8975);
-    EXPECT_TRUE(file.moveRange(1));
-    EXPECT_EQ(file.rangeEnd(), 10000) << "may end exactly at the file's end";
-    EXPECT_FALSE(file.moveRange(1));
-    EXPECT_EQ(file.rangeStart(), 3050);
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(file.moveRange(-1));
-    }
-    EXPECT_EQ(file.rangeStart(), 1000);
-    EXPECT_FALSE(file.moveRange(-1)) << "would start before the file";
-    EXPECT_EQ(file.rangeStart(), 1000);
-    EXPECT_EQ(file.rangeEnd(), 7950);
-}
-
 // A stop position inside the file (or forced beyond it) ends playback once the queued
-// buffers have played; endless play never asks to stop.
-TEST_F(AEAudiofileTest, AStopPositionEndsPlaybackAndEndlessPlayNever) {
+// buffers have played.
+TEST_F(AEAudiofileTest, AStopPositionEndsPlayback) {
     AEAudiofile file(stereoFile(50000));
     ASSERT_TRUE(file.openForRead());
     EXPECT_EQ(file.stopPosition(), AEAudiofile::kNoStop);
@@ -164,23 +117,16 @@ TEST_F(AEAudiofileTest, AStopPositionEndsPlaybackAndEndlessPlayNever) {
     play(file, 8, 1000);
     // Position 6 000 is the first at or past 4 000 + 2 × 1000.
     EXPECT_EQ(ends, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2}));
-
-    AEAudiofile endless(stereoFile(3000));
-    ASSERT_TRUE(endless.openForRead());
-    ASSERT_TRUE(endless.setPlayMode(AEAudiofile::kPlayEndless));
-    EXPECT_FALSE(endless.setPlayMode(AEAudiofile::kWrite));
-    endCalls = 0;
-    countEnds(endless);
-    const auto out = play(endless, 12, 1024);
-    EXPECT_EQ(endCalls, 0);
-    EXPECT_TRUE(silent(out.back()));
 }
 
 TEST_F(AEAudiofileTest, ALoopJumpsBackToTheRangeStartAndTellsTheFades) {
     AEAudiofile file(stereoFile(20000));
     ASSERT_TRUE(file.openForRead());
     file.setQueuedBuffers(2);
+    EXPECT_FALSE(file.setLoopRange(500, 500));
+    EXPECT_FALSE(file.setLoopRange(-1, 500));
     ASSERT_TRUE(file.setLoopRange(2048, 6144));
+    EXPECT_EQ(file.mode(), AEAudiofile::kLoopRange);
     ASSERT_TRUE(file.seek(2048));
     // Silence after frame 7000: a fade position that was not brought back with the jump
     // would silence the looped audio.
@@ -201,28 +147,6 @@ TEST_F(AEAudiofileTest, ALoopJumpsBackToTheRangeStartAndTellsTheFades) {
     }
     EXPECT_EQ(out[5], slice(signal, 2048, 1024));
     EXPECT_EQ(out[10], slice(signal, 2048, 1024));
-}
-
-TEST_F(AEAudiofileTest, RecordingWritesEveryBufferAndStopsAtItsLimit) {
-    const std::string path = dir.file("take.wav");
-    AEAudiofile file(path);
-    ASSERT_TRUE(file.create());
-    file.setStopPosition(3000, true);
-    countEnds(file);
-    const auto input = testSignal(5 * 1000);
-    for (int b = 0; b < 5; ++b) {
-        auto buffer = slice(input, b * 1000, 1000);
-        file.processBuffer(buffer.data(), 1000);
-        ends.push_back(endCalls);
-    }
-    EXPECT_EQ(ends, (std::vector<int>{0, 0, 0, 1, 2}));
-    EXPECT_EQ(file.getLength(), 5000);
-    ASSERT_TRUE(file.close());
-    AEAudiofile back(path);
-    ASSERT_TRUE(back.openForRead());
-    std::vector<int16_t> read(10000);
-    ASSERT_EQ(back.readStereo(read.data(), 5000), 5000);
-    EXPECT_EQ(read, input);
 }
 
 } // namespace

@@ -54,9 +54,6 @@ TEST(AETaggedFile, WritesRecordsByteForByteAndReadsThemBack) {
 TEST(AETaggedFile, LongTextsAreCutAtACharacterBoundary) {
     // 1021 ASCII bytes and then a three-byte character: 1024 bytes, two too many.
     const std::string text = std::string(1021, 'a') + "♪";
-    EXPECT_EQ(AETaggedFile::cutText(text, 1022), std::string(1021, 'a'));
-    EXPECT_EQ(AETaggedFile::cutText("short", 1022), "short");
-
     TestDir dir;
     AETaggedFile file(dir.file("long.dat"));
     ASSERT_TRUE(file.openForWrite());

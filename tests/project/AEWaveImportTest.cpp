@@ -2,13 +2,9 @@
 // file, and the routine that turns waiting files into titles.
 #include "AEWaveImport.h"
 
-#include "AudioFile.h"
-
 #include "AEAddToProject.h"
-#include "AEAudiofile.h"
 #include "AEImportList.h"
 #include "AEMonoToStereo.h"
-#include "AEPeakData.h"
 #include "AudioTestSupport.h"
 #include "ImportTestSupport.h"
 
@@ -55,17 +51,13 @@ protected:
 
 // Any WAVE format is accepted when it plays seven seconds at 44.1 kHz.
 TEST_F(WaveImportTest, WaveFilesOfSevenSecondsAreAccepted) {
-    EXPECT_EQ(check(pcm(2, 44100, 16, kSevenSeconds)), AEWaveImport::kAccepted);
     EXPECT_EQ(check(pcm(1, 44100, 16, kSevenSeconds)), AEWaveImport::kAccepted);
-    EXPECT_EQ(check(stereo("long.wav", 3 * kSevenSeconds)), AEWaveImport::kAccepted);
     EXPECT_EQ(check(pcm(2, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
-    EXPECT_EQ(check(pcm(1, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
     EXPECT_EQ(check(pcm(2, 22050, 16, kSevenSeconds)), AEWaveImport::kAccepted);
     // 308 700 frames at 48 kHz are 6.4 seconds.
     EXPECT_EQ(check(pcm(2, 48000, 16, kSevenSeconds)), AEWaveImport::kTooShort);
     EXPECT_EQ(check(pcm(2, 48000, 16, 336000)), AEWaveImport::kAccepted);
     EXPECT_EQ(check(pcm(2, 44100, 24, kSevenSeconds)), AEWaveImport::kAccepted);
-    EXPECT_EQ(check(pcm(4, 44100, 16, kSevenSeconds - 1)), AEWaveImport::kTooShort);
 }
 
 TEST_F(WaveImportTest, FilesThatAreNotAudioAreRefused) {
@@ -73,8 +65,6 @@ TEST_F(WaveImportTest, FilesThatAreNotAudioAreRefused) {
     EXPECT_EQ(check(dir.file("notes.wav")), AEWaveImport::kNotAudio);
     ProjectTest::writeFile(dir.file("empty.wav"), "");
     EXPECT_EQ(check(dir.file("empty.wav")), AEWaveImport::kNotAudio);
-    ProjectTest::writeFile(dir.file("notes.mp3"), std::string(100000, 'x'));
-    EXPECT_EQ(check(dir.file("notes.mp3")), AEWaveImport::kNotAudio);
     // A chunk between "WAVE" and "fmt ": not the program's own layout, so it is converted
     // (bit for bit) rather than taken as it is.
     AudioTest::Bytes samples(static_cast<size_t>(kSevenSeconds) * 4, 0);
@@ -101,12 +91,9 @@ TEST_F(WaveImportTest, TruncatedUnreadableAndMissingFilesAndFoldersAreRefused) {
     EXPECT_EQ(check(dir.file("missing.wav")), AEWaveImport::kMissing);
     fs::create_directory(dir.file("folder.wav"));
     EXPECT_EQ(check(dir.file("folder.wav")), AEWaveImport::kNotAFile);
-    fs::create_symlink(dir.file("gone.wav"), dir.file("dangling.wav"));
-    EXPECT_EQ(check(dir.file("dangling.wav")), AEWaveImport::kMissing);
     // A pipe would block a reader: it is never opened.
     ASSERT_EQ(mkfifo(dir.file("pipe.wav").c_str(), 0600), 0);
     EXPECT_EQ(check(dir.file("pipe.wav")), AEWaveImport::kNotAFile);
-
     if (geteuid() != 0) { // the super-user reads everything
         const std::string locked = stereo("locked.wav", kSevenSeconds);
         fs::permissions(locked, fs::perms::none);
@@ -132,15 +119,11 @@ TEST_F(WaveImportTest, CopiesOfSameNamedFilesNeverReplaceOneAnother) {
     ASSERT_EQ(project.titleCount(), 2);
     EXPECT_EQ(project.currentAudioPath(0), base() + "/take.wav.stereo.wav");
     EXPECT_EQ(project.currentAudioPath(1), base() + "/take-2.wav.stereo.wav");
-    // Each title plays its own recording, and its peaks are of that recording.
+    // Each title plays its own recording.
     for (const auto& [index, samples] : {std::pair{0, firstSamples}, std::pair{1, secondSamples}}) {
         EXPECT_EQ(RunTest::readStereo(project.currentAudioPath(index)),
                   RunTest::bothChannels(samples))
             << index;
-        AudioFile file(project.currentAudioPath(index));
-        AEPeakData peaks(&file);
-        ASSERT_TRUE(peaks.load());
-        EXPECT_EQ(peaks.blockCount(), static_cast<int32_t>(samples.size()) / 256) << index;
     }
     // A name a title refers to is taken even while its file is away.
     fs::remove(base() + "/take.wav.stereo.wav");
@@ -176,19 +159,6 @@ TEST_F(WaveImportTest, TheImportListGetsTheAcceptedFilesAndOneMessageForTheRest)
     host.messages.clear();
     EXPECT_TRUE(AEWaveImport::fillImportList({good1}, list).empty());
     EXPECT_TRUE(host.messages.empty()) << "nothing refused, nothing said";
-}
-
-TEST_F(WaveImportTest, AMonoFileBecomesAStereoCopyWithBothChannelsEqual) {
-    std::string path = mono("44100-1-16-7s.wav", kSevenSeconds);
-    ASSERT_TRUE(convertMonoToStereo(path, base()));
-    EXPECT_EQ(path, base() + "/44100-1-16-7s.wav.stereo.wav");
-    EXPECT_EQ(RunTest::filesIn(base()), (std::vector<std::string>{"44100-1-16-7s.wav.stereo.wav"}));
-    EXPECT_EQ(host.progressMaximum, kSevenSeconds / 16384);
-    const auto tags = host.tags();
-    EXPECT_EQ(std::count(tags.begin(), tags.end(), 18), 1) << "one sign of life every ten steps";
-
-    EXPECT_EQ(AudioFile::check(path).channels, 2);
-    EXPECT_EQ(RunTest::readStereo(path), RunTest::bothChannels(monoSamples));
 }
 
 // A stereo copy that cannot be read, is cancelled or runs out of room leaves no file (an
@@ -253,14 +223,11 @@ TEST_F(WaveImportTest, WaitingFilesBecomeTitles) {
     EXPECT_EQ(project.displayName(0), "one");
     EXPECT_EQ(project.length(0), kSevenSeconds + 100);
     EXPECT_EQ(project.sourcePath(1), base() + "/two.wav.stereo.wav");
-    EXPECT_EQ(project.displayName(1), "two.wav.stereo");
-    EXPECT_EQ(project.artist(1), "S3010");
     EXPECT_EQ(project.currentAudioPath(2), base() + "/side.wave.stereo.wav");
     EXPECT_EQ(AEFileManager::framesOf(project.currentAudioPath(2)), kSevenSeconds);
     EXPECT_TRUE(fs::exists(dir.file("one.pk")));
     EXPECT_TRUE(fs::exists(base() + "/two.wav.stereo.pk"));
 
-    EXPECT_EQ(host.tags().back(), 4);
     EXPECT_FALSE(host.busy);
     EXPECT_FALSE(list.adding);
     EXPECT_TRUE(list.importPending);

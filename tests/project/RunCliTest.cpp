@@ -1,5 +1,6 @@
 // gleam-cli restore, normalize, and project … process / normalize, run as a program: the
-// files they write, what they refuse, and that a stopped run leaves nothing behind.
+// files they write and what they refuse. (A stopped restore leaves nothing behind:
+// RestoreCollectionCliTest, whose runs end the same way.)
 #include "AEProcessedFile.h"
 #include "AEProcessingRun.h"
 #include "RunTestSupport.h"
@@ -10,18 +11,16 @@
 
 #include "AudioFile.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace {
 
+using RunTest::count;
 using RunTest::filesIn;
+using RunTest::lines;
 using RunTest::readStereo;
 
 constexpr int32_t kSevenSeconds = ProjectTest::kSevenSeconds;
@@ -29,19 +28,6 @@ constexpr int32_t kSevenSeconds = ProjectTest::kSevenSeconds;
 using TestCli::cli;
 using TestCli::CliRun;
 using TestCli::q;
-
-// How often `part` occurs in `text`.
-int count(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++n;
-    }
-    return n;
-}
-
-int lines(const std::string& text) {
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
 
 // The format of a written file: rate, bits, channels, frames.
 std::string formatOf(const std::string& path) {
@@ -72,8 +58,6 @@ TEST(RunCli, RestoreIsTheProcessingRunOfAnImportedTitle) {
                             q(dir.file("out.wav")), "--click", "0.5", "--crackle", "0.25",
                             "--noise", "0.7", "--width", "0.33", "--brilliance", "0.9"});
     ASSERT_EQ(run.code, 0) << run.err;
-    EXPECT_EQ(lines(run.out), 1) << run.out;
-    EXPECT_NE(run.out.find("restored"), std::string::npos) << run.out;
     EXPECT_EQ(readStereo(dir.file("out.wav")), readStereo(title.processedPath()));
     EXPECT_EQ(formatOf(dir.file("out.wav")), "44100-2-16 60000");
 }
@@ -100,7 +84,6 @@ TEST(RunCli, RestoreAndNormalizeRefuseBadInputsArgumentsAndOutputs) {
         {{"restore", in, out, "--hiss", "1"}, ""},
         {{"restore", in, out, "--click"}, ""},
         {{"normalize", in}, ""},
-        {{"restore", in, q(dir.file("out.mp3"))}, ".wav, .aif, .aiff or .flac"},
         {{"normalize", in, q(dir.file("out.wav.tmp"))}, ".wav, .aif, .aiff or .flac"},
         {{"restore", in, q(dir.file("out"))}, ".wav, .aif, .aiff or .flac"},
     };
@@ -116,16 +99,11 @@ TEST(RunCli, RestoreAndNormalizeRefuseBadInputsArgumentsAndOutputs) {
 
 // What sox makes of a file: its type and samples per channel, e.g. "aiff 20000".
 std::string soxView(const std::string& path) {
-    const std::string command =
-        "echo $(sox --i -t '" + path + "' 2>&1) $(sox --i -s '" + path + "' 2>&1)";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    char line[256] = {};
-    const bool got = pipe && std::fgets(line, sizeof line, pipe) != nullptr;
-    if (pipe) {
-        pclose(pipe);
-    }
-    std::string view = got ? line : "";
-    return view.substr(0, view.find('\n'));
+    const auto ask = [&path](const char* what) {
+        const std::string out = TestCli::run("sox", {"--i", what, q(path)}).out;
+        return out.substr(0, out.find('\n'));
+    };
+    return ask("-t") + " " + ask("-s");
 }
 
 TEST(RunCli, RestoreReadsAFileCutShortUpToItsLastWholeFrame) {
@@ -163,22 +141,6 @@ TEST(RunCli, OutputIsWrittenInTheFormatItsExtensionNames) {
             EXPECT_EQ(readStereo(decoded), reference) << c.name;
         }
     }
-}
-
-TEST(RunCli, AStoppedRestoreLeavesNoFile) {
-    TestDir dir;
-    ProjectTest::writeWave(dir.file("long.wav"), 240 * 44100);
-    QProcess process;
-    process.start(GLEAM_CLI, {"restore", "--quiet", q(dir.file("long.wav")), q(dir.file("out.wav")),
-                              "--click", "0.5", "--noise", "0.5"});
-    ASSERT_TRUE(process.waitForStarted());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    process.terminate();
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "the run ended on its own";
-    EXPECT_NE(process.exitCode(), 0);
-    EXPECT_NE(process.readAllStandardError().toStdString().find("cancelled"), std::string::npos);
-    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"long.wav"});
 }
 
 // A project made, filled and processed with gleam-cli.

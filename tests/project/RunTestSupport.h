@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers of the project tests: reading a result back, titles made from generated audio,
-// the files of a folder.
+// counting in a program's output, the files of a folder.
 
 #include "AEAudiofile.h"
 #include "AEProject.h"
@@ -71,6 +71,18 @@ inline AETitle& importTitle(AEProject& project, const std::string& directory,
 inline void setStage(AETitle& title, int slot, int32_t position) {
     title.setProcessorParam(slot, position);
     title.setProcessorEnabled(slot, true);
+}
+
+// How often `part` occurs in `text`, and the lines of `text`.
+inline int count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+inline int lines(const std::string& text) {
+    return count(text, "\n");
 }
 
 // The names of the files in `directory`, sorted.

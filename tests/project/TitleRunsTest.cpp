@@ -1,6 +1,7 @@
-// Processing and normalizing several titles, as the window's threads do: side by side with
-// the same results as one after the other, the outcomes carried in the messages, the
-// messages, cancelling, skipped titles.
+// Processing several titles, as the window's threads do: side by side with the same
+// results as one after the other, the outcomes carried in the messages, the messages,
+// cancelling, skipped titles. (Normalizing all: RestoreSideJourneyTest, one title at a
+// time as NormalizingRunTest has it.)
 #include "AETitleRuns.h"
 #include "RunTestSupport.h"
 
@@ -94,17 +95,6 @@ TEST_F(TitleRunsTest, ACancelStopsEveryTitleAndLeavesNoFiles) {
     for (int32_t k = 0; k < 4; ++k) {
         EXPECT_EQ(project.title(k)->stateCode(), 0);
         EXPECT_TRUE(project.title(k)->processorEnabled(2));
-    }
-}
-
-TEST_F(TitleRunsTest, NormalizingAllTitlesOneAfterTheOther) {
-    const auto summary = normalizeTitles(project, dir.file("CD.dat"), allTitles(project));
-    EXPECT_EQ(summary.count(AERunResult::kDone), 4);
-    EXPECT_EQ(host.progressBegins, 4) << "each title shows its own two passes";
-    EXPECT_EQ(host.tags().back(), 11);
-    for (int32_t k = 0; k < 4; ++k) {
-        EXPECT_EQ(project.title(k)->fadePoint(0), -1);
-        EXPECT_EQ(project.title(k)->length(), (12 + 5 * k) * kBlock + 333 * k) << "untrimmed";
     }
 }
 
