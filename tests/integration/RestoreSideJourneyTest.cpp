@@ -83,23 +83,18 @@ double hissBelowMusic(const std::vector<int16_t>& x, int32_t from, int32_t to) {
 }
 
 TEST(RestoreSideJourney, FromAWornSideToARepairedDiscImage) {
-    SplitTest::Side side = SplitTest::SideBuilder(31)
-                               .silence(1.5)
-                               .song(9, -20, {})
-                               .silence(2.5)
-                               .song(10, -24, {.quietAt = 4.0, .quietSeconds = 2.0, .quietDb = 12})
-                               .silence(2.0)
-                               .song(8, -20, {.fadeOutSeconds = 2.0})
-                               .silence(1.5)
-                               .build();
-    WornRecordOptions damage = SplitTest::hiss(-50, 1.5, 30.0);
-    damage.frames = side.frames();
-    damage.musicPeak = 0.0;
-    std::vector<int16_t> noise;
-    const WornRecordDamage made = makeWornRecord(damage, noise);
-    for (size_t i = 0; i < side.samples.size(); ++i) {
-        side.samples[i] = SplitTest::clipped(static_cast<double>(side.samples[i]) + noise[i]);
-    }
+    WornRecordDamage made;
+    const SplitTest::Side side =
+        SplitTest::worn(SplitTest::SideBuilder(31)
+                            .silence(1.5)
+                            .song(9, -20, {})
+                            .silence(2.5)
+                            .song(10, -24, {.quietAt = 4.0, .quietSeconds = 2.0, .quietDb = 12})
+                            .silence(2.0)
+                            .song(8, -20, {.fadeOutSeconds = 2.0})
+                            .silence(1.5)
+                            .build(),
+                        SplitTest::hiss(-50, 1.5, 30.0), &made);
     const int32_t sidePops = pops(side.samples, 0, side.frames());
     ASSERT_GE(sidePops, static_cast<int32_t>(made.clickFrames.size()));
 

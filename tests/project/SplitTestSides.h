@@ -172,12 +172,16 @@ inline WornRecordOptions hiss(double db, double popsPerSecond = 0.0, double crac
     return options;
 }
 
-// The side with the damage of a worn record or tape (WornRecord without its music) added.
-inline Side worn(Side side, WornRecordOptions options) {
+// The side with the damage of a worn record or tape (WornRecord without its music) added;
+// what was made goes to `made`, when given.
+inline Side worn(Side side, WornRecordOptions options, WornRecordDamage* made = nullptr) {
     options.frames = side.frames();
     options.musicPeak = 0.0;
     std::vector<int16_t> noise;
-    makeWornRecord(options, noise);
+    const WornRecordDamage damage = makeWornRecord(options, noise);
+    if (made) {
+        *made = damage;
+    }
     for (size_t i = 0; i < side.samples.size(); ++i) {
         side.samples[i] = clipped(static_cast<double>(side.samples[i]) + noise[i]);
     }
