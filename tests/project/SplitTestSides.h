@@ -5,8 +5,10 @@
 // them, and the frame where each song truly starts. Songs of a given loudness and shape
 // and stretches of digital silence make clean sides that a test damages afterwards with
 // the worn-record generator's hiss, pops, crackle and rumble (WornRecord, of gleam-cli
-// generate: a test using worn() compiles src/main/cli/WornRecord.cpp in).
+// generate: a test using worn() compiles src/main/cli/WornRecord.cpp in), and a side of
+// real recordings (sonic-pi-samples, CC0) has a real record's surface noise.
 
+#include "RunTestSupport.h"
 #include "WornRecord.h"
 
 #include <algorithm>
@@ -36,6 +38,27 @@ struct SongShape {
     double quietSeconds = 0.0;
     double quietDb = 0.0;
 };
+
+// A recording, decoded, its silent lead-in and tail (below -60 dB of its peak) left off,
+// `repeat` times in a row; empty when it cannot be read.
+inline std::vector<int16_t> recordedExcerpt(const std::string& path, int32_t repeat = 1) {
+    const std::vector<int16_t> all = RunTest::decoded(path);
+    if (all.empty()) {
+        return {};
+    }
+    int32_t peak = 1;
+    for (int16_t v : all) {
+        peak = std::max(peak, std::abs(int32_t{v}));
+    }
+    auto audible = [&](int16_t v) { return std::abs(int32_t{v}) * 1000 > peak; };
+    const auto first = std::find_if(all.begin(), all.end(), audible) - all.begin();
+    const auto last = all.rend() - std::find_if(all.rbegin(), all.rend(), audible);
+    std::vector<int16_t> excerpt;
+    for (int32_t r = 0; r < repeat; ++r) {
+        excerpt.insert(excerpt.end(), all.begin() + (first & ~1), all.begin() + ((last + 1) & ~1));
+    }
+    return excerpt;
+}
 
 inline int16_t clipped(double v) {
     return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
@@ -100,6 +123,22 @@ public:
         return *this;
     }
 
+    // Recorded music (interleaved stereo) brought to `rmsDb` dBFS RMS, as one song.
+    SideBuilder& recording(const std::vector<int16_t>& samples, double rmsDb) {
+        double power = 0.0;
+        for (int16_t v : samples) {
+            power += static_cast<double>(v) * v;
+        }
+        const double gain =
+            std::pow(10.0, rmsDb / 20.0) * 32768.0 / std::sqrt(power / samples.size() + 1e-9);
+        side_.songStarts.push_back(side_.frames());
+        for (int16_t v : samples) {
+            side_.samples.push_back(clipped(gain * v));
+        }
+        side_.songEnds.push_back(side_.frames());
+        return *this;
+    }
+
     // Digital silence: the damage a test adds is all there is to hear.
     SideBuilder& silence(double seconds) {
         side_.samples.resize(side_.samples.size() + 2 * static_cast<size_t>(seconds * kRate));
@@ -156,6 +195,11 @@ private:
     double frequency_ = 220.0;
 };
 
+constexpr const char* kRecordings = "/usr/share/sonic-pi/samples/";
+constexpr const char* kNoRecordings =
+    "the recordings of sonic-pi-samples are not installed (/usr/share/sonic-pi/samples); "
+    "scripts/install-deps installs them";
+
 inline double rms(double db) {
     return std::pow(10.0, db / 20.0);
 }
@@ -186,6 +230,50 @@ inline Side worn(Side side, WornRecordOptions options, WornRecordDamage* made = 
         side.samples[i] = clipped(static_cast<double>(side.samples[i]) + noise[i]);
     }
     return side;
+}
+
+// A real record's surface noise (a recording of one, looped) at `db` dBFS RMS, added.
+inline bool addSurfaceNoise(Side& side, double db) {
+    const auto noise = recordedExcerpt(std::string(kRecordings) + "vinyl_hiss.flac");
+    if (noise.empty()) {
+        return false;
+    }
+    double power = 0.0;
+    for (int16_t v : noise) {
+        power += static_cast<double>(v) * v;
+    }
+    const double gain = rms(db) * 32768.0 / std::sqrt(power / noise.size());
+    for (size_t i = 0; i < side.samples.size(); ++i) {
+        side.samples[i] = clipped(side.samples[i] + gain * noise[i % noise.size()]);
+    }
+    return true;
+}
+
+// A side of four real recordings (drums, a guitar chord ringing out, tabla, a synthesizer
+// loop) at -22 to -18 dBFS RMS with gaps of 2 to 3 s, under a real record's surface noise
+// (-52 dBFS RMS), pops, crackle and rumble; empty when the recordings are not installed.
+inline Side recordedSide() {
+    const std::string at = kRecordings;
+    const auto drums = recordedExcerpt(at + "loop_amen_full.flac", 2);
+    const auto guitar = recordedExcerpt(at + "guit_em9.flac");
+    const auto tabla = recordedExcerpt(at + "loop_tabla.flac");
+    const auto synth = recordedExcerpt(at + "loop_garzul.flac");
+    if (drums.empty() || guitar.empty() || tabla.empty() || synth.empty()) {
+        return {};
+    }
+    Side side = worn(SideBuilder(11)
+                         .silence(2.0)
+                         .recording(drums, -18)
+                         .silence(2.5)
+                         .recording(guitar, -22)
+                         .silence(2.0)
+                         .recording(tabla, -21)
+                         .silence(3.0)
+                         .recording(synth, -19)
+                         .silence(2.0)
+                         .build(),
+                     hiss(-300, 1.5, 30.0, -45));
+    return addSurfaceNoise(side, -52) ? side : Side{};
 }
 
 } // namespace SplitTest
