@@ -7,13 +7,13 @@
 #include "EnhancedImpulseRemover.h"
 #include "EnhancedLsaGain.h"
 #include "EnhancedNoiseTracker.h"
-#include "EnhancedSignals.h"
+#include "KernelTestSupport.h"
 #include "NspLanes.h"
 
 #include <string>
 
-using namespace signal_test;
-using namespace enhanced_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 
@@ -35,7 +35,7 @@ std::vector<float> denoised(const std::vector<float>& x, float p, int32_t block 
     const int32_t latency = stage.latency();
     std::vector<float> padded = x;
     padded.resize(x.size() + latency, 0.0f);
-    auto out = runKernel(stage, params(p), stereo(padded), block).left;
+    auto out = runKernel(stage, params(p), {padded, padded}, block).left;
     out.erase(out.begin(), out.begin() + latency);
     if (report) {
         *report = stage.report();

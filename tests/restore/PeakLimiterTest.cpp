@@ -1,8 +1,9 @@
 #include "PeakLimiter.h"
 #include "BlockAdapter.h"
-#include "SignalTestSupport.h"
+#include "KernelTestSupport.h"
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 
