@@ -153,6 +153,20 @@ TEST_F(WaveFileTest, EightBitFileIsUnsignedAndWrittenFromSixteenBits) {
     EXPECT_EQ(file.bytesPerFrame(), 1);
 }
 
+TEST_F(WaveFileTest, TwentyFourBitFileHasThreeBytesPerSample) {
+    Bytes data;
+    for (int i = 0; i < 2 * 20 * 3; ++i) {
+        data.push_back(static_cast<uint8_t>(i * 7));
+    }
+    std::string path = tmp.file("44100-2-24.wav");
+    writeBytes(path, pcmWave(2, 44100, 24, data));
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.bytesPerFrame(), 6);
+    EXPECT_EQ(file.frames(), 20);
+    EXPECT_EQ(readToEnd(file, 7), data); // 24 to 16 bits: AudioConverterTest
+}
+
 TEST_F(WaveFileTest, FloatFileWithOversSaturatesInsteadOfWrapping) {
     const float values[] = {0.5f, 1.5f, -2.0f, -1.0f, 1.0f, 0.0f};
     ByteWriter data(false);
@@ -287,6 +301,19 @@ TEST_F(WaveFileTest, FileCutInTheHeaderFailsAndInTheDataOpensWithTheWholeFramesP
         EXPECT_EQ(file.isTruncated(), frames < 8) << length;
         EXPECT_EQ(readToEnd(file), Bytes(data.begin(), data.begin() + frames * 4)) << length;
     }
+}
+
+TEST_F(WaveFileTest, ExtensibleFormatIsReadByItsSubFormat) {
+    ByteWriter fmt(false);
+    fmt.raw(fmtBody(0xFFFE, 2, 44100, 4, 16)).u16(22).u16(16).u32(3).u16(1).raw(Bytes(14, 0));
+    auto data = noise16(2 * 12, 32);
+    std::string path = tmp.file("44100-2-16-extensible.wav");
+    writeBytes(path, riffImage({{"fmt ", fmt.bytes()}, {"data", asBytes(data)}}));
+    AudioFile file(path);
+    ASSERT_TRUE(file.open(FAccessMode::kRead));
+    EXPECT_EQ(file.bits(), 16);
+    EXPECT_EQ(file.sampleType(), kSampleSigned);
+    EXPECT_EQ(asSamples(readToEnd(file)), data);
 }
 
 } // namespace
