@@ -10,7 +10,7 @@
 #include "AlgorithmLibrary.h"
 #include "AudioFile.h"
 #include "project/BenchFiles.h"
-#include "restore/EnhancedSignals.h"
+#include "support/TestSignals.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +27,7 @@ constexpr int32_t kPiece = 60 * 44100; // one minute of material, repeated
 // Music with 10 clicks and 600 crackle ticks per second and hiss at -50 dBFS, as 16-bit
 // stereo.
 bool writeWornRecord(const std::string& path) {
-    using namespace enhanced_test;
+    using namespace TestSignals;
     std::vector<float> channel[2];
     for (uint32_t c = 0; c < 2; ++c) {
         auto x = withBursts(musicMix(kPiece, 1 + c), 600, 3 + c, 2048, 60).dirty;

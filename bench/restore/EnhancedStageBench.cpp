@@ -6,7 +6,7 @@
 // (items_per_second above 3.5 M each, roughly).
 #include "AlgorithmLibrary.h"
 #include "EnhancedStages.h"
-#include "restore/EnhancedSignals.h"
+#include "support/TestSignals.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,14 +24,14 @@ struct Library {
 enum class Damage { kClicks, kTicks, kHiss };
 
 std::vector<float> material(Damage damage, uint32_t seed) {
-    std::vector<float> x = enhanced_test::musicMix(kFrames, seed);
+    std::vector<float> x = TestSignals::musicMix(kFrames, seed);
     switch (damage) {
     case Damage::kClicks:
-        return enhanced_test::withBursts(x, 100, seed + 1, 2048, 400).dirty;
+        return TestSignals::withBursts(x, 100, seed + 1, 2048, 400).dirty;
     case Damage::kTicks:
-        return enhanced_test::withTicks(x, 600.0, 0.05, seed + 1, 2048).dirty;
+        return TestSignals::withTicks(x, 600.0, 0.05, seed + 1, 2048).dirty;
     case Damage::kHiss:
-        enhanced_test::add(x, enhanced_test::hiss(kFrames, -50.0, seed + 1));
+        TestSignals::add(x, TestSignals::hiss(kFrames, -50.0, seed + 1));
         return x;
     }
     return x;

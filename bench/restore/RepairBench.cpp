@@ -7,7 +7,7 @@
 #include "AlgorithmLibrary.h"
 #include "ClickRemover.h"
 #include "CrackleRemover.h"
-#include "restore/ClickSignals.h"
+#include "support/TestSignals.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-using namespace click_signals;
+using namespace TestSignals;
 
 constexpr int32_t kBlock = 4096;
 constexpr int32_t kSeconds = 10;

@@ -15,8 +15,8 @@
 // The SNR is measured on both channels after the lead-in: the clean music against what
 // differs from it.
 #include "AlgorithmLibrary.h"
-#include "restore/EnhancedSignals.h"
 #include "restore/ProcessingPassRun.h"
+#include "support/TestSignals.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,7 +29,7 @@
 
 namespace {
 
-using namespace enhanced_test;
+using namespace TestSignals;
 
 constexpr int32_t kLeadIn = 66150; // 1.5 s of hiss alone
 constexpr int32_t kMusic = 12 * 44100;
@@ -46,7 +46,7 @@ std::vector<float> music(Kind kind, uint32_t seed) {
     std::vector<float> x;
     switch (kind) {
     case Kind::kTones: // four held sines and struck notes with harmonics
-        x = click_signals::musicBed(kMusic, seed, 0.0);
+        x = TestSignals::musicBed(kMusic, seed, 0.0);
         add(x, noteMusic(kMusic, seed + 1, 0.06));
         break;
     case Kind::kPercussive: // drums, a snare and a few quiet notes

@@ -35,19 +35,6 @@ TEST(ExtendedFloatTest, KnownRatesHaveTheirStandardBytesAndValuesSurviveTheRound
     }
 }
 
-TEST(ExtendedFloatTest, ZeroInfinityAndSign) {
-    uint8_t bytes[10] = {};
-    EXPECT_EQ(ExtendedFloat::decode(bytes), 0.0);
-    ExtendedFloat::encode(0.0, bytes);
-    EXPECT_EQ(ExtendedFloat::decode(bytes), 0.0);
-    uint8_t infinite[10] = {0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_TRUE(std::isinf(ExtendedFloat::decode(infinite)));
-    infinite[0] = 0xFF;
-    EXPECT_LT(ExtendedFloat::decode(infinite), 0.0);
-    ExtendedFloat::encode(INFINITY, bytes);
-    EXPECT_TRUE(std::isinf(ExtendedFloat::decode(bytes)));
-}
-
 TEST_F(AiffFileTest, ThousandFramesGiveTheStandardSizes) {
     std::string path = tmp.file("44100-2-16.aif");
     auto data = noise16(2 * 1000, 40);
@@ -55,22 +42,6 @@ TEST_F(AiffFileTest, ThousandFramesGiveTheStandardSizes) {
     // FORM size 4046, COMM of 18 bytes, SSND of 4008 with offset and block size 0.
     EXPECT_EQ(readBytes(path), formImage("AIFF", {{"COMM", commBody(2, 1000, 16, 44100.0)},
                                                   {"SSND", ssndBody(0, bigEndianBytes(data))}}));
-}
-
-TEST_F(AiffFileTest, StereoFileReadsAsNativeSamples) {
-    std::string path = tmp.file("44100-2-16-read.aiff");
-    auto data = noise16(2 * 300, 41);
-    writeBytes(path, formImage("AIFF", {{"COMM", commBody(2, 300, 16, 44100.0)},
-                                        {"SSND", ssndBody(0, bigEndianBytes(data))}}));
-    AudioFile file(path);
-    ASSERT_EQ(file.kind(), kAudioKindAIFF);
-    ASSERT_TRUE(file.open(FAccessMode::kRead));
-    EXPECT_FLOAT_EQ(file.sampleRate(), 44100.0f);
-    EXPECT_EQ(file.bytesPerFrame(), 4);
-    EXPECT_EQ(file.swapWord(), 1);
-    EXPECT_EQ(file.frames(), 300);
-    EXPECT_EQ(file.dataOffset(), 54u);
-    EXPECT_EQ(asSamples(readToEnd(file, 77)), data);
 }
 
 TEST_F(AiffFileTest, OddSizedChunkIsSkippedWithItsPadByte) {

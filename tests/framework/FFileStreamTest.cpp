@@ -29,23 +29,11 @@ TEST(FFileStream, ValuesFollowTheByteOrderFlag) {
                                         0x11, 0x22, 0x33, 0x44, 0xA1, 0xB2};
     EXPECT_EQ(std::memcmp(raw, expected, 12), 0);
 
-    stream->rewind();
-    uint32_t u32 = 0;
-    int16_t i16 = 0;
-    EXPECT_TRUE(stream->readUInt32(u32));
-    EXPECT_TRUE(stream->readInt16(i16));
-    EXPECT_EQ(u32, 0x11223344u);
-    EXPECT_EQ(i16, -2);
-    stream->setSwap(true);
-    int32_t i32 = 0;
-    uint16_t u16 = 0;
-    EXPECT_TRUE(stream->readInt32(i32));
-    EXPECT_TRUE(stream->readUInt16(u16));
-    EXPECT_EQ(i32, 0x11223344);
-    EXPECT_EQ(u16, 0xA1B2u);
-    // At the end a value read fails instead of inventing one.
+    // Reading back in either order: the WAVE and AIFF tests. At the end a value read fails
+    // instead of inventing one.
+    uint16_t u16 = 7;
     EXPECT_FALSE(stream->readUInt16(u16));
-    EXPECT_EQ(u16, 0xA1B2u);
+    EXPECT_EQ(u16, 7u);
 }
 
 TEST(FFileStream, SeekOriginsAndMixedReadWrite) {
@@ -87,12 +75,8 @@ TEST(FFileSystem, OpenCreateRenameDelete) {
         FFileSystem::close(stream);
         EXPECT_FALSE(stream);
     }
-    {
-        auto other = FFileSystem::create(dir.file("taken.wav"));
-        ASSERT_TRUE(other);
-    }
     EXPECT_EQ(FFileSystem::size(dir.file("a.wav")), 3);
-    EXPECT_FALSE(FFileSystem::rename(dir.file("a.wav"), "taken.wav"));
+    // Never over an existing file: AudioFileTest.
     EXPECT_TRUE(FFileSystem::rename(dir.file("a.wav"), "b.wav"));
     EXPECT_FALSE(FFileSystem::exists(dir.file("a.wav")));
     EXPECT_TRUE(FFileSystem::exists(dir.file("b.wav")));

@@ -1,5 +1,4 @@
 #include "FShared.h"
-#include "FString.h"
 
 #include <gtest/gtest.h>
 
@@ -51,16 +50,6 @@ TEST(FShared, CountingIsSafeAcrossThreads) {
     EXPECT_EQ(shared->refCount(), 1);
     shared.reset();
     EXPECT_EQ(deaths, 1);
-}
-
-TEST(FShared, RawPointerConstructorAddsAReference) {
-    auto* text = new FString("hello");
-    {
-        FRef<FString> ref(text);
-        EXPECT_EQ(text->refCount(), 2);
-    }
-    EXPECT_EQ(text->refCount(), 1);
-    FRef<FString>::adopt(text); // takes over the creator's reference and drops it
 }
 
 } // namespace

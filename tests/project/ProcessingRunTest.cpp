@@ -6,8 +6,8 @@
 #include "RunTestSupport.h"
 
 #include "AudioTestSupport.h"
-#include "BurstSignals.h"
 #include "support/TestDirs.h"
+#include "support/TestSignals.h"
 
 #include "DiskSpace.h"
 #include "FFileSystem.h"
@@ -100,7 +100,7 @@ TEST_F(ProcessingRunTest, AnOlderFileThatAnotherTitleNamesStays) {
 TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
     const int32_t start = 7000;
     const int32_t at = start + 30000;
-    const auto source = burst_test::burstSource(90000, at, 21);
+    const auto source = TestSignals::burstSource(90000, at, 21);
     AETitle& title = importTitle(project, dir.path(), "burst", source);
     const int32_t fades[4] = {start, start + 500, 80000, 80500};
     for (int k = 0; k < 4; ++k) {
@@ -118,7 +118,7 @@ TEST_F(ProcessingRunTest, ABurstLandsOnTheSameFrameAsInTheTrimmedTitle) {
         const auto out = readStereo(title.processedPath());
         ASSERT_EQ(out.size(), 2u * (80500 - start));
         const std::vector<int16_t> trimmed(source.begin() + 2 * start, source.begin() + 2 * 80500);
-        EXPECT_EQ(burst_test::burstLag(trimmed, out, at - start, 64), (mask & 2) ? 18 : 0)
+        EXPECT_EQ(TestSignals::burstLag(trimmed, out, at - start, 64), (mask & 2) ? 18 : 0)
             << "stages " << mask;
     }
     RestorationChoice::set(kDefaultRestorationMode);

@@ -2,12 +2,11 @@
 // output for any call length, in place or not, and mono that works on the first channel
 // alone.
 #include "AlgorithmLibrary.h"
+#include "KernelTestSupport.h"
 #include "NspLibrary.h"
-#include "SignalTestSupport.h"
 
-#include "support/TestSignals.h"
-
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include "BrillianceEnhancer.h"
-#include "SignalTestSupport.h"
+#include "KernelTestSupport.h"
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 

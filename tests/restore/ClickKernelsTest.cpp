@@ -4,11 +4,12 @@
 #include "ArModel.h"
 #include "ClickDetector.h"
 #include "EnhancedArModel.h"
+#include "KernelTestSupport.h"
 #include "LsInterpolator.h"
 #include "ResidualLevels.h"
-#include "SignalTestSupport.h"
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 using S = ClickSettings;
 
 namespace {

@@ -3,10 +3,10 @@
 #include "CrackleRemover.h"
 #include "AdaptivePredictor.h"
 #include "CrackleFade.h"
-#include "EnhancedSignals.h"
+#include "KernelTestSupport.h"
 
-using namespace signal_test;
-using namespace click_signals;
+using namespace kernel_test;
+using namespace TestSignals;
 using S = CrackleSettings;
 
 TEST(CrackleFade, FadesOverEightHoldsFourAndFadesBackAndDetectionsReloadOrTurnIt) {
@@ -112,7 +112,7 @@ TEST(CrackleRemover, LowersDenseCrackleOnItsChannelOnlyAndMonitorGivesTheRemoved
     // Crackle on the left only; the right carries a plain sine, which is never detected.
     const int32_t count = 5 * 44100;
     const auto clean = musicBed(count, 4);
-    const auto crackled = enhanced_test::withTicks(clean, 200.0, 0.3, 5).dirty;
+    const auto crackled = withTicks(clean, 200.0, 0.3, 5).dirty;
     const auto tone = sine(440.0, 0.5, count);
     CrackleRemover repairing, monitoring;
     monitoring.setMonitor(true);

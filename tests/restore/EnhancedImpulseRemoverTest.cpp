@@ -6,12 +6,11 @@
 #include "CrackleRemover.h"
 #include "EnhancedArModel.h"
 #include "EnhancedLsar.h"
-#include "EnhancedSignals.h"
+#include "KernelTestSupport.h"
 #include "NspLanes.h"
 
-using namespace signal_test;
-using namespace enhanced_test;
-using namespace click_signals;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 
@@ -24,7 +23,7 @@ std::vector<float> repaired(AlgorithmKernel& stage, const std::vector<float>& x,
                             int32_t block = 4096) {
     std::vector<float> padded = x;
     padded.resize(x.size() + stage.latency(), 0.0f);
-    return runKernel(stage, params(p), stereo(padded), block).left;
+    return runKernel(stage, params(p), {padded, padded}, block).left;
 }
 
 std::vector<float> enhancedClick(const std::vector<float>& x, float p, int32_t block = 4096) {

@@ -1,17 +1,18 @@
-// The enhanced mode in the chain and in processing runs: the stages it puts in slots
-// 0..2, latency compensation to the frame for every combination, the same output for any
-// call length, the whole-title noise stage, and what the classic noise stage reports.
+// The enhanced mode in the chain and in processing runs (its names: the command-line
+// tests): the stages it puts in slots 0..2, latency compensation to the frame for every
+// combination, the same output for any call length, the whole-title noise stage, and what the
+// classic noise stage reports.
 #include "EnhancedNoiseReducer.h"
-#include "EnhancedSignals.h"
 #include "EnhancedStages.h"
 #include "FloatProcessor.h"
+#include "KernelTestSupport.h"
 #include "NoiseReducer.h"
 #include "ProcessingPassRun.h"
 #include "ProcessorChain.h"
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 using namespace processing_test;
-using namespace enhanced_test;
 
 namespace {
 
@@ -20,16 +21,6 @@ std::vector<int16_t> toFrames(const std::vector<float>& left, const std::vector<
         static_cast<int32_t>(left.size()),
         [&](int32_t i) { return std::lround(std::clamp(left[i] * 32768.0, -32768.0, 32767.0)); },
         [&](int32_t i) { return std::lround(std::clamp(right[i] * 32768.0, -32768.0, 32767.0)); });
-}
-
-TEST(RestorationModeTest, NamesAndStoredValues) {
-    EXPECT_EQ(restorationModeNamed("classic"), RestorationMode::kClassic);
-    EXPECT_EQ(restorationModeNamed("enhanced"), RestorationMode::kEnhanced);
-    EXPECT_FALSE(restorationModeNamed("Enhanced").has_value());
-    EXPECT_STREQ(restorationModeName(RestorationMode::kEnhanced), "enhanced");
-    EXPECT_EQ(restorationModeFrom(1), RestorationMode::kEnhanced);
-    EXPECT_EQ(restorationModeFrom(0), RestorationMode::kClassic);
-    EXPECT_EQ(restorationModeFrom(7), RestorationMode::kClassic);
 }
 
 TEST(EnhancedChainTest, OutputDoesNotDependOnTheCallLength) {

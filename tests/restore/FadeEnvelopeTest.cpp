@@ -23,15 +23,6 @@ struct FadeFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(FadeFixture, InactiveWhileAnyPositionIsUnset) {
-    auto data = constantFrames(100, 1000, -1000);
-    fade.process(data.data(), 100);
-    fade.setFades(0, 10, -1, 90);
-    fade.process(data.data(), 100);
-    EXPECT_EQ(data, constantFrames(100, 1000, -1000));
-    EXPECT_EQ(fade.position(), 0); // the position does not advance while inactive
-}
-
 TEST_F(FadeFixture, TrimsFadesInAndOut) {
     fade.setFades(10, 20, 30, 40);
     auto data = constantFrames(50, 1000, -1000);

@@ -7,18 +7,19 @@
 #include "CrackleDetector.h"
 #include "CrackleFade.h"
 #include "CrackleRemover.h"
+#include "KernelTestSupport.h"
 #include "MatchedErrorFilter.h"
 #include "NoiseReducerEnvelope.h"
 #include "NspLanes.h"
 #include "NspLibrary.h"
 #include "SelectionMedian.h"
-#include "SignalTestSupport.h"
 
 #include <array>
 #include <cstring>
 #include <limits>
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 

@@ -1,10 +1,9 @@
 #include "LevelNormalizer.h"
+#include "KernelTestSupport.h"
 #include "NormalizerProcessor.h"
-#include "SignalTestSupport.h"
 
-#include "support/TestSignals.h"
-
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 TEST(LevelNormalizer, TheLargestPeakOfEitherSignChannelAndBlockSetsTheCommonGain) {
     StereoSignal louder{sine(441.0, 0.5, 4410), sine(441.0, 0.25, 4410, 1.0)};

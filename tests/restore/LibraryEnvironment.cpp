@@ -1,8 +1,8 @@
-#include "SignalTestSupport.h"
+#include "KernelTestSupport.h"
 
 namespace {
 
 [[maybe_unused]] ::testing::Environment* const kLibrary =
-    ::testing::AddGlobalTestEnvironment(new signal_test::LibraryEnvironment);
+    ::testing::AddGlobalTestEnvironment(new kernel_test::LibraryEnvironment);
 
 } // namespace

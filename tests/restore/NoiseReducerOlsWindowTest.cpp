@@ -1,7 +1,8 @@
+#include "KernelTestSupport.h"
 #include "OlsWindow.h"
-#include "SignalTestSupport.h"
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 

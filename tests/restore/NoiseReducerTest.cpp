@@ -1,9 +1,8 @@
 #include "NoiseReducer.h"
-#include "EnhancedSignals.h"
+#include "KernelTestSupport.h"
 
-using namespace signal_test;
-using enhanced_test::bandPower;
-using enhanced_test::changeDb;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 
@@ -11,8 +10,7 @@ constexpr int32_t kLatency = 769;
 constexpr int32_t kSecond = 44100;
 
 StereoSignal whiteNoiseStereo(int32_t count, double rmsDb, uint32_t seed) {
-    return {enhanced_test::hiss(count, rmsDb, seed),
-            enhanced_test::hiss(count, rmsDb, seed + 1000)};
+    return {hiss(count, rmsDb, seed), hiss(count, rmsDb, seed + 1000)};
 }
 
 // Adds `tone` to the chosen channels of `signal`.
@@ -148,7 +146,7 @@ TEST(NoiseReducer, AtFullStrengthHissFallsBy12DbAndASineKeepsItsLevel) {
 
 TEST(NoiseReducer, TheRightChannelRunsAsItWouldAloneAndTheLeftTakesTheMeanGain) {
     const int32_t count = 2 * kSecond;
-    StereoSignal in{enhanced_test::hiss(count, -40.0, 11), enhanced_test::hiss(count, -60.0, 12)};
+    StereoSignal in{hiss(count, -40.0, 11), hiss(count, -60.0, 12)};
     addTone(in, sine(2000.0, 0.2, count), false, true);
     NoiseReducer stereo;
     const StereoSignal both = runKernel(stereo, params(1.0f), in, 4096);

@@ -1,8 +1,10 @@
+// The limiter's shared gain and its ramp (the ceiling under loud music and a full-scale
+// burst: ProcessorChainTest), and the block adapter it runs behind.
 #include "PeakLimiter.h"
 #include "BlockAdapter.h"
-#include "SignalTestSupport.h"
+#include "KernelTestSupport.h"
 
-using namespace signal_test;
+using namespace kernel_test;
 
 namespace {
 
@@ -66,21 +68,4 @@ TEST(PeakLimiter, BothChannelsShareAGainThatRampsDownOverThe86FramesBeforeThePea
     // Afterwards the gain releases back towards 1.
     EXPECT_GT(out.right[count - 1], out.right[peakOut]);
     EXPECT_NEAR(out.right[count - 1], 0.5f, 1e-4f);
-}
-
-TEST(PeakLimiter, LoudSignalNeverExceedsTheCeiling) {
-    const int32_t count = 30000;
-    StereoSignal in{noise(count, 1.0, 20), sine(440.0, 1.0, count)};
-    in.left[5000] = 1.0f;
-    in.right[7001] = -1.0f;
-    PeakLimiter limiter;
-    const StereoSignal out = runKernel(limiter, limiterParams(), in, 4096);
-    float peak = 0.0f;
-    for (int32_t i = 0; i < count; ++i) {
-        peak = std::max({peak, std::fabs(out.left[i]), std::fabs(out.right[i])});
-    }
-    // Dense peaks just under an earlier, larger one may leave a hair above the ceiling
-    // while the gain releases; never more than a ten-thousandth.
-    EXPECT_LE(peak, kCeiling * 1.0001f);
-    EXPECT_GT(peak, kCeiling - 1e-3f);
 }

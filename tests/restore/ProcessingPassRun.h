@@ -2,8 +2,8 @@
 
 // What a processing run does with a source held in memory: warm-up, blocks, flush.
 
-#include "BurstSignals.h"
 #include "ProcessingPass.h"
+#include "support/TestSignals.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -58,7 +58,7 @@ inline std::vector<CombinationResult> everyCombination(RestorationMode mode) {
     constexpr int32_t kStart = 10000;
     constexpr int32_t kLength = 44100;
     constexpr int32_t kBurstAt = kStart + 20000;
-    const auto source = burst_test::burstSource(kSourceFrames, kBurstAt, 11);
+    const auto source = TestSignals::burstSource(kSourceFrames, kBurstAt, 11);
     const std::vector<int16_t> trimmed(source.begin() + 2 * kStart,
                                        source.begin() + 2 * (kStart + kLength));
     std::vector<CombinationResult> results;
@@ -76,7 +76,7 @@ inline std::vector<CombinationResult> everyCombination(RestorationMode mode) {
             const auto out = runPass(*pass, settings, source);
             result.made = true;
             result.wholeTitle = out.size() == trimmed.size() && pass->written() == kLength;
-            result.lag = burst_test::burstLag(trimmed, out, kBurstAt - kStart, 64);
+            result.lag = TestSignals::burstLag(trimmed, out, kBurstAt - kStart, 64);
         }
         results.push_back(result);
     }

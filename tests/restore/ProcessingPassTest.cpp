@@ -2,25 +2,18 @@
 // the frame, trim and fades, the flush, titles shorter than a block, what the repair
 // stages report.
 #include "ProcessingPass.h"
-#include "BurstSignals.h"
+#include "KernelTestSupport.h"
 #include "ProcessingPassRun.h"
-#include "SignalTestSupport.h"
-
-#include "support/TestSignals.h"
 
 #include <cmath>
 
-using namespace signal_test;
-using namespace burst_test;
+using namespace kernel_test;
+using namespace TestSignals;
 using namespace processing_test;
 
 namespace {
 
 constexpr int32_t kBlock = ProcessingPass::kBlockFrames;
-constexpr int32_t kClickLatency = 4096;
-constexpr int32_t kNoiseLatency = 769;
-constexpr int32_t kBrillianceLatency = 20;
-constexpr int32_t kLimiterLatency = 2135;
 constexpr int32_t kCrackleLag = 18;
 
 ProcessingSettings allStages(float value) {
@@ -92,28 +85,6 @@ TEST(ProcessingPassTest, AllSwitchesOnButValuesZeroGiveTheSourceAfterOneConversi
         }
     }
     EXPECT_EQ(roundTrip(1000, 0), 999) << "the conversion is not the identity";
-}
-
-TEST(ProcessingPassTest, TheLimiterRunsBehindToneStagesOnlyAndLatenciesAddUp) {
-    const struct {
-        std::array<bool, 6> enabled;
-        bool limiter, warmUp;
-        int32_t latency;
-    } rows[] = {{{true, true, true, true, true, true},
-                 true,
-                 true,
-                 kClickLatency + kNoiseLatency + kBrillianceLatency + kLimiterLatency},
-                {{false, true, true, false, false, false}, false, true, kNoiseLatency},
-                {{false, false, false, false, true, false}, true, false, kLimiterLatency}};
-    for (const auto& row : rows) {
-        ProcessingSettings settings = allStages(0.5f);
-        settings.enabled = row.enabled;
-        auto pass = ProcessingPass::create(settings);
-        ASSERT_TRUE(pass);
-        EXPECT_EQ(pass->runs(6), row.limiter) << row.latency;
-        EXPECT_EQ(pass->needsWarmUp(), row.warmUp) << row.latency;
-        EXPECT_EQ(pass->latency(), row.latency);
-    }
 }
 
 // Every combination of the six stages: a burst lands on the same frame of the result as

@@ -1,11 +1,10 @@
 #include "ProcessorChain.h"
-#include "SignalTestSupport.h"
-
-#include "support/TestSignals.h"
+#include "KernelTestSupport.h"
 
 #include <thread>
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 namespace {
 
@@ -169,18 +168,6 @@ TEST_F(ChainFixture, OutputDoesNotDependOnEvenBlockSizes) {
         applyValues(blocked, {0, 0, 0, 0.6f, 0.8f, 0.7f});
         EXPECT_EQ(runChain(blocked, input, block), reference) << block;
     }
-}
-
-TEST_F(ChainFixture, RecreatingTheLimiterStartsItAfresh) {
-    applyValues(chain, {0, 0, 0, 0, 0, 0});
-    const auto input = TestSignals::wornMusic16(8192, 0, 1500.0, 6);
-    runChain(chain, input, 4096);
-    chain.createProcessor(6, 0.0f);
-    const auto output = runChain(chain, input, 4096);
-    for (int32_t n = 0; n < kLimiterLatency; ++n) {
-        ASSERT_EQ(output[2 * n], 0) << n;
-    }
-    EXPECT_NE(output[2 * (kLimiterLatency + 100)], 0);
 }
 
 TEST_F(ChainFixture, ARunsOwnSwitchSetIsNotTouchedByTheApplicationsButtons) {

@@ -1,7 +1,8 @@
 #include "StereoWidener.h"
-#include "SignalTestSupport.h"
+#include "KernelTestSupport.h"
 
-using namespace signal_test;
+using namespace kernel_test;
+using namespace TestSignals;
 
 TEST(StereoWidener, UserValueZeroIsExactPassThrough) {
     // Includes tiny and full-scale values, where float rounding would show first.

@@ -1,21 +1,20 @@
 #pragma once
 
+// Running the restoration kernels in tests: the library set up once per test program,
+// parameter blocks, and two channels driven through a kernel in calls of any length.
+// The signals come from the signal library (support/TestSignals.h).
+
 #include "AlgorithmKernel.h"
 #include "AlgorithmLibrary.h"
+#include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <numbers>
-#include <random>
 #include <vector>
 
-// Generated signals and measurements shared by the restoration tests.
-namespace signal_test {
-
-constexpr double kRate = 44100.0;
+namespace kernel_test {
 
 // Initialises the algorithm library once for the whole test program, as the application
 // does at start-up.
@@ -33,48 +32,6 @@ inline ParameterBlock params(float value, int32_t channels = 2, int32_t forceOn 
     block.value = value;
     block.forceOn = forceOn;
     return block;
-}
-
-inline std::vector<float> sine(double hz, double amplitude, int32_t count, double phase = 0.0) {
-    std::vector<float> out(count);
-    for (int32_t i = 0; i < count; ++i) {
-        out[i] = static_cast<float>(amplitude *
-                                    std::sin(2.0 * std::numbers::pi * hz * i / kRate + phase));
-    }
-    return out;
-}
-
-inline std::vector<float> noise(int32_t count, double amplitude, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
-    std::vector<float> out(count);
-    for (auto& v : out) {
-        v = static_cast<float>(uniform(random));
-    }
-    return out;
-}
-
-// Amplitude of the `hz` component of x[0 .. count), by a least-squares fit of a sine and
-// a cosine (count should span many periods).
-inline double toneAmplitude(const float* x, int32_t count, double hz) {
-    double ss = 0, cc = 0, sc = 0, xs = 0, xc = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const double w = 2.0 * std::numbers::pi * hz * i / kRate;
-        const double s = std::sin(w), c = std::cos(w);
-        ss += s * s;
-        cc += c * c;
-        sc += s * c;
-        xs += x[i] * s;
-        xc += x[i] * c;
-    }
-    const double det = ss * cc - sc * sc;
-    const double a = (xs * cc - xc * sc) / det;
-    const double b = (xc * ss - xs * sc) / det;
-    return std::hypot(a, b);
-}
-
-inline double dB(double ratio) {
-    return 20.0 * std::log10(ratio);
 }
 
 // Runs a kernel over two channels in calls of `block` frames, returning both outputs.
@@ -109,15 +66,4 @@ inline std::vector<float> runMono(AlgorithmKernel& kernel, const std::vector<flo
     return runKernel(kernel, params(value, 1), {input, input}, block).left;
 }
 
-// Interleaved 16-bit stereo frames from two channel functions.
-template <class Left, class Right>
-std::vector<int16_t> frames(int32_t count, Left left, Right right) {
-    std::vector<int16_t> out(2 * static_cast<size_t>(count));
-    for (int32_t i = 0; i < count; ++i) {
-        out[2 * i] = static_cast<int16_t>(left(i));
-        out[2 * i + 1] = static_cast<int16_t>(right(i));
-    }
-    return out;
-}
-
-} // namespace signal_test
+} // namespace kernel_test
