@@ -8,11 +8,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 // Buffer headers with memory for a wave device under test, and the order in which the
-// device called them back (by index), with the thread it called from.
+// device called them back (by index).
 class WaveTestBuffers {
 public:
     WaveTestBuffers(size_t count, uint32_t frames) : frames_(frames) {
@@ -45,8 +44,6 @@ public:
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 completed_.push_back(index);
-                callbackThreads_.push_back(std::this_thread::get_id());
-                doneSeenAtCallback_.push_back(header.isDone() && !header.isQueued());
             }
             changed_.notify_all();
             if (also) {
@@ -73,15 +70,6 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return completed_;
     }
-    std::vector<std::thread::id> callbackThreads() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return callbackThreads_;
-    }
-    // Whether each header was marked done (and no longer queued) when its callback came.
-    std::vector<bool> doneSeenAtCallback() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return doneSeenAtCallback_;
-    }
 
 private:
     uint32_t frames_;
@@ -90,6 +78,4 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<size_t> completed_;
-    std::vector<std::thread::id> callbackThreads_;
-    std::vector<bool> doneSeenAtCallback_;
 };
