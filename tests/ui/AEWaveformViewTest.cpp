@@ -305,14 +305,9 @@ TEST_F(WaveformTest, PeaksAreBuiltOnAWorkerAndDrawingNeverReadsAudio) {
     EXPECT_EQ(view().endColumn(), (20 * 44100 / 256 + 15) / 16);
 }
 
-TEST_F(WaveformTest, NoTitleOrBlankDrawsOnlyTheBackground) {
+TEST_F(WaveformTest, NoTitleDrawsOnlyTheBackground) {
     view().refresh();
     EXPECT_EQ(count(render(view()), AEWaveformView::kBackground), 400 * 100);
-    titleWithPeaks(10 * 256, quiet(10));
-    view().setBlank(true);
-    EXPECT_EQ(count(render(view()), AEWaveformView::kBackground), 400 * 100);
-    view().setBlank(false);
-    EXPECT_LT(count(render(view()), AEWaveformView::kBackground), 400 * 100);
 }
 
 // The main window with a project of three titles: the list shows them, the waveform the
