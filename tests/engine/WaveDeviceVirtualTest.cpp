@@ -210,10 +210,8 @@ TEST_F(WaveDeviceVirtualTest, HeadersAreCheckedBeforeTheyAreQueued) {
     auto device = openVirtual(WaveDirection::kOutput, {}, buffers.callback());
     ASSERT_TRUE(device);
     WaveHeader header;
-    EXPECT_EQ(device->prepare(header), WaveResult::kBadBuffer); // no memory
     uint8_t bytes[8] = {};
     header.data = bytes;
-    EXPECT_EQ(device->prepare(header), WaveResult::kBadBuffer); // no length
     header.bufferLength = 6;
     EXPECT_EQ(device->prepare(header), WaveResult::kBadBuffer); // not whole frames
     EXPECT_EQ(device->queue(header), WaveResult::kNotPrepared);
