@@ -61,11 +61,4 @@ TEST_F(AESoundcardSettingsTest, ValuesArePulledIntoTheirBounds) {
     EXPECT_FALSE(loaded.changed());
 }
 
-TEST_F(AESoundcardSettingsTest, TextThatIsNoNumberReadsAsZero) {
-    EXPECT_EQ(AESoundcardSettings::fieldValue("8192"), 8192);
-    EXPECT_EQ(AESoundcardSettings::fieldValue("-3"), -3);
-    EXPECT_EQ(AESoundcardSettings::fieldValue("12ab"), 0);
-    EXPECT_EQ(AESoundcardSettings::fieldValue("99999999999"), 0);
-}
-
 } // namespace

@@ -117,18 +117,6 @@ TEST_F(CdImportTest, TheSettingsAreReadAtOpeningAndWrittenByImportAndCancel) {
     EXPECT_EQ(add, 0);
 }
 
-TEST_F(CdImportTest, NoDriveAtAllGivesEmptyListsAndACopyOfNothing) {
-    unsetenv("GLEAM_CD_IMAGES");
-    if (CddaDriveList().count() > 0) {
-        GTEST_SKIP() << "this machine has a CD drive";
-    }
-    AECDImport import(target(), &view);
-    import.open();
-    EXPECT_EQ(import.lists().selectedDrive(), -1);
-    EXPECT_TRUE(import.copyTracks().files.empty());
-    EXPECT_TRUE(errorTexts().empty());
-}
-
 TEST_F(CdImportTest, AnUnreadableImageIsADriveWithoutTracks) {
     const std::string garbage = dir.file("scratched.cue");
     std::ofstream(garbage) << "FILE \"scratched.bin\" BINARY\n  TRACK 01 AUDIO\n";

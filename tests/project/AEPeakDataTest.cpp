@@ -5,7 +5,6 @@
 #include "PeakBlocks.h"
 
 #include "AudioFile.h"
-#include "AudioTestSupport.h"
 
 #include "ProjectTestSupport.h"
 #include "support/TestDirs.h"
@@ -103,19 +102,6 @@ TEST_F(PeakDataTest, ComputedPeaksMatchTheAudio) {
     EXPECT_EQ(again.blockCount(), peaks.blockCount() - 1);
     EXPECT_TRUE(std::equal(again.data(), again.data() + again.blockCount() * 4, peaks.data()));
     EXPECT_EQ(host.progressBegins, 1) << "loading shows no progress";
-}
-
-TEST_F(PeakDataTest, AMonoFileIsOutlinedOnBothSides) {
-    const std::string path = dir.file("44100-1-16.wav");
-    AudioTest::writeBytes(
-        path,
-        AudioTest::pcmWave(1, 44100, 16, AudioTest::asBytes(std::vector<int16_t>(600, -5000))));
-    AudioFile file(path);
-    AEPeakData peaks(&file);
-    ASSERT_TRUE(peaks.build());
-    ASSERT_EQ(peaks.blockCount(), 3);
-    EXPECT_EQ(blocksOf(peaks),
-              (std::vector<int8_t>{-20, 0, -20, 0, -20, 0, -20, 0, -20, 0, -20, 0}));
 }
 
 TEST_F(PeakDataTest, LoadingCountsWholeBlocksOfAllButTheLastByte) {

@@ -79,7 +79,6 @@ TEST(RunCli, RestoreAndNormalizeRefuseBadInputsArgumentsAndOutputs) {
         {{"restore", q(dir.file("notes.flac")), out}, "notes.flac"},
         {{"restore", q(dir.file("no-data.wav")), out},
          "no-data.wav\": cut short before its audio begins"},
-        {{"restore", in}, ""},
         {{"restore", in, out, "--noise", "2"}, ""},
         {{"restore", in, out, "--hiss", "1"}, ""},
         {{"restore", in, out, "--click"}, ""},

@@ -17,7 +17,6 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -406,12 +405,10 @@ protected:
 
 // The window with a project of three titles (processed, not processed, missing), the
 // information dialog and a question box: nothing the user reads is left in English where the
-// language has its own word, every fader name keeps whole words at one readable size; and
-// screenshots for a look.
+// language has its own word, every fader name keeps whole words at one readable size.
 TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
-    const auto& [lang, offset] = GetParam();
+    const int32_t offset = GetParam().second;
     ASSERT_EQ(app_->languageOffset(), offset);
-    QDir().mkpath(QStringLiteral(GLEAM_SCREENSHOT_DIR));
     window_->resize(AEMainWindow::kWidth, AEMainWindow::kHeight);
     AEProject& project = projectOf(3);
     window_->setProjectTitle(app_->projectPath());
@@ -421,8 +418,6 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     window_->refreshMainView(true);
     window_->show();
     QApplication::processEvents();
-    EXPECT_TRUE(window_->grab().save(
-        QStringLiteral(GLEAM_SCREENSHOT_DIR "/main-window-%1.png").arg(QLatin1String(lang))));
 
     QStringList shown = visibleTexts(window_.get());
     const auto& rows = window_->trackList().rows();
@@ -452,8 +447,6 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     ASSERT_EQ(window_->findChildren<AEInfoDialog*>().size(), 1);
     QPointer<AEInfoDialog> info = window_->findChild<AEInfoDialog*>();
     QApplication::processEvents();
-    EXPECT_TRUE(info->grab().save(
-        QStringLiteral(GLEAM_SCREENSHOT_DIR "/info-dialog-%1.png").arg(QLatin1String(lang))));
     const QStringList facts = {
         QStringLiteral(GLEAM_VERSION), QString::fromStdString(RegistryStore().filePath()),
         QString::fromStdString(app_->runLog().path()), text(3317), text(3319)};
@@ -469,7 +462,6 @@ TEST_P(MainWindowLanguageTest, EverythingTheUserReadsIsInTheLanguage) {
     for (const QString& fact : facts + QStringList{text(3314), text(3316)}) {
         EXPECT_TRUE(copied.contains(fact)) << fact.toStdString();
     }
-    EXPECT_EQ(info->copiedNote()->text(), text(3323));
     info->closeButton()->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(info.isNull());

@@ -138,16 +138,6 @@ TEST_F(TrackListTest, ADoubleClickEditsTheColumnUnderIt) {
     EXPECT_EQ(app_->inPlaceEditor(), dynamic_cast<AEInPlaceEditor*>(list().editor()));
 }
 
-TEST_F(TrackListTest, PauseTextsAreReadAsWholeSecondsFromZeroToFour) {
-    AEProject& project = titles(1);
-    for (const auto& [typed, stored] : {std::pair{"7", "4"}, std::pair{"3s", "3"}}) {
-        edit(0, 250, QString::fromLatin1(typed));
-        EXPECT_EQ(project.pauseSeconds(0), stored) << typed;
-    }
-    EXPECT_EQ(list().rows()[0].pause, QStringLiteral("3"));
-    EXPECT_EQ(app_->inPlaceEditor(), nullptr);
-}
-
 TEST_F(TrackListTest, NameAndArtistAreStoredOnEnterEscapeCloseOrANewEditor) {
     AEProject& project = titles(1);
     edit(0, 60, QStringLiteral("Moonlight"));
@@ -171,18 +161,6 @@ TEST_F(TrackListTest, NameAndArtistAreStoredOnEnterEscapeCloseOrANewEditor) {
     EXPECT_EQ(project.displayName(0), "First");
     EXPECT_EQ(list().editKind(), AETrackListDisplay::kEditArtist);
     EXPECT_EQ(app_->inPlaceEditor(), dynamic_cast<AEInPlaceEditor*>(list().editor()));
-}
-
-TEST_F(TrackListTest, RightClickSwitchesTheTitleToItsOwnFileAsProcessed) {
-    AEProject& project = titles(2);
-    QSignalSpy shown(&list(), &AETrackListDisplay::titleShown);
-    rightClick(QPoint(60, 16 + 4));
-    EXPECT_EQ(project.currentTitle(), 1);
-    EXPECT_EQ(project.stateCode(1), AETitleProcessState::kProcessed);
-    EXPECT_EQ(project.processedPath(1), project.audioBase(1) + ".wav");
-    EXPECT_EQ(project.stateCode(0), AETitleProcessState::kNotProcessed);
-    EXPECT_TRUE(list().rows()[1].processed);
-    EXPECT_EQ(shown.count(), 1);
 }
 
 TEST_F(TrackListTest, CtrlRightClickSwitchesEveryTitle) {
@@ -213,11 +191,6 @@ TEST_F(TrackListTest, CtrlRightClickSwitchesEveryTitle) {
     // A processed file that cannot be read leaves the title as it was.
     EXPECT_EQ(project.stateCode(2), AETitleProcessState::kProcessed);
     EXPECT_EQ(project.audioBase(2), base2);
-
-    // Switching twice more brings title 1 back to the same state.
-    rightClick(QPoint(60, 40), Qt::ControlModifier);
-    EXPECT_EQ(project.stateCode(1), AETitleProcessState::kProcessed);
-    EXPECT_EQ(project.processedPath(1), processed);
 }
 
 // A real drop event on the list: the files are checked on a worker, the good ones added,

@@ -305,14 +305,9 @@ TEST_F(WaveformTest, PeaksAreBuiltOnAWorkerAndDrawingNeverReadsAudio) {
     EXPECT_EQ(view().endColumn(), (20 * 44100 / 256 + 15) / 16);
 }
 
-TEST_F(WaveformTest, NoTitleOrBlankDrawsOnlyTheBackground) {
+TEST_F(WaveformTest, NoTitleDrawsOnlyTheBackground) {
     view().refresh();
     EXPECT_EQ(count(render(view()), AEWaveformView::kBackground), 400 * 100);
-    titleWithPeaks(10 * 256, quiet(10));
-    view().setBlank(true);
-    EXPECT_EQ(count(render(view()), AEWaveformView::kBackground), 400 * 100);
-    view().setBlank(false);
-    EXPECT_LT(count(render(view()), AEWaveformView::kBackground), 400 * 100);
 }
 
 // The main window with a project of three titles: the list shows them, the waveform the
@@ -365,8 +360,8 @@ bool markedColumn(const QImage& image, int x) {
 } // namespace
 
 // Columns 30 and 60 (a frame inside the column counts); before the view and past its
-// width nothing is drawn; marks go when cleared.
-TEST_F(WaveformTest, SplitMarksAreDrawnAtTheirColumnsUntilCleared) {
+// width nothing is drawn. (Marks cleared: SplitMarksTest.)
+TEST_F(WaveformTest, SplitMarksAreDrawnAtTheirColumns) {
     AETitle& t = titleWithPeaks(2000 * 256, quiet(2000));
     setPoints(t, {-1, -1, -1, -1});
     view().setSplitMarks({30 * 256, 60 * 256 + 100, 500 * 256, -5});
@@ -375,7 +370,4 @@ TEST_F(WaveformTest, SplitMarksAreDrawnAtTheirColumnsUntilCleared) {
     EXPECT_TRUE(markedColumn(image, 60));
     EXPECT_EQ(count(image, AEWaveformView::kSplitMark), 2 * image.height());
     EXPECT_TRUE(same(image.pixel(31, 22), AEWaveformView::kWaveform)) << "beside a mark";
-    view().clearSplitMarks();
-    EXPECT_TRUE(view().splitMarks().empty());
-    EXPECT_EQ(count(render(view()), AEWaveformView::kSplitMark), 0);
 }
