@@ -131,6 +131,19 @@ TEST_F(ProjectFileTest, FilesThatCannotBeUnderstoodAreRefused) {
     EXPECT_FALSE(report.error.empty());
 }
 
+// A full disc's worth of titles loads (one more is refused above).
+TEST_F(ProjectFileTest, NinetyNineTitlesLoad) {
+    const std::string shared = audio("shared");
+    RecordImage image;
+    image.projectHeader(1000, 99);
+    for (int32_t i = 0; i < 99; ++i) {
+        image.titleBlock(i, shared);
+    }
+    auto project = load(image);
+    ASSERT_TRUE(project) << report.error;
+    EXPECT_EQ(project->titleCount(), 99);
+}
+
 // A pause is whole seconds from 0 to 4; a source marked not available, in any case, is
 // the title's own audio.
 TEST_F(ProjectFileTest, PausesAreClampedAndAMissingSourceIsTheAudio) {
