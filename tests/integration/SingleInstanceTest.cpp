@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,14 +76,13 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndExitsZero) {
 bool claimFromAnotherThread(const std::string& name, const std::string& path,
                             std::function<bool()> done) {
     bool claimed = true;
-    QThread* asker = QThread::create([&] {
+    const std::unique_ptr<QThread> asker(QThread::create([&] {
         SingleInstance later(name);
         claimed = later.claim(path);
-    });
+    }));
     asker->start();
     EXPECT_TRUE(waitFor([&] { return asker->isFinished() && done(); }));
     asker->wait();
-    delete asker;
     return claimed;
 }
 

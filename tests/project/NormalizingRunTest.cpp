@@ -36,17 +36,15 @@ protected:
     TestDir dir;
 };
 
-// One gain for both channels brings the largest peak of either, positive or negative, to
-// full scale; digital silence is copied unchanged.
+// Both passes over the file: one gain for both channels brings the larger peak to full
+// scale; digital silence is copied unchanged. (Which peak sets the gain, of either sign,
+// channel or block: LevelNormalizerTest.)
 TEST_F(NormalizingRunTest, TheLargestPeakOfEitherChannelReachesFullScale) {
-    auto negativePeak = sines(8000.0, 8000.0);
-    negativePeak[2 * 777] = -16384;
     const struct {
         const char* what;
         std::vector<int16_t> samples;
         float gain;
     } cases[] = {{"half and quarter scale", sines(16384.0, 8192.0), 2.0f},
-                 {"a negative peak", negativePeak, 2.0f},
                  {"digital silence", std::vector<int16_t>(2 * 3 * kBlock, 0), 1.0f}};
     for (const auto& c : cases) {
         std::filesystem::remove(dir.file("out.wav"));
